@@ -1,19 +1,23 @@
-# zelvo_add_gtest(<target> SOURCES ... [LIBS ...] [QT] [THREADED] [TIMEOUT seconds])
+# zelvo_add_gtest(<target> SOURCES ... [LIBS ...] [QT] [THREADED] [OWN_MAIN] [TIMEOUT seconds])
 #
 # One GoogleTest executable whose cases CTest runs one process each, so every
 # case starts from a fresh library state. QT marks tests that need a Qt
 # platform: they get the offscreen platform and a private runtime folder here,
 # never from the developer's shell. THREADED marks tests that the
-# ThreadSanitizer run selects (label "threaded").
+# ThreadSanitizer run selects (label "threaded"). OWN_MAIN leaves out
+# GoogleTest's main, for suites that must build an application object first.
 
 set(ZELVO_TEST_RUNTIME_DIR ${CMAKE_BINARY_DIR}/test-runtime)
 file(MAKE_DIRECTORY ${ZELVO_TEST_RUNTIME_DIR})
 file(CHMOD ${ZELVO_TEST_RUNTIME_DIR} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 
 function(zelvo_add_gtest target)
-  cmake_parse_arguments(T "QT;THREADED" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "QT;THREADED;OWN_MAIN" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${T_SOURCES})
-  target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+  target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest)
+  if(NOT T_OWN_MAIN)
+    target_link_libraries(${target} PRIVATE GTest::gtest_main)
+  endif()
   set(labels ${target})
   set(env "ZELVO_TEST_BINARY_DIR=${CMAKE_CURRENT_BINARY_DIR}")
   if(T_QT)
