@@ -189,18 +189,23 @@ LSTATUS RegistryStore::CreateKey(HKEY key, const WideString& subKey, REGSAM desi
   return ERROR_SUCCESS;
 }
 
-LSTATUS RegistryStore::OpenKey(HKEY key, const WideString& subKey, REGSAM desired, HKEY* result) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Target target;
+LSTATUS RegistryStore::ResolvePath(HKEY key, const WideString& subKey, Target* target) {
   std::vector<WideString> names;
-  LSTATUS status = Resolve(key, 0, &target);
+  LSTATUS status = Resolve(key, 0, target);
   if (status == ERROR_SUCCESS) status = SplitPath(subKey, &names);
   if (status != ERROR_SUCCESS) return status;
   for (const WideString& name : names) {
-    target.key = target.key->FindSubkey(name);
-    if (!target.key) return ERROR_FILE_NOT_FOUND;
+    target->key = target->key->FindSubkey(name);
+    if (!target->key) return ERROR_FILE_NOT_FOUND;
   }
-  status = MapAccess(desired, &target.access);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryStore::OpenKey(HKEY key, const WideString& subKey, REGSAM desired, HKEY* result) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Target target;
+  LSTATUS status = ResolvePath(key, subKey, &target);
+  if (status == ERROR_SUCCESS) status = MapAccess(desired, &target.access);
   if (status != ERROR_SUCCESS) return status;
   *result = AddHandle(target);
   return ERROR_SUCCESS;
@@ -212,19 +217,26 @@ LSTATUS RegistryStore::CloseKey(HKEY key) {
   return handles_.erase(reinterpret_cast<uintptr_t>(key)) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-LSTATUS RegistryStore::SetValue(HKEY key, const WideString& name, DWORD type, std::vector<BYTE> data) {
+LSTATUS RegistryStore::ChangeValues(HKEY key, const std::function<LSTATUS(RegistryKey&)>& change) {
   std::lock_guard<std::mutex> lock(mutex_);
-  Target target;
-  const LSTATUS status = Resolve(key, KEY_SET_VALUE, &target);
-  if (status != ERROR_SUCCESS) return status;
   if (refuseWrites_) return ERROR_ACCESS_DENIED;
+  Target target;
+  LSTATUS status = Resolve(key, KEY_SET_VALUE, &target);
+  if (status != ERROR_SUCCESS) return status;
   std::vector<RegistryValue> before = target.key->Values();
-  target.key->SetValue(RegistryValue{name, type, std::move(data)});
-  if (!Persist(*target.root)) {
+  status = change(*target.key);
+  if (status == ERROR_SUCCESS && !Persist(*target.root)) {
     target.key->Values() = std::move(before);
-    return ERROR_CANTWRITE;
+    status = ERROR_CANTWRITE;
   }
-  return ERROR_SUCCESS;
+  return status;
+}
+
+LSTATUS RegistryStore::SetValue(HKEY key, const WideString& name, DWORD type, std::vector<BYTE> data) {
+  return ChangeValues(key, [&](RegistryKey& target) {
+    target.SetValue(RegistryValue{name, type, std::move(data)});
+    return ERROR_SUCCESS;
+  });
 }
 
 LSTATUS RegistryStore::QueryValue(HKEY key, const WideString& name, DWORD* type, std::vector<BYTE>* data) {
@@ -240,33 +252,18 @@ LSTATUS RegistryStore::QueryValue(HKEY key, const WideString& name, DWORD* type,
 }
 
 LSTATUS RegistryStore::DeleteValue(HKEY key, const WideString& name) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Target target;
-  const LSTATUS status = Resolve(key, KEY_SET_VALUE, &target);
-  if (status != ERROR_SUCCESS) return status;
-  if (refuseWrites_) return ERROR_ACCESS_DENIED;
-  std::vector<RegistryValue> before = target.key->Values();
-  if (!target.key->RemoveValue(name)) return ERROR_FILE_NOT_FOUND;
-  if (!Persist(*target.root)) {
-    target.key->Values() = std::move(before);
-    return ERROR_CANTWRITE;
-  }
-  return ERROR_SUCCESS;
+  return ChangeValues(key, [&](RegistryKey& target) {
+    return target.RemoveValue(name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  });
 }
 
 LSTATUS RegistryStore::DeleteKey(HKEY key, const WideString& subKey) {
   std::lock_guard<std::mutex> lock(mutex_);
-  Target target;
-  std::vector<WideString> names;
-  LSTATUS status = Resolve(key, 0, &target);
-  if (status == ERROR_SUCCESS) status = SplitPath(subKey, &names);
-  if (status != ERROR_SUCCESS) return status;
   if (refuseWrites_) return ERROR_ACCESS_DENIED;
-  std::shared_ptr<RegistryKey> victim = target.key;
-  for (const WideString& name : names) {
-    victim = victim->FindSubkey(name);
-    if (!victim) return ERROR_FILE_NOT_FOUND;
-  }
+  Target target;
+  const LSTATUS status = ResolvePath(key, subKey, &target);
+  if (status != ERROR_SUCCESS) return status;
+  const std::shared_ptr<RegistryKey>& victim = target.key;
   RegistryKey* parent = victim->Parent();
   // Neither a root nor a key that still has subkeys can go.
   if (parent == nullptr || !victim->SubkeyMap().empty()) return ERROR_ACCESS_DENIED;

@@ -15,6 +15,7 @@
 #include "platform/registry.h"
 #include "platform/widetext.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -64,6 +65,10 @@ class RegistryStore {
   RegistryStore();
   void ForgetAll();
   LSTATUS Resolve(HKEY key, REGSAM required, Target* target);
+  // Resolves the handle and walks down the subkey path to a key that exists.
+  LSTATUS ResolvePath(HKEY key, const WideString& subKey, Target* target);
+  // Applies a change to the key's values and writes its root, or undoes it.
+  LSTATUS ChangeValues(HKEY key, const std::function<LSTATUS(RegistryKey&)>& change);
   LSTATUS LoadRoot(Root& root);
   LSTATUS MapAccess(REGSAM desired, REGSAM* access) const;
   HKEY AddHandle(const Target& target);
