@@ -60,14 +60,28 @@ struct EventHandle {
 
 }  // namespace
 
-TEST(Event, ManualResetReleasesEveryWaiterAndStaysSignalled) {
-  EventHandle event(TRUE);
-  Waiters waiters(event.handle, 4);
-  ASSERT_TRUE(SetEvent(event.handle));
-  EXPECT_EQ(waiters.Join(), std::vector<DWORD>(4, WAIT_OBJECT_0));
+TEST(Event, ManualResetReleasesEveryWaiterPresent) {
+  struct Case {
+    BOOL (*release)(HANDLE);
+    DWORD laterWait;  // a thread that comes later finds the event set only after SetEvent
+  };
+  for (const Case& c : {Case{SetEvent, WAIT_OBJECT_0}, Case{PulseEvent, WAIT_TIMEOUT}}) {
+    EventHandle event(TRUE);
+    Waiters waiters(event.handle, 4);
+    ASSERT_TRUE(c.release(event.handle));
+    EXPECT_EQ(waiters.Join(), std::vector<DWORD>(4, WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(event.handle, 20), c.laterWait);
+  }
+}
+
+TEST(Event, ManualResetStaysSetUntilResetOrPulse) {
+  EventHandle event(TRUE, TRUE);
   EXPECT_EQ(WaitForSingleObject(event.handle, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(event.handle, 0), WAIT_OBJECT_0);
   ASSERT_TRUE(ResetEvent(event.handle));
+  EXPECT_EQ(WaitForSingleObject(event.handle, 0), WAIT_TIMEOUT);
+  ASSERT_TRUE(SetEvent(event.handle));
+  ASSERT_TRUE(PulseEvent(event.handle));
   EXPECT_EQ(WaitForSingleObject(event.handle, 0), WAIT_TIMEOUT);
 }
 
@@ -92,19 +106,6 @@ TEST(Event, AutoResetReleasesOneWaiterPerSetOrPulse) {
     EXPECT_EQ(waiters.Join(), std::vector<DWORD>(2, WAIT_OBJECT_0));
     EXPECT_EQ(WaitForSingleObject(event.handle, 0), WAIT_TIMEOUT);
   }
-}
-
-TEST(Event, PulseReleasesTheWaitersPresentAndNoLaterOne) {
-  EventHandle event(TRUE);
-  Waiters waiters(event.handle, 4);
-  ASSERT_TRUE(PulseEvent(event.handle));
-  EXPECT_EQ(waiters.Join(), std::vector<DWORD>(4, WAIT_OBJECT_0));
-  EXPECT_EQ(WaitForSingleObject(event.handle, 20), WAIT_TIMEOUT);
-
-  // A pulse also clears a signalled event.
-  ASSERT_TRUE(SetEvent(event.handle));
-  ASSERT_TRUE(PulseEvent(event.handle));
-  EXPECT_EQ(WaitForSingleObject(event.handle, 0), WAIT_TIMEOUT);
 }
 
 TEST(Event, PulseAfterTheGenerationWasReadIsNotLost) {

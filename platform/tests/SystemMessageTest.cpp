@@ -11,20 +11,6 @@
 
 namespace {
 
-struct Outcome {
-  std::string length;
-  std::string lastError;
-  std::string text;
-};
-
-bool operator==(const Outcome& a, const Outcome& b) {
-  return a.length == b.length && a.lastError == b.lastError && a.text == b.text;
-}
-
-std::ostream& operator<<(std::ostream& out, const Outcome& o) {
-  return out << "length=" << o.length << " last_error=" << o.lastError << " text=" << o.text;
-}
-
 // The reference table was observed on a reimplementation with its own, shorter
 // wording and without the COM texts. This layer gives the original platform's
 // texts; these codes are where the two differ.
@@ -69,7 +55,7 @@ std::string Quote(const std::string& text) {
   return quoted + "\"";
 }
 
-Outcome Lookup(DWORD code, DWORD languageId, DWORD size) {
+CallOutcome Lookup(DWORD code, DWORD languageId, DWORD size) {
   char buffer[4096];
   SetLastError(0);
   const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
@@ -85,7 +71,7 @@ TEST(SystemMessage, TextsMatchTheReferenceTableOrTheOriginalPlatform) {
   int checked = 0;
   for (const ReferenceRow& row : ReadReferenceTable("system_messages.tsv")) {
     const DWORD code = static_cast<DWORD>(std::stoul(row.at("code_hex"), nullptr, 16));
-    Outcome expected = {row.at("return_len"), row.at("last_error"), row.at("text")};
+    CallOutcome expected = {row.at("return_len"), row.at("last_error"), row.at("text")};
     const auto original = kOriginalPlatformTexts.find(code);
     if (original != kOriginalPlatformTexts.end()) {
       const std::string line = original->second + "\r\n";
@@ -102,10 +88,10 @@ TEST(SystemMessage, TextsMatchTheReferenceTableOrTheOriginalPlatform) {
 TEST(SystemMessage, BufferMustHoldTheTextAndItsZero) {
   const std::string success = "The operation completed successfully.\r\n";
   const DWORD exact = static_cast<DWORD>(success.size() + 1);
-  EXPECT_EQ(Lookup(S_OK, 0, exact).length, std::to_string(success.size()));
-  EXPECT_EQ(Lookup(S_OK, 0, exact - 1), (Outcome{"0", "122", "-"}));
+  EXPECT_EQ(Lookup(S_OK, 0, exact).result, std::to_string(success.size()));
+  EXPECT_EQ(Lookup(S_OK, 0, exact - 1), (CallOutcome{"0", "122", "-"}));
   // Longer than the 127 characters that callers usually offer.
-  EXPECT_EQ(Lookup(static_cast<DWORD>(RPC_E_SERVER_DIED), 0, 127), (Outcome{"0", "122", "-"}));
+  EXPECT_EQ(Lookup(static_cast<DWORD>(RPC_E_SERVER_DIED), 0, 127), (CallOutcome{"0", "122", "-"}));
 }
 
 TEST(SystemMessage, OnlyTheSystemTableIsALegalSource) {
