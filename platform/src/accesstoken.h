@@ -1,27 +1,29 @@
-// A client's access token: the accounts it holds. Handles to tokens come from
-// one process-wide table, so a closed or unknown handle is recognised.
+// A client's access token: a kernel object holding the accounts the client
+// holds, reached through a handle and closed with CloseHandle.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "platform/kernelobject.h"
 
-#include <memory>
+#include <atomic>
 #include <string>
 #include <vector>
 
-class AccessToken {
+class AccessToken : public KernelObject {
  public:
   AccessToken(std::string userName, std::vector<std::string> groupNames);
 
   // The user, one of the groups, or "Everyone", which every token holds.
   bool Holds(const std::string& accountName) const;
 
-  static HANDLE Open(std::shared_ptr<const AccessToken> token);
-  // NULL for a handle that names no open token.
-  static std::shared_ptr<const AccessToken> Find(HANDLE handle);
-  static bool Close(HANDLE handle);
-  static size_t OpenCount();
+  // Tokens not yet destroyed, so tests can show that none leaks.
+  static size_t LiveCount();
+
+ protected:
+  ~AccessToken() override;
 
  private:
+  static std::atomic<size_t> live_;
+
   std::string userName_;
   std::vector<std::string> groupNames_;
 };

@@ -2,12 +2,11 @@
 
 #include "accesstoken.h"
 #include "platform/lasterror.h"
+#include "platform/threads.h"
 
 namespace {
 thread_local const ClientCallContext* currentContext = nullptr;
 thread_local bool impersonating = false;
-
-const HANDLE kCurrentThread = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2));
 }  // namespace
 
 ScopedCallContext::ScopedCallContext(ClientCallContext context)
@@ -51,7 +50,7 @@ bool IsImpersonatingClient() { return impersonating; }
 
 BOOL OpenThreadToken(HANDLE thread, DWORD, BOOL, PHANDLE token) {
   DWORD error = ERROR_SUCCESS;
-  if (thread != kCurrentThread) {
+  if (thread != GetCurrentThread()) {
     error = ERROR_INVALID_HANDLE;
   } else if (token == nullptr) {
     error = ERROR_INVALID_PARAMETER;
@@ -62,14 +61,8 @@ BOOL OpenThreadToken(HANDLE thread, DWORD, BOOL, PHANDLE token) {
     SetLastError(error);
     return FALSE;
   }
-  *token = AccessToken::Open(std::make_shared<AccessToken>(currentContext->userName, currentContext->groupNames));
+  *token = (new AccessToken(currentContext->userName, currentContext->groupNames))->NewHandle();
   return TRUE;
 }
 
-BOOL CloseTokenHandle(HANDLE token) {
-  if (AccessToken::Close(token)) return TRUE;
-  SetLastError(ERROR_INVALID_HANDLE);
-  return FALSE;
-}
-
-size_t OpenTokenCount() { return AccessToken::OpenCount(); }
+size_t OpenTokenCount() { return AccessToken::LiveCount(); }

@@ -1,9 +1,9 @@
 #include "platform/lasterror.h"
 
 namespace {
-thread_local DWORD threadLastError = 0;
+thread_local DWORD lastError = 0;
 }
 
-DWORD GetLastError() { return threadLastError; }
+DWORD GetLastError() { return lastError; }
 
-void SetLastError(DWORD errorCode) { threadLastError = errorCode; }
+void SetLastError(DWORD errorCode) { lastError = errorCode; }

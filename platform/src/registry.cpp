@@ -121,13 +121,13 @@ LSTATUS GetValue(HKEY key, const WideString& subKey, const WideString& name, DWO
 }
 }  // namespace
 
-LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM desired, const SECURITY_ATTRIBUTES*,
+LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM desired, LPSECURITY_ATTRIBUTES,
                         PHKEY result, LPDWORD disposition) {
   const WideString wide = WidenLatin1(subKey);
   return CreateKey(key, subKey == nullptr ? nullptr : &wide, desired, result, disposition);
 }
 
-LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM desired, const SECURITY_ATTRIBUTES*,
+LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM desired, LPSECURITY_ATTRIBUTES,
                         PHKEY result, LPDWORD disposition) {
   const WideString wide = Wide(subKey);
   return CreateKey(key, subKey == nullptr ? nullptr : &wide, desired, result, disposition);

@@ -10,30 +10,16 @@
 namespace {
 constexpr ACCESS_MASK kGenericRights = GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL;
 
-// Maps an optional trustee to its account name.
+// The account a trustee given by name maps to.
 DWORD ResolveTrustee(const TRUSTEE_A* trustee, std::string* accountName) {
   if (trustee->TrusteeForm != TRUSTEE_IS_NAME || trustee->ptstrName == nullptr) return ERROR_INVALID_PARAMETER;
   return LookupAccountName(trustee->ptstrName, accountName) ? ERROR_SUCCESS : ERROR_NONE_MAPPED;
 }
 
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
-}  // namespace
-
-void BuildTrusteeWithNameA(PTRUSTEE_A trustee, LPSTR name) {
-  trustee->pMultipleTrustee = nullptr;
-  trustee->MultipleTrusteeOperation = NO_MULTIPLE_TRUSTEE;
-  trustee->TrusteeForm = TRUSTEE_IS_NAME;
-  trustee->TrusteeType = TRUSTEE_IS_UNKNOWN;
-  trustee->ptstrName = name;
-}
-
-DWORD BuildSecurityDescriptorA(PTRUSTEE_A owner, PTRUSTEE_A group, ULONG accessCount,
-                               PEXPLICIT_ACCESS_A accessEntries, ULONG auditCount, PEXPLICIT_ACCESS_A,
-                               PSECURITY_DESCRIPTOR oldDescriptor, PULONG newSize,
-                               PSECURITY_DESCRIPTOR* newDescriptor) {
+// BuildSecurityDescriptorA without its last error.
+DWORD BuildDescriptor(PTRUSTEE_A owner, PTRUSTEE_A group, ULONG accessCount, PEXPLICIT_ACCESS_A accessEntries,
+                      ULONG auditCount, PSECURITY_DESCRIPTOR oldDescriptor, PULONG newSize,
+                      PSECURITY_DESCRIPTOR* newDescriptor) {
   if (newSize == nullptr || newDescriptor == nullptr || auditCount != 0 || oldDescriptor != nullptr ||
       (accessCount != 0 && accessEntries == nullptr)) {
     return ERROR_INVALID_PARAMETER;
@@ -58,13 +44,37 @@ DWORD BuildSecurityDescriptorA(PTRUSTEE_A owner, PTRUSTEE_A group, ULONG accessC
   return ERROR_SUCCESS;
 }
 
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+}  // namespace
+
+void BuildTrusteeWithNameA(PTRUSTEE_A trustee, LPSTR name) {
+  trustee->pMultipleTrustee = nullptr;
+  trustee->MultipleTrusteeOperation = NO_MULTIPLE_TRUSTEE;
+  trustee->TrusteeForm = TRUSTEE_IS_NAME;
+  trustee->TrusteeType = TRUSTEE_IS_UNKNOWN;
+  trustee->ptstrName = name;
+}
+
+DWORD BuildSecurityDescriptorA(PTRUSTEE_A owner, PTRUSTEE_A group, ULONG accessCount,
+                               PEXPLICIT_ACCESS_A accessEntries, ULONG auditCount, PEXPLICIT_ACCESS_A,
+                               PSECURITY_DESCRIPTOR oldDescriptor, PULONG newSize,
+                               PSECURITY_DESCRIPTOR* newDescriptor) {
+  const DWORD error =
+      BuildDescriptor(owner, group, accessCount, accessEntries, auditCount, oldDescriptor, newSize, newDescriptor);
+  if (error != ERROR_SUCCESS) SetLastError(error);
+  return error;
+}
+
 BOOL AccessCheck(PSECURITY_DESCRIPTOR descriptor, HANDLE clientToken, DWORD desiredAccess, PGENERIC_MAPPING,
                  PPRIVILEGE_SET privilegeSet, LPDWORD privilegeSetLength, LPDWORD grantedAccess,
                  LPBOOL accessStatus) {
   if (privilegeSetLength == nullptr || grantedAccess == nullptr || accessStatus == nullptr) {
     return Fail(ERROR_INVALID_PARAMETER);
   }
-  const std::shared_ptr<const AccessToken> token = AccessToken::Find(clientToken);
+  const KernelRef<AccessToken> token = ReferenceHandleAs<AccessToken>(clientToken);
   if (!token) return Fail(ERROR_INVALID_HANDLE);
   std::vector<DescriptorGrant> grants;
   if (!ReadDescriptorGrants(descriptor, &grants)) return Fail(ERROR_INVALID_SECURITY_DESCR);

@@ -1,6 +1,6 @@
 #include "selfrelativedescriptor.h"
 
-#include "platform/localmemory.h"
+#include "platform/globalmemory.h"
 
 #include <cstring>
 

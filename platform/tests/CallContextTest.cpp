@@ -1,19 +1,19 @@
 // The per-thread client call context: impersonation, revert, the client's blanket and token.
 #include "platform/callcontext.h"
 #include "platform/lasterror.h"
+#include "platform/threads.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
 namespace {
-const HANDLE kCurrentThread = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2));
 
 DWORD OpenTokenError() {
   HANDLE token = nullptr;
   SetLastError(0);
-  if (OpenThreadToken(kCurrentThread, TOKEN_QUERY, FALSE, &token)) {
-    CloseTokenHandle(token);
+  if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token)) {
+    CloseHandle(token);
     return ERROR_SUCCESS;
   }
   return GetLastError();
@@ -43,16 +43,16 @@ TEST(CallContextTest, TokenExistsOnlyWhileImpersonatingUntilRevert) {
   EXPECT_TRUE(IsImpersonatingClient());
 
   HANDLE token = nullptr;
-  ASSERT_TRUE(OpenThreadToken(kCurrentThread, TOKEN_QUERY, FALSE, &token));
+  ASSERT_TRUE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token));
   EXPECT_EQ(OpenTokenCount(), 1u);
   EXPECT_EQ(CoRevertToSelf(), S_OK);
   EXPECT_FALSE(IsImpersonatingClient());
   EXPECT_EQ(OpenTokenError(), ERROR_NO_TOKEN);
 
-  EXPECT_TRUE(CloseTokenHandle(token));
+  EXPECT_TRUE(CloseHandle(token));
   EXPECT_EQ(OpenTokenCount(), 0u);
   SetLastError(0);
-  EXPECT_FALSE(CloseTokenHandle(token));
+  EXPECT_FALSE(CloseHandle(token));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 

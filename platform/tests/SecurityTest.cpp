@@ -1,7 +1,8 @@
 // Descriptors from explicit grants and the access check of a client's token.
 #include "platform/callcontext.h"
 #include "platform/lasterror.h"
-#include "platform/localmemory.h"
+#include "platform/threads.h"
+#include "platform/globalmemory.h"
 #include "platform/security.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <vector>
 
 namespace {
-const HANDLE kCurrentThread = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2));
 const GENERIC_MAPPING kLevels = {1, 2, 0, 3};
 
 struct Grant {
@@ -51,7 +51,7 @@ class SecurityTest : public ::testing::Test {
     ScopedCallContext call(client);
     EXPECT_EQ(CoImpersonateClient(), S_OK);
     HANDLE token = nullptr;
-    EXPECT_TRUE(OpenThreadToken(kCurrentThread, TOKEN_QUERY, FALSE, &token));
+    EXPECT_TRUE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token));
     PRIVILEGE_SET privileges;
     DWORD length = sizeof privileges;
     DWORD granted = 0xFFFFFFFF;
@@ -64,7 +64,7 @@ class SecurityTest : public ::testing::Test {
     if (!status) {
       EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     }
-    CloseTokenHandle(token);
+    CloseHandle(token);
     CoRevertToSelf();
     return status != FALSE;
   }
@@ -125,7 +125,9 @@ TEST_F(SecurityTest, RightsOfSeveralHeldEntriesAddUp) {
 }
 
 TEST_F(SecurityTest, NamesNoAccountHasCannotBeMapped) {
+  SetLastError(0);
   EXPECT_EQ(Build({{"mallory", 1}}, &descriptor_), ERROR_NONE_MAPPED);
+  EXPECT_EQ(GetLastError(), ERROR_NONE_MAPPED);
   EXPECT_EQ(Build({{"alice", 1}}, &descriptor_, "NoSuchGroup"), ERROR_NONE_MAPPED);
   EXPECT_EQ(descriptor_, nullptr);
   DefineAccount("mallory");
@@ -138,12 +140,14 @@ TEST_F(SecurityTest, UnsupportedEntriesAndBadArgumentsAreRefused) {
   ULONG size = 0;
   EXPECT_EQ(BuildSecurityDescriptorA(nullptr, nullptr, 1, &deny, 0, nullptr, nullptr, &size, &descriptor_),
             ERROR_INVALID_PARAMETER);
+  GlobalMemoryFailNextAllocations(1);
+  EXPECT_EQ(Build({{"alice", 3}}, &descriptor_), ERROR_NOT_ENOUGH_MEMORY);
   ASSERT_EQ(Build({{"alice", 3}}, &descriptor_), ERROR_SUCCESS);
 
   ScopedCallContext call({"alice", {}});
   ASSERT_EQ(CoImpersonateClient(), S_OK);
   HANDLE token = nullptr;
-  ASSERT_TRUE(OpenThreadToken(kCurrentThread, TOKEN_QUERY, FALSE, &token));
+  ASSERT_TRUE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token));
   PRIVILEGE_SET privileges;
   DWORD granted = 0;
   BOOL status = FALSE;
@@ -172,5 +176,5 @@ TEST_F(SecurityTest, UnsupportedEntriesAndBadArgumentsAreRefused) {
   DWORD length = 19;
   AccessCheck(descriptor_, token, 1, const_cast<GENERIC_MAPPING*>(&kLevels), &privileges, &length, &granted, &status);
   EXPECT_EQ(length, 20u);
-  CloseTokenHandle(token);
+  CloseHandle(token);
 }

@@ -64,12 +64,10 @@ HRESULT CoQueryClientBlanket(DWORD* authnService, DWORD* authzService, OLECHAR**
 bool IsImpersonatingClient();
 
 // The current thread's token while it impersonates a client that has one;
-// otherwise FALSE with ERROR_NO_TOKEN. The thread must be given as the
-// current-thread pseudo handle ((HANDLE)-2); any other gives ERROR_INVALID_HANDLE.
-// The token holds the client's user and groups as they were when it was opened,
-// and "Everyone".
+// otherwise FALSE with ERROR_NO_TOKEN. The thread must be given as
+// GetCurrentThread(); any other handle gives ERROR_INVALID_HANDLE. The token
+// holds the client's user and groups as they were when it was opened, and
+// "Everyone"; CloseHandle closes it.
 BOOL OpenThreadToken(HANDLE thread, DWORD desiredAccess, BOOL openAsSelf, PHANDLE token);
-// Closes a token handle; FALSE with ERROR_INVALID_HANDLE for anything else.
-BOOL CloseTokenHandle(HANDLE token);
 // Tokens opened and not yet closed, so tests can show that none leaks.
 size_t OpenTokenCount();

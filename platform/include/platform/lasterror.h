@@ -1,5 +1,5 @@
-// The calling thread's last error code, as the target platform's BOOL-returning
-// functions leave it for GetLastError.
+// The calling thread's last-error code, as the kernel functions leave it when
+// they fail.
 #pragma once
 
 #include "platform/wintypes.h"

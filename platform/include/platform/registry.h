@@ -7,6 +7,7 @@
 
 #include "platform/accessmask.h"
 #include "platform/hresult.h"
+#include "platform/kernelobject.h"
 #include "platform/wintypes.h"
 
 struct HKEY__;
@@ -14,7 +15,6 @@ typedef HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef ACCESS_MASK REGSAM;
 typedef LONG LSTATUS;
-struct SECURITY_ATTRIBUTES;
 
 // The predefined roots carry the target platform's sign-extended values.
 #define ZELVO_PREDEFINED_HKEY(value) (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(value))))
@@ -61,9 +61,9 @@ constexpr DWORD RRF_ZEROONFAILURE = 0x20000000;
 // The parent handle needs no particular right. The class, options and security
 // attributes are accepted and not kept.
 LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options, REGSAM desired,
-                        const SECURITY_ATTRIBUTES* security, PHKEY result, LPDWORD disposition);
+                        LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
 LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM desired,
-                        const SECURITY_ATTRIBUTES* security, PHKEY result, LPDWORD disposition);
+                        LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
 // A NULL or empty subkey opens a new handle to the key itself.
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result);

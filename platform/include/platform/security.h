@@ -74,7 +74,8 @@ void BuildTrusteeWithNameA(PTRUSTEE_A trustee, LPSTR name);
 // NULL) and one grant per entry, into a block freed with LocalFree. Entries must
 // be GRANT_ACCESS to a trustee given by name; inheritance flags are accepted and
 // have no effect. Audit entries and a previous descriptor are not supported
-// (ERROR_INVALID_PARAMETER). Returns ERROR_SUCCESS or the error.
+// (ERROR_INVALID_PARAMETER). Returns ERROR_SUCCESS, or the error, which is also
+// left as the thread's last error.
 DWORD BuildSecurityDescriptorA(PTRUSTEE_A owner, PTRUSTEE_A group, ULONG accessCount,
                                PEXPLICIT_ACCESS_A accessEntries, ULONG auditCount, PEXPLICIT_ACCESS_A auditEntries,
                                PSECURITY_DESCRIPTOR oldDescriptor, PULONG newSize,

@@ -1,0 +1,31 @@
+// Reads the tab-separated reference tables of observed platform answers in
+// tests/reference: one header line, then one row per case, no quoting.
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+typedef std::map<std::string, std::string> ReferenceRow;
+
+// Every row of the named table, keyed by the header's column names. An unreadable
+// table fails the calling test and gives no rows.
+std::vector<ReferenceRow> ReadReferenceTable(const std::string& fileName);
+
+// What a call of the tables gave: its return value, the last error after a
+// failing call ("-" when it succeeded) and its output ("-" when it failed), all
+// in the tables' notation.
+struct CallOutcome {
+  std::string result;
+  std::string lastError;
+  std::string output;
+};
+
+inline bool operator==(const CallOutcome& a, const CallOutcome& b) {
+  return a.result == b.result && a.lastError == b.lastError && a.output == b.output;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const CallOutcome& o) {
+  return out << "result=" << o.result << " last_error=" << o.lastError << " output=" << o.output;
+}
