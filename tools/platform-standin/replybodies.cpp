@@ -10,13 +10,13 @@ namespace {
 
 // Keys in the order the platform writes them; any other key follows.
 const std::vector<std::string> deviceRowKeys = {
-    "sn_code",     "dev_uuid",  "dev_ip",          "dev_mac",      "dev_version",      "dev_model",
-    "shipment_number", "research_unit", "customer_id", "dev_address", "dev_long",      "dev_lat",
-    "site_name",   "site_type", "site_icon",       "dev_state",    "report_time",      "isRegister",
-    "vpn_port",    "vpn_server_state", "vpn_client_state", "dev_alias"};
+    "sn_code",   "dev_uuid",    "dev_ip",      "dev_mac",     "dev_version",      "dev_model",
+    "shipment_number", "research_unit", "customer_id", "dev_address", "dev_long", "dev_lat",
+    "site_name", "site_type",   "site_icon",   "dev_state",   "report_time",      "isRegister",
+    "vpn_port",  "vpn_server_state", "vpn_client_state", "dev_alias"};
 const std::vector<std::string> groupKeys = {"type_name", "data"};
-const std::vector<std::string> variableKeys = {"sn_code",   "data_name", "data_unit", "data_type",  "data_writeable",
-                                               "data_min",  "data_max",  "data_code", "dev_version"};
+const std::vector<std::string> variableKeys = {"sn_code",  "data_name", "data_unit", "data_type", "data_writeable",
+                                               "data_min", "data_max",  "data_code", "dev_version"};
 
 using MemberWriter = std::string (*)(const Json::Value&);
 
