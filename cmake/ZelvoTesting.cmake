@@ -19,7 +19,10 @@ function(zelvo_add_gtest target)
     target_link_libraries(${target} PRIVATE GTest::gtest_main)
   endif()
   set(labels ${target})
-  set(env "ZELVO_TEST_BINARY_DIR=${CMAKE_CURRENT_BINARY_DIR}")
+  # A test that does not give the registry store a folder of its own still never
+  # writes the developer's real one.
+  set(env "ZELVO_TEST_BINARY_DIR=${CMAKE_CURRENT_BINARY_DIR}"
+          "ZELVO_REGISTRY_DIR=${CMAKE_CURRENT_BINARY_DIR}/test-registry")
   if(T_QT)
     list(APPEND labels qt)
     list(APPEND env "QT_QPA_PLATFORM=offscreen" "XDG_RUNTIME_DIR=${ZELVO_TEST_RUNTIME_DIR}")

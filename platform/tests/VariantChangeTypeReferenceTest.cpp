@@ -228,15 +228,14 @@ const Deviation kDeviations[] = {
 // Every row, through VariantChangeType and through VariantChangeTypeEx with the
 // German LCID, which must make no difference.
 TEST(VariantChangeTypeReference, AnswersEveryRowOfTheTable) {
-  ReferenceTable table("variant_change_type.tsv");
-  ASSERT_EQ(table.size(), 2816u);
+  const std::vector<ReferenceRow> rows = ReadReferenceTable("variant_change_type.tsv");
+  ASSERT_EQ(rows.size(), 2816u);
   std::set<const Deviation*> used;
-  for (size_t row = 0; row < table.size(); ++row) {
-    const std::string& source = table.At(row, "source_value");
-    const std::string& target = table.At(row, "target_vt");
+  for (const ReferenceRow& row : rows) {
+    const std::string& source = row.at("source_value");
+    const std::string& target = row.at("target_vt");
     SCOPED_TRACE(source + " -> " + target);
-    Expected expected = {ParseHResult(table.At(row, "hresult")), table.At(row, "result_vt"), table.At(row, "result"),
-                         table.At(row, "result_raw")};
+    Expected expected = {ParseHResult(row.at("hresult")), row.at("result_vt"), row.at("result"), row.at("result_raw")};
     for (const Deviation& deviation : kDeviations) {
       if (source == deviation.source && target == deviation.target) {
         expected = deviation.expected;
@@ -312,18 +311,17 @@ void ExpectMiscConversion(const std::string& description, const Expected& expect
 // flags and the LCID argument. The LCID is ignored: every text is read and
 // written as in 0x0409, so the 0x0407 rows must answer as their 0x0409 twins.
 TEST(VariantChangeTypeReference, AnswersTheConversionRowsOfTheMiscTable) {
-  ReferenceTable table("variant_misc.tsv");
   std::map<std::string, Expected> answersFor0409;
-  size_t checked = 0;
-  for (size_t row = 0; row < table.size(); ++row) {
-    const std::string& group = table.At(row, "group");
+  int checked = 0;
+  for (const ReferenceRow& row : ReadReferenceTable("variant_misc.tsv")) {
+    const std::string& group = row.at("group");
     if (group != "in_place" && group != "dest_on_failure" && group != "dest_on_success" && group != "flags" &&
         group != "lcid") {
       continue;  // direct Var*From* calls are not provided; copies, clears and BSTRs have their own tests
     }
-    std::string description = table.At(row, "case");
+    const std::string& description = row.at("case");
     SCOPED_TRACE(description);
-    Expected expected = DescribedVariant(ParseHResult(table.At(row, "hresult")), table.At(row, "after"));
+    Expected expected = DescribedVariant(ParseHResult(row.at("hresult")), row.at("after"));
     const size_t lcid = description.find(" lcid=");
     if (lcid != std::string::npos) {
       const std::string pair = description.substr(0, lcid);
@@ -333,5 +331,5 @@ TEST(VariantChangeTypeReference, AnswersTheConversionRowsOfTheMiscTable) {
     ExpectMiscConversion(description, expected);
     ++checked;
   }
-  EXPECT_EQ(checked, 43u);
+  EXPECT_EQ(checked, 43);
 }

@@ -1,0 +1,39 @@
+#include "platform/handletable.h"
+
+namespace {
+
+bool IsReserved(DWORD handle) { return handle == 0 || handle == 0xFFFFFFFF; }
+
+}  // namespace
+
+DWORD HandleTableBase::Add(void* object) {
+  if (object == nullptr) return 0;
+  std::lock_guard<std::mutex> guard(mutex_);
+  // Handles count up, so a removed one comes back only after the counter has
+  // gone round all 32-bit values; listed ones are stepped over then.
+  do {
+    ++lastIssued_;
+  } while (IsReserved(lastIssued_) || objects_.count(lastIssued_) != 0);
+  objects_[lastIssued_] = object;
+  return lastIssued_;
+}
+
+void* HandleTableBase::Lookup(DWORD handle) const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  const auto entry = objects_.find(handle);
+  return entry == objects_.end() ? nullptr : entry->second;
+}
+
+void* HandleTableBase::Remove(DWORD handle) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  const auto entry = objects_.find(handle);
+  if (entry == objects_.end()) return nullptr;
+  void* object = entry->second;
+  objects_.erase(entry);
+  return object;
+}
+
+size_t HandleTableBase::Count() const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  return objects_.size();
+}
