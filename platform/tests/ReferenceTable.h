@@ -2,6 +2,9 @@
 // tests/reference: one header line, then one row per case, no quoting.
 #pragma once
 
+#include "platform/widetext.h"
+#include "platform/wintypes.h"
+
 #include <map>
 #include <ostream>
 #include <string>
@@ -29,3 +32,11 @@ inline bool operator==(const CallOutcome& a, const CallOutcome& b) {
 inline std::ostream& operator<<(std::ostream& out, const CallOutcome& o) {
   return out << "result=" << o.result << " last_error=" << o.lastError << " output=" << o.output;
 }
+
+// Text the tables write in double quotes, with \t, \", \\ and \uXXXX escapes.
+WideString UnquoteText(const std::string& quoted);
+
+// SYSTEMTIME in the tables' notation: "2024-02-29 23:59:59.999 dow=4" (reading
+// stops after the milliseconds, so the day of the week is left 0).
+SYSTEMTIME ParseSystemTime(const std::string& text);
+std::string FormatSystemTime(const SYSTEMTIME& time);

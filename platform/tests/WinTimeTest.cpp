@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -25,27 +24,6 @@ const std::map<std::string, CallOutcome> kDeliberateDifferences = {
     // Also beyond the largest FILETIME; the table returns a value that cannot be decoded.
     {"SystemTimeToFileTime 30828-09-14 02:48:05.478", {"0", "87", "-"}},
 };
-
-SYSTEMTIME ParseSystemTime(const std::string& text) {
-  unsigned y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
-  EXPECT_EQ(7, std::sscanf(text.c_str(), "%u-%u-%u %u:%u:%u.%u", &y, &mo, &d, &h, &mi, &s, &ms)) << text;
-  SYSTEMTIME time = {};
-  time.wYear = static_cast<WORD>(y);
-  time.wMonth = static_cast<WORD>(mo);
-  time.wDay = static_cast<WORD>(d);
-  time.wHour = static_cast<WORD>(h);
-  time.wMinute = static_cast<WORD>(mi);
-  time.wSecond = static_cast<WORD>(s);
-  time.wMilliseconds = static_cast<WORD>(ms);
-  return time;
-}
-
-std::string FormatSystemTime(const SYSTEMTIME& t) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u dow=%u", t.wYear, t.wMonth, t.wDay, t.wHour,
-                t.wMinute, t.wSecond, t.wMilliseconds, t.wDayOfWeek);
-  return text;
-}
 
 CallOutcome Failure() { return {"0", std::to_string(GetLastError()), "-"}; }
 

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <json/value.h>
+
+// One platform reply text read with jsoncpp, with type-checked access to its
+// envelope {"meta":{"success":...,"message":...},"data":...} and to members.
+// Nothing here throws on a wrong JSON type: members are checked before they
+// are read.
+class JsonReply {
+public:
+  explicit JsonReply(const QString& text);
+
+  // The text was not empty and parsed as JSON.
+  bool parsed() const { return parsed_; }
+  // It parsed to an object whose "meta" is absent, null or an object: a reply
+  // the parsers can read. Anything else gets their fallback results.
+  bool isEnvelope() const;
+  // "meta"."success" reads exactly "true".
+  bool succeeded() const;
+  QString success() const;
+  QString message() const;
+  const Json::Value& data() const;
+
+  // The member `key` of `object`, or null when `object` is not an object or lacks it.
+  static const Json::Value& member(const Json::Value& object, const QByteArray& key);
+  // A text member: a string as it is, a boolean as "true"/"false", anything else "".
+  static QString text(const Json::Value& object, const QByteArray& key);
+  // An integer member: a number that fits 32 bits, a boolean as 1/0, anything else 0.
+  static qint32 integer(const Json::Value& object, const QByteArray& key);
+  // Like integer(), but a decimal text such as "1" counts as its number.
+  static qint32 integerOrDigits(const Json::Value& object, const QByteArray& key);
+
+private:
+  const Json::Value& meta() const;
+
+  Json::Value root_;
+  bool parsed_ = false;
+};

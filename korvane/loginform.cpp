@@ -1,0 +1,3 @@
+#include "loginform.h"
+
+LoginForm g_loginForm;

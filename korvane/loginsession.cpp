@@ -1,0 +1,3 @@
+#include "loginsession.h"
+
+LoginSession g_session;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include "devconfig.h"
+#include "devinfo.h"
+#include "loginsession.h"
+
+// Reads the platform's reply texts into records. Stateless; no operation
+// throws, whatever the text: a reply that cannot be read gives the
+// operation's fallback result.
+class ujsonparser {
+public:
+  ujsonparser() = default;
+
+  // Fallback: an empty session.
+  LoginSession parseLoginReply(QString text) const;
+  // Whether the heartbeat was accepted; fallback false.
+  bool parseHeartReply(QString text) const;
+  // The devices by serial number; fallback an empty map.
+  QMap<QString, DevInfo> parseDeviceList(QString text) const;
+  // The variables of device `sn`; fallback {sn, 0, no groups}.
+  DevConfig parseRealtimeConf(QString text, QString sn) const;
+  // Sets (*values)[code] for every wanted code from the pushed values of
+  // device `sn` ("" for a code the message lacks). False only for a readable
+  // message whose "meta"."success" is not "true"; values untouched then and
+  // whenever the message holds no data.
+  bool parseRealtimeData(QString text, QString sn, QMap<QString, QString>* values, QStringList codes) const;
+};
