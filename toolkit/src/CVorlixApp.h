@@ -6,13 +6,18 @@
 
 #include "HostCallback.h"
 #include "ServerLock.h"
+#include "TagDatabase.h"
 #include "TaskMemory.h"
 #include "TraceSink.h"
 #include "Vorlix.h"
 
+#include "platform/opcda.h"
+
 #include <atomic>
 #include <string>
 #include <vector>
+
+class OPCServer;
 
 class CVorlixApp {
  public:
@@ -52,26 +57,70 @@ class CVorlixApp {
   BOOL LevelAlarmEvents() const { return levelAlarmEvents_.load(); }
 
   // Item names.
-  char Delimiter() const { return delimiter_.load(); }
+  char Delimiter() const { return tags_.Delimiter(); }
   // Sets the delimiter unless it is 0; the delimiter in force.
   char SetDelimiter(char delimiter);
   std::string MakeFullName(const std::string& accessPath, const std::string& itemId) const;
   int SplitName(const std::string& name, std::vector<std::string>& components) const;
+
+  // The tag database. These take the lock themselves where they change or
+  // answer for the tree; FindTag and TagFromHandle expect the caller to hold it.
+  OPCTag* FindTag(const std::string& accessPath, const std::string& itemId) const {
+    return tags_.FindTag(accessPath, itemId);
+  }
+  OPCTag* TagFromHandle(DWORD handle) const { return tags_.TagFromHandle(handle); }
+  OPCTag& RootTag() { return tags_.Root(); }
+  // A new leaf with read word `readAccess` and write word `writeAccess`: its
+  // handle, or VORLIX_INVALID_TAG (name taken, NULL argument, uncopyable value).
+  DWORD CreateTag(const char* fullName, const VARIANT* value, WORD quality, DWORD readAccess, DWORD writeAccess);
+  BOOL RemoveTag(DWORD handle);
+  // A suspended tag counts as unknown to new client items.
+  BOOL SuspendTag(DWORD handle, BOOL suspend);
+
+  // Resolves one client item definition: the tag (while the caller holds no
+  // lock, the unknown-item callback may create it), the requested type's
+  // convertibility and the client's access rights. Takes the lock itself and
+  // must be called without it. The tag given out stays valid only until it is
+  // removed; hold the lock while using it.
+  HRESULT ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, OPCTag** tagOut, DWORD* accessRights);
+
+  // The hash index (see TagDatabase).
+  UINT SetHashing(UINT request);
+  int64_t HashSlot(const std::string& key, const std::string& name) const { return tags_.HashSlot(key, name); }
+  OPCTag* HashFindTag(const std::string& accessPath, const std::string& itemId) const {
+    return tags_.HashFindTag(accessPath, itemId);
+  }
+  OPCTag* FindChildHashed(const OPCTag& parent, const std::string& branchKey, const std::string& component,
+                          int64_t* slot) const {
+    return tags_.FindChildHashed(parent, branchKey, component, slot);
+  }
+
+  // Over all clients, under the lock: the items that name the tag, and the
+  // fastest non-zero update rate among the groups holding one (0 when none).
+  int CountTagItems(const std::string& tagName);
+  DWORD FastestItemRate(const OPCTag& tag);
 
   // Host callbacks.
   HostCallback<UNKNOWNITEMPROC>& UnknownItemProc() { return unknownItemProc_; }
 
  private:
   void InitInstance();
+  // The tag for a client item, or NULL when there is none or it is suspended.
+  OPCTag* FindVisibleTag(const std::string& accessPath, const std::string& itemId) const;
+  // Calls the host's unknown-item callback with copies of the names; false when none is set.
+  bool NotifyUnknownItem(const std::string& accessPath, const std::string& itemId);
+  // The rights a client gets for the tag.
+  DWORD ClientAccessRights(const OPCTag& tag) const { return tag.AccessRights(); }
 
   ServerLock serverLock_;
   TraceSink trace_;
   TaskMemory taskMemory_;
   std::atomic<BOOL> levelAlarmEvents_{TRUE};
-  std::atomic<char> delimiter_{'.'};
   std::string vendorInfo_;
   std::atomic<DWORD> serverState_{0};
   HostCallback<UNKNOWNITEMPROC> unknownItemProc_;
+  std::vector<OPCServer*> clients_;
+  TagDatabase tags_;
 };
 
 // The application object; it exists from library load to unload.

@@ -11,3 +11,5 @@ VORLIX_API WORD VarnOPCsvrRevision() { return kRevision; }
 VORLIX_API void SetVarnVendorInfo(char* vendor) { VorlixApp().SetVendorInfo(vendor); }
 
 VORLIX_API char SetVarnOPCsvrQualifier(char delimiter) { return VorlixApp().SetDelimiter(delimiter); }
+
+VORLIX_API UINT SetHashing(UINT size) { return VorlixApp().SetHashing(size); }

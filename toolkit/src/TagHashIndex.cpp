@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdlib>
 
 namespace {
@@ -62,11 +63,14 @@ UINT TagHashIndex::Reset(UINT request) {
   return size;
 }
 
-void TagHashIndex::Store(int64_t slot, DWORD hash, OPCTag* record) { table_[slot] = Entry{record, hash, 0}; }
+void TagHashIndex::Store(int64_t slot, const std::string& key, OPCTag* record) {
+  assert(table_[slot].record == nullptr);
+  table_[slot] = Entry{record, Hash(key), 0};
+}
 
 int64_t TagHashIndex::Enter(const std::string& key, OPCTag* record) {
   const Probe probe = Find(key, [](const OPCTag&) { return false; });
-  if (probe.freeSlot >= 0) Store(probe.freeSlot, probe.hash, record);
+  if (probe.freeSlot >= 0) table_[probe.freeSlot] = Entry{record, probe.hash, 0};
   return probe.freeSlot;
 }
 

@@ -52,8 +52,8 @@ class TagHashIndex {
   template <class Accepts>
   Probe Find(const std::string& key, Accepts accepts) const;
 
-  // Stores a record in a slot that Find reported free.
-  void Store(int64_t slot, DWORD hash, OPCTag* record);
+  // Stores a record under its key in a slot that Find reported free.
+  void Store(int64_t slot, const std::string& key, OPCTag* record);
 
   // Stores a record at the first free slot of its key's sequence: that slot, or
   // -1 when the sequence has none (the record is then found through the tree).

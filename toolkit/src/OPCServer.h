@@ -1,0 +1,21 @@
+// The COM server object of one client connection, kept in the application
+// object's client list. It grows here into the full object with its groups and
+// event subscriptions; until then a server has no groups, so every per-server
+// operation the tag database calls finds nothing to do.
+#pragma once
+
+#include "platform/wintypes.h"
+
+#include <string>
+
+class OPCTag;
+
+class OPCServer {
+ public:
+  // The number of this client's items that name the tag.
+  int CountTagItems(const std::string& tagName) const;
+
+  // The smallest update rate among this client's groups that hold an item for
+  // the tag; 0 when none does.
+  DWORD FastestTagRate(const OPCTag& tag) const;
+};
