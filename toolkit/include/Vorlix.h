@@ -75,8 +75,35 @@ VORLIX_API BOOL RemoveTag(DWORD tag);
 // A suspended tag counts as unknown to new client items.
 VORLIX_API BOOL SuspendTagUpdates(DWORD tag, BOOL suspend);
 
+// Stores the value, the quality and the current time (or the given one) in the
+// tag and passes the change on to the client items naming it; an update by
+// handle also evaluates the tag's level alarms. UpdateTagByName takes the full
+// item name. FALSE when the value cannot be copied (the tag keeps its old one).
+VORLIX_API BOOL UpdateTag(DWORD tag, VARIANT value, WORD quality);
+VORLIX_API BOOL UpdateTagWithTimeStamp(DWORD tag, VARIANT value, WORD quality, FILETIME timestamp);
+VORLIX_API BOOL UpdateTagByName(char* name, VARIANT value, WORD quality);
+
+// Copies the tag's value into an initialised VARIANT, whose old content is freed.
+VORLIX_API BOOL ReadTag(DWORD tag, VARIANT* value);
+VORLIX_API BOOL ReadTagWithTimeStamp(DWORD tag, VARIANT* value, WORD* quality, FILETIME* timestamp);
+
+// A batch of updates. StartUpdateTags holds the library's lock for the calling
+// thread until EndUpdateTags, so every other thread's call waits meanwhile;
+// batches do not nest (a second StartUpdateTags gives FALSE). UpdateTagToList
+// stores a value at once but passes it on to clients only at EndUpdateTags.
+// UpdateTagToList and EndUpdateTags give FALSE without a batch of the calling thread.
+VORLIX_API BOOL StartUpdateTags();
+VORLIX_API BOOL UpdateTagToList(DWORD tag, VARIANT value, WORD quality);
+VORLIX_API BOOL EndUpdateTags();
+
+// Makes every client send its active groups now, on the calling thread.
+VORLIX_API BOOL RefreshAllClients();
+
 // Each Enable call replaces the callback set before; NULL switches it off.
-// TRUE when a callback is set.
+// TRUE when a callback is set. The write notifications also say whether a
+// client's value reaches the callback converted to the item's canonical type.
+VORLIX_API BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical);
+VORLIX_API BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical);
 VORLIX_API BOOL EnableUnknownItemNotification(UNKNOWNITEMPROC proc);
 VORLIX_API BOOL EnableEventMsgs(EVENTMSGPROC proc);
 
@@ -90,21 +117,11 @@ VORLIX_API BOOL ResetVarnServerRate(UINT rate);
 VORLIX_API void SetServerState(DWORD state);
 VORLIX_API int NumbrClientConnections();
 VORLIX_API int RequestDisconnect();
-VORLIX_API BOOL RefreshAllClients();
 
 VORLIX_API BOOL UpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
 VORLIX_API BOOL LUMOUpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
 VORLIX_API BOOL AddLocalServiceKeysToRegistry(char* serviceName);
 VORLIX_API BOOL UnregisterServer(BYTE* clsid, char* progId);
-
-VORLIX_API BOOL UpdateTag(DWORD tag, VARIANT value, WORD quality);
-VORLIX_API BOOL UpdateTagWithTimeStamp(DWORD tag, VARIANT value, WORD quality, FILETIME timestamp);
-VORLIX_API BOOL UpdateTagByName(char* name, VARIANT value, WORD quality);
-VORLIX_API BOOL ReadTag(DWORD tag, VARIANT* value);
-VORLIX_API BOOL ReadTagWithTimeStamp(DWORD tag, VARIANT* value, WORD* quality, FILETIME* timestamp);
-VORLIX_API BOOL StartUpdateTags();
-VORLIX_API BOOL UpdateTagToList(DWORD tag, VARIANT value, WORD quality);
-VORLIX_API BOOL EndUpdateTags();
 
 VORLIX_API BOOL SetItemLevelAlarm(DWORD tag, int alarm, float limit, DWORD severity, BOOL enabled);
 VORLIX_API BOOL GetItemLevelAlarm(DWORD tag, int alarm, float* limit, DWORD* severity, BOOL* enabled);
@@ -114,8 +131,6 @@ VORLIX_API BOOL UserAEMessage(char* message, DWORD severity);
 // they are declared with it.
 VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
 
-VORLIX_API BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical);
-VORLIX_API BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical);
 VORLIX_API BOOL EnableDeviceRead(READDEVICEPROC proc);
 VORLIX_API BOOL EnableItemRemovalNotification(ITEMREMOVEDPROC proc);
 VORLIX_API BOOL EnableDisconnectNotification(DISCONNECTNOTIFYPROC proc);

@@ -5,14 +5,24 @@
 #include "OPCServer.h"
 
 #include "platform/widetext.h"
+#include "platform/wintime.h"
 
 #include <cassert>
+#include <cstring>
 #include <vector>
 
 namespace {
 
 constexpr char kDefaultVendorInfo[] = "Vorlix OPC Server Toolkit";
 constexpr DWORD kServerStateRunning = 1;
+// The host's buffer for the writing client's user name, its terminating zero included.
+constexpr size_t kUserNameBufferSize = 200;
+
+FILETIME NowUtc() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return now;
+}
 
 // OPC_E_BADTYPE unless the value converts to the requested type (VT_EMPTY asks for the canonical one).
 HRESULT CheckRequestedType(const VARIANT& value, VARTYPE requested) {
@@ -151,6 +161,161 @@ DWORD CVorlixApp::FastestItemRate(const OPCTag& tag) {
     if (rate != 0 && (fastest == 0 || rate < fastest)) fastest = rate;
   }
   return fastest;
+}
+
+BOOL CVorlixApp::UpdateTagValue(DWORD handle, const VARIANT* value, WORD quality) {
+  return UpdateByHandle(handle, value, quality, NowUtc());
+}
+
+BOOL CVorlixApp::UpdateTagValueAt(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp) {
+  return UpdateByHandle(handle, value, quality, timestamp);
+}
+
+BOOL CVorlixApp::UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp) {
+  if (value == nullptr) return FALSE;
+  std::unique_ptr<COPCEvent> event;
+  {
+    ServerLock::Hold hold(serverLock_);
+    OPCTag* tag = tags_.TagFromHandle(handle);
+    if (tag == nullptr || FAILED(tag->Update(*value, quality, timestamp))) return FALSE;
+    PropagateToClients(*tag);
+    event = tag->EvaluateLevelAlarms();
+  }
+  if (event != nullptr) BroadcastEventRecord(*event);
+  return TRUE;
+}
+
+BOOL CVorlixApp::UpdateTagValueByName(const char* name, const VARIANT* value, WORD quality) {
+  if (name == nullptr || value == nullptr) return FALSE;
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.FindTag(std::string(), name);
+  if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
+  PropagateToClients(*tag);
+  return TRUE;
+}
+
+BOOL CVorlixApp::ReadTagValue(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp) {
+  if (value == nullptr) return FALSE;
+  ServerLock::Hold hold(serverLock_);
+  const OPCTag* tag = tags_.TagFromHandle(handle);
+  if (tag == nullptr || FAILED(VariantCopy(value, &tag->value))) return FALSE;
+  if (quality != nullptr) *quality = tag->quality;
+  if (timestamp != nullptr) *timestamp = tag->timestamp;
+  return TRUE;
+}
+
+BOOL CVorlixApp::StartUpdateTags() {
+  Lock();
+  // Holding the lock while a batch is open means this thread opened it.
+  if (batch_.IsOpen()) {
+    Unlock();
+    return FALSE;
+  }
+  batch_.Open();
+  return TRUE;
+}
+
+BOOL CVorlixApp::AddTagToBatch(DWORD handle, const VARIANT* value, WORD quality) {
+  if (value == nullptr) return FALSE;
+  ServerLock::Hold hold(serverLock_);
+  if (!batch_.IsOpen()) return FALSE;
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
+  batch_.AddTag(handle);
+  if (std::unique_ptr<COPCEvent> event = tag->EvaluateLevelAlarms()) batch_.AddEvent(std::move(event));
+  return TRUE;
+}
+
+BOOL CVorlixApp::EndUpdateTags() {
+  std::vector<std::unique_ptr<COPCEvent>> events;
+  {
+    ServerLock::Hold hold(serverLock_);
+    if (!batch_.IsOpen()) return FALSE;
+    PropagateBatchToClients();
+    events = batch_.Close();
+    Unlock();  // the hold StartUpdateTags took
+  }
+  BroadcastBatchEvents(events);
+  return TRUE;
+}
+
+void CVorlixApp::PropagateToClients(const OPCTag& tag) {
+  for (OPCServer* client : clients_) client->PropagateTag(tag);
+}
+
+void CVorlixApp::PropagateBatchToClients() {
+  if (clients_.empty()) return;
+  // The batch keeps handles: a tag removed since its update is left out.
+  std::vector<const OPCTag*> tags;
+  tags.reserve(batch_.Tags().size());
+  for (DWORD handle : batch_.Tags()) {
+    if (const OPCTag* tag = tags_.TagFromHandle(handle)) tags.push_back(tag);
+  }
+  for (OPCServer* client : clients_) client->PropagateTagList(tags);
+}
+
+void CVorlixApp::BroadcastEventRecord(const COPCEvent& event) {
+  ServerLock::Hold hold(serverLock_);
+  for (OPCServer* client : clients_) client->BroadcastEventRecord(event);
+}
+
+void CVorlixApp::BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events) {
+  for (const std::unique_ptr<COPCEvent>& event : events) BroadcastEventRecord(*event);
+}
+
+int CVorlixApp::ScanClients(BOOL forced) {
+  std::vector<OPCServer*> clients;
+  {
+    ServerLock::Hold hold(serverLock_);
+    clients = clients_;
+  }
+  for (OPCServer* client : clients) {
+    client->ProcessAsyncRequests();
+    client->ScanGroups(forced);
+  }
+  return static_cast<int>(clients.size());
+}
+
+HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName, VARIANT* value) {
+  if (value == nullptr) return E_INVALIDARG;
+  DWORD handle = VORLIX_INVALID_TAG;
+  {
+    ServerLock::Hold hold(serverLock_);
+    const OPCTag* tag = tags_.FindTag(std::string(), tagName);
+    if (tag == nullptr) return OPC_E_INVALIDHANDLE;
+    // A branch has no handle to report to the host, nor a write right.
+    if (!tag->HasHandle()) return OPC_E_BADRIGHTS;
+    handle = tag->handle;
+  }
+  const DWORD result = NotifyWrite(handle, value, userName);
+  if (result != 0) return static_cast<HRESULT>(result);
+  // The host may have removed the tag inside its callback.
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  return tag != nullptr ? tag->SetValue(*value) : S_OK;
+}
+
+DWORD CVorlixApp::NotifyWrite(DWORD handle, VARIANT* value, const char* userName) {
+  assert(!serverLock_.HeldByCurrentThread());
+  DWORD result = 0;
+  if (const WRITENOTIFYPROC2 proc = writeNotifyProc2_.Get()) {
+    char user[kUserNameBufferSize] = {};
+    if (userName != nullptr) std::strncpy(user, userName, kUserNameBufferSize - 1);
+    proc(handle, value, &result, user);
+  } else if (const WRITENOTIFYPROC proc = writeNotifyProc_.Get()) {
+    proc(handle, value, &result);
+  }
+  return result;
+}
+
+BOOL CVorlixApp::EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical) {
+  convertToCanonical_ = convertToCanonical;
+  return writeNotifyProc_.Set(proc);
+}
+
+BOOL CVorlixApp::EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical) {
+  convertToCanonical_ = convertToCanonical;
+  return writeNotifyProc2_.Set(proc);
 }
 
 CVorlixApp& VorlixApp() {

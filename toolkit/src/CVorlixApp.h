@@ -4,8 +4,10 @@
 // points the rest of the library calls.
 #pragma once
 
+#include "COPCEvent.h"
 #include "HostCallback.h"
 #include "ServerLock.h"
+#include "TagBatch.h"
 #include "TagDatabase.h"
 #include "TaskMemory.h"
 #include "TraceSink.h"
@@ -14,6 +16,7 @@
 #include "platform/opcda.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -100,8 +103,56 @@ class CVorlixApp {
   int CountTagItems(const std::string& tagName);
   DWORD FastestItemRate(const OPCTag& tag);
 
+  // Host updates. Each stores a copy of the value with the quality and a
+  // timestamp (now, or the caller's) in the tag and copies the tag into the
+  // client items naming it; an update by handle also evaluates the level
+  // alarms and broadcasts the event after releasing the lock. FALSE for an
+  // unknown tag, a NULL value or a value that cannot be copied (the tag keeps
+  // its old one).
+  BOOL UpdateTagValue(DWORD handle, const VARIANT* value, WORD quality);
+  BOOL UpdateTagValueAt(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp);
+  BOOL UpdateTagValueByName(const char* name, const VARIANT* value, WORD quality);
+
+  // Copies the tag's value into `value` (its old content is freed), and its
+  // quality and timestamp where asked for. FALSE for an unknown tag or NULL value.
+  BOOL ReadTagValue(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp);
+
+  // A batch: StartUpdateTags takes the lock and keeps it for the calling thread
+  // (FALSE, taking nothing, when that thread has a batch open already);
+  // AddTagToBatch stores a value now and queues the tag and any alarm event;
+  // EndUpdateTags copies the queued tags into the client items, releases the
+  // lock and broadcasts the events in order. The last two are FALSE unless the
+  // calling thread has a batch open; another thread waits until it is closed.
+  BOOL StartUpdateTags();
+  BOOL AddTagToBatch(DWORD handle, const VARIANT* value, WORD quality);
+  BOOL EndUpdateTags();
+
+  // Copies the tag, or the open batch's tags, into every client's items. The
+  // caller holds the lock.
+  void PropagateToClients(const OPCTag& tag);
+  void PropagateBatchToClients();
+
+  // Hands an event to every client's subscriptions, under the lock.
+  void BroadcastEventRecord(const COPCEvent& event);
+  void BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events);
+
+  // Runs every client's queued requests and group scan on the calling thread;
+  // the number of clients.
+  int ScanClients(BOOL forced);
+
+  // A client writes the tag of that full name: the host's write callback
+  // decides (with the lock released), and the value is stored when it accepts
+  // or when no callback is set. Quality and timestamp stay; the host confirms
+  // with an update. The callback's result word, or OPC_E_INVALIDHANDLE for a
+  // name that names no tag.
+  HRESULT ClientWrite(const char* userName, const std::string& tagName, VARIANT* value);
+
   // Host callbacks.
   HostCallback<UNKNOWNITEMPROC>& UnknownItemProc() { return unknownItemProc_; }
+  BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical);
+  BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical);
+  // Whether client writes are converted to the item's canonical type before the host sees them.
+  BOOL ConvertToCanonical() const { return convertToCanonical_.load(); }
 
  private:
   void InitInstance();
@@ -111,6 +162,9 @@ class CVorlixApp {
   bool NotifyUnknownItem(const std::string& accessPath, const std::string& itemId);
   // The rights a client gets for the tag.
   DWORD ClientAccessRights(const OPCTag& tag) const { return tag.AccessRights(); }
+  BOOL UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp);
+  // Calls the host's write callback; its result word (0 when none is set).
+  DWORD NotifyWrite(DWORD handle, VARIANT* value, const char* userName);
 
   ServerLock serverLock_;
   TraceSink trace_;
@@ -119,8 +173,12 @@ class CVorlixApp {
   std::string vendorInfo_;
   std::atomic<DWORD> serverState_{0};
   HostCallback<UNKNOWNITEMPROC> unknownItemProc_;
+  HostCallback<WRITENOTIFYPROC> writeNotifyProc_;
+  HostCallback<WRITENOTIFYPROC2> writeNotifyProc2_;
+  std::atomic<BOOL> convertToCanonical_{TRUE};
   std::vector<OPCServer*> clients_;
   TagDatabase tags_;
+  TagBatch batch_;
 };
 
 // The application object; it exists from library load to unload.

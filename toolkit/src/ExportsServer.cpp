@@ -13,3 +13,8 @@ VORLIX_API void SetVarnVendorInfo(char* vendor) { VorlixApp().SetVendorInfo(vend
 VORLIX_API char SetVarnOPCsvrQualifier(char delimiter) { return VorlixApp().SetDelimiter(delimiter); }
 
 VORLIX_API UINT SetHashing(UINT size) { return VorlixApp().SetHashing(size); }
+
+VORLIX_API BOOL RefreshAllClients() {
+  VorlixApp().ScanClients(TRUE);
+  return TRUE;
+}

@@ -1,5 +1,6 @@
 #include "OPCTag.h"
 
+#include "COPCEvent.h"
 #include "OPCTagProperty.h"
 
 #include "platform/opcda.h"
@@ -47,5 +48,15 @@ HRESULT OPCTag::SetValue(const VARIANT& newValue) {
   value = copy;
   return S_OK;
 }
+
+HRESULT OPCTag::Update(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimestamp) {
+  const HRESULT hr = SetValue(newValue);
+  if (FAILED(hr)) return hr;
+  quality = newQuality;
+  timestamp = newTimestamp;
+  return S_OK;
+}
+
+std::unique_ptr<COPCEvent> OPCTag::EvaluateLevelAlarms() { return nullptr; }
 
 DWORD OPCTag::AccessRights() const { return (readAccess & OPC_READABLE) | (writeAccess & OPC_WRITEABLE); }

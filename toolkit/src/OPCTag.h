@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class COPCEvent;
 class OPCTagProperty;
 
 // One of the four level alarms of a tag (LoLo, Lo, Hi, HiHi).
@@ -36,6 +37,14 @@ class OPCTag {
   // Replaces the value by a copy of `newValue`, whose type becomes the tag's
   // canonical type. When the copy fails the old value stays and the error is returned.
   HRESULT SetValue(const VARIANT& newValue);
+
+  // SetValue, then quality and timestamp; on failure nothing changes.
+  HRESULT Update(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimestamp);
+
+  // The event of a change of alarm level that the current value causes, or
+  // none. Level alarms are evaluated with the event side of the library; until
+  // then no alarm can be enabled and no update raises an event.
+  std::unique_ptr<COPCEvent> EvaluateLevelAlarms();
 
   // OPC_READABLE and OPC_WRITEABLE as the access words grant them, NT levels aside.
   DWORD AccessRights() const;

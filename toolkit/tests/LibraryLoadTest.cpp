@@ -31,6 +31,9 @@ TEST(LibraryLoad, EveryDefinedExportBindsByNameAndTheLibraryUnloadsCleanly) {
       "VarnOPCsvrRevision", "SetVarnVendorInfo", "SetVarnOPCsvrQualifier", "SetHashing",
       "CreateTag",          "CreateSecureTag",   "RemoveTag",              "SuspendTagUpdates",
       "EnableEventMsgs",    "EnableUnknownItemNotification",
+      "UpdateTag",          "UpdateTagWithTimeStamp", "UpdateTagByName",    "ReadTag",
+      "ReadTagWithTimeStamp", "StartUpdateTags",     "UpdateTagToList",    "EndUpdateTags",
+      "RefreshAllClients",  "EnableWriteNotification", "EnableWriteNotification2",
   };
   for (const char* name : exports) EXPECT_NE(dlsym(library, name), nullptr) << name;
   // Internal entry points stay inside.

@@ -20,6 +20,13 @@ VARIANT MakeI4(LONG value) {
 
 DWORD NewTag(std::string name, VARIANT value) { return CreateTag(name.data(), value, OPC_QUALITY_GOOD, TRUE); }
 
+TagReading ReadTagState(DWORD handle) {
+  TagReading reading{FALSE, {}, 0, {0, 0}};
+  VariantInit(&reading.value);
+  reading.found = ReadTagWithTimeStamp(handle, &reading.value, &reading.quality, &reading.timestamp);
+  return reading;
+}
+
 ItemDefinition::ItemDefinition(const std::string& accessPath, const std::string& itemId, VARTYPE requested)
     : accessPath_(WidenLatin1(accessPath)), itemId_(WidenLatin1(itemId)) {
   definition_ = OPCITEMDEF{accessPath_.data(), itemId_.data(), TRUE, 0, 0, nullptr, requested, 0};

@@ -29,6 +29,15 @@ class ItemDefinition {
   OPCITEMDEF definition_;
 };
 
+// What ReadTagWithTimeStamp gives for a tag.
+struct TagReading {
+  BOOL found;
+  VARIANT value;
+  WORD quality;
+  FILETIME timestamp;
+};
+TagReading ReadTagState(DWORD handle);
+
 // ValidateItem for one client item.
 HRESULT Validate(const std::string& accessPath, const std::string& itemId, VARTYPE requested = VT_EMPTY,
                  OPCITEMRESULT* result = nullptr, DWORD* rights = nullptr);
