@@ -148,19 +148,12 @@ UINT CVorlixApp::SetHashing(UINT request) {
 
 int CVorlixApp::CountTagItems(const std::string& tagName) {
   ServerLock::Hold hold(serverLock_);
-  int items = 0;
-  for (const OPCServer* client : clients_) items += client->CountTagItems(tagName);
-  return items;
+  return clients_.CountTagItems(tagName);
 }
 
 DWORD CVorlixApp::FastestItemRate(const OPCTag& tag) {
   ServerLock::Hold hold(serverLock_);
-  DWORD fastest = 0;
-  for (const OPCServer* client : clients_) {
-    const DWORD rate = client->FastestTagRate(tag);
-    if (rate != 0 && (fastest == 0 || rate < fastest)) fastest = rate;
-  }
-  return fastest;
+  return clients_.FastestTagRate(tag);
 }
 
 BOOL CVorlixApp::UpdateTagValue(DWORD handle, const VARIANT* value, WORD quality) {
@@ -239,24 +232,22 @@ BOOL CVorlixApp::EndUpdateTags() {
   return TRUE;
 }
 
-void CVorlixApp::PropagateToClients(const OPCTag& tag) {
-  for (OPCServer* client : clients_) client->PropagateTag(tag);
-}
+void CVorlixApp::PropagateToClients(const OPCTag& tag) { clients_.PropagateTag(tag); }
 
 void CVorlixApp::PropagateBatchToClients() {
-  if (clients_.empty()) return;
+  if (clients_.Empty()) return;
   // The batch keeps handles: a tag removed since its update is left out.
   std::vector<const OPCTag*> tags;
   tags.reserve(batch_.Tags().size());
   for (DWORD handle : batch_.Tags()) {
     if (const OPCTag* tag = tags_.TagFromHandle(handle)) tags.push_back(tag);
   }
-  for (OPCServer* client : clients_) client->PropagateTagList(tags);
+  clients_.PropagateTagList(tags);
 }
 
 void CVorlixApp::BroadcastEventRecord(const COPCEvent& event) {
   ServerLock::Hold hold(serverLock_);
-  for (OPCServer* client : clients_) client->BroadcastEventRecord(event);
+  clients_.BroadcastEventRecord(event);
 }
 
 void CVorlixApp::BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events) {
@@ -267,7 +258,7 @@ int CVorlixApp::ScanClients(BOOL forced) {
   std::vector<OPCServer*> clients;
   {
     ServerLock::Hold hold(serverLock_);
-    clients = clients_;
+    clients = clients_.Snapshot();
   }
   for (OPCServer* client : clients) {
     client->ProcessAsyncRequests();

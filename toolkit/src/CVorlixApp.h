@@ -5,6 +5,7 @@
 #pragma once
 
 #include "COPCEvent.h"
+#include "ClientList.h"
 #include "HostCallback.h"
 #include "ServerLock.h"
 #include "TagBatch.h"
@@ -19,8 +20,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-class OPCServer;
 
 class CVorlixApp {
  public:
@@ -176,7 +175,7 @@ class CVorlixApp {
   HostCallback<WRITENOTIFYPROC> writeNotifyProc_;
   HostCallback<WRITENOTIFYPROC2> writeNotifyProc2_;
   std::atomic<BOOL> convertToCanonical_{TRUE};
-  std::vector<OPCServer*> clients_;
+  ClientList clients_;
   TagDatabase tags_;
   TagBatch batch_;
 };
