@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "platform/event.h"
 #include "platform/threads.h"
 #include "platform/timerqueue.h"
@@ -9,17 +10,7 @@
 
 namespace {
 
-constexpr DWORD kLongWait = 10000;
 constexpr DWORD kHour = 3600 * 1000;
-
-template <class Predicate>
-bool Eventually(Predicate done) {
-  for (DWORD waited = 0; waited < kLongWait; ++waited) {
-    if (done()) return true;
-    Sleep(1);
-  }
-  return done();
-}
 
 void CountCall(PVOID parameter, BOOLEAN) { ++*static_cast<std::atomic<int>*>(parameter); }
 
