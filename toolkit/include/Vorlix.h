@@ -13,10 +13,12 @@
 // protects its own data. Exports may be called from any host thread.
 #pragma once
 
+#include "platform/opcae.h"
 #include "platform/variant.h"
 #include "platform/wintypes.h"
 
 #define VORLIX_API extern "C" __attribute__((visibility("default")))
+#define VORLIX_CLASS __attribute__((visibility("default")))
 
 constexpr DWORD VORLIX_INVALID_TAG = 0xFFFFFFFF;
 
@@ -42,12 +44,30 @@ typedef void (*RATENOTIFYPROC)(DWORD tag, DWORD rate);
 // A trace line, in a 100-byte buffer (longer lines are cut).
 typedef void (*EVENTMSGPROC)(char* text);
 
-// The AE callback object a host may install (it is deleted by the library, so
-// it must come from new).
+// The AE callback object a host may install (CLumoAExCallback.h). The library
+// deletes it, so it must come from new.
 class CLumoAExCallback;
 
 // Library revision: 2051 (0x0803).
 VORLIX_API WORD VarnOPCsvrRevision();
+
+// Start-up and shut-down. Call SetThreadingModel before InitVarnOPCsvr: model 2
+// is apartment-threaded, any other free-threaded (the default). TRUE.
+VORLIX_API BOOL SetThreadingModel(DWORD model);
+// Starts the OPC server: COM on the calling thread, the class object under the
+// 16-byte class identifier, and the update timer at `serverRate` ms (at least
+// 10). FALSE when it runs already, for a NULL identifier, or when the class
+// object or the timer cannot be had. Clients connect only while it runs.
+VORLIX_API BOOL InitVarnOPCsvr(BYTE* clsid, UINT serverRate);
+// Refuses new clients and waits up to 5 s for the connected ones to go; TRUE.
+// The class object stays registered and the timer keeps running: a later
+// InitVarnOPCsvr takes them up again.
+VORLIX_API BOOL UninitVarnOPCsvr();
+// Changes the update timer's period (at least 10 ms) at once; TRUE.
+VORLIX_API BOOL ResetVarnServerRate(UINT rate);
+
+// The OPC server state the status reports.
+VORLIX_API void SetServerState(DWORD state);
 
 // The vendor text of the status the server reports; NULL is ignored.
 VORLIX_API void SetVarnVendorInfo(char* vendor);
@@ -61,10 +81,11 @@ VORLIX_API char SetVarnOPCsvrQualifier(char delimiter);
 VORLIX_API UINT SetHashing(UINT size);
 
 // Creates a tag (and the branches its name needs). CreateTag asks for NT level
-// 1 to read, and to write when `writable`; CreateSecureTag takes the read and
-// write words' NT levels in their high 16 bits. Either way the tag is readable
-// and writable for clients without NT security. The handle, or
-// VORLIX_INVALID_TAG when the name exists already.
+// 1 to read, and to write when `writable`; a tag that is not writable is
+// read-only for every client. CreateSecureTag takes the read and write words'
+// NT levels in their high 16 bits; its tags are readable and writable for
+// clients without NT security. The handle, or VORLIX_INVALID_TAG when the name
+// exists already.
 VORLIX_API DWORD CreateTag(char* name, VARIANT value, WORD quality, BOOL writable);
 VORLIX_API DWORD CreateSecureTag(char* name, VARIANT value, WORD quality, DWORD readAccess, DWORD writeAccess);
 
@@ -96,6 +117,10 @@ VORLIX_API BOOL StartUpdateTags();
 VORLIX_API BOOL UpdateTagToList(DWORD tag, VARIANT value, WORD quality);
 VORLIX_API BOOL EndUpdateTags();
 
+// The number of connected clients.
+VORLIX_API int NumbrClientConnections();
+// Asks every connected client to disconnect; the number of clients.
+VORLIX_API int RequestDisconnect();
 // Makes every client send its active groups now, on the calling thread.
 VORLIX_API BOOL RefreshAllClients();
 
@@ -106,38 +131,43 @@ VORLIX_API BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCano
 VORLIX_API BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical);
 VORLIX_API BOOL EnableUnknownItemNotification(UNKNOWNITEMPROC proc);
 VORLIX_API BOOL EnableEventMsgs(EVENTMSGPROC proc);
-
-// The exports below come with the parts of the library that back them; they
-// are declared here so that the interface is stated in one place.
-
-VORLIX_API BOOL SetThreadingModel(DWORD model);
-VORLIX_API BOOL InitVarnOPCsvr(BYTE* clsid, UINT serverRate);
-VORLIX_API BOOL UninitVarnOPCsvr();
-VORLIX_API BOOL ResetVarnServerRate(UINT rate);
-VORLIX_API void SetServerState(DWORD state);
-VORLIX_API int NumbrClientConnections();
-VORLIX_API int RequestDisconnect();
-
-VORLIX_API BOOL UpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
-VORLIX_API BOOL LUMOUpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
-VORLIX_API BOOL AddLocalServiceKeysToRegistry(char* serviceName);
-VORLIX_API BOOL UnregisterServer(BYTE* clsid, char* progId);
-
-VORLIX_API BOOL SetItemLevelAlarm(DWORD tag, int alarm, float limit, DWORD severity, BOOL enabled);
-VORLIX_API BOOL GetItemLevelAlarm(DWORD tag, int alarm, float* limit, DWORD* severity, BOOL* enabled);
-VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description, VARIANT value);
-VORLIX_API BOOL UserAEMessage(char* message, DWORD severity);
-// UserAEMessageEx and UserAEMessageEx2 take the OPC event structure by value;
-// they are declared with it.
-VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
-
 VORLIX_API BOOL EnableDeviceRead(READDEVICEPROC proc);
 VORLIX_API BOOL EnableItemRemovalNotification(ITEMREMOVEDPROC proc);
 VORLIX_API BOOL EnableDisconnectNotification(DISCONNECTNOTIFYPROC proc);
 VORLIX_API BOOL EnableRateNotification(RATENOTIFYPROC proc);
 
+// Level alarm 1 (LoLo), 2 (Lo), 3 (Hi) or 4 (HiHi) of a tag. FALSE for an
+// unknown tag, another alarm number or a NULL pointer (outputs untouched).
+VORLIX_API BOOL SetItemLevelAlarm(DWORD tag, int alarm, float limit, DWORD severity, BOOL enabled);
+VORLIX_API BOOL GetItemLevelAlarm(DWORD tag, int alarm, float* limit, DWORD* severity, BOOL* enabled);
+// A custom item property of the tag (an ID above the six standard ones); set
+// again, its description and value are replaced. The value is copied.
+VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description, VARIANT value);
+
+// Alarms-and-events messages of the host, to every client's event
+// subscriptions: a simple event from the source "User Message", an event the
+// host built, and the same to one subscription (handle 0: all). TRUE.
+VORLIX_API BOOL UserAEMessage(char* message, DWORD severity);
+VORLIX_API BOOL UserAEMessageEx(ONEVENTSTRUCT event);
+VORLIX_API BOOL UserAEMessageEx2(DWORD subscription, ONEVENTSTRUCT event, BOOL refresh, BOOL lastRefresh);
+// Installs the AE callback object in place of the one before (which the
+// library deletes); level alarms raise events unless `noLevelAlarms`. TRUE.
+VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
+
+// Registration of the host as the OPC server's local COM server, and NT
+// security for tags. These report failure until the library writes the
+// registry and checks NT access.
+VORLIX_API BOOL UpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
+VORLIX_API BOOL LUMOUpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
+VORLIX_API BOOL AddLocalServiceKeysToRegistry(char* serviceName);
+VORLIX_API BOOL UnregisterServer(BYTE* clsid, char* progId);
 VORLIX_API BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
+// 0 on success, else a system error code.
 VORLIX_API DWORD DefineNTUser(char* userRecordName, char* accountName, DWORD access);
 
+// OLE date to FILETIME and back, both without a time-zone shift and to the
+// whole second (the OLE side rounds to the nearest second; the FILETIME side
+// drops fractions of a second). FALSE, the output untouched, for a NULL
+// pointer or a date either side cannot hold.
 VORLIX_API BOOL ConvertVBDateToFileTime1(DATE* date, FILETIME* fileTime);
 VORLIX_API BOOL ConvertFileTimeToVBDate1(FILETIME* fileTime, DATE* date);

@@ -1,5 +1,6 @@
 #include "CVorlixApp.h"
 
+#include "CLumoAExCallback.h"
 #include "ItemName.h"
 #include "OPCErrorText.h"
 #include "OPCServer.h"
@@ -9,6 +10,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -36,9 +38,9 @@ HRESULT CheckRequestedType(const VARIANT& value, VARTYPE requested) {
 
 }  // namespace
 
-CVorlixApp::CVorlixApp() { InitInstance(); }
+CVorlixApp::CVorlixApp() : aeCallback_(std::make_shared<CLumoAExCallback>()) { InitInstance(); }
 
-CVorlixApp::~CVorlixApp() = default;
+CVorlixApp::~CVorlixApp() { ExitInstance(); }
 
 void CVorlixApp::InitInstance() {
   tags_.SetDelimiter('.');
@@ -250,21 +252,135 @@ void CVorlixApp::BroadcastEventRecord(const COPCEvent& event) {
   clients_.BroadcastEventRecord(event);
 }
 
+void CVorlixApp::BroadcastUserMessage(const char* source, const char* message, DWORD severity) {
+  ServerLock::Hold hold(serverLock_);
+  clients_.BroadcastUserMessage(source, message, severity);
+}
+
+void CVorlixApp::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
+  ServerLock::Hold hold(serverLock_);
+  clients_.BroadcastEvent(subscription, event, refresh, lastRefresh);
+}
+
+BOOL CVorlixApp::SetLevelAlarm(DWORD handle, int alarm, const LevelAlarm& settings) {
+  if (alarm < 1 || alarm > OPCTag::kLevelAlarmCount) return FALSE;
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  if (tag == nullptr) return FALSE;
+  tag->levelAlarms[alarm - 1] = settings;
+  return TRUE;
+}
+
+BOOL CVorlixApp::GetLevelAlarm(DWORD handle, int alarm, LevelAlarm* settings) {
+  if (settings == nullptr || alarm < 1 || alarm > OPCTag::kLevelAlarmCount) return FALSE;
+  ServerLock::Hold hold(serverLock_);
+  const OPCTag* tag = tags_.TagFromHandle(handle);
+  if (tag == nullptr) return FALSE;
+  *settings = tag->levelAlarms[alarm - 1];
+  return TRUE;
+}
+
+BOOL CVorlixApp::SetTagProperty(DWORD handle, DWORD id, const char* description, const VARIANT* value) {
+  if (value == nullptr) return FALSE;
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  return tag != nullptr ? tag->SetProperty(id, description, *value) : FALSE;
+}
+
+std::shared_ptr<CLumoAExCallback> CVorlixApp::AECallback() const { return std::atomic_load(&aeCallback_); }
+
+void CVorlixApp::SetAECallback(BOOL noLevelAlarms, CLumoAExCallback* callback) {
+  std::atomic_store(&aeCallback_, std::shared_ptr<CLumoAExCallback>(callback));
+  levelAlarmEvents_ = noLevelAlarms ? FALSE : TRUE;
+}
+
 void CVorlixApp::BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events) {
   for (const std::unique_ptr<COPCEvent>& event : events) BroadcastEventRecord(*event);
 }
 
 int CVorlixApp::ScanClients(BOOL forced) {
-  std::vector<OPCServer*> clients;
-  {
-    ServerLock::Hold hold(serverLock_);
-    clients = clients_.Snapshot();
-  }
+  const ClientSnapshot clients = SnapshotClients();
   for (OPCServer* client : clients) {
     client->ProcessAsyncRequests();
     client->ScanGroups(forced);
   }
-  return static_cast<int>(clients.size());
+  return clients.Size();
+}
+
+void CVorlixApp::ExitInstance() {
+  if (exited_.exchange(true)) return;
+  updateTimer_.Stop();
+  RequestDisconnectAll();
+  {
+    ServerLock::Hold hold(serverLock_);
+    clients_.StopAndRemoveAll();
+  }
+  workers_.WaitForWorkers();
+  workers_.JoinAll();
+  startup_.RevokeClassObject();
+}
+
+HRESULT CVorlixApp::CreateServer(REFIID riid, void** ppvObject) {
+  if (!startup_.Initialised()) {
+    if (ppvObject != nullptr) *ppvObject = nullptr;
+    return E_FAIL;
+  }
+  OPCServer* server = new (std::nothrow) OPCServer;
+  if (server == nullptr) return E_OUTOFMEMORY;
+  const HRESULT hr = server->QueryInterface(riid, ppvObject);
+  if (FAILED(hr)) {
+    delete server;
+    return hr;
+  }
+  // The worker starts before the object is listed, so that an object whose
+  // worker cannot start was never seen by any walk and can go at once.
+  if (!workers_.Start(server)) {
+    *ppvObject = nullptr;
+    delete server;
+    return E_OUTOFMEMORY;
+  }
+  ServerLock::Hold hold(serverLock_);
+  clients_.Add(server);
+  return hr;
+}
+
+BOOL CVorlixApp::RemoveServer(OPCServer* server) {
+  bool listed = false;
+  int remaining = 0;
+  {
+    ServerLock::Hold hold(serverLock_);
+    listed = clients_.Remove(server);
+    remaining = clients_.Count();
+    // Cleared before the pulse, so the worker cannot miss it; from here on the
+    // worker may delete the object.
+    server->Stop();
+  }
+  if (listed) NotifyDisconnect(remaining);
+  updateTimer_.Pulse();
+  return listed ? TRUE : FALSE;
+}
+
+void CVorlixApp::NotifyDisconnect(int remainingClients) {
+  const DISCONNECTNOTIFYPROC proc = disconnectProc_.Get();
+  if (proc == nullptr) return;
+  assert(!serverLock_.HeldByCurrentThread());
+  proc(static_cast<DWORD>(remainingClients));
+}
+
+int CVorlixApp::RequestDisconnectAll() {
+  const ClientSnapshot clients = SnapshotClients();
+  for (OPCServer* client : clients) client->SendShutdownRequest();
+  return clients.Size();
+}
+
+int CVorlixApp::ClientCount() {
+  ServerLock::Hold hold(serverLock_);
+  return clients_.Count();
+}
+
+ClientSnapshot CVorlixApp::SnapshotClients() {
+  ServerLock::Hold hold(serverLock_);
+  return clients_.Snapshot();
 }
 
 HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName, VARIANT* value) {

@@ -6,14 +6,18 @@
 
 #include "COPCEvent.h"
 #include "ClientList.h"
+#include "ClientWorkers.h"
 #include "HostCallback.h"
 #include "ServerLock.h"
+#include "ServerStartup.h"
 #include "TagBatch.h"
 #include "TagDatabase.h"
 #include "TaskMemory.h"
 #include "TraceSink.h"
+#include "UpdateTimer.h"
 #include "Vorlix.h"
 
+#include "platform/opcae.h"
 #include "platform/opcda.h"
 
 #include <atomic>
@@ -56,7 +60,42 @@ class CVorlixApp {
   void SetVendorInfo(const char* vendor);
 
   DWORD ServerState() const { return serverState_.load(); }
+  void SetServerState(DWORD state) { serverState_ = state; }
   BOOL LevelAlarmEvents() const { return levelAlarmEvents_.load(); }
+
+  // Server start-up and shut-down (see ServerStartup). The threading model
+  // counts from the next InitServer on.
+  void SetApartmentThreaded(bool apartmentThreaded) { startup_.SetApartmentThreaded(apartmentThreaded); }
+  BOOL InitServer(const CLSID& classId, UINT rate) { return startup_.Init(classId, rate); }
+  BOOL UninitServer() { return startup_.Uninit(); }
+  // The period of the update timer, at least 10 ms; a change applies at once.
+  UINT ServerRate() const { return updateTimer_.Rate(); }
+  void ResetServerRate(UINT rate) { updateTimer_.SetRate(rate); }
+  FILETIME StartTime() const { return startup_.StartTime(); }
+  CLSID ClassId() const { return startup_.ClassId(); }
+  void SetClassId(const CLSID& classId) { startup_.SetClassId(classId); }
+
+  // The library's exit step, run once by the destructor unless run before:
+  // stops the update timer, asks every client to disconnect, unlists them and
+  // ends their worker threads (waiting as long as UninitServer does), joins
+  // the threads that ended and revokes the class object.
+  void ExitInstance();
+
+  // Clients. CreateServer makes a new client's server object with its worker
+  // thread (E_FAIL unless the server is initialised); RemoveServer is its last
+  // Release: it unlists the object, tells the host the number of clients left,
+  // and wakes the worker so that it ends and deletes the object (FALSE when
+  // the object was not listed; it still ends).
+  HRESULT CreateServer(REFIID riid, void** ppvObject);
+  BOOL RemoveServer(OPCServer* server);
+  // Asks every client to disconnect; the number of clients.
+  int RequestDisconnectAll();
+  int ClientCount();
+  // The clients now, pinned for a walk without the lock.
+  ClientSnapshot SnapshotClients();
+  // Worker threads not yet ended, and how long shut-down waits for them.
+  LONG ClientThreadCount() const { return workers_.Running(); }
+  void SetClientWaitLimit(ClientWorkers::WaitLimit limit) { workers_.SetWaitLimit(limit); }
 
   // Item names.
   char Delimiter() const { return tags_.Delimiter(); }
@@ -131,8 +170,23 @@ class CVorlixApp {
   void PropagateToClients(const OPCTag& tag);
   void PropagateBatchToClients();
 
-  // Hands an event to every client's subscriptions, under the lock.
+  // Hands an event to every client's subscriptions (to the one subscription
+  // named, when a handle other than 0 is given), under the lock.
+  void BroadcastUserMessage(const char* source, const char* message, DWORD severity);
+  void BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
   void BroadcastEventRecord(const COPCEvent& event);
+
+  // Level alarms 1 (LoLo) to 4 (HiHi) and custom properties of a tag. FALSE
+  // for an unknown tag, an alarm number outside 1..4 or a NULL argument.
+  BOOL SetLevelAlarm(DWORD handle, int alarm, const LevelAlarm& settings);
+  BOOL GetLevelAlarm(DWORD handle, int alarm, LevelAlarm* settings);
+  BOOL SetTagProperty(DWORD handle, DWORD id, const char* description, const VARIANT* value);
+
+  // The AE callback object. A caller keeps the object alive for its call
+  // through the pointer it got. Setting one replaces (and lets go of) the
+  // previous one and switches level-alarm events off when asked.
+  std::shared_ptr<CLumoAExCallback> AECallback() const;
+  void SetAECallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
   void BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events);
 
   // Runs every client's queued requests and group scan on the calling thread;
@@ -148,6 +202,10 @@ class CVorlixApp {
 
   // Host callbacks.
   HostCallback<UNKNOWNITEMPROC>& UnknownItemProc() { return unknownItemProc_; }
+  HostCallback<DISCONNECTNOTIFYPROC>& DisconnectProc() { return disconnectProc_; }
+  HostCallback<READDEVICEPROC>& DeviceReadProc() { return deviceReadProc_; }
+  HostCallback<ITEMREMOVEDPROC>& ItemRemovedProc() { return itemRemovedProc_; }
+  HostCallback<RATENOTIFYPROC>& RateProc() { return rateProc_; }
   BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical);
   BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical);
   // Whether client writes are converted to the item's canonical type before the host sees them.
@@ -164,6 +222,8 @@ class CVorlixApp {
   BOOL UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp);
   // Calls the host's write callback; its result word (0 when none is set).
   DWORD NotifyWrite(DWORD handle, VARIANT* value, const char* userName);
+  // Calls the host's disconnect callback, when one is set.
+  void NotifyDisconnect(int remainingClients);
 
   ServerLock serverLock_;
   TraceSink trace_;
@@ -172,12 +232,22 @@ class CVorlixApp {
   std::string vendorInfo_;
   std::atomic<DWORD> serverState_{0};
   HostCallback<UNKNOWNITEMPROC> unknownItemProc_;
+  HostCallback<DISCONNECTNOTIFYPROC> disconnectProc_;
+  HostCallback<READDEVICEPROC> deviceReadProc_;
+  HostCallback<ITEMREMOVEDPROC> itemRemovedProc_;
+  HostCallback<RATENOTIFYPROC> rateProc_;
   HostCallback<WRITENOTIFYPROC> writeNotifyProc_;
   HostCallback<WRITENOTIFYPROC2> writeNotifyProc2_;
   std::atomic<BOOL> convertToCanonical_{TRUE};
   ClientList clients_;
   TagDatabase tags_;
   TagBatch batch_;
+  std::shared_ptr<CLumoAExCallback> aeCallback_;
+  // Destroyed first: the timer stops before the event closes and the tree goes.
+  UpdateTimer updateTimer_{[this] { ScanClients(FALSE); }};
+  ClientWorkers workers_{updateTimer_};
+  ServerStartup startup_{taskMemory_, updateTimer_, workers_};
+  std::atomic<bool> exited_{false};
 };
 
 // The application object; it exists from library load to unload.

@@ -10,6 +10,8 @@
 
 namespace {
 constexpr DWORD kDefaultAlarmSeverity = 200;
+// The six standard item properties take the IDs up to this one.
+constexpr DWORD kLastStandardPropertyId = 6;
 }  // namespace
 
 OPCTag::OPCTag(OPCTag* parent, std::string name)
@@ -58,5 +60,28 @@ HRESULT OPCTag::Update(const VARIANT& newValue, WORD newQuality, const FILETIME&
 }
 
 std::unique_ptr<COPCEvent> OPCTag::EvaluateLevelAlarms() { return nullptr; }
+
+BOOL OPCTag::SetProperty(DWORD id, const char* description, const VARIANT& newValue) {
+  if (id <= kLastStandardPropertyId || description == nullptr) return FALSE;
+  VARIANT copy;
+  VariantInit(&copy);
+  if (FAILED(VariantCopy(&copy, &newValue))) return FALSE;
+  OPCTagProperty* property = nullptr;
+  for (const std::unique_ptr<OPCTagProperty>& existing : properties) {
+    if (existing->id == id) {
+      property = existing.get();
+      break;
+    }
+  }
+  if (property == nullptr) {
+    properties.push_back(std::make_unique<OPCTagProperty>(id, description));
+    property = properties.back().get();
+  } else {
+    property->description = description;
+  }
+  VariantClear(&property->value);
+  property->value = copy;
+  return TRUE;
+}
 
 DWORD OPCTag::AccessRights() const { return (readAccess & OPC_READABLE) | (writeAccess & OPC_WRITEABLE); }

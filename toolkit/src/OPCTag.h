@@ -43,8 +43,13 @@ class OPCTag {
 
   // The event of a change of alarm level that the current value causes, or
   // none. Level alarms are evaluated with the event side of the library; until
-  // then no alarm can be enabled and no update raises an event.
+  // then their settings are only kept and no update raises an event.
   std::unique_ptr<COPCEvent> EvaluateLevelAlarms();
+
+  // Stores the custom property of that ID, replacing the description and value
+  // of one the tag has already. FALSE for the IDs of the six standard
+  // properties (and 0), or when the value cannot be copied.
+  BOOL SetProperty(DWORD id, const char* description, const VARIANT& newValue);
 
   // OPC_READABLE and OPC_WRITEABLE as the access words grant them, NT levels aside.
   DWORD AccessRights() const;

@@ -1,0 +1,5 @@
+#include "CLumoAExCallback.h"
+
+CLumoAExCallback::~CLumoAExCallback() = default;
+
+HRESULT CLumoAExCallback::RemoveEventSubscription(DWORD) { return S_OK; }
