@@ -118,9 +118,19 @@ VORLIX_API void SetServerState(DWORD state);
 VORLIX_API int NumbrClientConnections();
 VORLIX_API int RequestDisconnect();
 
+// Registers the host as the local COM server of the class (16 bytes) under
+// HKEY_CLASSES_ROOT: ProgID, class and application keys, executable path and
+// the OPC categories. The class is stored for AddLocalServiceKeysToRegistry
+// and the server. FALSE for an empty ProgID and at the first key that cannot
+// be written (the keys written before stay). LUMOUpdateRegistry is the same call.
 VORLIX_API BOOL UpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
 VORLIX_API BOOL LUMOUpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
+// Sets "LocalService" and "ServiceParameters" ("-Service") under the stored
+// class's application key (the all-zero class when none is stored). TRUE when
+// both were written.
 VORLIX_API BOOL AddLocalServiceKeysToRegistry(char* serviceName);
+// Removes the registration; FALSE for an empty or unregistered ProgID (nothing
+// is touched then) and when a key it should remove stays.
 VORLIX_API BOOL UnregisterServer(BYTE* clsid, char* progId);
 
 VORLIX_API BOOL SetItemLevelAlarm(DWORD tag, int alarm, float limit, DWORD severity, BOOL enabled);

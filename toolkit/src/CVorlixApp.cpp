@@ -309,6 +309,16 @@ BOOL CVorlixApp::EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToC
   return writeNotifyProc2_.Set(proc);
 }
 
+CLSID CVorlixApp::ServerClsid() {
+  ServerLock::Hold hold(serverLock_);
+  return serverClsid_;
+}
+
+void CVorlixApp::SetServerClsid(const CLSID& clsid) {
+  ServerLock::Hold hold(serverLock_);
+  serverClsid_ = clsid;
+}
+
 CVorlixApp& VorlixApp() {
   // Function-local, so that it is built before first use whatever the order of
   // static initialisation, and destroyed after everything built later.

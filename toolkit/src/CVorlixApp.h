@@ -14,6 +14,7 @@
 #include "TraceSink.h"
 #include "Vorlix.h"
 
+#include "platform/guid.h"
 #include "platform/opcda.h"
 
 #include <atomic>
@@ -153,6 +154,11 @@ class CVorlixApp {
   // Whether client writes are converted to the item's canonical type before the host sees them.
   BOOL ConvertToCanonical() const { return convertToCanonical_.load(); }
 
+  // The class identifier the server registers and runs under: the last one
+  // given to UpdateRegistry or InitVarnOPCsvr, all zeros before.
+  CLSID ServerClsid();
+  void SetServerClsid(const CLSID& clsid);
+
  private:
   void InitInstance();
   // The tag for a client item, or NULL when there is none or it is suspended.
@@ -178,6 +184,7 @@ class CVorlixApp {
   ClientList clients_;
   TagDatabase tags_;
   TagBatch batch_;
+  CLSID serverClsid_{};
 };
 
 // The application object; it exists from library load to unload.
