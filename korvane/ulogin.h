@@ -114,7 +114,6 @@ private:
   int rememberUserName_ = 0;
   int rememberPassword_ = 0;
   int autoLogin_ = 0;
-  ucommucation communication_;
   ujsonparser parser_;
 
   bool loginInFlight_ = false;
