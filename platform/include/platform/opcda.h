@@ -1,0 +1,38 @@
+// OPC Data Access structures and constants, declared from the published field
+// lists and values.
+#pragma once
+
+#include "platform/opcerror.h"
+#include "platform/wintypes.h"
+
+typedef DWORD OPCHANDLE;
+
+// Item access rights.
+constexpr DWORD OPC_READABLE = 0x01;
+constexpr DWORD OPC_WRITEABLE = 0x02;
+
+// Quality: the two high bits of the low byte.
+constexpr WORD OPC_QUALITY_MASK = 0xC0;
+constexpr WORD OPC_QUALITY_BAD = 0x00;
+constexpr WORD OPC_QUALITY_UNCERTAIN = 0x40;
+constexpr WORD OPC_QUALITY_GOOD = 0xC0;
+
+struct OPCITEMDEF {
+  LPWSTR szAccessPath;
+  LPWSTR szItemID;
+  BOOL bActive;
+  OPCHANDLE hClient;
+  DWORD dwBlobSize;
+  BYTE* pBlob;
+  VARTYPE vtRequestedDataType;
+  WORD wReserved;
+};
+
+struct OPCITEMRESULT {
+  OPCHANDLE hServer;
+  VARTYPE vtCanonicalDataType;
+  WORD wReserved;
+  DWORD dwAccessRights;
+  DWORD dwBlobSize;
+  BYTE* pBlob;
+};

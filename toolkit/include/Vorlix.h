@@ -1,0 +1,143 @@
+// Vorlix: the exported C interface of the OPC server toolkit, and the callbacks
+// it makes into its host.
+//
+// Strings are zero-terminated 8-bit texts (Latin-1). Values are VARIANTs; one
+// passed by value is copied by the library, and the caller keeps its own.
+// Qualities are 16-bit OPC quality words; timestamps are FILETIMEs in UTC. A tag
+// handle is a 32-bit value; VORLIX_INVALID_TAG (-1) means failure and never
+// names a tag. Functions with a BOOL result return FALSE for an unknown handle
+// or name and for a NULL argument.
+//
+// Every callback is called with the library's lock released; callbacks come
+// from library threads, concurrently with the host's own calls, so the host
+// protects its own data. Exports may be called from any host thread.
+#pragma once
+
+#include "platform/variant.h"
+#include "platform/wintypes.h"
+
+#define VORLIX_API extern "C" __attribute__((visibility("default")))
+
+constexpr DWORD VORLIX_INVALID_TAG = 0xFFFFFFFF;
+
+// Host callbacks. None returns a value.
+
+// A client writes a tag. `result` is 0 on entry; left 0, the library stores the
+// value; anything else is the error the client gets for the item.
+typedef void (*WRITENOTIFYPROC)(DWORD tag, VARIANT* value, DWORD* result);
+// The same with the writing client's user name ("Unknown" without NT security);
+// wins over WRITENOTIFYPROC when both are set.
+typedef void (*WRITENOTIFYPROC2)(DWORD tag, VARIANT* value, DWORD* result, char* user);
+// A client reads from the device: the host fills value, quality and timestamp.
+typedef void (*READDEVICEPROC)(DWORD tag, VARIANT* value, WORD* quality, FILETIME* timestamp);
+// A client adds or validates an item that names no visible tag: copies of the
+// access path and item ID. The tag may be created inside; it is looked up once more.
+typedef void (*UNKNOWNITEMPROC)(char* accessPath, char* itemId);
+// The last client item naming a tag went (the access path is always empty).
+typedef void (*ITEMREMOVEDPROC)(DWORD tag, char* accessPath, char* tagName);
+// A client object was released: the number of clients still connected.
+typedef void (*DISCONNECTNOTIFYPROC)(DWORD clients);
+// The fastest update rate a client asks for a tag changed (0: no client item left).
+typedef void (*RATENOTIFYPROC)(DWORD tag, DWORD rate);
+// A trace line, in a 100-byte buffer (longer lines are cut).
+typedef void (*EVENTMSGPROC)(char* text);
+
+// The AE callback object a host may install (it is deleted by the library, so
+// it must come from new).
+class CLumoAExCallback;
+
+// Library revision: 2051 (0x0803).
+VORLIX_API WORD VarnOPCsvrRevision();
+
+// The vendor text of the status the server reports; NULL is ignored.
+VORLIX_API void SetVarnVendorInfo(char* vendor);
+
+// Sets the item-name delimiter when the argument is not 0; the delimiter now in force.
+VORLIX_API char SetVarnOPCsvrQualifier(char delimiter);
+
+// Switches the tag hash index on with at least `size` slots (a prime, at least
+// 11), or off for a size below 6; tags that exist already are entered. The
+// table size, 0 when off.
+VORLIX_API UINT SetHashing(UINT size);
+
+// Creates a tag (and the branches its name needs). CreateTag asks for NT level
+// 1 to read, and to write when `writable`; CreateSecureTag takes the read and
+// write words' NT levels in their high 16 bits. Either way the tag is readable
+// and writable for clients without NT security. The handle, or
+// VORLIX_INVALID_TAG when the name exists already.
+VORLIX_API DWORD CreateTag(char* name, VARIANT value, WORD quality, BOOL writable);
+VORLIX_API DWORD CreateSecureTag(char* name, VARIANT value, WORD quality, DWORD readAccess, DWORD writeAccess);
+
+// Removes the tag, and every branch left empty above it. A tag whose name
+// continues another's ("A.B" under "A") goes with it.
+VORLIX_API BOOL RemoveTag(DWORD tag);
+
+// A suspended tag counts as unknown to new client items.
+VORLIX_API BOOL SuspendTagUpdates(DWORD tag, BOOL suspend);
+
+// Stores the value, the quality and the current time (or the given one) in the
+// tag and passes the change on to the client items naming it; an update by
+// handle also evaluates the tag's level alarms. UpdateTagByName takes the full
+// item name. FALSE when the value cannot be copied (the tag keeps its old one).
+VORLIX_API BOOL UpdateTag(DWORD tag, VARIANT value, WORD quality);
+VORLIX_API BOOL UpdateTagWithTimeStamp(DWORD tag, VARIANT value, WORD quality, FILETIME timestamp);
+VORLIX_API BOOL UpdateTagByName(char* name, VARIANT value, WORD quality);
+
+// Copies the tag's value into an initialised VARIANT, whose old content is freed.
+VORLIX_API BOOL ReadTag(DWORD tag, VARIANT* value);
+VORLIX_API BOOL ReadTagWithTimeStamp(DWORD tag, VARIANT* value, WORD* quality, FILETIME* timestamp);
+
+// A batch of updates. StartUpdateTags holds the library's lock for the calling
+// thread until EndUpdateTags, so every other thread's call waits meanwhile;
+// batches do not nest (a second StartUpdateTags gives FALSE). UpdateTagToList
+// stores a value at once but passes it on to clients only at EndUpdateTags.
+// UpdateTagToList and EndUpdateTags give FALSE without a batch of the calling thread.
+VORLIX_API BOOL StartUpdateTags();
+VORLIX_API BOOL UpdateTagToList(DWORD tag, VARIANT value, WORD quality);
+VORLIX_API BOOL EndUpdateTags();
+
+// Makes every client send its active groups now, on the calling thread.
+VORLIX_API BOOL RefreshAllClients();
+
+// Each Enable call replaces the callback set before; NULL switches it off.
+// TRUE when a callback is set. The write notifications also say whether a
+// client's value reaches the callback converted to the item's canonical type.
+VORLIX_API BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical);
+VORLIX_API BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical);
+VORLIX_API BOOL EnableUnknownItemNotification(UNKNOWNITEMPROC proc);
+VORLIX_API BOOL EnableEventMsgs(EVENTMSGPROC proc);
+
+// The exports below come with the parts of the library that back them; they
+// are declared here so that the interface is stated in one place.
+
+VORLIX_API BOOL SetThreadingModel(DWORD model);
+VORLIX_API BOOL InitVarnOPCsvr(BYTE* clsid, UINT serverRate);
+VORLIX_API BOOL UninitVarnOPCsvr();
+VORLIX_API BOOL ResetVarnServerRate(UINT rate);
+VORLIX_API void SetServerState(DWORD state);
+VORLIX_API int NumbrClientConnections();
+VORLIX_API int RequestDisconnect();
+
+VORLIX_API BOOL UpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
+VORLIX_API BOOL LUMOUpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
+VORLIX_API BOOL AddLocalServiceKeysToRegistry(char* serviceName);
+VORLIX_API BOOL UnregisterServer(BYTE* clsid, char* progId);
+
+VORLIX_API BOOL SetItemLevelAlarm(DWORD tag, int alarm, float limit, DWORD severity, BOOL enabled);
+VORLIX_API BOOL GetItemLevelAlarm(DWORD tag, int alarm, float* limit, DWORD* severity, BOOL* enabled);
+VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description, VARIANT value);
+VORLIX_API BOOL UserAEMessage(char* message, DWORD severity);
+// UserAEMessageEx and UserAEMessageEx2 take the OPC event structure by value;
+// they are declared with it.
+VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
+
+VORLIX_API BOOL EnableDeviceRead(READDEVICEPROC proc);
+VORLIX_API BOOL EnableItemRemovalNotification(ITEMREMOVEDPROC proc);
+VORLIX_API BOOL EnableDisconnectNotification(DISCONNECTNOTIFYPROC proc);
+VORLIX_API BOOL EnableRateNotification(RATENOTIFYPROC proc);
+
+VORLIX_API BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
+VORLIX_API DWORD DefineNTUser(char* userRecordName, char* accountName, DWORD access);
+
+VORLIX_API BOOL ConvertVBDateToFileTime1(DATE* date, FILETIME* fileTime);
+VORLIX_API BOOL ConvertFileTimeToVBDate1(FILETIME* fileTime, DATE* date);

@@ -1,0 +1,322 @@
+#include "CVorlixApp.h"
+
+#include "ItemName.h"
+#include "OPCErrorText.h"
+#include "OPCServer.h"
+
+#include "platform/widetext.h"
+#include "platform/wintime.h"
+
+#include <cassert>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr char kDefaultVendorInfo[] = "Vorlix OPC Server Toolkit";
+constexpr DWORD kServerStateRunning = 1;
+// The host's buffer for the writing client's user name, its terminating zero included.
+constexpr size_t kUserNameBufferSize = 200;
+
+FILETIME NowUtc() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return now;
+}
+
+// OPC_E_BADTYPE unless the value converts to the requested type (VT_EMPTY asks for the canonical one).
+HRESULT CheckRequestedType(const VARIANT& value, VARTYPE requested) {
+  if (requested == VT_EMPTY || requested == value.vt) return S_OK;
+  VARIANT converted;
+  VariantInit(&converted);
+  const HRESULT hr = VariantChangeType(&converted, &value, 0, requested);
+  VariantClear(&converted);
+  return SUCCEEDED(hr) ? S_OK : OPC_E_BADTYPE;
+}
+
+}  // namespace
+
+CVorlixApp::CVorlixApp() { InitInstance(); }
+
+CVorlixApp::~CVorlixApp() = default;
+
+void CVorlixApp::InitInstance() {
+  tags_.SetDelimiter('.');
+  vendorInfo_ = kDefaultVendorInfo;
+  serverState_ = kServerStateRunning;
+}
+
+std::string CVorlixApp::GetErrorText(HRESULT code) const { return OPCErrorText(code); }
+
+std::string CVorlixApp::VendorInfo() {
+  ServerLock::Hold hold(serverLock_);
+  return vendorInfo_;
+}
+
+void CVorlixApp::SetVendorInfo(const char* vendor) {
+  if (vendor == nullptr) return;
+  ServerLock::Hold hold(serverLock_);
+  vendorInfo_ = vendor;
+}
+
+char CVorlixApp::SetDelimiter(char delimiter) {
+  if (delimiter != '\0') tags_.SetDelimiter(delimiter);
+  return Delimiter();
+}
+
+std::string CVorlixApp::MakeFullName(const std::string& accessPath, const std::string& itemId) const {
+  return MakeFullItemName(accessPath, itemId, Delimiter());
+}
+
+int CVorlixApp::SplitName(const std::string& name, std::vector<std::string>& components) const {
+  components = SplitItemName(name, Delimiter());
+  return static_cast<int>(components.size());
+}
+
+DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD quality, DWORD readAccess,
+                            DWORD writeAccess) {
+  if (fullName == nullptr || value == nullptr) return VORLIX_INVALID_TAG;
+  ServerLock::Hold hold(serverLock_);
+  return tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, CountTagItems(fullName));
+}
+
+BOOL CVorlixApp::RemoveTag(DWORD handle) {
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  if (tag == nullptr) return FALSE;
+  tags_.RemoveNode(tag);
+  return TRUE;
+}
+
+BOOL CVorlixApp::SuspendTag(DWORD handle, BOOL suspend) {
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  if (tag == nullptr) return FALSE;
+  tag->visible = suspend ? FALSE : TRUE;
+  return TRUE;
+}
+
+HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, OPCTag** tagOut,
+                                 DWORD* accessRights) {
+  const std::string accessPath = NarrowLatin1(item.szAccessPath);
+  const std::string itemId = NarrowLatin1(item.szItemID);
+  if (itemId.empty()) return OPC_E_INVALIDITEMID;
+
+  Lock();
+  OPCTag* tag = FindVisibleTag(accessPath, itemId);
+  if (tag == nullptr) {
+    Unlock();
+    if (!NotifyUnknownItem(accessPath, itemId)) return OPC_E_UNKNOWNITEMID;
+    Lock();
+    tag = FindVisibleTag(accessPath, itemId);
+    if (tag == nullptr) {
+      Unlock();
+      return OPC_E_UNKNOWNITEMID;
+    }
+  }
+  if (tagOut != nullptr) *tagOut = tag;
+  const HRESULT hr = CheckRequestedType(tag->value, item.vtRequestedDataType);
+  if (SUCCEEDED(hr)) {
+    const DWORD rights = ClientAccessRights(*tag);
+    if (result != nullptr) *result = OPCITEMRESULT{0, tag->value.vt, 0, rights, 0, nullptr};
+    if (accessRights != nullptr) *accessRights = rights;
+  }
+  Unlock();
+  return hr;
+}
+
+OPCTag* CVorlixApp::FindVisibleTag(const std::string& accessPath, const std::string& itemId) const {
+  OPCTag* tag = tags_.FindTag(accessPath, itemId);
+  return tag != nullptr && tag->visible ? tag : nullptr;
+}
+
+bool CVorlixApp::NotifyUnknownItem(const std::string& accessPath, const std::string& itemId) {
+  const UNKNOWNITEMPROC proc = unknownItemProc_.Get();
+  if (proc == nullptr) return false;
+  assert(!serverLock_.HeldByCurrentThread());
+  // The host gets writable copies of its own.
+  std::vector<char> pathCopy(accessPath.c_str(), accessPath.c_str() + accessPath.size() + 1);
+  std::vector<char> itemCopy(itemId.c_str(), itemId.c_str() + itemId.size() + 1);
+  proc(pathCopy.data(), itemCopy.data());
+  return true;
+}
+
+UINT CVorlixApp::SetHashing(UINT request) {
+  ServerLock::Hold hold(serverLock_);
+  return tags_.SetHashing(request);
+}
+
+int CVorlixApp::CountTagItems(const std::string& tagName) {
+  ServerLock::Hold hold(serverLock_);
+  return clients_.CountTagItems(tagName);
+}
+
+DWORD CVorlixApp::FastestItemRate(const OPCTag& tag) {
+  ServerLock::Hold hold(serverLock_);
+  return clients_.FastestTagRate(tag);
+}
+
+BOOL CVorlixApp::UpdateTagValue(DWORD handle, const VARIANT* value, WORD quality) {
+  return UpdateByHandle(handle, value, quality, NowUtc());
+}
+
+BOOL CVorlixApp::UpdateTagValueAt(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp) {
+  return UpdateByHandle(handle, value, quality, timestamp);
+}
+
+BOOL CVorlixApp::UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp) {
+  if (value == nullptr) return FALSE;
+  std::unique_ptr<COPCEvent> event;
+  {
+    ServerLock::Hold hold(serverLock_);
+    OPCTag* tag = tags_.TagFromHandle(handle);
+    if (tag == nullptr || FAILED(tag->Update(*value, quality, timestamp))) return FALSE;
+    PropagateToClients(*tag);
+    event = tag->EvaluateLevelAlarms();
+  }
+  if (event != nullptr) BroadcastEventRecord(*event);
+  return TRUE;
+}
+
+BOOL CVorlixApp::UpdateTagValueByName(const char* name, const VARIANT* value, WORD quality) {
+  if (name == nullptr || value == nullptr) return FALSE;
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.FindTag(std::string(), name);
+  if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
+  PropagateToClients(*tag);
+  return TRUE;
+}
+
+BOOL CVorlixApp::ReadTagValue(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp) {
+  if (value == nullptr) return FALSE;
+  ServerLock::Hold hold(serverLock_);
+  const OPCTag* tag = tags_.TagFromHandle(handle);
+  if (tag == nullptr || FAILED(VariantCopy(value, &tag->value))) return FALSE;
+  if (quality != nullptr) *quality = tag->quality;
+  if (timestamp != nullptr) *timestamp = tag->timestamp;
+  return TRUE;
+}
+
+BOOL CVorlixApp::StartUpdateTags() {
+  Lock();
+  // Holding the lock while a batch is open means this thread opened it.
+  if (batch_.IsOpen()) {
+    Unlock();
+    return FALSE;
+  }
+  batch_.Open();
+  return TRUE;
+}
+
+BOOL CVorlixApp::AddTagToBatch(DWORD handle, const VARIANT* value, WORD quality) {
+  if (value == nullptr) return FALSE;
+  ServerLock::Hold hold(serverLock_);
+  if (!batch_.IsOpen()) return FALSE;
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
+  batch_.AddTag(handle);
+  if (std::unique_ptr<COPCEvent> event = tag->EvaluateLevelAlarms()) batch_.AddEvent(std::move(event));
+  return TRUE;
+}
+
+BOOL CVorlixApp::EndUpdateTags() {
+  std::vector<std::unique_ptr<COPCEvent>> events;
+  {
+    ServerLock::Hold hold(serverLock_);
+    if (!batch_.IsOpen()) return FALSE;
+    PropagateBatchToClients();
+    events = batch_.Close();
+    Unlock();  // the hold StartUpdateTags took
+  }
+  BroadcastBatchEvents(events);
+  return TRUE;
+}
+
+void CVorlixApp::PropagateToClients(const OPCTag& tag) { clients_.PropagateTag(tag); }
+
+void CVorlixApp::PropagateBatchToClients() {
+  if (clients_.Empty()) return;
+  // The batch keeps handles: a tag removed since its update is left out.
+  std::vector<const OPCTag*> tags;
+  tags.reserve(batch_.Tags().size());
+  for (DWORD handle : batch_.Tags()) {
+    if (const OPCTag* tag = tags_.TagFromHandle(handle)) tags.push_back(tag);
+  }
+  clients_.PropagateTagList(tags);
+}
+
+void CVorlixApp::BroadcastEventRecord(const COPCEvent& event) {
+  ServerLock::Hold hold(serverLock_);
+  clients_.BroadcastEventRecord(event);
+}
+
+void CVorlixApp::BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events) {
+  for (const std::unique_ptr<COPCEvent>& event : events) BroadcastEventRecord(*event);
+}
+
+int CVorlixApp::ScanClients(BOOL forced) {
+  std::vector<OPCServer*> clients;
+  {
+    ServerLock::Hold hold(serverLock_);
+    clients = clients_.Snapshot();
+  }
+  for (OPCServer* client : clients) {
+    client->ProcessAsyncRequests();
+    client->ScanGroups(forced);
+  }
+  return static_cast<int>(clients.size());
+}
+
+HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName, VARIANT* value) {
+  if (value == nullptr) return E_INVALIDARG;
+  DWORD handle = VORLIX_INVALID_TAG;
+  {
+    ServerLock::Hold hold(serverLock_);
+    const OPCTag* tag = tags_.FindTag(std::string(), tagName);
+    if (tag == nullptr) return OPC_E_INVALIDHANDLE;
+    // A branch has no handle to report to the host, nor a write right.
+    if (!tag->HasHandle()) return OPC_E_BADRIGHTS;
+    handle = tag->handle;
+  }
+  const DWORD result = NotifyWrite(handle, value, userName);
+  if (result != 0) return static_cast<HRESULT>(result);
+  // The host may have removed the tag inside its callback.
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  return tag != nullptr ? tag->SetValue(*value) : S_OK;
+}
+
+DWORD CVorlixApp::NotifyWrite(DWORD handle, VARIANT* value, const char* userName) {
+  assert(!serverLock_.HeldByCurrentThread());
+  DWORD result = 0;
+  if (const WRITENOTIFYPROC2 proc = writeNotifyProc2_.Get()) {
+    char user[kUserNameBufferSize] = {};
+    if (userName != nullptr) std::strncpy(user, userName, kUserNameBufferSize - 1);
+    proc(handle, value, &result, user);
+  } else if (const WRITENOTIFYPROC proc = writeNotifyProc_.Get()) {
+    proc(handle, value, &result);
+  }
+  return result;
+}
+
+BOOL CVorlixApp::EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical) {
+  convertToCanonical_ = convertToCanonical;
+  return writeNotifyProc_.Set(proc);
+}
+
+BOOL CVorlixApp::EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical) {
+  convertToCanonical_ = convertToCanonical;
+  return writeNotifyProc2_.Set(proc);
+}
+
+CVorlixApp& VorlixApp() {
+  // Function-local, so that it is built before first use whatever the order of
+  // static initialisation, and destroyed after everything built later.
+  static CVorlixApp app;
+  return app;
+}
+
+namespace {
+// Builds the application object when the library is loaded.
+[[maybe_unused]] const bool builtAtLoad = (VorlixApp(), true);
+}  // namespace

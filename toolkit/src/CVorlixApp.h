@@ -1,0 +1,184 @@
+// The library's one application object: all library-wide state, built when the
+// library is loaded and taken down when it is unloaded. Each area's logic lives
+// in the component that owns its state; the member functions here are the entry
+// points the rest of the library calls.
+#pragma once
+
+#include "COPCEvent.h"
+#include "ClientList.h"
+#include "HostCallback.h"
+#include "ServerLock.h"
+#include "TagBatch.h"
+#include "TagDatabase.h"
+#include "TaskMemory.h"
+#include "TraceSink.h"
+#include "Vorlix.h"
+
+#include "platform/opcda.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CVorlixApp {
+ public:
+  CVorlixApp();
+  ~CVorlixApp();
+  CVorlixApp(const CVorlixApp&) = delete;
+  CVorlixApp& operator=(const CVorlixApp&) = delete;
+
+  // The server-wide lock. EnterLock and LeaveLock are the same calls under the
+  // names the tag-database paths use.
+  void Lock() { serverLock_.Enter(); }
+  void Unlock() { serverLock_.Leave(); }
+  void EnterLock() { Lock(); }
+  void LeaveLock() { Unlock(); }
+  ServerLock& GetServerLock() { return serverLock_; }
+
+  // Tracing to the host's EVENTMSGPROC.
+  void TraceMessage(const char* text) const { trace_.Trace(text); }
+  BOOL EnableEventMessages(EVENTMSGPROC proc) { return trace_.Enable(proc); }
+
+  // Task memory: every block handed to a COM client comes from the task
+  // allocator, which the server takes when it starts (NULL blocks before).
+  void SetTaskAllocator(IMalloc* allocator) { taskMemory_.SetAllocator(allocator); }
+  void* TaskAlloc(SIZE_T bytes) const { return taskMemory_.Alloc(bytes); }
+  WCHAR* AllocWideFromAnsi(const char* text, BOOL useTask) const {
+    return taskMemory_.AllocWideFromAnsi(text, useTask);
+  }
+  void TaskFree(void* block, BOOL useTask) const { taskMemory_.Free(block, useTask); }
+
+  std::string GetErrorText(HRESULT code) const;
+
+  // The vendor text of the status reports.
+  std::string VendorInfo();
+  void SetVendorInfo(const char* vendor);
+
+  DWORD ServerState() const { return serverState_.load(); }
+  BOOL LevelAlarmEvents() const { return levelAlarmEvents_.load(); }
+
+  // Item names.
+  char Delimiter() const { return tags_.Delimiter(); }
+  // Sets the delimiter unless it is 0; the delimiter in force.
+  char SetDelimiter(char delimiter);
+  std::string MakeFullName(const std::string& accessPath, const std::string& itemId) const;
+  int SplitName(const std::string& name, std::vector<std::string>& components) const;
+
+  // The tag database. These take the lock themselves where they change or
+  // answer for the tree; FindTag and TagFromHandle expect the caller to hold it.
+  OPCTag* FindTag(const std::string& accessPath, const std::string& itemId) const {
+    return tags_.FindTag(accessPath, itemId);
+  }
+  OPCTag* TagFromHandle(DWORD handle) const { return tags_.TagFromHandle(handle); }
+  OPCTag& RootTag() { return tags_.Root(); }
+  // A new leaf with read word `readAccess` and write word `writeAccess`: its
+  // handle, or VORLIX_INVALID_TAG (name taken, NULL argument, uncopyable value).
+  DWORD CreateTag(const char* fullName, const VARIANT* value, WORD quality, DWORD readAccess, DWORD writeAccess);
+  BOOL RemoveTag(DWORD handle);
+  // A suspended tag counts as unknown to new client items.
+  BOOL SuspendTag(DWORD handle, BOOL suspend);
+
+  // Resolves one client item definition: the tag (while the caller holds no
+  // lock, the unknown-item callback may create it), the requested type's
+  // convertibility and the client's access rights. Takes the lock itself and
+  // must be called without it. The tag given out stays valid only until it is
+  // removed; hold the lock while using it.
+  HRESULT ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, OPCTag** tagOut, DWORD* accessRights);
+
+  // The hash index (see TagDatabase).
+  UINT SetHashing(UINT request);
+  int64_t HashSlot(const std::string& key, const std::string& name) const { return tags_.HashSlot(key, name); }
+  OPCTag* HashFindTag(const std::string& accessPath, const std::string& itemId) const {
+    return tags_.HashFindTag(accessPath, itemId);
+  }
+  OPCTag* FindChildHashed(const OPCTag& parent, const std::string& branchKey, const std::string& component,
+                          int64_t* slot) const {
+    return tags_.FindChildHashed(parent, branchKey, component, slot);
+  }
+
+  // Over all clients, under the lock: the items that name the tag, and the
+  // fastest non-zero update rate among the groups holding one (0 when none).
+  int CountTagItems(const std::string& tagName);
+  DWORD FastestItemRate(const OPCTag& tag);
+
+  // Host updates. Each stores a copy of the value with the quality and a
+  // timestamp (now, or the caller's) in the tag and copies the tag into the
+  // client items naming it; an update by handle also evaluates the level
+  // alarms and broadcasts the event after releasing the lock. FALSE for an
+  // unknown tag, a NULL value or a value that cannot be copied (the tag keeps
+  // its old one).
+  BOOL UpdateTagValue(DWORD handle, const VARIANT* value, WORD quality);
+  BOOL UpdateTagValueAt(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp);
+  BOOL UpdateTagValueByName(const char* name, const VARIANT* value, WORD quality);
+
+  // Copies the tag's value into `value` (its old content is freed), and its
+  // quality and timestamp where asked for. FALSE for an unknown tag or NULL value.
+  BOOL ReadTagValue(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp);
+
+  // A batch: StartUpdateTags takes the lock and keeps it for the calling thread
+  // (FALSE, taking nothing, when that thread has a batch open already);
+  // AddTagToBatch stores a value now and queues the tag and any alarm event;
+  // EndUpdateTags copies the queued tags into the client items, releases the
+  // lock and broadcasts the events in order. The last two are FALSE unless the
+  // calling thread has a batch open; another thread waits until it is closed.
+  BOOL StartUpdateTags();
+  BOOL AddTagToBatch(DWORD handle, const VARIANT* value, WORD quality);
+  BOOL EndUpdateTags();
+
+  // Copies the tag, or the open batch's tags, into every client's items. The
+  // caller holds the lock.
+  void PropagateToClients(const OPCTag& tag);
+  void PropagateBatchToClients();
+
+  // Hands an event to every client's subscriptions, under the lock.
+  void BroadcastEventRecord(const COPCEvent& event);
+  void BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events);
+
+  // Runs every client's queued requests and group scan on the calling thread;
+  // the number of clients.
+  int ScanClients(BOOL forced);
+
+  // A client writes the tag of that full name: the host's write callback
+  // decides (with the lock released), and the value is stored when it accepts
+  // or when no callback is set. Quality and timestamp stay; the host confirms
+  // with an update. The callback's result word, or OPC_E_INVALIDHANDLE for a
+  // name that names no tag.
+  HRESULT ClientWrite(const char* userName, const std::string& tagName, VARIANT* value);
+
+  // Host callbacks.
+  HostCallback<UNKNOWNITEMPROC>& UnknownItemProc() { return unknownItemProc_; }
+  BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical);
+  BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical);
+  // Whether client writes are converted to the item's canonical type before the host sees them.
+  BOOL ConvertToCanonical() const { return convertToCanonical_.load(); }
+
+ private:
+  void InitInstance();
+  // The tag for a client item, or NULL when there is none or it is suspended.
+  OPCTag* FindVisibleTag(const std::string& accessPath, const std::string& itemId) const;
+  // Calls the host's unknown-item callback with copies of the names; false when none is set.
+  bool NotifyUnknownItem(const std::string& accessPath, const std::string& itemId);
+  // The rights a client gets for the tag.
+  DWORD ClientAccessRights(const OPCTag& tag) const { return tag.AccessRights(); }
+  BOOL UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp);
+  // Calls the host's write callback; its result word (0 when none is set).
+  DWORD NotifyWrite(DWORD handle, VARIANT* value, const char* userName);
+
+  ServerLock serverLock_;
+  TraceSink trace_;
+  TaskMemory taskMemory_;
+  std::atomic<BOOL> levelAlarmEvents_{TRUE};
+  std::string vendorInfo_;
+  std::atomic<DWORD> serverState_{0};
+  HostCallback<UNKNOWNITEMPROC> unknownItemProc_;
+  HostCallback<WRITENOTIFYPROC> writeNotifyProc_;
+  HostCallback<WRITENOTIFYPROC2> writeNotifyProc2_;
+  std::atomic<BOOL> convertToCanonical_{TRUE};
+  ClientList clients_;
+  TagDatabase tags_;
+  TagBatch batch_;
+};
+
+// The application object; it exists from library load to unload.
+CVorlixApp& VorlixApp();

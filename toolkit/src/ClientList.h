@@ -1,0 +1,31 @@
+// The server objects of the connected clients, in creation order. The list is
+// changed and walked under the server lock; a walk that may reach a client's
+// sinks goes over a snapshot taken under the lock and runs without it.
+#pragma once
+
+#include "platform/wintypes.h"
+
+#include <string>
+#include <vector>
+
+class COPCEvent;
+class OPCServer;
+class OPCTag;
+
+class ClientList {
+ public:
+  std::vector<OPCServer*> Snapshot() const { return servers_; }
+  bool Empty() const { return servers_.empty(); }
+
+  // Sums of the per-server answers: the items that name the tag, and the
+  // fastest non-zero rate of a group holding one (0 when none does).
+  int CountTagItems(const std::string& tagName) const;
+  DWORD FastestTagRate(const OPCTag& tag) const;
+
+  void PropagateTag(const OPCTag& tag) const;
+  void PropagateTagList(const std::vector<const OPCTag*>& tags) const;
+  void BroadcastEventRecord(const COPCEvent& event) const;
+
+ private:
+  std::vector<OPCServer*> servers_;
+};

@@ -1,0 +1,15 @@
+// Exports that register the host's callbacks.
+#include "CVorlixApp.h"
+#include "Vorlix.h"
+
+VORLIX_API BOOL EnableEventMsgs(EVENTMSGPROC proc) { return VorlixApp().EnableEventMessages(proc); }
+
+VORLIX_API BOOL EnableUnknownItemNotification(UNKNOWNITEMPROC proc) { return VorlixApp().UnknownItemProc().Set(proc); }
+
+VORLIX_API BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical) {
+  return VorlixApp().EnableWriteNotification(proc, convertToCanonical);
+}
+
+VORLIX_API BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical) {
+  return VorlixApp().EnableWriteNotification2(proc, convertToCanonical);
+}

@@ -1,0 +1,20 @@
+// Exports that create, remove and suspend tags.
+#include "CVorlixApp.h"
+#include "Vorlix.h"
+
+namespace {
+// The NT level CreateTag asks for.
+constexpr DWORD kDefaultNTLevel = 0x10000;
+}  // namespace
+
+VORLIX_API DWORD CreateTag(char* name, VARIANT value, WORD quality, BOOL writable) {
+  return CreateSecureTag(name, value, quality, kDefaultNTLevel, writable ? kDefaultNTLevel : 0);
+}
+
+VORLIX_API DWORD CreateSecureTag(char* name, VARIANT value, WORD quality, DWORD readAccess, DWORD writeAccess) {
+  return VorlixApp().CreateTag(name, &value, quality, readAccess | OPC_READABLE, writeAccess | OPC_WRITEABLE);
+}
+
+VORLIX_API BOOL RemoveTag(DWORD tag) { return VorlixApp().RemoveTag(tag); }
+
+VORLIX_API BOOL SuspendTagUpdates(DWORD tag, BOOL suspend) { return VorlixApp().SuspendTag(tag, suspend); }

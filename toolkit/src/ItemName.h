@@ -1,0 +1,15 @@
+// Composing and splitting item names, whose components are joined by the
+// library's delimiter ('.' unless the host sets another).
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The item ID when the access path is empty; path + item ID when the path ends
+// with the delimiter; otherwise path + delimiter + item ID.
+std::string MakeFullItemName(const std::string& accessPath, const std::string& itemId, char delimiter);
+
+// The components of a name. Empty components inside the name are kept, a
+// trailing empty one is dropped: "a..b" gives a, "", b; "a.b." gives a, b; ""
+// gives none.
+std::vector<std::string> SplitItemName(const std::string& name, char delimiter);

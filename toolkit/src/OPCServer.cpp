@@ -1,0 +1,15 @@
+#include "OPCServer.h"
+
+int OPCServer::CountTagItems(const std::string&) const { return 0; }
+
+DWORD OPCServer::FastestTagRate(const OPCTag&) const { return 0; }
+
+int OPCServer::PropagateTag(const OPCTag&) { return 0; }
+
+int OPCServer::PropagateTagList(const std::vector<const OPCTag*>&) { return 0; }
+
+int OPCServer::ProcessAsyncRequests() { return 0; }
+
+int OPCServer::ScanGroups(BOOL) { return 0; }
+
+int OPCServer::BroadcastEventRecord(const COPCEvent&) { return 0; }

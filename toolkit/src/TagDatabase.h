@@ -1,0 +1,78 @@
+// The address-space tree with its tag handles, the optional hash index and the
+// item-name delimiter. Every call except the delimiter's expects the caller to
+// hold the server lock.
+#pragma once
+
+#include "OPCTag.h"
+#include "TagHashIndex.h"
+
+#include "platform/handletable.h"
+
+#include <atomic>
+#include <string>
+
+class TagDatabase {
+ public:
+  TagDatabase();
+  ~TagDatabase();
+  TagDatabase(const TagDatabase&) = delete;
+  TagDatabase& operator=(const TagDatabase&) = delete;
+
+  char Delimiter() const { return delimiter_.load(); }
+  void SetDelimiter(char delimiter) { delimiter_ = delimiter; }
+
+  // The parent of all top-level nodes; it is never removed.
+  OPCTag& Root() { return root_; }
+
+  // Walks the first n-1 components of the full name by exact child names, then
+  // takes the child whose stored name is the whole full name. So a top-level
+  // branch answers to its own name; a deeper branch answers to nothing.
+  OPCTag* FindTag(const std::string& accessPath, const std::string& itemId) const;
+
+  // The leaf a handle names; NULL for an unknown or removed handle.
+  OPCTag* TagFromHandle(DWORD handle) const;
+
+  // The first child of that exact name, or NULL.
+  static OPCTag* FindChild(const OPCTag& parent, const std::string& name);
+  // Appends a new default record under the parent.
+  static OPCTag* AddChild(OPCTag& parent, const std::string& name);
+
+  // Creates the leaf and any missing branches on its way, and gives it a
+  // handle: the handle, or VORLIX_INVALID_TAG when the name exists already (leaf
+  // or top-level branch) or the value cannot be copied.
+  DWORD CreateTag(const std::string& fullName, const VARIANT& value, WORD quality, DWORD readAccess,
+                  DWORD writeAccess, int clientItems);
+
+  // Destroys the node and its subtree (every handle in it stops naming
+  // anything), then every branch above it left without children. A leaf the
+  // host created stays, even when the removed node hung below it.
+  void RemoveNode(OPCTag* node);
+
+  // Replaces the hash index by an empty one of TagHashIndex::TableSizeFor(request)
+  // slots and enters every existing node; the size, 0 when off.
+  UINT SetHashing(UINT request);
+
+  // The slot of the entry for `key` whose record is named `name`; else the first
+  // slot on the key's way that a new entry may take; -1 when the index is off
+  // or the way has neither.
+  int64_t HashSlot(const std::string& key, const std::string& name) const;
+
+  // FindTag through the index where it can answer.
+  OPCTag* HashFindTag(const std::string& accessPath, const std::string& itemId) const;
+
+  // The child of `parent` named `component` (the branch entered under
+  // `branchKey`), through the index where it can answer. When it returns NULL,
+  // `slot` is where the new branch may be entered (or -1).
+  OPCTag* FindChildHashed(const OPCTag& parent, const std::string& branchKey, const std::string& component,
+                          int64_t* slot) const;
+
+ private:
+  void EnterInIndex(int64_t slot, const std::string& key, OPCTag& node);
+  // Unlists the node's subtree (handles and index entries) and destroys it.
+  void Destroy(OPCTag* node);
+
+  std::atomic<char> delimiter_{'.'};
+  OPCTag root_;
+  HandleTable<OPCTag> handles_;
+  TagHashIndex index_;
+};

@@ -1,0 +1,102 @@
+// An optional open-addressing index of tag records, which speeds up the two
+// lookups of tag creation (does the full name exist, which branch node is next
+// on the way down). The host switches it on with a size; it never grows.
+//
+// A record is entered under its key: a leaf under its full item name, a branch
+// under the '.'-joined components from the top down to its own. A lookup walks
+// the key's probe sequence and accepts an entry only when the caller's test
+// says it is the record sought (names alone are not unique: a branch B exists
+// under many parents). Removed entries leave a marker that lookups pass over
+// and new entries may take, so no other key's sequence is cut. A lookup that
+// ends at a never-used slot proves the record is not in the index; one that
+// exhausts its probes proves nothing, and the caller searches the tree.
+#pragma once
+
+#include "platform/wintypes.h"
+
+#include <cstdint>
+#include <string>
+
+class OPCTag;
+
+class TagHashIndex {
+ public:
+  TagHashIndex() = default;
+  ~TagHashIndex();
+  TagHashIndex(const TagHashIndex&) = delete;
+  TagHashIndex& operator=(const TagHashIndex&) = delete;
+
+  // 0 (off) below 6; otherwise the smallest prime not below the request and not
+  // below 11, or 0 when no such prime fits in 32 bits.
+  static UINT TableSizeFor(UINT request);
+
+  // CRC-32 (reflected IEEE polynomial, initial value 0xFFFFFFFF) without the
+  // final inversion: "abc" gives 0xCADBBE3D.
+  static DWORD Hash(const std::string& key);
+
+  // Drops every entry and makes an empty table of TableSizeFor(request) slots.
+  // The size, or 0 when the index is off (also when the table cannot be allocated).
+  UINT Reset(UINT request);
+
+  bool IsOn() const { return size_ != 0; }
+
+  // What a walk along a key's probe sequence found.
+  struct Probe {
+    OPCTag* record = nullptr;  // the entry the caller's test accepted
+    int64_t slot = -1;         // where that entry is
+    int64_t freeSlot = -1;     // the first slot on the way that a new entry may take
+    bool complete = false;     // ended at a never-used slot: the index holds no such record
+    DWORD hash = 0;
+  };
+
+  template <class Accepts>
+  Probe Find(const std::string& key, Accepts accepts) const;
+
+  // Stores a record under its key in a slot that Find reported free.
+  void Store(int64_t slot, const std::string& key, OPCTag* record);
+
+  // Stores a record at the first free slot of its key's sequence: that slot, or
+  // -1 when the sequence has none (the record is then found through the tree).
+  int64_t Enter(const std::string& key, OPCTag* record);
+
+  // Empties a slot that Store or Enter filled, leaving the removal marker.
+  void Vacate(int64_t slot);
+
+ private:
+  // Zero bytes make a never-used entry, so the table comes zero-filled from the system.
+  struct Entry {
+    OPCTag* record;
+    DWORD hash;
+    DWORD removed;
+  };
+
+  // Probes after the first one before a sequence gives up.
+  static constexpr int kFurtherProbes = 101;
+
+  Entry* table_ = nullptr;
+  uint64_t size_ = 0;
+};
+
+template <class Accepts>
+TagHashIndex::Probe TagHashIndex::Find(const std::string& key, Accepts accepts) const {
+  Probe probe;
+  probe.hash = Hash(key);
+  if (size_ == 0) return probe;
+  const uint64_t step = (probe.hash & 0xFF) + 11;
+  uint64_t slot = probe.hash % size_;
+  for (int i = 0; i <= kFurtherProbes; ++i, slot = (slot + step) % size_) {
+    const Entry& entry = table_[slot];
+    if (entry.record == nullptr) {
+      if (probe.freeSlot < 0) probe.freeSlot = static_cast<int64_t>(slot);
+      if (entry.removed == 0) {
+        probe.complete = true;
+        return probe;
+      }
+    } else if (entry.hash == probe.hash && accepts(*entry.record)) {
+      probe.record = entry.record;
+      probe.slot = static_cast<int64_t>(slot);
+      return probe;
+    }
+  }
+  return probe;
+}

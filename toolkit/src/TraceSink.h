@@ -1,0 +1,24 @@
+// Forwards the library's trace lines to the host's EVENTMSGPROC, when one is set.
+#pragma once
+
+#include "HostCallback.h"
+#include "Vorlix.h"
+
+#include <cstddef>
+
+class TraceSink {
+ public:
+  // The host's buffer holds this many bytes, its terminating zero included;
+  // longer texts are cut.
+  static constexpr size_t kBufferSize = 100;
+
+  // Replaces the callback; NULL switches tracing off. TRUE when one is set.
+  BOOL Enable(EVENTMSGPROC proc) { return proc_.Set(proc); }
+
+  // Calls the callback with a terminated copy of the text on the caller's
+  // thread; takes no lock. Does nothing while no callback is set.
+  void Trace(const char* text) const;
+
+ private:
+  HostCallback<EVENTMSGPROC> proc_;
+};

@@ -1,0 +1,39 @@
+#include "support/HostCalls.h"
+
+#include "CVorlixApp.h"
+
+VARIANT MakeR4(float value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_R4;
+  v.fltVal = value;
+  return v;
+}
+
+VARIANT MakeI4(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+
+DWORD NewTag(std::string name, VARIANT value) { return CreateTag(name.data(), value, OPC_QUALITY_GOOD, TRUE); }
+
+TagReading ReadTagState(DWORD handle) {
+  TagReading reading{FALSE, {}, 0, {0, 0}};
+  VariantInit(&reading.value);
+  reading.found = ReadTagWithTimeStamp(handle, &reading.value, &reading.quality, &reading.timestamp);
+  return reading;
+}
+
+ItemDefinition::ItemDefinition(const std::string& accessPath, const std::string& itemId, VARTYPE requested)
+    : accessPath_(WidenLatin1(accessPath)), itemId_(WidenLatin1(itemId)) {
+  definition_ = OPCITEMDEF{accessPath_.data(), itemId_.data(), TRUE, 0, 0, nullptr, requested, 0};
+}
+
+HRESULT Validate(const std::string& accessPath, const std::string& itemId, VARTYPE requested, OPCITEMRESULT* result,
+                 DWORD* rights) {
+  const ItemDefinition item(accessPath, itemId, requested);
+  return VorlixApp().ValidateItem(item.Get(), result, nullptr, rights);
+}

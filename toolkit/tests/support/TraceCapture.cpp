@@ -1,0 +1,30 @@
+#include "support/TraceCapture.h"
+
+#include "Vorlix.h"
+
+#include <mutex>
+
+namespace {
+
+std::mutex capturedLock;
+std::vector<TraceCapture::Line> captured;
+
+void CaptureTrace(char* text) {
+  std::lock_guard<std::mutex> guard(capturedLock);
+  captured.push_back({text, text});
+}
+
+}  // namespace
+
+TraceCapture::TraceCapture() {
+  std::lock_guard<std::mutex> guard(capturedLock);
+  captured.clear();
+  EnableEventMsgs(CaptureTrace);
+}
+
+TraceCapture::~TraceCapture() { EnableEventMsgs(nullptr); }
+
+std::vector<TraceCapture::Line> TraceCapture::Lines() const {
+  std::lock_guard<std::mutex> guard(capturedLock);
+  return captured;
+}
