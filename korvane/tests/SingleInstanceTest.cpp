@@ -1,15 +1,14 @@
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platformstandin.h"
 #include "singleinstance.h"
+#include "support/waituntil.h"
 
 using ::testing::HasSubstr;
 
@@ -56,14 +55,13 @@ protected:
 
   // Waits until the first program listens for later instances.
   bool listening() const {
-    const QDeadlineTimer deadline(startTimeLimitMs);
-    while (!deadline.hasExpired()) {
-      QLocalSocket probe;
-      probe.connectToServer(socketPath());
-      if (probe.waitForConnected(100)) return true;
-      QThread::msleep(20);
-    }
-    return false;
+    return waitUntil(
+        [this] {
+          QLocalSocket probe;
+          probe.connectToServer(socketPath());
+          return probe.waitForConnected(100);
+        },
+        startTimeLimitMs);
   }
 
   QTemporaryDir folder;
