@@ -27,6 +27,7 @@
 #include "rememberedusers.h"
 #include "serverendpoints.h"
 #include "settingsfiles.h"
+#include "ucommucation.h"
 #include "useritem.h"
 
 QTimer* g_heartTimer = nullptr;
@@ -121,6 +122,12 @@ QPushButton* toggleButton(const char* icon, QWidget* parent) {
 }
 
 void name(QObject* object, const char* objectName) { object->setObjectName(QLatin1String(objectName)); }
+
+// The row a panel slot was called from, or null when the sender is no such row.
+UserItem* senderRow(QObject* sender) {
+  auto* row = qobject_cast<UserItem*>(sender);
+  return row != nullptr && row->findChild<QLabel*>(QStringLiteral("UserNameLab")) != nullptr ? row : nullptr;
+}
 
 }  // namespace
 
@@ -427,12 +434,6 @@ void ULogin::onMutiluserBrnclicked() {
   userListButton_->setIcon(QIcon(QLatin1String(userListShown_ ? ":/images/uparrow.png" : downArrowIcon)));
   if (userListPanel_ != nullptr) userListPanel_->setVisible(userListShown_);
   update();
-}
-
-// The row a panel slot was called from, or null when the sender is no such row.
-static UserItem* senderRow(QObject* sender) {
-  auto* row = qobject_cast<UserItem*>(sender);
-  return row != nullptr && row->findChild<QLabel*>(QStringLiteral("UserNameLab")) != nullptr ? row : nullptr;
 }
 
 void ULogin::onChooseUser() {

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QWidget>
 
-#include "ucommucation.h"
 #include "ujsonparser.h"
 
 class QCheckBox;
