@@ -154,15 +154,32 @@ VORLIX_API BOOL UserAEMessageEx2(DWORD subscription, ONEVENTSTRUCT event, BOOL r
 // library deletes); level alarms raise events unless `noLevelAlarms`. TRUE.
 VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
 
-// Registration of the host as the OPC server's local COM server, and NT
-// security for tags. These report failure until the library writes the
-// registry and checks NT access.
+// Registers the host as the local COM server of the class (16 bytes) under
+// HKEY_CLASSES_ROOT: ProgID, class and application keys, executable path and
+// the OPC categories. The class is stored for AddLocalServiceKeysToRegistry
+// and the server. FALSE for an empty ProgID and at the first key that cannot
+// be written (the keys written before stay). LUMOUpdateRegistry is the same call.
 VORLIX_API BOOL UpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
 VORLIX_API BOOL LUMOUpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
+// Sets "LocalService" and "ServiceParameters" ("-Service") under the stored
+// class's application key (the all-zero class when none is stored). TRUE when
+// both were written.
 VORLIX_API BOOL AddLocalServiceKeysToRegistry(char* serviceName);
+// Removes the registration; FALSE for an empty or unregistered ProgID (nothing
+// is touched then) and when a key it should remove stays.
 VORLIX_API BOOL UnregisterServer(BYTE* clsid, char* progId);
+
+// NT security: while it is on, a client gets a tag's read and write rights
+// only when some user record grants its account (or a group it belongs to) the
+// NT level in the high 16 bits of the tag's read or write word, and only when
+// it allows at least the given impersonation level. Switching it off keeps the
+// records. TRUE.
 VORLIX_API BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
-// 0 on success, else a system error code.
+// Grants the account the level of `access` (its low 16 bits, or its high 16
+// bits when those are 0) in a record whose name is a group account; a record
+// of that name for that account is replaced. 0, or a system error code
+// (ERROR_OUTOFMEMORY, or ERROR_NONE_MAPPED for an unknown name); the record
+// is kept either way, and one that failed grants nothing.
 VORLIX_API DWORD DefineNTUser(char* userRecordName, char* accountName, DWORD access);
 
 // OLE date to FILETIME and back, both without a time-zone shift and to the

@@ -8,6 +8,7 @@
 #include "ClientList.h"
 #include "ClientWorkers.h"
 #include "HostCallback.h"
+#include "NTSecurity.h"
 #include "ServerLock.h"
 #include "ServerStartup.h"
 #include "TagBatch.h"
@@ -17,6 +18,7 @@
 #include "UpdateTimer.h"
 #include "Vorlix.h"
 
+#include "platform/guid.h"
 #include "platform/opcae.h"
 #include "platform/opcda.h"
 
@@ -72,8 +74,6 @@ class CVorlixApp {
   UINT ServerRate() const { return updateTimer_.Rate(); }
   void ResetServerRate(UINT rate) { updateTimer_.SetRate(rate); }
   FILETIME StartTime() const { return startup_.StartTime(); }
-  CLSID ClassId() const { return startup_.ClassId(); }
-  void SetClassId(const CLSID& classId) { startup_.SetClassId(classId); }
 
   // The library's exit step, run once by the destructor unless run before:
   // stops the update timer, asks every client to disconnect, unlists them and
@@ -211,14 +211,29 @@ class CVorlixApp {
   // Whether client writes are converted to the item's canonical type before the host sees them.
   BOOL ConvertToCanonical() const { return convertToCanonical_.load(); }
 
+  // The class identifier the server registers and runs under: the last one
+  // given to UpdateRegistry or InitVarnOPCsvr, all zeros before.
+  CLSID ServerClsid() const { return startup_.ClassId(); }
+  void SetServerClsid(const CLSID& clsid) { startup_.SetClassId(clsid); }
+
+  // NT access control (see NTSecurity); each takes the lock itself.
+  BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
+  DWORD DefineNTUser(const std::string& recordName, const std::string& accountName, DWORD access);
+  // Whether the calling client holds the NT level of the tag's read or write word.
+  BOOL CheckNTAccess(DWORD accessWord);
+  // The account of the first record granting the word's level to the calling
+  // client; "Unknown" when none does or NT security is off.
+  std::string GetClientUserName(DWORD accessWord);
+
  private:
   void InitInstance();
   // The tag for a client item, or NULL when there is none or it is suspended.
   OPCTag* FindVisibleTag(const std::string& accessPath, const std::string& itemId) const;
   // Calls the host's unknown-item callback with copies of the names; false when none is set.
   bool NotifyUnknownItem(const std::string& accessPath, const std::string& itemId);
-  // The rights a client gets for the tag.
-  DWORD ClientAccessRights(const OPCTag& tag) const { return tag.AccessRights(); }
+  // The rights the calling client gets for the tag: by its NT levels while NT
+  // security is on, else by the tag's access bits. The caller holds the lock.
+  DWORD ClientAccessRights(const OPCTag& tag);
   BOOL UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp);
   // Calls the host's write callback; its result word (0 when none is set).
   DWORD NotifyWrite(DWORD handle, VARIANT* value, const char* userName);
@@ -242,6 +257,7 @@ class CVorlixApp {
   ClientList clients_;
   TagDatabase tags_;
   TagBatch batch_;
+  NTSecurity ntSecurity_;
   std::shared_ptr<CLumoAExCallback> aeCallback_;
   // Destroyed first: the timer stops before the event closes and the tree goes.
   UpdateTimer updateTimer_{[this] { ScanClients(FALSE); }};

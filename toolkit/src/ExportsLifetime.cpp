@@ -1,8 +1,7 @@
 // Exports that start, pace and stop the OPC server.
 #include "CVorlixApp.h"
+#include "ClsidText.h"
 #include "Vorlix.h"
-
-#include <cstring>
 
 namespace {
 constexpr DWORD kApartmentThreaded = 2;
@@ -15,9 +14,7 @@ VORLIX_API BOOL SetThreadingModel(DWORD model) {
 
 VORLIX_API BOOL InitVarnOPCsvr(BYTE* clsid, UINT serverRate) {
   if (clsid == nullptr) return FALSE;
-  CLSID classId;
-  std::memcpy(&classId, clsid, sizeof classId);
-  return VorlixApp().InitServer(classId, serverRate);
+  return VorlixApp().InitServer(ClsidFromBytes(clsid), serverRate);
 }
 
 VORLIX_API BOOL UninitVarnOPCsvr() { return VorlixApp().UninitServer(); }

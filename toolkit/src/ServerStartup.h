@@ -30,7 +30,7 @@ class ServerStartup {
   // Between Init and Uninit; clients can connect only then.
   bool Initialised() const { return initialised_.load(); }
 
-  // The class identifier the server registers under (also stored by the registration).
+  // The class identifier the server registers under; the registration stores it too.
   CLSID ClassId() const;
   void SetClassId(const CLSID& classId);
   // When the server was last started (UTC); zero before.

@@ -77,7 +77,7 @@ TEST(ServerStartup, ASecondInitFailsAndChangesNothing) {
   EXPECT_FALSE(Init(20, kOtherClassId));
   EXPECT_FALSE(InitVarnOPCsvr(nullptr, 20));
   EXPECT_EQ(VorlixApp().ServerRate(), 100u);
-  EXPECT_EQ(VorlixApp().ClassId(), kTestServerClassId);
+  EXPECT_EQ(VorlixApp().ServerClsid(), kTestServerClassId);
   const FILETIME now = VorlixApp().StartTime();
   EXPECT_EQ(std::memcmp(&now, &started, sizeof now), 0);
 }

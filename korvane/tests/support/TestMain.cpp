@@ -1,6 +1,6 @@
 // The program's tests need a Qt application object (event loops, the network
-// access manager, image decoding) and libcurl's global state, as main() sets
-// them up in the program. Listing the tests needs neither, and runs where no
+// access manager, image decoding), the program's images and libcurl's global
+// state, as main() sets them up in the program. Listing the tests needs neither, and runs where no
 // Qt platform is configured.
 #include <QApplication>
 #include <QScreen>
@@ -17,6 +17,7 @@ QScreen* g_offscreenScreen = nullptr;
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  Q_INIT_RESOURCE(korvane);
   QApplication application(argc, argv);
   g_offscreenScreen = QGuiApplication::primaryScreen();
   CurlGlobal curl;

@@ -1,0 +1,18 @@
+#include "configfile.h"
+
+#include <QSettings>
+
+#include "settingsfiles.h"
+
+QString g_intervalTime;
+QString g_writeNotifyIntervalTime;
+QString g_runningModel;
+
+void readConfigFile(QString& serverAddress, QString& intervalTime, QString& writeNotifyIntervalTime,
+                    QString& runningModel) {
+  const QSettings config(SettingsFiles::configPath(), QSettings::IniFormat);
+  serverAddress = config.value(QStringLiteral("/ServerAddress"), QString()).toString();
+  intervalTime = config.value(QStringLiteral("/intervalTime"), QString()).toString();
+  writeNotifyIntervalTime = config.value(QStringLiteral("/WriteNotifyIntervalTime"), QString()).toString();
+  runningModel = config.value(QStringLiteral("/RunningModel"), QString()).toString();
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The settings of config.ini, read once at start-up. g_serverAddress, the
+// fourth, is declared with the request addresses built from it.
+extern QString g_intervalTime;             // toolkit server rate and refresh interval, in ms, as text
+extern QString g_writeNotifyIntervalTime;  // read and kept
+extern QString g_runningModel;             // "debug" switches debug mode on
+
+// Reads "/ServerAddress", "/intervalTime", "/WriteNotifyIntervalTime" and
+// "/RunningModel" of config.ini as they stand; a missing file or key gives "".
+void readConfigFile(QString& serverAddress, QString& intervalTime, QString& writeNotifyIntervalTime,
+                    QString& runningModel);

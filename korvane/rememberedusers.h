@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+#include "remembereduser.h"
+
+// The remembered users of usr.ini: one group per user name, plus the group
+// "LastUser" naming the last user who logged in. Passwords are stored
+// scrambled, one character per byte.
+class RememberedUsers {
+public:
+  explicit RememberedUsers(const QString& path);
+
+  QString lastUser() const;
+  void setLastUser(const QString& name);
+
+  // What usr.ini holds for `name`: flags 0 and no password when it holds nothing.
+  RememberedUser user(const QString& name) const;
+  // Writes the user's group. The password is kept only when the user asked
+  // for it; otherwise an empty one is written.
+  void save(const RememberedUser& user);
+  // Removes the user's group. An empty name removes nothing (it would name the whole file).
+  void remove(const QString& name);
+  // The user groups, without "LastUser", in the settings' order.
+  QStringList names() const;
+
+  void sync() { settings_.sync(); }
+
+  // XORs each byte with two repeating keys; a second call undoes the first.
+  static void scramblePassword(QByteArray& bytes);
+
+private:
+  int flag(const QString& name, const char* key) const;
+
+  QSettings settings_;
+};
