@@ -1,5 +1,6 @@
 #include "CVorlixApp.h"
 
+#include "AddressSpaceLister.h"
 #include "ItemName.h"
 #include "OPCErrorText.h"
 #include "OPCServer.h"
@@ -307,6 +308,28 @@ BOOL CVorlixApp::GetLevelAlarm(DWORD handle, int alarm, FLOAT* limit, DWORD* sev
   ServerLock::Hold hold(serverLock_);
   const OPCTag* tag = tags_.TagFromHandle(handle);
   return tag != nullptr ? tag->GetLevelAlarm(alarm, limit, severity, enabled) : FALSE;
+}
+
+OPCNAMESPACETYPE CVorlixApp::QueryOrganization() {
+  ServerLock::Hold hold(serverLock_);
+  return AddressSpaceLister(tags_.Root(), Delimiter()).Organization();
+}
+
+const OPCTag* CVorlixApp::ResolveBrowsePath(const std::vector<std::string>& position) const {
+  return AddressSpaceLister(tags_.Root(), Delimiter()).Resolve(position);
+}
+
+const OPCTag* CVorlixApp::FindBranch(const std::string& path, BOOL* noChildren) const {
+  const OPCTag* node = ResolveBrowsePath(SplitItemName(path, Delimiter()));
+  if (node != nullptr && noChildren != nullptr) *noChildren = node->children.empty() ? TRUE : FALSE;
+  return node;
+}
+
+int CVorlixApp::BrowseItemIDs(const std::vector<std::string>& position, std::vector<std::string>& names,
+                              OPCBROWSETYPE type, LPCWSTR nameFilter, VARTYPE typeFilter, DWORD rightsFilter) const {
+  const AddressSpaceLister::LeafFilter filter{
+      NarrowLatin1(nameFilter).substr(0, AddressSpaceLister::kMaxFilterLength), typeFilter, rightsFilter};
+  return AddressSpaceLister(tags_.Root(), Delimiter()).List(position, type, filter, names);
 }
 
 int CVorlixApp::ScanClients(BOOL forced) {

@@ -162,6 +162,19 @@ class CVorlixApp {
   BOOL SetLevelAlarm(DWORD handle, int alarm, FLOAT limit, DWORD severity, BOOL enabled);
   BOOL GetLevelAlarm(DWORD handle, int alarm, FLOAT* limit, DWORD* severity, BOOL* enabled);
 
+  // The address space as the browsing interface reads it (see
+  // AddressSpaceLister). The organisation takes the lock itself; for the
+  // others the caller holds it. FindBranch splits a path text at the delimiter
+  // and also tells whether the node it names has no children.
+  OPCNAMESPACETYPE QueryOrganization();
+  const OPCTag* ResolveBrowsePath(const std::vector<std::string>& position) const;
+  const OPCTag* FindBranch(const std::string& path, BOOL* noChildren) const;
+  // Lists names under the node at `position` into `names` (see
+  // AddressSpaceLister::List); the client's wide name filter is narrowed and
+  // cut to AddressSpaceLister::kMaxFilterLength characters. The number of names.
+  int BrowseItemIDs(const std::vector<std::string>& position, std::vector<std::string>& names, OPCBROWSETYPE type,
+                    LPCWSTR nameFilter, VARTYPE typeFilter, DWORD rightsFilter) const;
+
   // Runs every client's queued requests and group scan on the calling thread;
   // the number of clients.
   int ScanClients(BOOL forced);
