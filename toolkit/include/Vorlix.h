@@ -158,9 +158,19 @@ VORLIX_API void SetServerState(DWORD state);
 VORLIX_API int NumbrClientConnections();
 VORLIX_API int RequestDisconnect();
 
+// Registers the host as the local COM server of the class (16 bytes) under
+// HKEY_CLASSES_ROOT: ProgID, class and application keys, executable path and
+// the OPC categories. The class is stored for AddLocalServiceKeysToRegistry
+// and the server. FALSE for an empty ProgID and at the first key that cannot
+// be written (the keys written before stay). LUMOUpdateRegistry is the same call.
 VORLIX_API BOOL UpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
 VORLIX_API BOOL LUMOUpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath);
+// Sets "LocalService" and "ServiceParameters" ("-Service") under the stored
+// class's application key (the all-zero class when none is stored). TRUE when
+// both were written.
 VORLIX_API BOOL AddLocalServiceKeysToRegistry(char* serviceName);
+// Removes the registration; FALSE for an empty or unregistered ProgID (nothing
+// is touched then) and when a key it should remove stays.
 VORLIX_API BOOL UnregisterServer(BYTE* clsid, char* progId);
 
 
@@ -169,7 +179,17 @@ VORLIX_API BOOL EnableItemRemovalNotification(ITEMREMOVEDPROC proc);
 VORLIX_API BOOL EnableDisconnectNotification(DISCONNECTNOTIFYPROC proc);
 VORLIX_API BOOL EnableRateNotification(RATENOTIFYPROC proc);
 
+// NT security: while it is on, a client gets a tag's read and write rights
+// only when some user record grants its account (or a group it belongs to) the
+// NT level in the high 16 bits of the tag's read or write word, and only when
+// it allows at least the given impersonation level. Switching it off keeps the
+// records. TRUE.
 VORLIX_API BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
+// Grants the account the level of `access` (its low 16 bits, or its high 16
+// bits when those are 0) in a record whose name is a group account; a record
+// of that name for that account is replaced. 0, or a system error code
+// (ERROR_OUTOFMEMORY, or ERROR_NONE_MAPPED for an unknown name); the record
+// is kept either way, and one that failed grants nothing.
 VORLIX_API DWORD DefineNTUser(char* userRecordName, char* accountName, DWORD access);
 
 VORLIX_API BOOL ConvertVBDateToFileTime1(DATE* date, FILETIME* fileTime);

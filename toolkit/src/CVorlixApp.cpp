@@ -16,6 +16,8 @@ namespace {
 
 constexpr char kDefaultVendorInfo[] = "Vorlix OPC Server Toolkit";
 constexpr DWORD kServerStateRunning = 1;
+// The user name reported for a client that NT security does not identify.
+constexpr char kUnknownUser[] = "Unknown";
 // The host's buffer for the writing client's user name, its terminating zero included.
 constexpr size_t kUserNameBufferSize = 200;
 
@@ -129,6 +131,11 @@ HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, 
 OPCTag* CVorlixApp::FindVisibleTag(const std::string& accessPath, const std::string& itemId) const {
   OPCTag* tag = tags_.FindTag(accessPath, itemId);
   return tag != nullptr && tag->visible ? tag : nullptr;
+}
+
+DWORD CVorlixApp::ClientAccessRights(const OPCTag& tag) {
+  if (!ntSecurity_.Enabled()) return tag.AccessRights();
+  return (CheckNTAccess(tag.readAccess) ? OPC_READABLE : 0) | (CheckNTAccess(tag.writeAccess) ? OPC_WRITEABLE : 0);
 }
 
 bool CVorlixApp::NotifyUnknownItem(const std::string& accessPath, const std::string& itemId) {
@@ -385,6 +392,39 @@ BOOL CVorlixApp::EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCan
 BOOL CVorlixApp::EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical) {
   convertToCanonical_ = convertToCanonical;
   return writeNotifyProc2_.Set(proc);
+}
+
+CLSID CVorlixApp::ServerClsid() {
+  ServerLock::Hold hold(serverLock_);
+  return serverClsid_;
+}
+
+void CVorlixApp::SetServerClsid(const CLSID& clsid) {
+  ServerLock::Hold hold(serverLock_);
+  serverClsid_ = clsid;
+}
+
+BOOL CVorlixApp::EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel) {
+  ServerLock::Hold hold(serverLock_);
+  ntSecurity_.Enable(enable != FALSE, minImpersonationLevel);
+  return TRUE;
+}
+
+DWORD CVorlixApp::DefineNTUser(const std::string& recordName, const std::string& accountName, DWORD access) {
+  ServerLock::Hold hold(serverLock_);
+  return ntSecurity_.DefineUser(recordName, accountName, access);
+}
+
+BOOL CVorlixApp::CheckNTAccess(DWORD accessWord) {
+  ServerLock::Hold hold(serverLock_);
+  return ntSecurity_.CheckAccess(accessWord, nullptr) ? TRUE : FALSE;
+}
+
+std::string CVorlixApp::GetClientUserName(DWORD accessWord) {
+  ServerLock::Hold hold(serverLock_);
+  std::string account;
+  if (!ntSecurity_.Enabled() || !ntSecurity_.CheckAccess(accessWord, &account)) return kUnknownUser;
+  return account;
 }
 
 CVorlixApp& VorlixApp() {

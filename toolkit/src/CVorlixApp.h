@@ -7,6 +7,7 @@
 #include "COPCEvent.h"
 #include "ClientList.h"
 #include "HostCallback.h"
+#include "NTSecurity.h"
 #include "ServerLock.h"
 #include "TagBatch.h"
 #include "TagDatabase.h"
@@ -14,6 +15,7 @@
 #include "TraceSink.h"
 #include "Vorlix.h"
 
+#include "platform/guid.h"
 #include "platform/opcda.h"
 
 #include <atomic>
@@ -193,14 +195,29 @@ class CVorlixApp {
   // Whether client writes are converted to the item's canonical type before the host sees them.
   BOOL ConvertToCanonical() const { return convertToCanonical_.load(); }
 
+  // The class identifier the server registers and runs under: the last one
+  // given to UpdateRegistry or InitVarnOPCsvr, all zeros before.
+  CLSID ServerClsid();
+  void SetServerClsid(const CLSID& clsid);
+
+  // NT access control (see NTSecurity); each takes the lock itself.
+  BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
+  DWORD DefineNTUser(const std::string& recordName, const std::string& accountName, DWORD access);
+  // Whether the calling client holds the NT level of the tag's read or write word.
+  BOOL CheckNTAccess(DWORD accessWord);
+  // The account of the first record granting the word's level to the calling
+  // client; "Unknown" when none does or NT security is off.
+  std::string GetClientUserName(DWORD accessWord);
+
  private:
   void InitInstance();
   // The tag for a client item, or NULL when there is none or it is suspended.
   OPCTag* FindVisibleTag(const std::string& accessPath, const std::string& itemId) const;
   // Calls the host's unknown-item callback with copies of the names; false when none is set.
   bool NotifyUnknownItem(const std::string& accessPath, const std::string& itemId);
-  // The rights a client gets for the tag.
-  DWORD ClientAccessRights(const OPCTag& tag) const { return tag.AccessRights(); }
+  // The rights the calling client gets for the tag: by its NT levels while NT
+  // security is on, else by the tag's access bits. The caller holds the lock.
+  DWORD ClientAccessRights(const OPCTag& tag);
   BOOL UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp);
   // Calls the host's write callback; its result word (0 when none is set).
   DWORD NotifyWrite(DWORD handle, VARIANT* value, const char* userName);
@@ -220,6 +237,8 @@ class CVorlixApp {
   ClientList clients_;
   TagDatabase tags_;
   TagBatch batch_;
+  CLSID serverClsid_{};
+  NTSecurity ntSecurity_;
   std::unique_ptr<CLumoAExCallback> aeCallback_ = std::make_unique<CLumoAExCallback>();
   EventObserver eventObserver_;
 };

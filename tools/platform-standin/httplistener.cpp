@@ -2,13 +2,29 @@
 
 #include <memory>
 
+#include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
+
 #include "httpsession.h"
 
 namespace net = boost::asio;
 using tcp = net::ip::tcp;
 
-HttpListener::HttpListener(const PlatformRouter& router, const ReplyScripts& scripts, RequestLog& log)
-    : router_(router), scripts_(scripts), log_(log) {}
+namespace {
+
+void repeatAfter(const std::shared_ptr<net::steady_timer>& timer, std::chrono::milliseconds period,
+                 const std::function<void()>& task) {
+  timer->expires_after(period);
+  timer->async_wait([timer, period, task](boost::system::error_code ec) {
+    if (ec) return;
+    task();
+    repeatAfter(timer, period, task);
+  });
+}
+
+}  // namespace
+
+HttpListener::HttpListener(const StandinServices& services) : services_(services) {}
 
 HttpListener::~HttpListener() {
   ioContext_.stop();
@@ -29,7 +45,13 @@ std::uint16_t HttpListener::listen(std::uint16_t port) {
 void HttpListener::accept() {
   acceptor_.async_accept([this](boost::system::error_code ec, tcp::socket socket) {
     if (ec) return;
-    std::make_shared<HttpSession>(std::move(socket), router_, scripts_, log_)->start();
+    std::make_shared<HttpSession>(std::move(socket), services_)->start();
     accept();
+  });
+}
+
+void HttpListener::every(std::chrono::milliseconds period, std::function<void()> task) {
+  net::post(ioContext_, [this, period, task = std::move(task)] {
+    repeatAfter(std::make_shared<net::steady_timer>(ioContext_), period, task);
   });
 }

@@ -1,21 +1,21 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <thread>
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 
-#include "platformrouter.h"
-#include "replyscripts.h"
-#include "requestlog.h"
+#include "standinservices.h"
 
 // Accepts connections on one loopback port and serves each in an HttpSession,
 // all on one thread of its own. Destroying it stops the thread and drops every
 // open connection.
 class HttpListener {
 public:
-  HttpListener(const PlatformRouter& router, const ReplyScripts& scripts, RequestLog& log);
+  explicit HttpListener(const StandinServices& services);
   ~HttpListener();
   HttpListener(const HttpListener&) = delete;
   HttpListener& operator=(const HttpListener&) = delete;
@@ -23,6 +23,8 @@ public:
   // Listens on 127.0.0.1:`port` (0 picks a free port) and starts serving;
   // returns the port. Throws boost::system::system_error when it cannot bind.
   std::uint16_t listen(std::uint16_t port);
+  // Runs `task` on the server thread every `period` from now on.
+  void every(std::chrono::milliseconds period, std::function<void()> task);
 
 private:
   void accept();
@@ -30,7 +32,5 @@ private:
   boost::asio::io_context ioContext_{1};
   boost::asio::ip::tcp::acceptor acceptor_{ioContext_};
   std::thread thread_;
-  const PlatformRouter& router_;
-  const ReplyScripts& scripts_;
-  RequestLog& log_;
+  const StandinServices services_;
 };

@@ -4,6 +4,9 @@
 
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/write.hpp>
+#include <boost/beast/websocket/rfc6455.hpp>
+
+#include "websocketsession.h"
 
 namespace beast = boost::beast;
 namespace http = beast::http;
@@ -33,9 +36,8 @@ RecordedRequest recordOf(const std::string& rawHead, const http::request<http::s
 
 }  // namespace
 
-HttpSession::HttpSession(tcp::socket socket, const PlatformRouter& router, const ReplyScripts& scripts,
-                         RequestLog& log)
-    : stream_(std::move(socket)), timer_(stream_.get_executor()), router_(router), scripts_(scripts), log_(log) {}
+HttpSession::HttpSession(tcp::socket socket, const StandinServices& services)
+    : stream_(std::move(socket)), timer_(stream_.get_executor()), services_(services) {}
 
 void HttpSession::start() { readHead(); }
 
@@ -64,13 +66,13 @@ void HttpSession::readRequest(std::string rawHead) {
 }
 
 void HttpSession::handle(const std::string& rawHead) {
-  log_.add(recordOf(rawHead, parser_->get()));
-  // The platform's WebSocket channels share this port: an upgrade request
-  // (beast::websocket::is_upgrade) is where a WebSocket session takes over the
-  // stream. Until those channels are served, it is answered like any other
-  // unknown target.
-  reply_ = router_.route(parser_->get());
-  script_ = scripts_.get(reply_.endpoint);
+  const Request& request = parser_->get();
+  services_.requests.add(recordOf(rawHead, request));
+  // The platform's WebSocket channels share this port.
+  const std::optional<WebSocketChannel> channel = ChannelRouter::channelOf(request.target());
+  if (channel && beast::websocket::is_upgrade(request)) return upgrade(*channel);
+  reply_ = services_.router.route(request);
+  script_ = services_.scripts.get(reply_.endpoint);
   switch (script_.action) {
     case ScriptedReply::Action::Hold:
       return holdUntilClientLeaves();
@@ -79,6 +81,17 @@ void HttpSession::handle(const std::string& rawHead) {
     case ScriptedReply::Action::Answer:
       return afterDelay(script_.delay, &HttpSession::send);
   }
+}
+
+void HttpSession::upgrade(WebSocketChannel channel) {
+  if (services_.webSockets.refusingUpgrades()) {
+    reply_ = {StandinEndpoint::Other, 503, "text/plain;charset=UTF-8", "upgrades refused for now"};
+    script_ = {};
+    return send();
+  }
+  const std::string code = ChannelRouter::codeOf(parser_->get().target());
+  std::make_shared<WebSocketSession>(std::move(stream_), channel, code, services_.channels, services_.webSockets)
+      ->start(parser_->get());
 }
 
 void HttpSession::afterDelay(std::chrono::milliseconds delay, void (HttpSession::*next)()) {

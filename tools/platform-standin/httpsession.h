@@ -13,18 +13,17 @@
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/string_body.hpp>
 
-#include "platformrouter.h"
-#include "replyscripts.h"
-#include "requestlog.h"
+#include "standinservices.h"
 
 // One client connection: reads each request, keeps its head bytes exactly as
 // they arrived for the log, lets Beast parse it, and answers as the router and
 // the endpoint's script say. Serves requests one after another while the
-// client keeps the connection alive.
+// client keeps the connection alive. An upgrade to one of the WebSocket
+// channels hands the connection over to a WebSocketSession, unless the hub
+// refuses upgrades for the moment.
 class HttpSession : public std::enable_shared_from_this<HttpSession> {
 public:
-  HttpSession(boost::asio::ip::tcp::socket socket, const PlatformRouter& router, const ReplyScripts& scripts,
-              RequestLog& log);
+  HttpSession(boost::asio::ip::tcp::socket socket, const StandinServices& services);
 
   void start();
 
@@ -34,6 +33,7 @@ private:
   void readHead();
   void readRequest(std::string rawHead);
   void handle(const std::string& rawHead);
+  void upgrade(WebSocketChannel channel);
   void afterDelay(std::chrono::milliseconds delay, void (HttpSession::*next)());
   void send();
   void holdUntilClientLeaves();
@@ -46,7 +46,5 @@ private:
   RoutedReply reply_;
   ScriptedReply script_;
   boost::asio::steady_timer timer_;
-  const PlatformRouter& router_;
-  const ReplyScripts& scripts_;
-  RequestLog& log_;
+  const StandinServices services_;
 };

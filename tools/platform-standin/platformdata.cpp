@@ -52,6 +52,7 @@ void PlatformData::loadJson(const std::string& text) {
   const Json::Value devices = containerMember(document, "devices", Json::arrayValue);
   const Json::Value configs = containerMember(document, "configs", Json::objectValue);
   std::vector<StandinUser> accounts = readUsers(containerMember(document, "users", Json::arrayValue));
+  DeviceValues::Table values = DeviceValues::read(containerMember(document, "values", Json::objectValue));
   std::map<std::string, Json::Value> configBySerial;
   for (const std::string& snCode : configs.getMemberNames()) {
     const Json::Value& groups = configs[snCode];
@@ -63,6 +64,7 @@ void PlatformData::loadJson(const std::string& text) {
   users_ = std::move(accounts);
   deviceRows_ = devices;
   configs_ = std::move(configBySerial);
+  values_.replace(std::move(values));
 }
 
 void PlatformData::loadFile(const std::string& path) {
@@ -76,6 +78,16 @@ void PlatformData::loadFile(const std::string& path) {
 void PlatformData::requireCheckNum(std::optional<std::string> checkNum) {
   std::lock_guard<std::mutex> lock(mutex_);
   requiredCheckNum_ = std::move(checkNum);
+}
+
+std::optional<std::string> PlatformData::rotateToken(const std::string& userTel) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (StandinUser& user : users_) {
+    if (user.userTel != userTel) continue;
+    user.token = "tok-" + std::to_string(user.userId) + "-" + std::to_string(++tokenRotations_);
+    return user.token;
+  }
+  return std::nullopt;
 }
 
 std::optional<StandinUser> PlatformData::userByTel(const std::string& userTel) const {

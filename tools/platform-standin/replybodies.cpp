@@ -86,3 +86,11 @@ std::string ReplyBodies::deviceList(const Json::Value& rows) {
 std::string ReplyBodies::deviceConfig(const Json::Value& groups) {
   return envelope(true, "ok", orderedArray(groups, groupKeys, {{"data", &variables}}));
 }
+
+std::string ReplyBodies::pushedValues(const std::string& snCode, const std::map<std::string, std::string>& values) {
+  Json::Value device(Json::objectValue);
+  for (const auto& [dataCode, value] : values) device[dataCode] = value;
+  Json::Value data(Json::objectValue);
+  data[snCode] = device;
+  return envelope(true, "", compact(data));
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 #include <json/value.h>
@@ -18,6 +19,9 @@ public:
   static std::string heartAccepted();
   static std::string deviceList(const Json::Value& rows);
   static std::string deviceConfig(const Json::Value& groups);
+  // Values pushed on the read channel: one device, its data codes as member
+  // names and its value texts as JSON strings.
+  static std::string pushedValues(const std::string& snCode, const std::map<std::string, std::string>& values);
 
   static constexpr const char* EmptyField = "110001";
   static constexpr const char* WrongCheckNum = "110002";

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platformstandin.h"
+#include "startedstandintest.h"
 
 namespace net = boost::asio;
 namespace http = boost::beast::http;
@@ -56,15 +57,9 @@ std::vector<http::response<http::string_body>> exchange(std::uint16_t port, cons
 
 std::string answer(std::uint16_t port, const std::string& requestText) { return exchange(port, requestText)[0].body(); }
 
-class PlatformStandinTest : public ::testing::Test {
+class PlatformStandinTest : public StartedStandinTest {
 protected:
-  void SetUp() override {
-    standin.data().loadJson(tables);
-    port = standin.start();
-  }
-
-  PlatformStandin standin;
-  std::uint16_t port = 0;
+  PlatformStandinTest() : StartedStandinTest(tables) {}
 };
 
 }  // namespace

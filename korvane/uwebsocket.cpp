@@ -1,0 +1,236 @@
+#include "uwebsocket.h"
+
+#include <QMutexLocker>
+#include <QRandomGenerator>
+#include <QTime>
+#include <QTimer>
+#include <QWebSocket>
+
+#include <json/value.h>
+#include <json/writer.h>
+
+#include "klog.h"
+#include "loginsession.h"
+#include "platformurls.h"
+
+QMutex g_writeMutex;
+
+namespace {
+
+// The platform's answer to a request with an unknown user id or token.
+const QString tokenErrorMarker = QStringLiteral("\"message\":\"100009\"");
+
+// `text` as a JSON string, quotes included; UTF-8 stays as it is.
+QString jsonString(const QString& text) {
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  builder["emitUTF8"] = true;
+  return QString::fromStdString(Json::writeString(builder, Json::Value(text.toStdString())));
+}
+
+// A number for both channels' URLs that stays the same for the whole run:
+// the next number of a generator seeded with the seconds since local midnight,
+// from 0 up to 2147483647.
+qint32 connectionCode() {
+  QRandomGenerator generator(static_cast<quint32>(QTime(0, 0).secsTo(QTime::currentTime())));
+  return static_cast<qint32>(generator.generate() & 0x7fffffffu);
+}
+
+}  // namespace
+
+uwebsocket::uwebsocket(QList<DevConfig> configs, QObject* parent, WebSocketPeriods periods)
+    : QObject(parent), m_devConfigs(std::move(configs)), m_periods(periods) {
+  qRegisterMetaType<MsgType>("MsgType");
+}
+
+void uwebsocket::initWebSocket() {
+  {
+    QMutexLocker lock(&g_writeMutex);
+    m_pendingWrites.clear();
+  }
+  m_heartTimer = newTimer(m_periods.keepAlive, &uwebsocket::wsheart);
+  m_sendTimer = newTimer(m_periods.batch, &uwebsocket::on_sendweb);
+  m_sendTimer->start();
+  m_readSocket = newSocket(&uwebsocket::onConnected, &uwebsocket::onDisconnected);
+  m_readReconnectTimer = newTimer(m_periods.reconnect, &uwebsocket::reconnect);
+  m_writeSocket = newSocket(&uwebsocket::onWWsConnected, &uwebsocket::onWWsDisconnected);
+  m_writeReconnectTimer = newTimer(m_periods.reconnect, &uwebsocket::wWsReconnect);
+
+  m_code = connectionCode();
+  const QString code = QString::number(m_code);
+  m_readUrl = QUrl(QStringLiteral("ws://%1/ZirOrurodaz/getDataWebsocket?type=pc&code=%2").arg(g_serverAddress, code));
+  m_writeUrl = QUrl(QStringLiteral("ws://%1/ZirOrurodaz/websocketTest?type=pc&code=%2").arg(g_serverAddress, code));
+  KLOG << "[websocket-read]:" + m_readUrl.toString();
+  KLOG << "[websocket-write]:" + m_writeUrl.toString();
+
+  m_readSocket->open(m_readUrl);
+  m_writeSocket->open(m_writeUrl);
+}
+
+// Timers and sockets belong to this object, so they go with it.
+QTimer* uwebsocket::newTimer(int period, void (uwebsocket::*slot)()) {
+  auto* timer = new QTimer(this);
+  timer->setInterval(period);
+  connect(timer, &QTimer::timeout, this, slot);
+  return timer;
+}
+
+QWebSocket* uwebsocket::newSocket(void (uwebsocket::*onConnected)(), void (uwebsocket::*onDisconnected)()) {
+  auto* socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+  connect(socket, &QWebSocket::connected, this, onConnected);
+  connect(socket, &QWebSocket::disconnected, this, onDisconnected);
+  connect(socket, &QWebSocket::textMessageReceived, this, &uwebsocket::onTextReceived);
+  // A refused handshake leaves the socket connecting for as long as the server
+  // keeps the connection open. Ending it, once the socket has finished
+  // reporting, makes the channel count as lost, so it is retried.
+  connect(socket, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), this, [socket] {
+    KLOG << "websocket error:" + socket->errorString();
+    QTimer::singleShot(0, socket, [socket] {
+      if (socket->state() == QAbstractSocket::ConnectingState) socket->abort();
+    });
+  });
+  return socket;
+}
+
+void uwebsocket::sendReadRequest(const QString& sn_code, const QString& data_code) {
+  const QString request =
+      QStringLiteral(R"({"req_type":1,"user_id":%1,"user_token":%2,"devRealData":[{"sn_code":%3,"data_code":%4}]})")
+          .arg(QString::number(g_session.user_id), jsonString(g_session.token), jsonString(sn_code),
+               jsonString(data_code));
+  m_readSocket->sendTextMessage(request);
+}
+
+void uwebsocket::MessageHandleSlot(MsgType msgType, const QString& msgContext) {
+  switch (msgType) {
+    case MsgOneVariable: {
+      // The data code is decimal, so the last "_" ends the serial number,
+      // whatever the serial number holds.
+      const int cut = msgContext.lastIndexOf(QLatin1Char('_'));
+      if (cut >= 0) sendReadRequest(msgContext.left(cut), msgContext.mid(cut + 1));
+      break;
+    }
+    case MsgOneDevice:
+      sendReadRequest(msgContext, QString());
+      break;
+    case MsgAllDevices:
+      getAllRealtimeValuesWsRequest();
+      break;
+    default:
+      break;
+  }
+}
+
+void uwebsocket::getAllRealtimeValuesWsRequest() {
+  for (const DevConfig& config : m_devConfigs)
+    for (const DataGroup& group : config.groups)
+      for (const DataInfo& variable : group.variables)
+        sendReadRequest(variable.sn_code, QString::number(variable.data_code));
+}
+
+void uwebsocket::on_writeNewRealTimeValue(const QString& sncode, int datacode, const QString& newValue) {
+  QMutexLocker lock(&g_writeMutex);
+  m_pendingWrites.insert(sncode + QLatin1Char('_') + QString::number(datacode), newValue);
+}
+
+// The pending writes leave only when the write channel takes the batch; until
+// then they wait for the next period, where newer writes replace them.
+void uwebsocket::on_sendweb() {
+  QMutexLocker lock(&g_writeMutex);
+  if (m_pendingWrites.isEmpty()) return;
+  if (m_writeSocket->state() != QAbstractSocket::ConnectedState) {
+    KLOG << QStringLiteral("write websocket is not connected, %1 writes kept for the next batch")
+                .arg(m_pendingWrites.size());
+    return;
+  }
+  const QMap<QString, QString> writes = m_pendingWrites;
+  lock.unlock();
+
+  const QString batch = batchText(writes);
+  const qint64 bytes = m_writeSocket->sendTextMessage(batch);
+  KLOG << "send_json:" + batch + "  bytes:" + QString::number(bytes);
+  if (bytes != batch.toUtf8().size()) {
+    KLOG << QStringLiteral("batch not taken, %1 writes kept for the next batch").arg(writes.size());
+    return;
+  }
+
+  lock.relock();
+  for (auto sent = writes.cbegin(); sent != writes.cend(); ++sent) {
+    auto pending = m_pendingWrites.find(sent.key());
+    if (pending != m_pendingWrites.end() && pending.value() == sent.value()) m_pendingWrites.erase(pending);
+  }
+}
+
+QString uwebsocket::batchText(const QMap<QString, QString>& writes) const {
+  Json::Value batch;
+  batch["req_type"] = 1;
+  batch["user_id"] = g_session.user_id;
+  batch["user_token"] = g_session.token.toStdString();
+  batch["batch_flag"] = true;
+  Json::Value& list = batch["data_list"] = Json::Value(Json::arrayValue);
+  for (auto write = writes.cbegin(); write != writes.cend(); ++write) {
+    const int cut = write.key().lastIndexOf(QLatin1Char('_'));
+    Json::Value entry;
+    entry["data"] = write.value().toStdString();
+    entry["data_code"] = write.key().mid(cut + 1).toStdString();
+    entry["sn_code"] = write.key().left(cut).toStdString();
+    list.append(entry);
+  }
+  return QString::fromStdString(Json::FastWriter().write(batch));
+}
+
+void uwebsocket::wsheart() {
+  const qint64 bytes = m_writeSocket->sendTextMessage(QString());
+  qDebug() << "[uwebsocket:wsheart]" << "[bytes]:" << bytes;
+}
+
+void uwebsocket::onTextReceived(const QString& msg) {
+  if (msg.contains(tokenErrorMarker)) {
+    emit token_error_and_restart_app();
+    return;
+  }
+  emit getNewMessageSignal(msg);
+}
+
+// Closing for a re-login: the channels stay closed until the re-login has
+// succeeded and sets m_reTryflag again.
+void uwebsocket::focus_close_ws() {
+  m_reTryflag = false;
+  if (m_readSocket) m_readSocket->abort();
+  if (m_writeSocket) m_writeSocket->abort();
+}
+
+void uwebsocket::onConnected() {
+  m_readReconnectTimer->stop();
+  KLOG << "read websocket connect successful";
+}
+
+void uwebsocket::onDisconnected() {
+  m_readReconnectTimer->start();
+  KLOG << "read websocket is disconnected";
+}
+
+void uwebsocket::reconnect() {
+  KLOG << "read websocket reconnected";
+  if (!m_reTryflag) return;
+  KLOG << "m_reTryflag=true read websocket reconnected";
+  m_readSocket->open(m_readUrl);
+}
+
+void uwebsocket::onWWsConnected() {
+  m_writeReconnectTimer->stop();
+  m_heartTimer->start();
+  KLOG << "write websocket connect successful";
+}
+
+void uwebsocket::onWWsDisconnected() {
+  m_writeReconnectTimer->start();
+  m_heartTimer->stop();
+  KLOG << "write websocket is disconnected";
+}
+
+void uwebsocket::wWsReconnect() {
+  KLOG << "write websocket reconnected";
+  if (!m_reTryflag) return;
+  KLOG << "m_reTryflag==true websocket reconnected";
+  m_writeSocket->open(m_writeUrl);
+}
