@@ -28,3 +28,12 @@ void ClientList::PropagateTagList(const std::vector<const OPCTag*>& tags) const 
 void ClientList::BroadcastEventRecord(const COPCEvent& event) const {
   for (OPCServer* server : servers_) server->BroadcastEventRecord(event);
 }
+
+void ClientList::BroadcastUserMessage(const char* source, const char* message, DWORD severity) const {
+  for (OPCServer* server : servers_) server->BroadcastUserMessage(source, message, severity);
+}
+
+void ClientList::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh,
+                                BOOL lastRefresh) const {
+  for (OPCServer* server : servers_) server->BroadcastEvent(subscription, event, refresh, lastRefresh);
+}

@@ -11,6 +11,7 @@
 class COPCEvent;
 class OPCServer;
 class OPCTag;
+struct ONEVENTSTRUCT;
 
 class ClientList {
  public:
@@ -25,6 +26,8 @@ class ClientList {
   void PropagateTag(const OPCTag& tag) const;
   void PropagateTagList(const std::vector<const OPCTag*>& tags) const;
   void BroadcastEventRecord(const COPCEvent& event) const;
+  void BroadcastUserMessage(const char* source, const char* message, DWORD severity) const;
+  void BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) const;
 
  private:
   std::vector<OPCServer*> servers_;

@@ -13,3 +13,7 @@ int OPCServer::ProcessAsyncRequests() { return 0; }
 int OPCServer::ScanGroups(BOOL) { return 0; }
 
 int OPCServer::BroadcastEventRecord(const COPCEvent&) { return 0; }
+
+int OPCServer::BroadcastUserMessage(const char*, const char*, DWORD) { return 0; }
+
+int OPCServer::BroadcastEvent(DWORD, const ONEVENTSTRUCT&, BOOL, BOOL) { return 0; }

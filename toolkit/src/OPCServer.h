@@ -11,6 +11,7 @@
 
 class COPCEvent;
 class OPCTag;
+struct ONEVENTSTRUCT;
 
 class OPCServer {
  public:
@@ -34,4 +35,9 @@ class OPCServer {
 
   // Hands an event to every event subscription of the client.
   int BroadcastEventRecord(const COPCEvent& event);
+  // A simple event from the source to every event subscription of the client.
+  int BroadcastUserMessage(const char* source, const char* message, DWORD severity);
+  // An event given field by field to every event subscription of the client,
+  // or, for a non-zero handle, to that subscription if it is the client's.
+  int BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
 };
