@@ -1,5 +1,6 @@
 // Host updates by handle, by name and in batches of 256, alone and while a
-// second thread updates other tags.
+// second thread updates other tags; updates by handle also with every tag's
+// level alarms enabled.
 #include "BenchTagNames.h"
 
 #include <benchmark/benchmark.h>
@@ -35,6 +36,14 @@ class UpdateRun {
     RemoveBenchTags(handles_);
   }
 
+  // Enables all four level alarms of every tag: LoLo 10, Lo 20, Hi 80, HiHi 90.
+  void EnableLevelAlarms() {
+    const float limits[] = {10.0f, 20.0f, 80.0f, 90.0f};
+    for (DWORD handle : handles_) {
+      for (int alarm = 1; alarm <= 4; ++alarm) SetItemLevelAlarm(handle, alarm, limits[alarm - 1], 500, TRUE);
+    }
+  }
+
   size_t Count() const { return half_; }
   DWORD Handle(size_t i) const { return handles_[i]; }
   std::string& Name(size_t i) { return names_[i]; }
@@ -64,6 +73,21 @@ void UpdateByHandle(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// Each pass over the tags raises their value by one, sweeping 0 to 99, so a
+// tag changes its alarm level (and an event is built and broadcast to no
+// subscription) on 8 of every 100 passes; the other updates only evaluate.
+void UpdateByHandleWithLevelAlarms(benchmark::State& state) {
+  UpdateRun run(state);
+  run.EnableLevelAlarms();
+  size_t n = 0;
+  for (auto _ : state) {
+    const float value = static_cast<float>(n / run.Count() % 100);
+    benchmark::DoNotOptimize(UpdateTag(run.Handle(n % run.Count()), R4(value), kGood));
+    ++n;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
 void UpdateByName(benchmark::State& state) {
   UpdateRun run(state);
   size_t i = 0;
@@ -89,6 +113,7 @@ void UpdateInBatches(benchmark::State& state) {
 
 const std::vector<std::vector<int64_t>> kRuns = {{1000, 10000, 100000}, {0, 1}};
 BENCHMARK(UpdateByHandle)->ArgsProduct(kRuns)->UseRealTime();
+BENCHMARK(UpdateByHandleWithLevelAlarms)->ArgsProduct(kRuns)->UseRealTime();
 BENCHMARK(UpdateByName)->ArgsProduct(kRuns)->UseRealTime();
 BENCHMARK(UpdateInBatches)->ArgsProduct(kRuns)->UseRealTime();
 

@@ -44,9 +44,21 @@ typedef void (*RATENOTIFYPROC)(DWORD tag, DWORD rate);
 // A trace line, in a 100-byte buffer (longer lines are cut).
 typedef void (*EVENTMSGPROC)(char* text);
 
-// The AE callback object a host may install (CLumoAExCallback.h). The library
-// deletes it, so it must come from new.
-class CLumoAExCallback;
+// The AE callback object: it answers the alarms-and-events questions of
+// clients. The library holds one of this class from load on; a host may derive
+// its own and install it with SetAEServerCallback. The library deletes the
+// object it replaces, and the last one when it is unloaded, so an installed
+// object must come from new.
+class VORLIX_CLASS CLumoAExCallback {
+ public:
+  CLumoAExCallback() = default;
+  CLumoAExCallback(const CLumoAExCallback&) = default;
+  CLumoAExCallback& operator=(const CLumoAExCallback&) = default;
+  virtual ~CLumoAExCallback();
+
+  // The event subscription with this handle was removed; S_OK.
+  virtual HRESULT RemoveEventSubscription(DWORD subscription);
+};
 
 // Library revision: 2051 (0x0803).
 VORLIX_API WORD VarnOPCsvrRevision();
@@ -136,22 +148,33 @@ VORLIX_API BOOL EnableItemRemovalNotification(ITEMREMOVEDPROC proc);
 VORLIX_API BOOL EnableDisconnectNotification(DISCONNECTNOTIFYPROC proc);
 VORLIX_API BOOL EnableRateNotification(RATENOTIFYPROC proc);
 
-// Level alarm 1 (LoLo), 2 (Lo), 3 (Hi) or 4 (HiHi) of a tag. FALSE for an
-// unknown tag, another alarm number or a NULL pointer (outputs untouched).
+// A tag's four level alarms, numbered 1 LoLo, 2 Lo, 3 Hi, 4 HiHi (limits 0, 0,
+// 100, 100, severity 200, all disabled at creation). An update by handle that
+// moves the value into another alarm level sends one condition event to
+// every event subscription: condition "Level", sub-condition "Low Low Limit",
+// "Low Limit", "High Limit", "High High Limit" or, back to normal, "Normal";
+// HiHi wins over LoLo over Hi over Lo; limits count as reached. FALSE for
+// another alarm number (the outputs are left as they were).
 VORLIX_API BOOL SetItemLevelAlarm(DWORD tag, int alarm, float limit, DWORD severity, BOOL enabled);
 VORLIX_API BOOL GetItemLevelAlarm(DWORD tag, int alarm, float* limit, DWORD* severity, BOOL* enabled);
-// A custom item property of the tag (an ID above the six standard ones); set
-// again, its description and value are replaced. The value is copied.
+
+// Adds a custom item property to a tag, or replaces the description and value
+// of the one with that ID. IDs up to 6 are the standard properties: FALSE.
 VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description, VARIANT value);
 
-// Alarms-and-events messages of the host, to every client's event
-// subscriptions: a simple event from the source "User Message", an event the
-// host built, and the same to one subscription (handle 0: all). TRUE.
+// Alarms-and-events messages of the host, sent to every event subscription
+// (or, for a non-zero handle, to that one alone). UserAEMessage sends a simple
+// event of category 1 from the source "User Message" (NULL reads as an empty
+// message); the others send the event as given, its texts and attribute
+// values copied. TRUE.
 VORLIX_API BOOL UserAEMessage(char* message, DWORD severity);
 VORLIX_API BOOL UserAEMessageEx(ONEVENTSTRUCT event);
 VORLIX_API BOOL UserAEMessageEx2(DWORD subscription, ONEVENTSTRUCT event, BOOL refresh, BOOL lastRefresh);
-// Installs the AE callback object in place of the one before (which the
-// library deletes); level alarms raise events unless `noLevelAlarms`. TRUE.
+
+// Installs the AE callback object, deleting the one installed before unless
+// it is the same object; NULL leaves none. Level-alarm events are on exactly
+// when noLevelAlarms is FALSE; while they are off, every tag keeps its alarm
+// level. TRUE.
 VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
 
 // Registers the host as the local COM server of the class (16 bytes) under

@@ -1,6 +1,6 @@
 #include "CVorlixApp.h"
 
-#include "CLumoAExCallback.h"
+#include "AddressSpaceLister.h"
 #include "ItemName.h"
 #include "OPCErrorText.h"
 #include "OPCServer.h"
@@ -40,7 +40,7 @@ HRESULT CheckRequestedType(const VARIANT& value, VARTYPE requested) {
 
 }  // namespace
 
-CVorlixApp::CVorlixApp() : aeCallback_(std::make_shared<CLumoAExCallback>()) { InitInstance(); }
+CVorlixApp::CVorlixApp() { InitInstance(); }
 
 CVorlixApp::~CVorlixApp() { ExitInstance(); }
 
@@ -181,7 +181,7 @@ BOOL CVorlixApp::UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality
     OPCTag* tag = tags_.TagFromHandle(handle);
     if (tag == nullptr || FAILED(tag->Update(*value, quality, timestamp))) return FALSE;
     PropagateToClients(*tag);
-    event = tag->EvaluateLevelAlarms();
+    event = tag->EvaluateLevelAlarms(LevelAlarmEvents());
   }
   if (event != nullptr) BroadcastEventRecord(*event);
   return TRUE;
@@ -224,7 +224,7 @@ BOOL CVorlixApp::AddTagToBatch(DWORD handle, const VARIANT* value, WORD quality)
   OPCTag* tag = tags_.TagFromHandle(handle);
   if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
   batch_.AddTag(handle);
-  if (std::unique_ptr<COPCEvent> event = tag->EvaluateLevelAlarms()) batch_.AddEvent(std::move(event));
+  if (std::unique_ptr<COPCEvent> event = tag->EvaluateLevelAlarms(LevelAlarmEvents())) batch_.AddEvent(std::move(event));
   return TRUE;
 }
 
@@ -256,53 +256,88 @@ void CVorlixApp::PropagateBatchToClients() {
 
 void CVorlixApp::BroadcastEventRecord(const COPCEvent& event) {
   ServerLock::Hold hold(serverLock_);
+  ObserveBroadcast(&event, 0, FALSE, FALSE);
   clients_.BroadcastEventRecord(event);
+}
+
+void CVorlixApp::BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events) {
+  for (const std::unique_ptr<COPCEvent>& event : events) BroadcastEventRecord(*event);
 }
 
 void CVorlixApp::BroadcastUserMessage(const char* source, const char* message, DWORD severity) {
   ServerLock::Hold hold(serverLock_);
+  if (eventObserver_) ObserveBroadcast(COPCEvent::MakeSimpleEvent(source, message, severity).get(), 0, FALSE, FALSE);
   clients_.BroadcastUserMessage(source, message, severity);
 }
 
 void CVorlixApp::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
   ServerLock::Hold hold(serverLock_);
+  if (eventObserver_) ObserveBroadcast(COPCEvent::FromEventStruct(event).get(), subscription, refresh, lastRefresh);
   clients_.BroadcastEvent(subscription, event, refresh, lastRefresh);
 }
 
-BOOL CVorlixApp::SetLevelAlarm(DWORD handle, int alarm, const LevelAlarm& settings) {
-  if (alarm < 1 || alarm > OPCTag::kLevelAlarmCount) return FALSE;
+void CVorlixApp::SetEventObserver(EventObserver observer) {
   ServerLock::Hold hold(serverLock_);
-  OPCTag* tag = tags_.TagFromHandle(handle);
-  if (tag == nullptr) return FALSE;
-  tag->levelAlarms[alarm - 1] = settings;
-  return TRUE;
+  eventObserver_ = std::move(observer);
 }
 
-BOOL CVorlixApp::GetLevelAlarm(DWORD handle, int alarm, LevelAlarm* settings) {
-  if (settings == nullptr || alarm < 1 || alarm > OPCTag::kLevelAlarmCount) return FALSE;
-  ServerLock::Hold hold(serverLock_);
-  const OPCTag* tag = tags_.TagFromHandle(handle);
-  if (tag == nullptr) return FALSE;
-  *settings = tag->levelAlarms[alarm - 1];
-  return TRUE;
+void CVorlixApp::ObserveBroadcast(const COPCEvent* event, DWORD subscription, BOOL refresh, BOOL lastRefresh) const {
+  if (eventObserver_ && event != nullptr) eventObserver_(*event, subscription, refresh, lastRefresh);
 }
-
-BOOL CVorlixApp::SetTagProperty(DWORD handle, DWORD id, const char* description, const VARIANT* value) {
-  if (value == nullptr) return FALSE;
-  ServerLock::Hold hold(serverLock_);
-  OPCTag* tag = tags_.TagFromHandle(handle);
-  return tag != nullptr ? tag->SetProperty(id, description, *value) : FALSE;
-}
-
-std::shared_ptr<CLumoAExCallback> CVorlixApp::AECallback() const { return std::atomic_load(&aeCallback_); }
 
 void CVorlixApp::SetAECallback(BOOL noLevelAlarms, CLumoAExCallback* callback) {
-  std::atomic_store(&aeCallback_, std::shared_ptr<CLumoAExCallback>(callback));
-  levelAlarmEvents_ = noLevelAlarms ? FALSE : TRUE;
+  // The replaced object goes once the lock is released: users of the object
+  // hold the lock, so none is left using it, and the host's destructor runs
+  // without the lock.
+  std::unique_ptr<CLumoAExCallback> replaced;
+  {
+    ServerLock::Hold hold(serverLock_);
+    if (callback != aeCallback_.get()) {
+      replaced = std::move(aeCallback_);
+      aeCallback_.reset(callback);
+    }
+    levelAlarmEvents_ = noLevelAlarms ? FALSE : TRUE;
+  }
 }
 
-void CVorlixApp::BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events) {
-  for (const std::unique_ptr<COPCEvent>& event : events) BroadcastEventRecord(*event);
+BOOL CVorlixApp::SetTagProperty(DWORD handle, DWORD id, const char* description, const VARIANT& value) {
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  return tag != nullptr ? tag->SetProperty(id, description, value) : FALSE;
+}
+
+BOOL CVorlixApp::SetLevelAlarm(DWORD handle, int alarm, FLOAT limit, DWORD severity, BOOL enabled) {
+  ServerLock::Hold hold(serverLock_);
+  OPCTag* tag = tags_.TagFromHandle(handle);
+  return tag != nullptr ? tag->SetLevelAlarm(alarm, limit, severity, enabled) : FALSE;
+}
+
+BOOL CVorlixApp::GetLevelAlarm(DWORD handle, int alarm, FLOAT* limit, DWORD* severity, BOOL* enabled) {
+  ServerLock::Hold hold(serverLock_);
+  const OPCTag* tag = tags_.TagFromHandle(handle);
+  return tag != nullptr ? tag->GetLevelAlarm(alarm, limit, severity, enabled) : FALSE;
+}
+
+OPCNAMESPACETYPE CVorlixApp::QueryOrganization() {
+  ServerLock::Hold hold(serverLock_);
+  return AddressSpaceLister(tags_.Root(), Delimiter()).Organization();
+}
+
+const OPCTag* CVorlixApp::ResolveBrowsePath(const std::vector<std::string>& position) const {
+  return AddressSpaceLister(tags_.Root(), Delimiter()).Resolve(position);
+}
+
+const OPCTag* CVorlixApp::FindBranch(const std::string& path, BOOL* noChildren) const {
+  const OPCTag* node = ResolveBrowsePath(SplitItemName(path, Delimiter()));
+  if (node != nullptr && noChildren != nullptr) *noChildren = node->children.empty() ? TRUE : FALSE;
+  return node;
+}
+
+int CVorlixApp::BrowseItemIDs(const std::vector<std::string>& position, std::vector<std::string>& names,
+                              OPCBROWSETYPE type, LPCWSTR nameFilter, VARTYPE typeFilter, DWORD rightsFilter) const {
+  const AddressSpaceLister::LeafFilter filter{
+      NarrowLatin1(nameFilter).substr(0, AddressSpaceLister::kMaxFilterLength), typeFilter, rightsFilter};
+  return AddressSpaceLister(tags_.Root(), Delimiter()).List(position, type, filter, names);
 }
 
 int CVorlixApp::ScanClients(BOOL forced) {

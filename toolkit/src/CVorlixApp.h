@@ -23,6 +23,7 @@
 #include "platform/opcda.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -170,24 +171,48 @@ class CVorlixApp {
   void PropagateToClients(const OPCTag& tag);
   void PropagateBatchToClients();
 
-  // Hands an event to every client's subscriptions (to the one subscription
-  // named, when a handle other than 0 is given), under the lock.
+  // Hands an event to every client's subscriptions, under the lock.
+  void BroadcastEventRecord(const COPCEvent& event);
+  void BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events);
+  // Under the lock: a simple event from the source to every subscription, and
+  // an event given field by field to every subscription (subscription 0) or to
+  // the one named, with the client's refresh flags. Subscriptions send these,
+  // as every event, to their sinks while the lock is held, so a sink that waits
+  // for another thread that wants the lock deadlocks.
   void BroadcastUserMessage(const char* source, const char* message, DWORD severity);
   void BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
-  void BroadcastEventRecord(const COPCEvent& event);
 
-  // Level alarms 1 (LoLo) to 4 (HiHi) and custom properties of a tag. FALSE
-  // for an unknown tag, an alarm number outside 1..4 or a NULL argument.
-  BOOL SetLevelAlarm(DWORD handle, int alarm, const LevelAlarm& settings);
-  BOOL GetLevelAlarm(DWORD handle, int alarm, LevelAlarm* settings);
-  BOOL SetTagProperty(DWORD handle, DWORD id, const char* description, const VARIANT* value);
+  // For tests: sees, under the lock, every event broadcast, with the
+  // subscription it is for (0: all) and the refresh flags. A host message is
+  // seen as the record a subscription builds from it. An empty one removes it.
+  using EventObserver = std::function<void(const COPCEvent& event, DWORD subscription, BOOL refresh, BOOL lastRefresh)>;
+  void SetEventObserver(EventObserver observer);
 
-  // The AE callback object. A caller keeps the object alive for its call
-  // through the pointer it got. Setting one replaces (and lets go of) the
-  // previous one and switches level-alarm events off when asked.
-  std::shared_ptr<CLumoAExCallback> AECallback() const;
+  // Installs the AE callback object, deleting the one before (after releasing
+  // the lock) unless it is the same; level-alarm events on exactly when
+  // `noLevelAlarms` is FALSE.
   void SetAECallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
-  void BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events);
+  // The installed object, or NULL; the caller holds the lock while using it.
+  CLumoAExCallback* AECallback() const { return aeCallback_.get(); }
+
+  // Under the lock, for the tag of that handle (FALSE when there is none):
+  // OPCTag::SetProperty, SetLevelAlarm and GetLevelAlarm.
+  BOOL SetTagProperty(DWORD handle, DWORD id, const char* description, const VARIANT& value);
+  BOOL SetLevelAlarm(DWORD handle, int alarm, FLOAT limit, DWORD severity, BOOL enabled);
+  BOOL GetLevelAlarm(DWORD handle, int alarm, FLOAT* limit, DWORD* severity, BOOL* enabled);
+
+  // The address space as the browsing interface reads it (see
+  // AddressSpaceLister). The organisation takes the lock itself; for the
+  // others the caller holds it. FindBranch splits a path text at the delimiter
+  // and also tells whether the node it names has no children.
+  OPCNAMESPACETYPE QueryOrganization();
+  const OPCTag* ResolveBrowsePath(const std::vector<std::string>& position) const;
+  const OPCTag* FindBranch(const std::string& path, BOOL* noChildren) const;
+  // Lists names under the node at `position` into `names` (see
+  // AddressSpaceLister::List); the client's wide name filter is narrowed and
+  // cut to AddressSpaceLister::kMaxFilterLength characters. The number of names.
+  int BrowseItemIDs(const std::vector<std::string>& position, std::vector<std::string>& names, OPCBROWSETYPE type,
+                    LPCWSTR nameFilter, VARTYPE typeFilter, DWORD rightsFilter) const;
 
   // Runs every client's queued requests and group scan on the calling thread;
   // the number of clients.
@@ -239,6 +264,8 @@ class CVorlixApp {
   DWORD NotifyWrite(DWORD handle, VARIANT* value, const char* userName);
   // Calls the host's disconnect callback, when one is set.
   void NotifyDisconnect(int remainingClients);
+  // Shows the observer an event broadcast; the caller holds the lock.
+  void ObserveBroadcast(const COPCEvent* event, DWORD subscription, BOOL refresh, BOOL lastRefresh) const;
 
   ServerLock serverLock_;
   TraceSink trace_;
@@ -258,7 +285,8 @@ class CVorlixApp {
   TagDatabase tags_;
   TagBatch batch_;
   NTSecurity ntSecurity_;
-  std::shared_ptr<CLumoAExCallback> aeCallback_;
+  std::unique_ptr<CLumoAExCallback> aeCallback_ = std::make_unique<CLumoAExCallback>();
+  EventObserver eventObserver_;
   // Destroyed first: the timer stops before the event closes and the tree goes.
   UpdateTimer updateTimer_{[this] { ScanClients(FALSE); }};
   ClientWorkers workers_{updateTimer_};

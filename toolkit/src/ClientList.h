@@ -5,7 +5,7 @@
 
 #include "ClientSnapshot.h"
 
-#include "platform/opcae.h"
+#include "platform/wintypes.h"
 
 #include <string>
 #include <vector>
@@ -13,6 +13,7 @@
 class COPCEvent;
 class OPCServer;
 class OPCTag;
+struct ONEVENTSTRUCT;
 
 class ClientList {
  public:

@@ -1,4 +1,4 @@
-// Exports that create, remove and suspend tags.
+// Exports that create, remove and suspend tags and attach custom properties.
 #include "CVorlixApp.h"
 #include "Vorlix.h"
 
@@ -20,3 +20,8 @@ VORLIX_API DWORD CreateSecureTag(char* name, VARIANT value, WORD quality, DWORD 
 VORLIX_API BOOL RemoveTag(DWORD tag) { return VorlixApp().RemoveTag(tag); }
 
 VORLIX_API BOOL SuspendTagUpdates(DWORD tag, BOOL suspend) { return VorlixApp().SuspendTag(tag, suspend); }
+
+VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description, VARIANT value) {
+  if (description == nullptr) return FALSE;
+  return VorlixApp().SetTagProperty(tag, propertyId, description, value);
+}

@@ -1,6 +1,5 @@
 #include "OPCServer.h"
 
-#include "CLumoAExCallback.h"
 #include "COPCEventSubscription.h"
 #include "CVorlixApp.h"
 #include "IIDTraceName.h"
@@ -59,17 +58,19 @@ OPCServer::OPCServer() : creationTime_(NowUtc()) {}
 OPCServer::~OPCServer() {
   std::vector<OPCGroup*> groups;
   std::vector<COPCEventSubscription*> subscriptions;
-  Lock();
-  groups.swap(groups_);
-  subscriptions.swap(subscriptions_);
-  Unlock();
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    groups.swap(groups_);
+    subscriptions.swap(subscriptions_);
+    for (COPCEventSubscription* subscription : subscriptions) NotifySubscriptionRemoved(*subscription);
+  }
   // A group the client still holds lives on, detached, until its last Release.
   for (OPCGroup* group : groups) group->Detach();
-  const std::shared_ptr<CLumoAExCallback> callback = VorlixApp().AECallback();
-  for (COPCEventSubscription* subscription : subscriptions) {
-    if (callback != nullptr) callback->RemoveEventSubscription(subscription->Handle());
-    delete subscription;
-  }
+  for (COPCEventSubscription* subscription : subscriptions) delete subscription;
+}
+
+void OPCServer::NotifySubscriptionRemoved(const COPCEventSubscription& subscription) {
+  if (CLumoAExCallback* callback = VorlixApp().AECallback()) callback->RemoveEventSubscription(subscription.Handle());
 }
 
 HRESULT OPCServer::QueryInterface(REFIID riid, void** ppvObject) {
@@ -254,11 +255,9 @@ BOOL OPCServer::AddEventSubscription(COPCEventSubscription* subscription) {
 
 BOOL OPCServer::RemoveEventSubscription(COPCEventSubscription* subscription) {
   if (subscription == nullptr) return FALSE;
-  if (const std::shared_ptr<CLumoAExCallback> callback = VorlixApp().AECallback()) {
-    callback->RemoveEventSubscription(subscription->Handle());
-  }
   {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
+    NotifySubscriptionRemoved(*subscription);
     const auto entry = std::find(subscriptions_.begin(), subscriptions_.end(), subscription);
     if (entry == subscriptions_.end()) return FALSE;
     subscriptions_.erase(entry);

@@ -126,6 +126,9 @@ class OPCServer final : public IUnknown {
   struct OfferedInterface;
   static const OfferedInterface kOfferedInterfaces[];
 
+  // Tells the AE callback object that the subscription goes. The caller holds
+  // the server lock, which keeps the object installed during the call.
+  static void NotifySubscriptionRemoved(const COPCEventSubscription& subscription);
   // The groups of a snapshot taken under the lock, pinned until Unpin.
   std::vector<OPCGroup*> PinGroups() const;
   static void UnpinGroups(const std::vector<OPCGroup*>& groups);

@@ -41,15 +41,29 @@ class OPCTag {
   // SetValue, then quality and timestamp; on failure nothing changes.
   HRESULT Update(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimestamp);
 
-  // The event of a change of alarm level that the current value causes, or
-  // none. Level alarms are evaluated with the event side of the library; until
-  // then their settings are only kept and no update raises an event.
-  std::unique_ptr<COPCEvent> EvaluateLevelAlarms();
+  // The six standard item properties, then the custom ones in the order they
+  // were added.
+  int GetPropertyCount() const;
+  // ID, description and type of the property at `index`; FALSE, outputs
+  // untouched, for an index outside the list.
+  BOOL GetPropertyInfo(int index, DWORD* id, std::string* description, VARTYPE* type) const;
+  // Writes the property's value into `value`, whose old content is freed.
+  // OPC_E_INVALID_PID, `value` untouched, for an ID the tag does not have.
+  HRESULT GetPropertyValue(DWORD id, VARIANT* value) const;
+  // Replaces the description and value of the custom property with that ID, or
+  // appends a new one. FALSE for the IDs of the standard properties (6 and
+  // below) and for a value that cannot be copied; nothing changes then.
+  BOOL SetProperty(DWORD id, const std::string& description, const VARIANT& newValue);
 
-  // Stores the custom property of that ID, replacing the description and value
-  // of one the tag has already. FALSE for the IDs of the six standard
-  // properties (and 0), or when the value cannot be copied.
-  BOOL SetProperty(DWORD id, const char* description, const VARIANT& newValue);
+  // Alarm 1 LoLo, 2 Lo, 3 Hi, 4 HiHi; FALSE, nothing changed or written, for
+  // any other number.
+  BOOL SetLevelAlarm(int alarm, FLOAT limit, DWORD severity, BOOL enabled);
+  BOOL GetLevelAlarm(int alarm, FLOAT* limit, DWORD* severity, BOOL* enabled) const;
+
+  // When level-alarm events are on and the current value puts the tag in
+  // another alarm level: stores the level and the time (now), and gives the
+  // event of the change. Otherwise nothing changes and there is no event.
+  std::unique_ptr<COPCEvent> EvaluateLevelAlarms(BOOL eventsOn);
 
   // OPC_READABLE and OPC_WRITEABLE as the access words grant them, NT levels aside.
   DWORD AccessRights() const;

@@ -1,7 +1,7 @@
 // The one server-wide lock. It guards the tag tree and its hash index, tag
-// values, the update batch and the client list (and, with the client objects,
-// their groups' item lists and event subscriptions). It is recursive on the
-// owning thread, as a critical section is.
+// values, the update batch, the AE callback object and the client list (and,
+// with the client objects, their groups' item lists and event subscriptions).
+// It is recursive on the owning thread, as a critical section is.
 #pragma once
 
 #include "platform/criticalsection.h"

@@ -23,6 +23,7 @@ class TagDatabase {
 
   // The parent of all top-level nodes; it is never removed.
   OPCTag& Root() { return root_; }
+  const OPCTag& Root() const { return root_; }
 
   // Walks the first n-1 components of the full name by exact child names, then
   // takes the child whose stored name is the whole full name. So a top-level

@@ -1,6 +1,4 @@
-#include "CLumoAExCallback.h"
 #include "CVorlixApp.h"
-#include "OPCTagProperty.h"
 #include "Vorlix.h"
 #include "support/HostCalls.h"
 
@@ -8,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <limits>
 
@@ -94,65 +91,6 @@ TEST(Exports, DatesConvertWithoutATimeZoneShiftAndRefuseWhatTheyCannotHold) {
   EXPECT_FALSE(ConvertVBDateToFileTime1(&date, nullptr));
   EXPECT_FALSE(ConvertFileTimeToVBDate1(nullptr, &date));
   EXPECT_FALSE(ConvertFileTimeToVBDate1(&fileTime, nullptr));
-}
-
-TEST(Exports, LevelAlarmSettingsAreKeptPerTag) {
-  const DWORD tag = NewTag("Alarms.Tank");
-  EXPECT_TRUE(SetItemLevelAlarm(tag, 4, 120.5f, 900, TRUE));
-  float limit = 0;
-  DWORD severity = 0;
-  BOOL enabled = FALSE;
-  ASSERT_TRUE(GetItemLevelAlarm(tag, 4, &limit, &severity, &enabled));
-  EXPECT_EQ(limit, 120.5f);
-  EXPECT_EQ(severity, 900u);
-  EXPECT_TRUE(enabled);
-  ASSERT_TRUE(GetItemLevelAlarm(tag, 1, &limit, &severity, &enabled));  // a default
-  EXPECT_EQ(limit, 0.0f);
-  EXPECT_EQ(severity, 200u);
-  EXPECT_FALSE(enabled);
-
-  for (int alarm : {0, 5}) {
-    EXPECT_FALSE(SetItemLevelAlarm(tag, alarm, 1.0f, 1, TRUE));
-    EXPECT_FALSE(GetItemLevelAlarm(tag, alarm, &limit, &severity, &enabled));
-  }
-  EXPECT_FALSE(SetItemLevelAlarm(VORLIX_INVALID_TAG, 1, 1.0f, 1, TRUE));
-  EXPECT_FALSE(GetItemLevelAlarm(tag, 1, nullptr, &severity, &enabled));
-  EXPECT_EQ(limit, 0.0f);
-}
-
-TEST(Exports, ACustomPropertyIsStoredOncePerIdAboveTheStandardOnes) {
-  const DWORD tag = NewTag("Properties.Tank");
-  char first[] = "Volume";
-  char second[] = "Volume in litres";
-  EXPECT_TRUE(SetTagProperties(tag, 5000, first, MakeI4(1)));
-  EXPECT_TRUE(SetTagProperties(tag, 5000, second, MakeI4(2)));
-  EXPECT_FALSE(SetTagProperties(tag, 6, first, MakeI4(3)));
-  EXPECT_FALSE(SetTagProperties(tag, 0, first, MakeI4(3)));
-  EXPECT_FALSE(SetTagProperties(tag, 5001, nullptr, MakeI4(3)));
-  EXPECT_FALSE(SetTagProperties(VORLIX_INVALID_TAG, 5001, first, MakeI4(3)));
-  const OPCTag& t = TagOf(tag);
-  ASSERT_EQ(t.properties.size(), 1u);
-  EXPECT_EQ(t.properties[0]->id, 5000u);
-  EXPECT_EQ(t.properties[0]->description, "Volume in litres");
-  EXPECT_EQ(t.properties[0]->value.lVal, 2);
-}
-
-TEST(Exports, AnAECallbackObjectReplacesTheOneBefore) {
-  struct Counted : CLumoAExCallback {
-    explicit Counted(int& deletions) : deletions(deletions) {}
-    ~Counted() override { ++deletions; }
-    int& deletions;
-  };
-  int deletions = 0;
-  auto* first = new Counted(deletions);
-  EXPECT_TRUE(SetAEServerCallback(TRUE, first));
-  EXPECT_EQ(VorlixApp().AECallback().get(), first);
-  EXPECT_FALSE(VorlixApp().LevelAlarmEvents());
-  EXPECT_TRUE(SetAEServerCallback(FALSE, new Counted(deletions)));
-  EXPECT_EQ(deletions, 1);
-  EXPECT_TRUE(VorlixApp().LevelAlarmEvents());
-  EXPECT_TRUE(SetAEServerCallback(FALSE, nullptr));
-  EXPECT_EQ(deletions, 2);
 }
 
 TEST(Exports, ServerStateIsStored) {

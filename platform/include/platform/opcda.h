@@ -27,6 +27,10 @@ constexpr WORD OPC_QUALITY_BAD = 0x00;
 constexpr WORD OPC_QUALITY_UNCERTAIN = 0x40;
 constexpr WORD OPC_QUALITY_GOOD = 0xC0;
 
+// How the address space is organised, and what a browse lists.
+enum OPCNAMESPACETYPE { OPC_NS_HIERARCHIAL = 1, OPC_NS_FLAT = 2 };
+enum OPCBROWSETYPE { OPC_BRANCH = 1, OPC_LEAF = 2, OPC_FLAT = 3 };
+
 struct OPCITEMDEF {
   LPWSTR szAccessPath;
   LPWSTR szItemID;

@@ -2,6 +2,8 @@
 
 #include "CVorlixApp.h"
 
+#include "platform/bstr.h"
+
 VARIANT MakeR4(float value) {
   VARIANT v;
   VariantInit(&v);
@@ -15,6 +17,14 @@ VARIANT MakeI4(LONG value) {
   VariantInit(&v);
   v.vt = VT_I4;
   v.lVal = value;
+  return v;
+}
+
+VARIANT MakeBstr(const char16_t* text) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocString(text);
   return v;
 }
 

@@ -10,6 +10,8 @@
 
 VARIANT MakeR4(float value);
 VARIANT MakeI4(LONG value);
+// A VT_BSTR holding a new copy of the text; the caller frees it.
+VARIANT MakeBstr(const char16_t* text);
 
 // CreateTag with a VT_R4 0.0 value, good quality, writable.
 DWORD NewTag(std::string name, VARIANT value = MakeR4(0.0f));

@@ -1,38 +1,29 @@
-// Exports for level alarms, custom tag properties and the host's
-// alarms-and-events messages.
+// Exports of level alarms, the host's alarms-and-events messages and the AE
+// callback object.
 #include "CVorlixApp.h"
 #include "Vorlix.h"
 
 namespace {
 constexpr char kUserMessageSource[] = "User Message";
+constexpr DWORD kAllSubscriptions = 0;
 }  // namespace
 
 VORLIX_API BOOL SetItemLevelAlarm(DWORD tag, int alarm, float limit, DWORD severity, BOOL enabled) {
-  return VorlixApp().SetLevelAlarm(tag, alarm, LevelAlarm{limit, enabled, severity});
+  return VorlixApp().SetLevelAlarm(tag, alarm, limit, severity, enabled);
 }
 
 VORLIX_API BOOL GetItemLevelAlarm(DWORD tag, int alarm, float* limit, DWORD* severity, BOOL* enabled) {
   if (limit == nullptr || severity == nullptr || enabled == nullptr) return FALSE;
-  LevelAlarm settings;
-  if (!VorlixApp().GetLevelAlarm(tag, alarm, &settings)) return FALSE;
-  *limit = settings.limit;
-  *severity = settings.severity;
-  *enabled = settings.enabled;
-  return TRUE;
-}
-
-VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description, VARIANT value) {
-  return VorlixApp().SetTagProperty(tag, propertyId, description, &value);
+  return VorlixApp().GetLevelAlarm(tag, alarm, limit, severity, enabled);
 }
 
 VORLIX_API BOOL UserAEMessage(char* message, DWORD severity) {
-  if (message == nullptr) return FALSE;
-  VorlixApp().BroadcastUserMessage(kUserMessageSource, message, severity);
+  VorlixApp().BroadcastUserMessage(kUserMessageSource, message != nullptr ? message : "", severity);
   return TRUE;
 }
 
 VORLIX_API BOOL UserAEMessageEx(ONEVENTSTRUCT event) {
-  VorlixApp().BroadcastEvent(0, event, FALSE, FALSE);
+  VorlixApp().BroadcastEvent(kAllSubscriptions, event, FALSE, FALSE);
   return TRUE;
 }
 

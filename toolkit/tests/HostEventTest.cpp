@@ -1,0 +1,119 @@
+#include "CVorlixApp.h"
+#include "support/EventLog.h"
+#include "support/HostCalls.h"
+
+#include "platform/wintime.h"
+
+#include <gtest/gtest.h>
+
+TEST(HostEvent, UserMessagesAreSimpleEventsForEverySubscription) {
+  EventLog events;
+  std::string message = "Pump started";
+  EXPECT_TRUE(UserAEMessage(message.data(), 300));
+  EXPECT_TRUE(UserAEMessage(nullptr, 5));
+  ASSERT_EQ(events.Size(), 2u);
+  const ONEVENTSTRUCT& event = events[0];
+  EXPECT_EQ(NarrowLatin1(event.szSource), "User Message");
+  EXPECT_EQ(NarrowLatin1(event.szMessage), "Pump started");
+  EXPECT_EQ(event.dwSeverity, 300u);
+  EXPECT_EQ(event.dwEventType, OPC_SIMPLE_EVENT);
+  EXPECT_EQ(event.dwEventCategory, 1u);
+  EXPECT_EQ(NarrowLatin1(event.szConditionName), "");
+  EXPECT_EQ(event.wChangeMask | event.wNewState | event.wQuality, 0);
+  EXPECT_EQ(event.dwNumEventAttrs, 0u);
+  EXPECT_EQ(events.Entries()[0].subscription, 0u);
+  EXPECT_FALSE(events.Entries()[0].refresh);
+  EXPECT_FALSE(events.Entries()[0].lastRefresh);
+  EXPECT_EQ(NarrowLatin1(events[1].szMessage), "");
+  EXPECT_EQ(events[1].dwSeverity, 5u);
+}
+
+namespace {
+
+// An event as a host fills it in, with one text attribute.
+class HostEventStruct {
+ public:
+  HostEventStruct() {
+    event_ = ONEVENTSTRUCT{OPC_CHANGE_ACTIVE_STATE | OPC_CHANGE_SEVERITY,
+                           OPC_CONDITION_ENABLED,
+                           source_.data(),
+                           {0x1000, 0x01D50000},
+                           message_.data(),
+                           OPC_CONDITION_EVENT,
+                           7,
+                           650,
+                           condition_.data(),
+                           subcondition_.data(),
+                           OPC_QUALITY_GOOD,
+                           0,
+                           TRUE,
+                           {0x2000, 0x01D50000},
+                           4242,
+                           1,
+                           &attribute_,
+                           actor_.data()};
+  }
+  ~HostEventStruct() { VariantClear(&attribute_); }
+  HostEventStruct(const HostEventStruct&) = delete;
+  HostEventStruct& operator=(const HostEventStruct&) = delete;
+
+  const ONEVENTSTRUCT& Get() const { return event_; }
+
+ private:
+  std::u16string source_ = u"Boiler\u00E9\u4E2D";
+  std::u16string message_ = u"Pressure high";
+  std::u16string condition_ = u"Pressure";
+  std::u16string subcondition_ = u"High";
+  std::u16string actor_ = u"Operator";
+  VARIANT attribute_ = MakeBstr(u"attribute");
+  ONEVENTSTRUCT event_;
+};
+
+}  // namespace
+
+TEST(HostEvent, EventsGivenFieldByFieldKeepTheirFieldsAndCopyTheirTexts) {
+  EventLog events;
+  {
+    const HostEventStruct given;
+    EXPECT_TRUE(UserAEMessageEx(given.Get()));
+  }
+  ASSERT_EQ(events.Size(), 1u);
+  const ONEVENTSTRUCT& event = events[0];
+  // Units above 0xFF have no 8-bit form and come back as '?'.
+  EXPECT_EQ(std::u16string(event.szSource), u"Boiler\u00E9?");
+  EXPECT_EQ(std::u16string(event.szMessage), u"Pressure high");
+  EXPECT_EQ(std::u16string(event.szConditionName), u"Pressure");
+  EXPECT_EQ(std::u16string(event.szSubconditionName), u"High");
+  EXPECT_EQ(std::u16string(event.szActorID), u"Operator");
+  EXPECT_EQ(event.wChangeMask, OPC_CHANGE_ACTIVE_STATE | OPC_CHANGE_SEVERITY);
+  EXPECT_EQ(event.wNewState, OPC_CONDITION_ENABLED);
+  EXPECT_EQ(event.ftTime.dwLowDateTime, 0x1000u);
+  EXPECT_EQ(event.dwEventType, OPC_CONDITION_EVENT);
+  EXPECT_EQ(event.dwEventCategory, 7u);
+  EXPECT_EQ(event.dwSeverity, 650u);
+  EXPECT_EQ(event.wQuality, OPC_QUALITY_GOOD);
+  EXPECT_TRUE(event.bAckRequired);
+  EXPECT_EQ(event.ftActiveTime.dwLowDateTime, 0x2000u);
+  EXPECT_EQ(event.dwCookie, 4242u);
+  // The host's attribute is gone by now: the event holds its own copy.
+  ASSERT_EQ(event.dwNumEventAttrs, 1u);
+  ASSERT_EQ(event.pEventAttributes[0].vt, VT_BSTR);
+  EXPECT_EQ(std::u16string(event.pEventAttributes[0].bstrVal), u"attribute");
+  EXPECT_EQ(events.Entries()[0].subscription, 0u);
+  EXPECT_FALSE(events.Entries()[0].refresh);
+}
+
+TEST(HostEvent, AnEventForOneSubscriptionCarriesItsHandleAndRefreshFlags) {
+  EventLog events;
+  const HostEventStruct given;
+  EXPECT_TRUE(UserAEMessageEx2(42, given.Get(), TRUE, TRUE));
+  EXPECT_TRUE(UserAEMessageEx2(0, given.Get(), TRUE, FALSE));
+  ASSERT_EQ(events.Size(), 2u);
+  EXPECT_EQ(events.Entries()[0].subscription, 42u);
+  EXPECT_TRUE(events.Entries()[0].refresh);
+  EXPECT_TRUE(events.Entries()[0].lastRefresh);
+  EXPECT_EQ(events.Entries()[1].subscription, 0u);
+  EXPECT_TRUE(events.Entries()[1].refresh);
+  EXPECT_FALSE(events.Entries()[1].lastRefresh);
+  EXPECT_EQ(std::u16string(events[0].szMessage), u"Pressure high");
+}
