@@ -53,8 +53,12 @@ void ClientWorkers::SetWaitLimit(WaitLimit limit) {
 
 void ClientWorkers::JoinAll() {
   std::lock_guard<std::mutex> guard(threadsMutex_);
-  JoinEndedLocked();
-  for (HANDLE thread : threads_) CloseHandle(thread);
+  // A worker that has just counted itself out is still on its way out of its
+  // thread; one more step of the wait limit is plenty for that.
+  for (HANDLE thread : threads_) {
+    WaitForSingleObject(thread, waitLimit_.stepMilliseconds);
+    CloseHandle(thread);
+  }
   threads_.clear();
 }
 

@@ -39,7 +39,8 @@ class ClientWorkers {
   void WaitForWorkers() const;
   void SetWaitLimit(WaitLimit limit);
 
-  // Joins every ended worker; a worker still running is left to end on its own.
+  // Joins every worker, giving each at most one step of the wait limit to
+  // end; one still running then is left to end on its own.
   void JoinAll();
 
  private:

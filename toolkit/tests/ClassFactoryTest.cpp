@@ -2,6 +2,7 @@
 #include "OPCClassFactory.h"
 #include "support/OpcTestClient.h"
 #include "support/RunningServer.h"
+#include "support/ThreadCount.h"
 
 #include "platform/opcguid.h"
 

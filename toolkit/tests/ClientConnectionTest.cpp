@@ -4,6 +4,7 @@
 #include "Eventually.h"
 #include "support/OpcTestClient.h"
 #include "support/RunningServer.h"
+#include "support/ThreadCount.h"
 #include "support/TraceCapture.h"
 
 #include <gtest/gtest.h>
@@ -146,7 +147,7 @@ TEST(ClientConnection, TheExitStepEndsEveryThreadWithClientsStillAttached) {
   VorlixApp().ExitInstance();
   EXPECT_EQ(VorlixApp().ClientThreadCount(), 0);
   EXPECT_EQ(NumbrClientConnections(), 0);
-  EXPECT_EQ(ThreadCount(), threadsBefore);
+  EXPECT_EQ(ThreadCount(), threadsBefore);  // the timer's and the workers' are joined
   // Their worker threads deleted the objects.
   clients.first.Abandon();
   clients.second.Abandon();

@@ -1,6 +1,6 @@
 #include "Vorlix.h"
 #include "support/OpcTestClient.h"
-#include "support/RunningServer.h"
+#include "support/ThreadCount.h"
 
 #include "platform/classobject.h"
 

@@ -4,6 +4,7 @@
 #include "Eventually.h"
 #include "support/OpcTestClient.h"
 #include "support/RunningServer.h"
+#include "support/ThreadCount.h"
 
 #include "platform/classobject.h"
 #include "platform/cominit.h"

@@ -20,6 +20,3 @@ class RunningServer {
 
 // Makes the shut-down wait for client threads short.
 void UseShortClientWait();
-
-// The threads of this process now.
-int ThreadCount();
