@@ -79,7 +79,7 @@ class CVorlixApp {
   // The library's exit step, run once by the destructor unless run before:
   // stops the update timer, asks every client to disconnect, unlists them and
   // ends their worker threads (waiting as long as UninitServer does), joins
-  // the threads that ended and revokes the class object.
+  // those threads and revokes the class object.
   void ExitInstance();
 
   // Clients. CreateServer makes a new client's server object with its worker
