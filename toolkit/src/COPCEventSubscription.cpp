@@ -1,20 +1,134 @@
 #include "COPCEventSubscription.h"
 
+#include "AECallbackCall.h"
+#include "COPCEvent.h"
+#include "IIDTraceName.h"
+#include "OPCEventSubscriptionMgtHolder.h"
+#include "OPCServer.h"
+
+#include "platform/IOPCEventSink.h"
 #include "platform/handletable.h"
+#include "platform/opcguid.h"
+
+#include <new>
+#include <string>
 
 namespace {
+
 HandleTable<COPCEventSubscription>& SubscriptionHandles() {
   static HandleTable<COPCEventSubscription> table;
   return table;
 }
+
+void Trace(const std::string& text) { VorlixApp().TraceMessage(text.c_str()); }
+
 }  // namespace
 
-COPCEventSubscription::COPCEventSubscription() : handle_(SubscriptionHandles().Add(this)) {}
+HRESULT COPCEventSubscription::Create(OPCServer& server, BOOL active, OPCHANDLE clientHandle, DWORD bufferTime,
+                                      DWORD maxSize, REFIID riid, void** ppvObject, DWORD* handle) {
+  auto* subscription = new (std::nothrow) COPCEventSubscription(server, active, clientHandle, bufferTime, maxSize);
+  if (subscription == nullptr) return E_FAIL;
+  // Held while it is set up, so that a failed QueryInterface deletes it.
+  subscription->Pin();
+  const HRESULT hr = subscription->QueryInterface(riid, ppvObject);
+  if (SUCCEEDED(hr)) {
+    server.AddEventSubscription(subscription);
+    *handle = subscription->Handle();
+  }
+  subscription->Unpin();
+  return hr;
+}
+
+COPCEventSubscription::COPCEventSubscription(OPCServer& server, BOOL active, OPCHANDLE clientHandle,
+                                             DWORD bufferTime, DWORD maxSize)
+    : server_(&server),
+      active_(active),
+      bufferTime_(bufferTime),
+      maxSize_(maxSize),
+      clientHandle_(clientHandle),
+      handle_(SubscriptionHandles().Add(this)) {}
 
 COPCEventSubscription::~COPCEventSubscription() { SubscriptionHandles().Remove(handle_); }
 
-void COPCEventSubscription::FireSimpleEvent(const char*, const char*, DWORD) {}
+HRESULT COPCEventSubscription::QueryInterface(REFIID riid, void** ppvObject) {
+  const std::string trace = "COPCEventSubscription::QueryInterface";
+  if (ppvObject == nullptr) {
+    Trace(trace + " E_INVALIDARG");
+    return E_INVALIDARG;
+  }
+  *ppvObject = nullptr;
+  IUnknown* answer = nullptr;
+  if (riid == IID_IUnknown) {
+    Trace(trace + " IID_IUnknown");
+    answer = this;
+  } else if (riid == IID_IOPCEventSubscriptionMgt) {
+    Trace(trace + " IID_IOPCEventSubscriptionMgt");
+    answer = holders_[kManagementHolder].Get(
+        [this] { return new (std::nothrow) OPCEventSubscriptionMgtHolder(*this); });
+  } else {
+    Trace(trace + IIDTraceName(riid));
+  }
+  if (answer == nullptr) return E_NOINTERFACE;
+  *ppvObject = answer;
+  AddRef();
+  return S_OK;
+}
 
-void COPCEventSubscription::FireEvent(const ONEVENTSTRUCT&, BOOL, BOOL) {}
+ULONG COPCEventSubscription::AddRef() {
+  holds_.fetch_add(1);
+  const LONG count = ++references_;
+  Trace("COPCEventSubscription::AddRef(" + std::to_string(count) + ")");
+  return static_cast<ULONG>(count);
+}
 
-void COPCEventSubscription::FireEventRecord(const COPCEvent&) {}
+ULONG COPCEventSubscription::Release() {
+  const LONG count = --references_;
+  Trace("COPCEventSubscription::Release(" + std::to_string(count + 1) + ")");
+  if (count == 0) LeaveServer();
+  DropHold();
+  return static_cast<ULONG>(count);
+}
+
+void COPCEventSubscription::LeaveServer() {
+  AnnounceRemoval();
+  // The server detaches its subscriptions under the lock before it goes, so
+  // one read under the lock is still alive while the lock is held.
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  if (server_ != nullptr) server_->RemoveEventSubscription(this);
+}
+
+void COPCEventSubscription::DropHold() {
+  if (holds_.fetch_sub(1) == 1) delete this;
+}
+
+void COPCEventSubscription::AnnounceRemoval() {
+  if (removalAnnounced_.exchange(true)) return;
+  CallAECallback([this](CLumoAExCallback& callback) { return callback.RemoveEventSubscription(handle_); });
+}
+
+void COPCEventSubscription::FireSimpleEvent(const char* source, const char* message, DWORD severity) {
+  Deliver(*COPCEvent::MakeSimpleEvent(source, message, severity), FALSE, FALSE);
+}
+
+void COPCEventSubscription::FireEvent(const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
+  if (const std::unique_ptr<COPCEvent> record = COPCEvent::FromEventStruct(event)) {
+    Deliver(*record, refresh, lastRefresh);
+  }
+}
+
+void COPCEventSubscription::FireEventRecord(const COPCEvent& event) { Deliver(event, FALSE, FALSE); }
+
+void COPCEventSubscription::Deliver(const COPCEvent& event, BOOL refresh, BOOL lastRefresh) {
+  IOPCEventSink* sink = AcquireSink();
+  if (sink == nullptr) return;
+  if (ONEVENTSTRUCT* packed = event.Pack()) {
+    sink->OnEvent(clientHandle_, refresh, lastRefresh, 1, packed);
+    COPCEvent::FreePacked(packed);
+  }
+  sink->Release();
+}
+
+IOPCEventSink* COPCEventSubscription::AcquireSink() {
+  // No sink can be connected before the subscription has its connection point.
+  return nullptr;
+}

@@ -40,7 +40,6 @@ TEST(OPCServer, QueryInterfaceAnswersInTableOrderWithItsTraceLine) {
       {IID_IPersist, "OPCServer::QueryInterface IID_IPersistFile"},
       {IID_IConnectionPointContainer, "OPCServer::QueryInterface IID_IConnectionPointContainer"},
       {IID_IOPCCommon, "OPCServer::QueryInterface IID_IOPCCommon"},
-      {IID_IOPCEventServer, "OPCServer::QueryInterface IID_IOPCEventServer"},
       {IID_IOPCSecurityNT, "OPCServer::QueryInterface IID_IOPCSecurityNT"},
       {IID_IMarshal, "OPCServer::QueryInterface IID_IMarshal"},
       {IID_IOPCShutdown, "OPCServer::QueryInterface"},

@@ -1,7 +1,11 @@
 #include "support/OpcTestClient.h"
 
+#include "platform/IOPCEventServer.h"
 #include "platform/classobject.h"
 #include "platform/cominit.h"
+#include "platform/opcguid.h"
+
+#include <algorithm>
 
 const CLSID kTestServerClassId = {0x5A3C0E11, 0x7D21, 0x4B8E, {0x9F, 0x10, 0x2C, 0x64, 0xB7, 0x0D, 0x31, 0xE5}};
 
@@ -35,4 +39,27 @@ ULONG OpcTestClient::ReleaseAll() {
     last = AsClient([&] { return object->Release(); });
   }
   return last;
+}
+
+ULONG OpcTestClient::Release(IUnknown* object) {
+  const auto entry = std::find(held_.begin(), held_.end(), object);
+  if (entry == held_.end()) return 0;
+  held_.erase(entry);
+  return AsClient([&] { return object->Release(); });
+}
+
+HRESULT OpcTestClient::CreateEventSubscription(REFIID iid, IUnknown** subscription, OPCHANDLE clientHandle,
+                                               BOOL active) {
+  IOPCEventServer* eventServer = nullptr;
+  const HRESULT found = Query(IID_IOPCEventServer, &eventServer);
+  if (FAILED(found)) return found;
+  DWORD bufferTime = 0;
+  DWORD maxSize = 0;
+  const HRESULT hr = AsClient([&] {
+    return eventServer->CreateEventSubscription(active, 1000, 100, clientHandle, iid, subscription, &bufferTime,
+                                                &maxSize);
+  });
+  Release(eventServer);
+  if (SUCCEEDED(hr)) held_.push_back(*subscription);
+  return hr;
 }

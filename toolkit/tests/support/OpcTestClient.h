@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/callcontext.h"
+#include "platform/opcda.h"
 #include "platform/unknown.h"
 
 #include <optional>
@@ -38,9 +39,21 @@ class OpcTestClient {
   // Releases every held pointer, the last one got first; what the final
   // Release returned (0 when nothing was held).
   ULONG ReleaseAll();
+  // Releases one held pointer and stops holding it; what its Release returned.
+  ULONG Release(IUnknown* object);
   // Drops the held pointers without releasing them, for objects that went
   // with the library.
   void Abandon() { held_.clear(); }
+
+  // Alarms and events: a subscription made through the server's
+  // IOPCEventServer and asked for `iid`, held like the other pointers.
+  HRESULT CreateEventSubscription(REFIID iid, IUnknown** subscription, OPCHANDLE clientHandle = 1,
+                                  BOOL active = TRUE);
+  template <class Interface>
+  HRESULT CreateEventSubscription(REFIID iid, Interface** subscription, OPCHANDLE clientHandle = 1,
+                                  BOOL active = TRUE) {
+    return CreateEventSubscription(iid, reinterpret_cast<IUnknown**>(subscription), clientHandle, active);
+  }
 
   // Runs `call` as this client: in its call context when it has an identity.
   template <class Call>
