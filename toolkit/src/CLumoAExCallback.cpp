@@ -8,7 +8,7 @@
 #include "platform/widetext.h"
 #include "platform/wintime.h"
 
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -99,7 +99,7 @@ HRESULT CLumoAExCallback::QueryEventCategories(DWORD eventType, DWORD* count, DW
     *count = 0;
     return hr;
   }
-  std::memcpy(*categories, ids.data(), ids.size() * sizeof(DWORD));
+  std::copy(ids.begin(), ids.end(), *categories);
   return S_OK;
 }
 
