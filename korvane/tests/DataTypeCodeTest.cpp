@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "datatypecode.h"
+
+namespace {
+
+VARIANT typed(VARTYPE type, LONGLONG bits) {
+  VARIANT value;
+  VariantInit(&value);
+  value.vt = type;
+  value.llVal = bits;
+  return value;
+}
+
+VARIANT real(float number) {
+  VARIANT value = typed(VT_R4, 0);
+  value.fltVal = number;
+  return value;
+}
+
+}  // namespace
+
+TEST(DataTypeCode, VersionOneBoxesNumberTheirTypesDifferently) {
+  const struct {
+    int dataType, devVersion, code;
+  } cases[] = {{1, 1, 3}, {2, 1, 6}, {3, 1, 7}, {6, 1, 10}, {5, 1, 5}, {-1, 1, -1},
+               {1, 0, 1}, {2, 0, 2}, {6, 0, 6}, {2, 2, 2}};
+  for (const auto& c : cases)
+    EXPECT_EQ(DataTypeCode::of(c.dataType, c.devVersion), c.code) << c.dataType << " version " << c.devVersion;
+}
+
+TEST(DataTypeCode, EachCodeOfTheTableHasItsTypeAndZeroAndOthersHaveNone) {
+  const struct {
+    int code;
+    VARTYPE type;
+  } cases[] = {{-1, VT_BOOL}, {0, VT_UI2}, {3, VT_UI4}, {4, VT_UI2},
+               {5, VT_UI4},   {6, VT_I2},  {7, VT_I4},  {10, VT_R4}};
+  for (const auto& c : cases) {
+    const DataTypeCode* type = DataTypeCode::find(c.code);
+    ASSERT_NE(type, nullptr) << c.code;
+    const VARIANT zero = type->zero();
+    EXPECT_EQ(zero.vt, c.type) << c.code;
+    EXPECT_EQ(zero.llVal, 0) << c.code;
+  }
+  for (int code : {1, 2, 8, 9, 11, -2}) EXPECT_EQ(DataTypeCode::find(code), nullptr) << code;
+}
+
+TEST(DataTypeCode, PushedTextsThatDoNotFitTheTypeGiveZero) {
+  const struct {
+    int code;
+    const char* text;
+    LONGLONG bits;  // the value's 8 bytes, as an integer of the type
+  } cases[] = {
+      {-1, "5", static_cast<SHORT>(VARIANT_TRUE) & 0xFFFF}, {-1, "0", 0}, {-1, "abc", 0}, {-1, "true", 0},
+      {0, "65535", 65535},    {0, "70000", 0},  {0, "abc", 0},  {4, "-1", 0},
+      {3, "70000", 70000},    {5, "4294967295", 4294967295LL},  {3, "-5", 0},
+      {6, "-5", 0xFFFB},      {6, "40000", 0},  {7, "-5", 0xFFFFFFFB}, {7, "12.0", 0},
+  };
+  for (const auto& c : cases) {
+    const VARIANT value = DataTypeCode::find(c.code)->parse(QString::fromLatin1(c.text));
+    EXPECT_EQ(value.vt, DataTypeCode::find(c.code)->variantType()) << c.code << " " << c.text;
+    EXPECT_EQ(value.llVal, c.bits) << c.code << " " << c.text;
+  }
+  const DataTypeCode* real = DataTypeCode::find(10);
+  EXPECT_EQ(real->parse("1.5").fltVal, 1.5f);
+  EXPECT_EQ(real->parse("-2e3").fltVal, -2000.0f);
+  EXPECT_EQ(real->parse("1e39").fltVal, 0.0f);
+  EXPECT_EQ(real->parse("x").fltVal, 0.0f);
+}
+
+TEST(DataTypeCode, WrittenValuesBecomeThePlatformsTexts) {
+  const struct {
+    int code;
+    VARIANT value;
+    const char* text;
+  } cases[] = {
+      {-1, typed(VT_BOOL, static_cast<USHORT>(VARIANT_TRUE)), "1"},
+      {-1, typed(VT_BOOL, 0), "0"},
+      {0, typed(VT_UI2, 65535), "65535"},
+      {3, typed(VT_UI4, 70000), "70000"},
+      {5, typed(VT_UI4, 4294967295LL), "4294967295"},
+      {6, typed(VT_I2, 0xFFFB), "-5"},
+      {7, typed(VT_I4, 0xFFFFFFFB), "-5"},
+      {10, real(1.5f), "1.5"},
+      {10, real(0.1f), "0.1"},
+      {10, real(1234567.0f), "1.23457e+06"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DataTypeCode::find(c.code)->text(c.value).toStdString(), c.text) << c.code;
+}
