@@ -1,5 +1,7 @@
 #include "platform/threads.h"
 
+#include "allocationfaults.h"
+
 #include <exception>
 #include <thread>
 
@@ -7,6 +9,7 @@ namespace {
 
 std::atomic<DWORD> lastThreadId{0};
 thread_local DWORD currentThreadId = 0;
+AllocationFaults threadFaults;
 
 DWORD NewThreadId() { return ++lastThreadId; }
 
@@ -28,6 +31,7 @@ class Thread final : public KernelObject {
   }
 
   bool Start() {
+    if (threadFaults.ShouldFail()) return false;
     AddRef();
     try {
       thread_ = std::thread(&Thread::Run, this);
@@ -105,3 +109,5 @@ DWORD GetCurrentThreadId() {
 HANDLE GetCurrentThread() { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2)); }
 
 void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void ThreadFailNextCreations(ULONG count) { threadFaults.FailNext(count); }

@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "platform/event.h"
 #include "platform/threads.h"
 
@@ -8,19 +9,6 @@
 #include <vector>
 
 namespace {
-
-// Generous bound for waits that must end; a wait reaching it is a failure.
-constexpr DWORD kLongWait = 10000;
-
-// Polls until `done` holds; false when the bound passes first.
-template <class Predicate>
-bool Eventually(Predicate done) {
-  for (DWORD waited = 0; waited < kLongWait; ++waited) {
-    if (done()) return true;
-    Sleep(1);
-  }
-  return done();
-}
 
 // Threads that each wait once on an event and record the result.
 class Waiters {

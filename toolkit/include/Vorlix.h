@@ -55,10 +55,31 @@ class VORLIX_CLASS CLumoAExCallback {
   CLumoAExCallback(const CLumoAExCallback&) = default;
   CLumoAExCallback& operator=(const CLumoAExCallback&) = default;
   virtual ~CLumoAExCallback();
+
+  // The event subscription with this handle was removed; S_OK.
+  virtual HRESULT RemoveEventSubscription(DWORD subscription);
 };
 
 // Library revision: 2051 (0x0803).
 VORLIX_API WORD VarnOPCsvrRevision();
+
+// Start-up and shut-down. Call SetThreadingModel before InitVarnOPCsvr: model 2
+// is apartment-threaded, any other free-threaded (the default). TRUE.
+VORLIX_API BOOL SetThreadingModel(DWORD model);
+// Starts the OPC server: COM on the calling thread, the class object under the
+// 16-byte class identifier, and the update timer at `serverRate` ms (at least
+// 10). FALSE when it runs already, for a NULL identifier, or when the class
+// object or the timer cannot be had. Clients connect only while it runs.
+VORLIX_API BOOL InitVarnOPCsvr(BYTE* clsid, UINT serverRate);
+// Refuses new clients and waits up to 5 s for the connected ones to go; TRUE.
+// The class object stays registered and the timer keeps running: a later
+// InitVarnOPCsvr takes them up again.
+VORLIX_API BOOL UninitVarnOPCsvr();
+// Changes the update timer's period (at least 10 ms) at once; TRUE.
+VORLIX_API BOOL ResetVarnServerRate(UINT rate);
+
+// The OPC server state the status reports.
+VORLIX_API void SetServerState(DWORD state);
 
 // The vendor text of the status the server reports; NULL is ignored.
 VORLIX_API void SetVarnVendorInfo(char* vendor);
@@ -72,10 +93,11 @@ VORLIX_API char SetVarnOPCsvrQualifier(char delimiter);
 VORLIX_API UINT SetHashing(UINT size);
 
 // Creates a tag (and the branches its name needs). CreateTag asks for NT level
-// 1 to read, and to write when `writable`; CreateSecureTag takes the read and
-// write words' NT levels in their high 16 bits. Either way the tag is readable
-// and writable for clients without NT security. The handle, or
-// VORLIX_INVALID_TAG when the name exists already.
+// 1 to read, and to write when `writable`; a tag that is not writable is
+// read-only for every client. CreateSecureTag takes the read and write words'
+// NT levels in their high 16 bits; its tags are readable and writable for
+// clients without NT security. The handle, or VORLIX_INVALID_TAG when the name
+// exists already.
 VORLIX_API DWORD CreateTag(char* name, VARIANT value, WORD quality, BOOL writable);
 VORLIX_API DWORD CreateSecureTag(char* name, VARIANT value, WORD quality, DWORD readAccess, DWORD writeAccess);
 
@@ -107,6 +129,10 @@ VORLIX_API BOOL StartUpdateTags();
 VORLIX_API BOOL UpdateTagToList(DWORD tag, VARIANT value, WORD quality);
 VORLIX_API BOOL EndUpdateTags();
 
+// The number of connected clients.
+VORLIX_API int NumbrClientConnections();
+// Asks every connected client to disconnect; the number of clients.
+VORLIX_API int RequestDisconnect();
 // Makes every client send its active groups now, on the calling thread.
 VORLIX_API BOOL RefreshAllClients();
 
@@ -117,6 +143,10 @@ VORLIX_API BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCano
 VORLIX_API BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical);
 VORLIX_API BOOL EnableUnknownItemNotification(UNKNOWNITEMPROC proc);
 VORLIX_API BOOL EnableEventMsgs(EVENTMSGPROC proc);
+VORLIX_API BOOL EnableDeviceRead(READDEVICEPROC proc);
+VORLIX_API BOOL EnableItemRemovalNotification(ITEMREMOVEDPROC proc);
+VORLIX_API BOOL EnableDisconnectNotification(DISCONNECTNOTIFYPROC proc);
+VORLIX_API BOOL EnableRateNotification(RATENOTIFYPROC proc);
 
 // A tag's four level alarms, numbered 1 LoLo, 2 Lo, 3 Hi, 4 HiHi (limits 0, 0,
 // 100, 100, severity 200, all disabled at creation). An update by handle that
@@ -147,17 +177,6 @@ VORLIX_API BOOL UserAEMessageEx2(DWORD subscription, ONEVENTSTRUCT event, BOOL r
 // level. TRUE.
 VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
 
-// The exports below come with the parts of the library that back them; they
-// are declared here so that the interface is stated in one place.
-
-VORLIX_API BOOL SetThreadingModel(DWORD model);
-VORLIX_API BOOL InitVarnOPCsvr(BYTE* clsid, UINT serverRate);
-VORLIX_API BOOL UninitVarnOPCsvr();
-VORLIX_API BOOL ResetVarnServerRate(UINT rate);
-VORLIX_API void SetServerState(DWORD state);
-VORLIX_API int NumbrClientConnections();
-VORLIX_API int RequestDisconnect();
-
 // Registers the host as the local COM server of the class (16 bytes) under
 // HKEY_CLASSES_ROOT: ProgID, class and application keys, executable path and
 // the OPC categories. The class is stored for AddLocalServiceKeysToRegistry
@@ -173,12 +192,6 @@ VORLIX_API BOOL AddLocalServiceKeysToRegistry(char* serviceName);
 // is touched then) and when a key it should remove stays.
 VORLIX_API BOOL UnregisterServer(BYTE* clsid, char* progId);
 
-
-VORLIX_API BOOL EnableDeviceRead(READDEVICEPROC proc);
-VORLIX_API BOOL EnableItemRemovalNotification(ITEMREMOVEDPROC proc);
-VORLIX_API BOOL EnableDisconnectNotification(DISCONNECTNOTIFYPROC proc);
-VORLIX_API BOOL EnableRateNotification(RATENOTIFYPROC proc);
-
 // NT security: while it is on, a client gets a tag's read and write rights
 // only when some user record grants its account (or a group it belongs to) the
 // NT level in the high 16 bits of the tag's read or write word, and only when
@@ -192,5 +205,9 @@ VORLIX_API BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
 // is kept either way, and one that failed grants nothing.
 VORLIX_API DWORD DefineNTUser(char* userRecordName, char* accountName, DWORD access);
 
+// OLE date to FILETIME and back, both without a time-zone shift and to the
+// whole second (the OLE side rounds to the nearest second; the FILETIME side
+// drops fractions of a second). FALSE, the output untouched, for a NULL
+// pointer or a date either side cannot hold.
 VORLIX_API BOOL ConvertVBDateToFileTime1(DATE* date, FILETIME* fileTime);
 VORLIX_API BOOL ConvertFileTimeToVBDate1(FILETIME* fileTime, DATE* date);

@@ -4,3 +4,5 @@
 #include "Vorlix.h"
 
 CLumoAExCallback::~CLumoAExCallback() = default;
+
+HRESULT CLumoAExCallback::RemoveEventSubscription(DWORD) { return S_OK; }

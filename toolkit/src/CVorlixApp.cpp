@@ -10,6 +10,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -41,7 +42,7 @@ HRESULT CheckRequestedType(const VARIANT& value, VARTYPE requested) {
 
 CVorlixApp::CVorlixApp() { InitInstance(); }
 
-CVorlixApp::~CVorlixApp() = default;
+CVorlixApp::~CVorlixApp() { ExitInstance(); }
 
 void CVorlixApp::InitInstance() {
   tags_.SetDelimiter('.');
@@ -340,16 +341,88 @@ int CVorlixApp::BrowseItemIDs(const std::vector<std::string>& position, std::vec
 }
 
 int CVorlixApp::ScanClients(BOOL forced) {
-  std::vector<OPCServer*> clients;
-  {
-    ServerLock::Hold hold(serverLock_);
-    clients = clients_.Snapshot();
-  }
+  const ClientSnapshot clients = SnapshotClients();
   for (OPCServer* client : clients) {
     client->ProcessAsyncRequests();
     client->ScanGroups(forced);
   }
-  return static_cast<int>(clients.size());
+  return clients.Size();
+}
+
+void CVorlixApp::ExitInstance() {
+  if (exited_.exchange(true)) return;
+  updateTimer_.Stop();
+  RequestDisconnectAll();
+  {
+    ServerLock::Hold hold(serverLock_);
+    clients_.StopAndRemoveAll();
+  }
+  workers_.WaitForWorkers();
+  workers_.JoinAll();
+  startup_.RevokeClassObject();
+}
+
+HRESULT CVorlixApp::CreateServer(REFIID riid, void** ppvObject) {
+  if (!startup_.Initialised()) {
+    if (ppvObject != nullptr) *ppvObject = nullptr;
+    return E_FAIL;
+  }
+  OPCServer* server = new (std::nothrow) OPCServer;
+  if (server == nullptr) return E_OUTOFMEMORY;
+  const HRESULT hr = server->QueryInterface(riid, ppvObject);
+  if (FAILED(hr)) {
+    delete server;
+    return hr;
+  }
+  // The worker starts before the object is listed, so that an object whose
+  // worker cannot start was never seen by any walk and can go at once.
+  if (!workers_.Start(server)) {
+    *ppvObject = nullptr;
+    delete server;
+    return E_OUTOFMEMORY;
+  }
+  ServerLock::Hold hold(serverLock_);
+  clients_.Add(server);
+  return hr;
+}
+
+BOOL CVorlixApp::RemoveServer(OPCServer* server) {
+  bool listed = false;
+  int remaining = 0;
+  {
+    ServerLock::Hold hold(serverLock_);
+    listed = clients_.Remove(server);
+    remaining = clients_.Count();
+    // Cleared before the pulse, so the worker cannot miss it; from here on the
+    // worker may delete the object.
+    server->Stop();
+  }
+  if (listed) NotifyDisconnect(remaining);
+  updateTimer_.Pulse();
+  return listed ? TRUE : FALSE;
+}
+
+void CVorlixApp::NotifyDisconnect(int remainingClients) {
+  const DISCONNECTNOTIFYPROC proc = disconnectProc_.Get();
+  if (proc == nullptr) return;
+  assert(!serverLock_.HeldByCurrentThread());
+  proc(static_cast<DWORD>(remainingClients));
+}
+
+int CVorlixApp::RequestDisconnectAll() {
+  const ClientSnapshot clients = SnapshotClients();
+  for (OPCServer* client : clients) client->SendShutdownRequest();
+  return clients.Size();
+}
+
+int CVorlixApp::ClientCount() {
+  ServerLock::Hold hold(serverLock_);
+  return clients_.Count();
+}
+
+ClientSnapshot CVorlixApp::SnapshotClients() {
+  ServerLock::Hold hold(serverLock_);
+  return clients_.Snapshot();
 }
 
 HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName, VARIANT* value) {
@@ -392,16 +465,6 @@ BOOL CVorlixApp::EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCan
 BOOL CVorlixApp::EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical) {
   convertToCanonical_ = convertToCanonical;
   return writeNotifyProc2_.Set(proc);
-}
-
-CLSID CVorlixApp::ServerClsid() {
-  ServerLock::Hold hold(serverLock_);
-  return serverClsid_;
-}
-
-void CVorlixApp::SetServerClsid(const CLSID& clsid) {
-  ServerLock::Hold hold(serverLock_);
-  serverClsid_ = clsid;
 }
 
 BOOL CVorlixApp::EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel) {

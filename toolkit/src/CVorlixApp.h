@@ -6,16 +6,20 @@
 
 #include "COPCEvent.h"
 #include "ClientList.h"
+#include "ClientWorkers.h"
 #include "HostCallback.h"
 #include "NTSecurity.h"
 #include "ServerLock.h"
+#include "ServerStartup.h"
 #include "TagBatch.h"
 #include "TagDatabase.h"
 #include "TaskMemory.h"
 #include "TraceSink.h"
+#include "UpdateTimer.h"
 #include "Vorlix.h"
 
 #include "platform/guid.h"
+#include "platform/opcae.h"
 #include "platform/opcda.h"
 
 #include <atomic>
@@ -59,7 +63,40 @@ class CVorlixApp {
   void SetVendorInfo(const char* vendor);
 
   DWORD ServerState() const { return serverState_.load(); }
+  void SetServerState(DWORD state) { serverState_ = state; }
   BOOL LevelAlarmEvents() const { return levelAlarmEvents_.load(); }
+
+  // Server start-up and shut-down (see ServerStartup). The threading model
+  // counts from the next InitServer on.
+  void SetApartmentThreaded(bool apartmentThreaded) { startup_.SetApartmentThreaded(apartmentThreaded); }
+  BOOL InitServer(const CLSID& classId, UINT rate) { return startup_.Init(classId, rate); }
+  BOOL UninitServer() { return startup_.Uninit(); }
+  // The period of the update timer, at least 10 ms; a change applies at once.
+  UINT ServerRate() const { return updateTimer_.Rate(); }
+  void ResetServerRate(UINT rate) { updateTimer_.SetRate(rate); }
+  FILETIME StartTime() const { return startup_.StartTime(); }
+
+  // The library's exit step, run once by the destructor unless run before:
+  // stops the update timer, asks every client to disconnect, unlists them and
+  // ends their worker threads (waiting as long as UninitServer does), joins
+  // those threads and revokes the class object.
+  void ExitInstance();
+
+  // Clients. CreateServer makes a new client's server object with its worker
+  // thread (E_FAIL unless the server is initialised); RemoveServer is its last
+  // Release: it unlists the object, tells the host the number of clients left,
+  // and wakes the worker so that it ends and deletes the object (FALSE when
+  // the object was not listed; it still ends).
+  HRESULT CreateServer(REFIID riid, void** ppvObject);
+  BOOL RemoveServer(OPCServer* server);
+  // Asks every client to disconnect; the number of clients.
+  int RequestDisconnectAll();
+  int ClientCount();
+  // The clients now, pinned for a walk without the lock.
+  ClientSnapshot SnapshotClients();
+  // Worker threads not yet ended, and how long shut-down waits for them.
+  LONG ClientThreadCount() const { return workers_.Running(); }
+  void SetClientWaitLimit(ClientWorkers::WaitLimit limit) { workers_.SetWaitLimit(limit); }
 
   // Item names.
   char Delimiter() const { return tags_.Delimiter(); }
@@ -190,6 +227,10 @@ class CVorlixApp {
 
   // Host callbacks.
   HostCallback<UNKNOWNITEMPROC>& UnknownItemProc() { return unknownItemProc_; }
+  HostCallback<DISCONNECTNOTIFYPROC>& DisconnectProc() { return disconnectProc_; }
+  HostCallback<READDEVICEPROC>& DeviceReadProc() { return deviceReadProc_; }
+  HostCallback<ITEMREMOVEDPROC>& ItemRemovedProc() { return itemRemovedProc_; }
+  HostCallback<RATENOTIFYPROC>& RateProc() { return rateProc_; }
   BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCanonical);
   BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical);
   // Whether client writes are converted to the item's canonical type before the host sees them.
@@ -197,8 +238,8 @@ class CVorlixApp {
 
   // The class identifier the server registers and runs under: the last one
   // given to UpdateRegistry or InitVarnOPCsvr, all zeros before.
-  CLSID ServerClsid();
-  void SetServerClsid(const CLSID& clsid);
+  CLSID ServerClsid() const { return startup_.ClassId(); }
+  void SetServerClsid(const CLSID& clsid) { startup_.SetClassId(clsid); }
 
   // NT access control (see NTSecurity); each takes the lock itself.
   BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
@@ -221,6 +262,8 @@ class CVorlixApp {
   BOOL UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp);
   // Calls the host's write callback; its result word (0 when none is set).
   DWORD NotifyWrite(DWORD handle, VARIANT* value, const char* userName);
+  // Calls the host's disconnect callback, when one is set.
+  void NotifyDisconnect(int remainingClients);
   // Shows the observer an event broadcast; the caller holds the lock.
   void ObserveBroadcast(const COPCEvent* event, DWORD subscription, BOOL refresh, BOOL lastRefresh) const;
 
@@ -231,16 +274,24 @@ class CVorlixApp {
   std::string vendorInfo_;
   std::atomic<DWORD> serverState_{0};
   HostCallback<UNKNOWNITEMPROC> unknownItemProc_;
+  HostCallback<DISCONNECTNOTIFYPROC> disconnectProc_;
+  HostCallback<READDEVICEPROC> deviceReadProc_;
+  HostCallback<ITEMREMOVEDPROC> itemRemovedProc_;
+  HostCallback<RATENOTIFYPROC> rateProc_;
   HostCallback<WRITENOTIFYPROC> writeNotifyProc_;
   HostCallback<WRITENOTIFYPROC2> writeNotifyProc2_;
   std::atomic<BOOL> convertToCanonical_{TRUE};
   ClientList clients_;
   TagDatabase tags_;
   TagBatch batch_;
-  CLSID serverClsid_{};
   NTSecurity ntSecurity_;
   std::unique_ptr<CLumoAExCallback> aeCallback_ = std::make_unique<CLumoAExCallback>();
   EventObserver eventObserver_;
+  // Destroyed first: the timer stops before the event closes and the tree goes.
+  UpdateTimer updateTimer_{[this] { ScanClients(FALSE); }};
+  ClientWorkers workers_{updateTimer_};
+  ServerStartup startup_{taskMemory_, updateTimer_, workers_};
+  std::atomic<bool> exited_{false};
 };
 
 // The application object; it exists from library load to unload.

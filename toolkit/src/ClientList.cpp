@@ -2,6 +2,20 @@
 
 #include "OPCServer.h"
 
+#include <algorithm>
+
+bool ClientList::Remove(OPCServer* server) {
+  const auto entry = std::find(servers_.begin(), servers_.end(), server);
+  if (entry == servers_.end()) return false;
+  servers_.erase(entry);
+  return true;
+}
+
+void ClientList::StopAndRemoveAll() {
+  for (OPCServer* server : servers_) server->Stop();
+  servers_.clear();
+}
+
 int ClientList::CountTagItems(const std::string& tagName) const {
   int items = 0;
   for (const OPCServer* server : servers_) items += server->CountTagItems(tagName);
@@ -25,10 +39,6 @@ void ClientList::PropagateTagList(const std::vector<const OPCTag*>& tags) const 
   for (OPCServer* server : servers_) server->PropagateTagList(tags);
 }
 
-void ClientList::BroadcastEventRecord(const COPCEvent& event) const {
-  for (OPCServer* server : servers_) server->BroadcastEventRecord(event);
-}
-
 void ClientList::BroadcastUserMessage(const char* source, const char* message, DWORD severity) const {
   for (OPCServer* server : servers_) server->BroadcastUserMessage(source, message, severity);
 }
@@ -36,4 +46,8 @@ void ClientList::BroadcastUserMessage(const char* source, const char* message, D
 void ClientList::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh,
                                 BOOL lastRefresh) const {
   for (OPCServer* server : servers_) server->BroadcastEvent(subscription, event, refresh, lastRefresh);
+}
+
+void ClientList::BroadcastEventRecord(const COPCEvent& event) const {
+  for (OPCServer* server : servers_) server->BroadcastEventRecord(event);
 }

@@ -3,6 +3,8 @@
 // sinks goes over a snapshot taken under the lock and runs without it.
 #pragma once
 
+#include "ClientSnapshot.h"
+
 #include "platform/wintypes.h"
 
 #include <string>
@@ -15,8 +17,15 @@ struct ONEVENTSTRUCT;
 
 class ClientList {
  public:
-  std::vector<OPCServer*> Snapshot() const { return servers_; }
+  ClientSnapshot Snapshot() const { return ClientSnapshot(servers_); }
   bool Empty() const { return servers_.empty(); }
+  int Count() const { return static_cast<int>(servers_.size()); }
+
+  void Add(OPCServer* server) { servers_.push_back(server); }
+  // Takes the server out of the list; false when it was not listed.
+  bool Remove(OPCServer* server);
+  // Clears every listed server's running flag and empties the list.
+  void StopAndRemoveAll();
 
   // Sums of the per-server answers: the items that name the tag, and the
   // fastest non-zero rate of a group holding one (0 when none does).
@@ -25,9 +34,9 @@ class ClientList {
 
   void PropagateTag(const OPCTag& tag) const;
   void PropagateTagList(const std::vector<const OPCTag*>& tags) const;
-  void BroadcastEventRecord(const COPCEvent& event) const;
   void BroadcastUserMessage(const char* source, const char* message, DWORD severity) const;
   void BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) const;
+  void BroadcastEventRecord(const COPCEvent& event) const;
 
  private:
   std::vector<OPCServer*> servers_;

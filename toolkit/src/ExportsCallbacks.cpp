@@ -13,3 +13,13 @@ VORLIX_API BOOL EnableWriteNotification(WRITENOTIFYPROC proc, BOOL convertToCano
 VORLIX_API BOOL EnableWriteNotification2(WRITENOTIFYPROC2 proc, BOOL convertToCanonical) {
   return VorlixApp().EnableWriteNotification2(proc, convertToCanonical);
 }
+
+VORLIX_API BOOL EnableDeviceRead(READDEVICEPROC proc) { return VorlixApp().DeviceReadProc().Set(proc); }
+
+VORLIX_API BOOL EnableItemRemovalNotification(ITEMREMOVEDPROC proc) { return VorlixApp().ItemRemovedProc().Set(proc); }
+
+VORLIX_API BOOL EnableDisconnectNotification(DISCONNECTNOTIFYPROC proc) {
+  return VorlixApp().DisconnectProc().Set(proc);
+}
+
+VORLIX_API BOOL EnableRateNotification(RATENOTIFYPROC proc) { return VorlixApp().RateProc().Set(proc); }

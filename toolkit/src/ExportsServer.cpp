@@ -14,6 +14,12 @@ VORLIX_API char SetVarnOPCsvrQualifier(char delimiter) { return VorlixApp().SetD
 
 VORLIX_API UINT SetHashing(UINT size) { return VorlixApp().SetHashing(size); }
 
+VORLIX_API void SetServerState(DWORD state) { VorlixApp().SetServerState(state); }
+
+VORLIX_API int NumbrClientConnections() { return VorlixApp().ClientCount(); }
+
+VORLIX_API int RequestDisconnect() { return VorlixApp().RequestDisconnectAll(); }
+
 VORLIX_API BOOL RefreshAllClients() {
   VorlixApp().ScanClients(TRUE);
   return TRUE;

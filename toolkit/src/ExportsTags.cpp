@@ -8,7 +8,9 @@ constexpr DWORD kDefaultNTLevel = 0x10000;
 }  // namespace
 
 VORLIX_API DWORD CreateTag(char* name, VARIANT value, WORD quality, BOOL writable) {
-  return CreateSecureTag(name, value, quality, kDefaultNTLevel, writable ? kDefaultNTLevel : 0);
+  if (writable) return CreateSecureTag(name, value, quality, kDefaultNTLevel, kDefaultNTLevel);
+  // No write word at all, so that no client can write the tag, with NT security or without.
+  return VorlixApp().CreateTag(name, &value, quality, kDefaultNTLevel | OPC_READABLE, 0);
 }
 
 VORLIX_API DWORD CreateSecureTag(char* name, VARIANT value, WORD quality, DWORD readAccess, DWORD writeAccess) {

@@ -1,19 +1,295 @@
 #include "OPCServer.h"
 
-int OPCServer::CountTagItems(const std::string&) const { return 0; }
+#include "COPCEventSubscription.h"
+#include "CVorlixApp.h"
+#include "IIDTraceName.h"
+#include "OPCGroup.h"
 
-DWORD OPCServer::FastestTagRate(const OPCTag&) const { return 0; }
+#include "platform/opcguid.h"
+#include "platform/wintime.h"
 
-int OPCServer::PropagateTag(const OPCTag&) { return 0; }
+#include <algorithm>
 
-int OPCServer::PropagateTagList(const std::vector<const OPCTag*>&) { return 0; }
+namespace {
 
-int OPCServer::ProcessAsyncRequests() { return 0; }
+// Rows of the interface table that keep no holder.
+constexpr int kItself = -1;
+constexpr int kNotOffered = -2;
+// The highest number a default group name may carry.
+constexpr int kLastDefaultGroupNumber = 0x0FFFFFFF - 1;
 
-int OPCServer::ScanGroups(BOOL) { return 0; }
+FILETIME NowUtc() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return now;
+}
 
-int OPCServer::BroadcastEventRecord(const COPCEvent&) { return 0; }
+void Trace(const std::string& text) { VorlixApp().TraceMessage(text.c_str()); }
 
-int OPCServer::BroadcastUserMessage(const char*, const char*, DWORD) { return 0; }
+}  // namespace
 
-int OPCServer::BroadcastEvent(DWORD, const ONEVENTSTRUCT&, BOOL, BOOL) { return 0; }
+// One row of the interfaces QueryInterface answers, tested in table order.
+struct OPCServer::OfferedInterface {
+  const IID* iid;
+  // A second identifier answered the same way (IPersist as IPersistFile).
+  const IID* alsoIid;
+  const char* traceSuffix;
+  // Where the holder is kept, or kItself / kNotOffered.
+  int holder;
+  // Makes the holder; NULL until the interface is offered.
+  InterfaceHolderBase* (*make)(OPCServer& owner);
+};
+
+const OPCServer::OfferedInterface OPCServer::kOfferedInterfaces[] = {
+    {&IID_IUnknown, nullptr, " IID_IUnknown", kItself, nullptr},
+    {&IID_IOPCServer, nullptr, " IID_IOPCServer", kServerHolder, nullptr},
+    {&IID_IOPCServerPublicGroups, nullptr, " IID_IOPCServerPublicGroups", kNotOffered, nullptr},
+    {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder, nullptr},
+    {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder, nullptr},
+    {&IID_IPersistFile, &IID_IPersist, " IID_IPersistFile", kNotOffered, nullptr},
+    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder, nullptr},
+    {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, nullptr},
+    {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder, nullptr},
+    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, nullptr},
+};
+
+OPCServer::OPCServer() : creationTime_(NowUtc()) {}
+
+OPCServer::~OPCServer() {
+  std::vector<OPCGroup*> groups;
+  std::vector<COPCEventSubscription*> subscriptions;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    groups.swap(groups_);
+    subscriptions.swap(subscriptions_);
+    for (COPCEventSubscription* subscription : subscriptions) NotifySubscriptionRemoved(*subscription);
+  }
+  // A group the client still holds lives on, detached, until its last Release.
+  for (OPCGroup* group : groups) group->Detach();
+  for (COPCEventSubscription* subscription : subscriptions) delete subscription;
+}
+
+void OPCServer::NotifySubscriptionRemoved(const COPCEventSubscription& subscription) {
+  if (CLumoAExCallback* callback = VorlixApp().AECallback()) callback->RemoveEventSubscription(subscription.Handle());
+}
+
+HRESULT OPCServer::QueryInterface(REFIID riid, void** ppvObject) {
+  const std::string trace = "OPCServer::QueryInterface";
+  if (ppvObject == nullptr) {
+    Trace(trace + " E_INVALIDARG");
+    return E_INVALIDARG;
+  }
+  const OfferedInterface* offered = nullptr;
+  for (const OfferedInterface& row : kOfferedInterfaces) {
+    if (riid == *row.iid || (row.alsoIid != nullptr && riid == *row.alsoIid)) {
+      offered = &row;
+      break;
+    }
+  }
+  Trace(trace + (offered != nullptr ? offered->traceSuffix : IIDTraceName(riid)));
+  IUnknown* answer = nullptr;
+  if (offered != nullptr && offered->holder == kItself) {
+    answer = this;
+  } else if (offered != nullptr && offered->make != nullptr) {
+    answer = holders_[offered->holder].Get([&] { return offered->make(*this); });
+  }
+  *ppvObject = answer;
+  if (answer == nullptr) return E_NOINTERFACE;
+  AddRef();
+  return S_OK;
+}
+
+ULONG OPCServer::AddRef() {
+  const LONG count = ++references_;
+  Trace("OPCServer::AddRef(" + std::to_string(count) + ")");
+  return static_cast<ULONG>(count);
+}
+
+ULONG OPCServer::Release() {
+  const LONG count = --references_;
+  Trace("OPCServer::Release(" + std::to_string(count + 1) + ")");
+  // From here on the worker thread may delete the object at any moment.
+  if (count == 0) VorlixApp().RemoveServer(this);
+  return static_cast<ULONG>(count);
+}
+
+std::string OPCServer::ClientName() const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  return clientName_;
+}
+
+void OPCServer::SetClientName(std::string name) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  clientName_ = std::move(name);
+}
+
+void OPCServer::Lock() { VorlixApp().Lock(); }
+
+void OPCServer::Unlock() { VorlixApp().Unlock(); }
+
+int OPCServer::GetGroupCount() const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  return static_cast<int>(groups_.size());
+}
+
+OPCGroup* OPCServer::GetGroupAt(int index) const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  return index >= 0 && index < static_cast<int>(groups_.size()) ? groups_[index] : nullptr;
+}
+
+BOOL OPCServer::AddGroupToList(OPCGroup* group) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  group->SetServerHandle(group->Identity());
+  groups_.push_back(group);
+  return TRUE;
+}
+
+BOOL OPCServer::RemoveGroupAt(int index) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  if (index < 0 || index >= static_cast<int>(groups_.size())) return FALSE;
+  groups_.erase(groups_.begin() + index);
+  return TRUE;
+}
+
+BOOL OPCServer::FindGroupByName(const std::string& name) const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  return std::any_of(groups_.begin(), groups_.end(), [&](const OPCGroup* group) { return group->Name() == name; });
+}
+
+std::string OPCServer::MakeDefaultGroupName() const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  // n groups leave one of the first n+1 numbers free, so the walk is short.
+  for (int number = 1; number <= kLastDefaultGroupNumber; ++number) {
+    std::string candidate = "Group " + std::to_string(number);
+    if (!FindGroupByName(candidate)) return candidate;
+  }
+  return "No Default Group Names Available";
+}
+
+bool OPCServer::ScopeListsPrivateGroups(DWORD scope) {
+  return scope == OPC_ENUM_PRIVATE_CONNECTIONS || scope == OPC_ENUM_ALL_CONNECTIONS || scope == OPC_ENUM_PRIVATE ||
+         scope == OPC_ENUM_ALL;
+}
+
+void OPCServer::SnapshotGroups(DWORD scope, std::vector<IUnknown*>& groups) const {
+  if (!ScopeListsPrivateGroups(scope)) return;
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  for (OPCGroup* group : groups_) {
+    group->AddRef();
+    groups.push_back(group);
+  }
+}
+
+void OPCServer::SnapshotGroupNames(DWORD scope, std::vector<std::string>& names) const {
+  if (!ScopeListsPrivateGroups(scope)) return;
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  for (const OPCGroup* group : groups_) names.push_back(group->Name());
+}
+
+std::vector<OPCGroup*> OPCServer::PinGroups() const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  for (OPCGroup* group : groups_) group->Pin();
+  return groups_;
+}
+
+void OPCServer::UnpinGroups(const std::vector<OPCGroup*>& groups) {
+  for (OPCGroup* group : groups) group->Unpin();
+}
+
+int OPCServer::ProcessAsyncRequests() {
+  const std::vector<OPCGroup*> groups = PinGroups();
+  for (OPCGroup* group : groups) group->DrainAsyncRequests();
+  UnpinGroups(groups);
+  return static_cast<int>(groups.size());
+}
+
+int OPCServer::ScanGroups(BOOL forced) {
+  ++scans_;
+  const std::vector<OPCGroup*> groups = PinGroups();
+  for (OPCGroup* group : groups) group->Scan(forced);
+  UnpinGroups(groups);
+  return static_cast<int>(groups.size());
+}
+
+int OPCServer::PropagateTag(const OPCTag& tag) {
+  for (OPCGroup* group : groups_) group->PropagateTag(tag);
+  return static_cast<int>(groups_.size());
+}
+
+int OPCServer::PropagateTagList(const std::vector<const OPCTag*>& tags) {
+  for (OPCGroup* group : groups_) group->PropagateTagList(tags);
+  return static_cast<int>(groups_.size());
+}
+
+int OPCServer::CountTagItems(const std::string& tagName) const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  int items = 0;
+  for (const OPCGroup* group : groups_) items += group->CountItemsNamed(tagName);
+  return items;
+}
+
+DWORD OPCServer::FastestTagRate(const OPCTag& tag) const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  DWORD fastest = 0;
+  for (const OPCGroup* group : groups_) {
+    if (group->HasItemForTag(tag) && (fastest == 0 || group->UpdateRate() < fastest)) fastest = group->UpdateRate();
+  }
+  return fastest;
+}
+
+BOOL OPCServer::RecheckItemRights() {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  BOOL allSucceeded = TRUE;
+  for (OPCGroup* group : groups_) {
+    if (!group->RecheckRights()) allSucceeded = FALSE;
+  }
+  return allSucceeded;
+}
+
+BOOL OPCServer::AddEventSubscription(COPCEventSubscription* subscription) {
+  if (subscription == nullptr) return FALSE;
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  subscriptions_.push_back(subscription);
+  return TRUE;
+}
+
+BOOL OPCServer::RemoveEventSubscription(COPCEventSubscription* subscription) {
+  if (subscription == nullptr) return FALSE;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    NotifySubscriptionRemoved(*subscription);
+    const auto entry = std::find(subscriptions_.begin(), subscriptions_.end(), subscription);
+    if (entry == subscriptions_.end()) return FALSE;
+    subscriptions_.erase(entry);
+  }
+  delete subscription;
+  return TRUE;
+}
+
+int OPCServer::BroadcastUserMessage(const char* source, const char* message, DWORD severity) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  for (COPCEventSubscription* subscription : subscriptions_) subscription->FireSimpleEvent(source, message, severity);
+  return static_cast<int>(subscriptions_.size());
+}
+
+int OPCServer::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  int reached = 0;
+  for (COPCEventSubscription* candidate : subscriptions_) {
+    if (subscription != 0 && candidate->Handle() != subscription) continue;
+    candidate->FireEvent(event, refresh, lastRefresh);
+    ++reached;
+  }
+  return reached;
+}
+
+int OPCServer::BroadcastEventRecord(const COPCEvent& event) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  for (COPCEventSubscription* subscription : subscriptions_) subscription->FireEventRecord(event);
+  return static_cast<int>(subscriptions_.size());
+}
+
+void OPCServer::SendShutdownRequest() {
+  // The shutdown sink comes with the server's connection point; until then no
+  // client has one to call.
+}

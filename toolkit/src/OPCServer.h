@@ -1,43 +1,146 @@
-// The COM server object of one client connection, kept in the application
-// object's client list. It grows here into the full object with its groups and
-// event subscriptions; until then a server has no groups, so every per-server
-// operation the tag database calls finds nothing to do.
+// The COM server object of one client connection. The class factory creates
+// it, the application object lists it among the clients and gives it a worker
+// thread. It owns the client's groups and event subscriptions and offers its
+// interfaces through interface holders made on first request.
+//
+// Lifetime: the last Release unlists it (CVorlixApp::RemoveServer), which
+// clears its running flag and wakes its worker thread; that thread deletes it
+// once no walk over a client-list snapshot is inside it any more.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "HolderSlot.h"
+#include "KeepAlive.h"
 
+#include "platform/opcae.h"
+#include "platform/unknown.h"
+
+#include <atomic>
 #include <string>
 #include <vector>
 
 class COPCEvent;
+class COPCEventSubscription;
+class OPCGroup;
 class OPCTag;
-struct ONEVENTSTRUCT;
 
-class OPCServer {
+class OPCServer final : public IUnknown {
  public:
-  // The number of this client's items that name the tag.
-  int CountTagItems(const std::string& tagName) const;
+  OPCServer();
+  ~OPCServer();
+  OPCServer(const OPCServer&) = delete;
+  OPCServer& operator=(const OPCServer&) = delete;
 
-  // The smallest update rate among this client's groups that hold an item for
-  // the tag; 0 when none does.
-  DWORD FastestTagRate(const OPCTag& tag) const;
+  // IUnknown, traced. A null out-pointer gives E_INVALIDARG; an interface the
+  // server does not offer gives a null out-pointer and E_NOINTERFACE.
+  HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
+  ULONG AddRef() override;
+  ULONG Release() override;
+
+  // When the object was made (UTC): the last-update time of its status.
+  FILETIME CreationTime() const { return creationTime_; }
+  // The name the client gave itself; empty until it does.
+  std::string ClientName() const;
+  void SetClientName(std::string name);
+
+  // The worker thread runs while this is set; Stop clears it for good.
+  bool IsRunning() const { return running_.load(); }
+  void Stop() { running_ = false; }
+
+  // Walks over a snapshot of the client list pin the servers in it; the
+  // worker thread waits for the pins to go before it deletes the object.
+  void Pin() { pins_.Add(); }
+  void Unpin() { pins_.Drop(); }
+  void WaitUntilUnpinned() { pins_.WaitUntilUnused(); }
+
+  // The server lock (there is one for the whole library).
+  void Lock();
+  void Unlock();
+
+  // The group list, in creation order. Each call takes the server lock.
+  int GetGroupCount() const;
+  // The group at that position, or NULL.
+  OPCGroup* GetGroupAt(int index) const;
+  // Gives the group its server handle and appends it; TRUE.
+  BOOL AddGroupToList(OPCGroup* group);
+  // Takes the entry out of the list (the group itself stays); FALSE for a bad index.
+  BOOL RemoveGroupAt(int index);
+  // Whether a group carries exactly this name (case-sensitive).
+  BOOL FindGroupByName(const std::string& name) const;
+  // "Group n" with the smallest n that no group carries.
+  std::string MakeDefaultGroupName() const;
+  // Appends every group, AddRef'd, or its name, for the private and "all"
+  // enumeration scopes; nothing for the public ones or any other value.
+  void SnapshotGroups(DWORD scope, std::vector<IUnknown*>& groups) const;
+  void SnapshotGroupNames(DWORD scope, std::vector<std::string>& names) const;
+
+  // The client's queued asynchronous requests, then its groups' data-change
+  // scan (every active group sends at once when forced). Called without the
+  // server lock: both may reach the client's sinks. The number of groups walked.
+  int ProcessAsyncRequests();
+  int ScanGroups(BOOL forced);
+  // How many scans ran so far (worker passes and forced refreshes).
+  LONG ScanCount() const { return scans_.load(); }
 
   // Copies an updated tag, or a batch of them, into the items naming it. The
   // caller holds the server lock. The number of groups walked.
   int PropagateTag(const OPCTag& tag);
   int PropagateTagList(const std::vector<const OPCTag*>& tags);
 
-  // The client's queued asynchronous requests, then its groups' data-change
-  // scan (every active group sends at once when forced). Called without the
-  // server lock. The number of groups walked.
-  int ProcessAsyncRequests();
-  int ScanGroups(BOOL forced);
+  // The number of this client's items that name the tag.
+  int CountTagItems(const std::string& tagName) const;
+  // The smallest update rate among this client's groups that hold an item for
+  // the tag; 0 when none does.
+  DWORD FastestTagRate(const OPCTag& tag) const;
+  // Every group recomputes its items' access rights for the calling client;
+  // TRUE only when every group succeeded.
+  BOOL RecheckItemRights();
 
-  // Hands an event to every event subscription of the client.
-  int BroadcastEventRecord(const COPCEvent& event);
-  // A simple event from the source to every event subscription of the client.
+  // The event subscriptions. A removed one is deleted; the AE callback object
+  // hears of it first, listed or not. FALSE when it was not listed.
+  BOOL AddEventSubscription(COPCEventSubscription* subscription);
+  BOOL RemoveEventSubscription(COPCEventSubscription* subscription);
+
+  // Hands an event to every subscription of the client, or with a subscription
+  // handle other than 0 to that one alone when the client owns it (another
+  // client's or an unknown handle reaches nothing). The caller holds the
+  // server lock. The number of subscriptions reached.
   int BroadcastUserMessage(const char* source, const char* message, DWORD severity);
-  // An event given field by field to every event subscription of the client,
-  // or, for a non-zero handle, to that subscription if it is the client's.
   int BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
+  int BroadcastEventRecord(const COPCEvent& event);
+
+  // Asks the client to disconnect through its shutdown sink, when it has one.
+  void SendShutdownRequest();
+
+ private:
+  // Where an offered interface's holder is kept.
+  enum HolderIndex {
+    kServerHolder,
+    kBrowseHolder,
+    kConnectionContainerHolder,
+    kItemPropertiesHolder,
+    kCommonHolder,
+    kEventServerHolder,
+    kSecurityHolder,
+    kHolderCount
+  };
+  struct OfferedInterface;
+  static const OfferedInterface kOfferedInterfaces[];
+
+  // Tells the AE callback object that the subscription goes. The caller holds
+  // the server lock, which keeps the object installed during the call.
+  static void NotifySubscriptionRemoved(const COPCEventSubscription& subscription);
+  // The groups of a snapshot taken under the lock, pinned until Unpin.
+  std::vector<OPCGroup*> PinGroups() const;
+  static void UnpinGroups(const std::vector<OPCGroup*>& groups);
+  static bool ScopeListsPrivateGroups(DWORD scope);
+
+  const FILETIME creationTime_;
+  std::string clientName_;
+  std::atomic<bool> running_{true};
+  std::atomic<LONG> references_{0};
+  std::atomic<LONG> scans_{0};
+  KeepAlive pins_;
+  HolderSlot holders_[kHolderCount];
+  std::vector<OPCGroup*> groups_;
+  std::vector<COPCEventSubscription*> subscriptions_;
 };

@@ -41,10 +41,10 @@ TEST(ValidateItem, AKnownTagGivesItsTypeAndRights) {
   EXPECT_EQ(found, VorlixApp().TagFromHandle(tag));
   EXPECT_EQ(result.hServer, 0u);
   EXPECT_EQ(result.vtCanonicalDataType, VT_R4);
-  EXPECT_EQ(result.dwAccessRights, OPC_READABLE | OPC_WRITEABLE);
+  EXPECT_EQ(result.dwAccessRights, OPC_READABLE);
   EXPECT_EQ(result.dwBlobSize, 0u);
   EXPECT_EQ(result.pBlob, nullptr);
-  EXPECT_EQ(rights, OPC_READABLE | OPC_WRITEABLE);
+  EXPECT_EQ(rights, OPC_READABLE);
 }
 
 TEST(ValidateItem, EmptyUnknownAndSuspendedItems) {

@@ -24,7 +24,6 @@ constexpr DWORD EOAC_NONE = 0;
 typedef void* RPC_AUTHZ_HANDLE;
 
 constexpr DWORD TOKEN_QUERY = 0x0008;
-typedef HANDLE* PHANDLE;
 
 struct ClientCallContext {
   std::string userName;

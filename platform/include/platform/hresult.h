@@ -50,6 +50,7 @@ constexpr HRESULT CONNECT_E_CANNOTCONNECT = MakeHResult(0x80040202);
 constexpr HRESULT CONNECT_E_OVERRIDDEN = MakeHResult(0x80040203);
 constexpr HRESULT CO_E_NOTINITIALIZED = MakeHResult(0x800401F0);
 constexpr HRESULT CO_E_OBJNOTREG = MakeHResult(0x800401FB);
+constexpr HRESULT CO_E_OBJISREG = MakeHResult(0x800401FC);
 
 // Win32 error codes (GetLastError, registry results).
 constexpr DWORD ERROR_SUCCESS = 0;
@@ -65,6 +66,7 @@ constexpr DWORD ERROR_NOT_LOCKED = 158;
 constexpr DWORD ERROR_BAD_PATHNAME = 161;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_IO_PENDING = 997;
 constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 constexpr DWORD ERROR_NO_TOKEN = 1008;
 constexpr DWORD ERROR_BADDB = 1009;

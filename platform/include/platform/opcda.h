@@ -7,6 +7,16 @@
 
 typedef DWORD OPCHANDLE;
 
+// Which groups a group enumerator lists.
+enum OPCENUMSCOPE {
+  OPC_ENUM_PRIVATE_CONNECTIONS = 1,
+  OPC_ENUM_PUBLIC_CONNECTIONS = 2,
+  OPC_ENUM_ALL_CONNECTIONS = 3,
+  OPC_ENUM_PRIVATE = 4,
+  OPC_ENUM_PUBLIC = 5,
+  OPC_ENUM_ALL = 6,
+};
+
 // Item access rights.
 constexpr DWORD OPC_READABLE = 0x01;
 constexpr DWORD OPC_WRITEABLE = 0x02;

@@ -22,3 +22,7 @@ DWORD GetCurrentThreadId();
 // A pseudo handle meaning "the calling thread"; it needs no closing.
 HANDLE GetCurrentThread();
 void Sleep(DWORD milliseconds);
+
+// Test hook: the next `count` thread starts (CreateThread, and the threads of
+// timer-queue timers) fail as when the system has no room for another thread.
+void ThreadFailNextCreations(ULONG count);

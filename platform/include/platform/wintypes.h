@@ -7,6 +7,7 @@
 #include <cstdint>
 
 typedef int BOOL;
+typedef unsigned char BOOLEAN;
 typedef unsigned char BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
@@ -22,6 +23,7 @@ typedef char CHAR;
 typedef float FLOAT;
 typedef double DOUBLE;
 typedef size_t SIZE_T;
+typedef void* PVOID;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef BOOL* LPBOOL;
@@ -51,6 +53,7 @@ typedef OLECHAR* BSTR;
 
 // Kernel objects (events, threads, tokens) are opaque handles.
 typedef void* HANDLE;
+typedef HANDLE* PHANDLE;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 
 #ifndef TRUE

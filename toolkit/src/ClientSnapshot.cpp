@@ -1,0 +1,11 @@
+#include "ClientSnapshot.h"
+
+#include "OPCServer.h"
+
+ClientSnapshot::ClientSnapshot(std::vector<OPCServer*> servers) : servers_(std::move(servers)) {
+  for (OPCServer* server : servers_) server->Pin();
+}
+
+ClientSnapshot::~ClientSnapshot() {
+  for (OPCServer* server : servers_) server->Unpin();
+}

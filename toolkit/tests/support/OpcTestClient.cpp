@@ -1,0 +1,38 @@
+#include "support/OpcTestClient.h"
+
+#include "platform/classobject.h"
+#include "platform/cominit.h"
+
+const CLSID kTestServerClassId = {0x5A3C0E11, 0x7D21, 0x4B8E, {0x9F, 0x10, 0x2C, 0x64, 0xB7, 0x0D, 0x31, 0xE5}};
+
+OpcTestClient::OpcTestClient(const CLSID& serverClass)
+    : serverClass_(serverClass), comInitialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
+
+OpcTestClient::~OpcTestClient() {
+  ReleaseAll();
+  if (comInitialised_) CoUninitialize();
+}
+
+HRESULT OpcTestClient::Connect(REFIID iid) {
+  void* object = nullptr;
+  const HRESULT hr = AsClient([&] { return CoCreateInstance(serverClass_, nullptr, CLSCTX_ALL, iid, &object); });
+  if (SUCCEEDED(hr)) held_.push_back(static_cast<IUnknown*>(object));
+  return hr;
+}
+
+HRESULT OpcTestClient::Query(REFIID iid, void** object) {
+  if (Server() == nullptr) return E_POINTER;
+  const HRESULT hr = AsClient([&] { return Server()->QueryInterface(iid, object); });
+  if (SUCCEEDED(hr)) held_.push_back(static_cast<IUnknown*>(*object));
+  return hr;
+}
+
+ULONG OpcTestClient::ReleaseAll() {
+  ULONG last = 0;
+  while (!held_.empty()) {
+    IUnknown* object = held_.back();
+    held_.pop_back();
+    last = AsClient([&] { return object->Release(); });
+  }
+  return last;
+}

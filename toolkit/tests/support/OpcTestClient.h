@@ -1,0 +1,58 @@
+// An OPC client in the test's own process. It creates a server object through
+// COM under the class identifier the host started the server with, asks it for
+// interfaces and releases them, optionally as a given client identity. It
+// initialises COM on the thread that makes it, so make, use and destroy it on
+// one thread.
+#pragma once
+
+#include "platform/callcontext.h"
+#include "platform/unknown.h"
+
+#include <optional>
+#include <vector>
+
+// The class identifier the tests start the server under.
+extern const CLSID kTestServerClassId;
+
+class OpcTestClient {
+ public:
+  explicit OpcTestClient(const CLSID& serverClass = kTestServerClassId);
+  // Releases what it still holds.
+  ~OpcTestClient();
+  OpcTestClient(const OpcTestClient&) = delete;
+  OpcTestClient& operator=(const OpcTestClient&) = delete;
+
+  // Every later call runs in the call context of this client.
+  void SetIdentity(ClientCallContext identity) { identity_ = std::move(identity); }
+
+  // Creates the server object for `iid`; on success the client holds the pointer.
+  HRESULT Connect(REFIID iid = IID_IUnknown);
+  // The pointer Connect got, or NULL.
+  IUnknown* Server() const { return held_.empty() ? nullptr : held_.front(); }
+  // QueryInterface on the server object; a pointer it gets is held too.
+  HRESULT Query(REFIID iid, void** object);
+  template <class Interface>
+  HRESULT Query(REFIID iid, Interface** object) {
+    return Query(iid, reinterpret_cast<void**>(object));
+  }
+  // Releases every held pointer, the last one got first; what the final
+  // Release returned (0 when nothing was held).
+  ULONG ReleaseAll();
+  // Drops the held pointers without releasing them, for objects that went
+  // with the library.
+  void Abandon() { held_.clear(); }
+
+  // Runs `call` as this client: in its call context when it has an identity.
+  template <class Call>
+  auto AsClient(Call call) {
+    if (!identity_) return call();
+    ScopedCallContext context(*identity_);
+    return call();
+  }
+
+ private:
+  const CLSID serverClass_;
+  const bool comInitialised_;
+  std::optional<ClientCallContext> identity_;
+  std::vector<IUnknown*> held_;
+};
