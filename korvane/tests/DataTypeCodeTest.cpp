@@ -1,24 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "datatypecode.h"
-
-namespace {
-
-VARIANT typed(VARTYPE type, LONGLONG bits) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = type;
-  value.llVal = bits;
-  return value;
-}
-
-VARIANT real(float number) {
-  VARIANT value = typed(VT_R4, 0);
-  value.fltVal = number;
-  return value;
-}
-
-}  // namespace
+#include "support/variants.h"
 
 TEST(DataTypeCode, VersionOneBoxesNumberTheirTypesDifferently) {
   const struct {
@@ -74,16 +57,16 @@ TEST(DataTypeCode, WrittenValuesBecomeThePlatformsTexts) {
     VARIANT value;
     const char* text;
   } cases[] = {
-      {-1, typed(VT_BOOL, static_cast<USHORT>(VARIANT_TRUE)), "1"},
-      {-1, typed(VT_BOOL, 0), "0"},
-      {0, typed(VT_UI2, 65535), "65535"},
-      {3, typed(VT_UI4, 70000), "70000"},
-      {5, typed(VT_UI4, 4294967295LL), "4294967295"},
-      {6, typed(VT_I2, 0xFFFB), "-5"},
-      {7, typed(VT_I4, 0xFFFFFFFB), "-5"},
-      {10, real(1.5f), "1.5"},
-      {10, real(0.1f), "0.1"},
-      {10, real(1234567.0f), "1.23457e+06"},
+      {-1, variantOf(VT_BOOL, 1), "1"},
+      {-1, variantOf(VT_BOOL, 0), "0"},
+      {0, variantOf(VT_UI2, 65535), "65535"},
+      {3, variantOf(VT_UI4, 70000), "70000"},
+      {5, variantOf(VT_UI4, 4294967295.0), "4294967295"},
+      {6, variantOf(VT_I2, -5), "-5"},
+      {7, variantOf(VT_I4, -5), "-5"},
+      {10, variantOf(VT_R4, 1.5), "1.5"},
+      {10, variantOf(VT_R4, 0.1), "0.1"},
+      {10, variantOf(VT_R4, 1234567), "1.23457e+06"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(DataTypeCode::find(c.code)->text(c.value).toStdString(), c.text) << c.code;
