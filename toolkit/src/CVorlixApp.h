@@ -45,6 +45,7 @@ class CVorlixApp {
 
   // Tracing to the host's EVENTMSGPROC.
   void TraceMessage(const char* text) const { trace_.Trace(text); }
+  void TraceMessage(const std::string& text) const { trace_.Trace(text.c_str()); }
   BOOL EnableEventMessages(EVENTMSGPROC proc) { return trace_.Enable(proc); }
 
   // Task memory: every block handed to a COM client comes from the task

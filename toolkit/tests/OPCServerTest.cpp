@@ -38,7 +38,6 @@ TEST(OPCServer, QueryInterfaceAnswersInTableOrderWithItsTraceLine) {
       {IID_IOPCItemProperties, "OPCServer::QueryInterface IID_IOPCItemProperties"},
       {IID_IPersistFile, "OPCServer::QueryInterface IID_IPersistFile"},
       {IID_IPersist, "OPCServer::QueryInterface IID_IPersistFile"},
-      {IID_IConnectionPointContainer, "OPCServer::QueryInterface IID_IConnectionPointContainer"},
       {IID_IOPCCommon, "OPCServer::QueryInterface IID_IOPCCommon"},
       {IID_IOPCEventServer, "OPCServer::QueryInterface IID_IOPCEventServer"},
       {IID_IOPCSecurityNT, "OPCServer::QueryInterface IID_IOPCSecurityNT"},
