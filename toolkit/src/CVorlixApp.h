@@ -244,6 +244,9 @@ class CVorlixApp {
 
   // NT access control (see NTSecurity); each takes the lock itself.
   BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
+  // Whether the checks are on, and the lowest impersonation level a client must allow.
+  BOOL NTSecurityEnabled();
+  DWORD MinImpersonationLevel();
   DWORD DefineNTUser(const std::string& recordName, const std::string& accountName, DWORD access);
   // Whether the calling client holds the NT level of the tag's read or write word.
   BOOL CheckNTAccess(DWORD accessWord);

@@ -1,5 +1,8 @@
 #include "OPCServer.h"
 
+#include "CIOPCBrowseServerAddressSpace.h"
+#include "CIOPCItemProperties.h"
+#include "CIOPCSecurityNT.h"
 #include "COPCEventSubscription.h"
 #include "CVorlixApp.h"
 #include "IIDTraceName.h"
@@ -51,14 +54,16 @@ const OPCServer::OfferedInterface OPCServer::kOfferedInterfaces[] = {
     {&IID_IUnknown, nullptr, " IID_IUnknown", kItself, nullptr},
     {&IID_IOPCServer, nullptr, " IID_IOPCServer", kServerHolder, nullptr},
     {&IID_IOPCServerPublicGroups, nullptr, " IID_IOPCServerPublicGroups", kNotOffered, nullptr},
-    {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder, nullptr},
-    {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder, nullptr},
+    {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder,
+     &MakeHolder<CIOPCBrowseServerAddressSpace>},
+    {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder,
+     &MakeHolder<CIOPCItemProperties>},
     {&IID_IPersistFile, &IID_IPersist, " IID_IPersistFile", kNotOffered, nullptr},
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
      &MakeHolder<OPCServerConnectionContainer>},
     {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, nullptr},
     {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder, nullptr},
-    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, nullptr},
+    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, &MakeHolder<CIOPCSecurityNT>},
 };
 
 OPCServer::OPCServer() : creationTime_(NowUtc()) {}

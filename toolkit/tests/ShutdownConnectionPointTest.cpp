@@ -27,12 +27,6 @@ ULONG ReferencesOf(IUnknown* object) {
   return object->Release();
 }
 
-std::vector<std::string> TextsOf(const std::vector<TraceCapture::Line>& lines) {
-  std::vector<std::string> texts;
-  for (const TraceCapture::Line& line : lines) texts.push_back(line.text);
-  return texts;
-}
-
 // A running server with one client connected, holding the server's container.
 struct ConnectedClient {
   ConnectedClient() {
@@ -143,7 +137,7 @@ TEST(ShutdownConnectionPoint, WritesTheServerInstancesTraceLines) {
   point->Unadvise(1);
   point->Release();
   point->Release();
-  EXPECT_EQ(TextsOf(capture.Lines()), (std::vector<std::string>{
+  EXPECT_EQ(capture.Texts(), (std::vector<std::string>{
                                           "CIOPCSvrConnectionContainer::FindConnectionPoint IID_IOPCShutdown",
                                           "OPCServerConnectionPoint::AddRef() [defered to OPCServerConnectionContainer]",
                                           "OPCServerConnectionContainer::AddRef() [defered to OPCServer]",
@@ -241,7 +235,7 @@ TEST(ShutdownConnectionPoint, PointsEnumeratorCountsAndTracesItsOwnReferences) {
   points->Skip(0);
   point->Release();
   points->Release();
-  const std::vector<std::string> lines = TextsOf(capture.Lines());
+  const std::vector<std::string> lines = capture.Texts();
   ASSERT_GE(lines.size(), 8u);
   EXPECT_EQ(lines[0], "IOPCServerConnectionPtEnumerator::AddRef(1)");
   EXPECT_EQ(lines[1], "OPCServerConnectionContainer::AddRef() [defered to OPCServer]");
