@@ -1,14 +1,19 @@
 #include "OPCServer.h"
 
+#include "CIOPCBrowseServerAddressSpace.h"
+#include "CIOPCItemProperties.h"
+#include "CIOPCSecurityNT.h"
 #include "COPCEventSubscription.h"
 #include "CVorlixApp.h"
 #include "IIDTraceName.h"
 #include "OPCGroup.h"
+#include "OPCServerConnectionContainer.h"
 
 #include "platform/opcguid.h"
 #include "platform/wintime.h"
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -25,6 +30,11 @@ FILETIME NowUtc() {
 }
 
 void Trace(const std::string& text) { VorlixApp().TraceMessage(text.c_str()); }
+
+template <class Holder>
+InterfaceHolderBase* MakeHolder(OPCServer& owner) {
+  return new (std::nothrow) Holder(owner);
+}
 
 }  // namespace
 
@@ -44,13 +54,16 @@ const OPCServer::OfferedInterface OPCServer::kOfferedInterfaces[] = {
     {&IID_IUnknown, nullptr, " IID_IUnknown", kItself, nullptr},
     {&IID_IOPCServer, nullptr, " IID_IOPCServer", kServerHolder, nullptr},
     {&IID_IOPCServerPublicGroups, nullptr, " IID_IOPCServerPublicGroups", kNotOffered, nullptr},
-    {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder, nullptr},
-    {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder, nullptr},
+    {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder,
+     &MakeHolder<CIOPCBrowseServerAddressSpace>},
+    {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder,
+     &MakeHolder<CIOPCItemProperties>},
     {&IID_IPersistFile, &IID_IPersist, " IID_IPersistFile", kNotOffered, nullptr},
-    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder, nullptr},
+    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
+     &MakeHolder<OPCServerConnectionContainer>},
     {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, nullptr},
     {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder, nullptr},
-    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, nullptr},
+    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, &MakeHolder<CIOPCSecurityNT>},
 };
 
 OPCServer::OPCServer() : creationTime_(NowUtc()) {}
@@ -290,6 +303,7 @@ int OPCServer::BroadcastEventRecord(const COPCEvent& event) {
 }
 
 void OPCServer::SendShutdownRequest() {
-  // The shutdown sink comes with the server's connection point; until then no
-  // client has one to call.
+  // A client that never asked for the container has no sink to call.
+  InterfaceHolderBase* container = holders_[kConnectionContainerHolder].Existing();
+  if (container != nullptr) static_cast<OPCServerConnectionContainer*>(container)->ShutdownRequest();
 }
