@@ -58,7 +58,10 @@ TEST(OfferedInterfaces, EachHasOneHolderThatTracesAndDefersToTheServer) {
     EXPECT_EQ(lines[1], "OPCServer::AddRef(2)");
     EXPECT_EQ(lines[4], holder + "::AddRef() [defered to OPCServer]");
     EXPECT_EQ(lines[6], holder + "::Release() [defered to OPCServer]");
-    if (row.holderQuery != nullptr) EXPECT_EQ(lines[8], row.holderQuery);
+    if (row.holderQuery != nullptr) {
+      ASSERT_GE(lines.size(), 9u);
+      EXPECT_EQ(lines[8], row.holderQuery);
+    }
     EXPECT_EQ(lines.back(), "OPCServer::Release(2)");
   }
 }
