@@ -1,10 +1,14 @@
 #include "OPCServer.h"
 
+#include "CIOPCBrowseServerAddressSpace.h"
+#include "CIOPCItemProperties.h"
+#include "CIOPCSecurityNT.h"
 #include "COPCEventSubscription.h"
 #include "CVorlixApp.h"
 #include "IIDTraceName.h"
 #include "OPCEventServerHolder.h"
 #include "OPCGroup.h"
+#include "OPCServerConnectionContainer.h"
 
 #include "platform/opcguid.h"
 #include "platform/wintime.h"
@@ -40,6 +44,11 @@ int FireEach(const std::vector<COPCEventSubscription*>& subscriptions, Fire fire
   return static_cast<int>(subscriptions.size());
 }
 
+template <class Holder>
+InterfaceHolderBase* MakeHolder(OPCServer& owner) {
+  return new (std::nothrow) Holder(owner);
+}
+
 }  // namespace
 
 // One row of the interfaces QueryInterface answers, tested in table order.
@@ -58,14 +67,16 @@ const OPCServer::OfferedInterface OPCServer::kOfferedInterfaces[] = {
     {&IID_IUnknown, nullptr, " IID_IUnknown", kItself, nullptr},
     {&IID_IOPCServer, nullptr, " IID_IOPCServer", kServerHolder, nullptr},
     {&IID_IOPCServerPublicGroups, nullptr, " IID_IOPCServerPublicGroups", kNotOffered, nullptr},
-    {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder, nullptr},
-    {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder, nullptr},
+    {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder,
+     &MakeHolder<CIOPCBrowseServerAddressSpace>},
+    {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder,
+     &MakeHolder<CIOPCItemProperties>},
     {&IID_IPersistFile, &IID_IPersist, " IID_IPersistFile", kNotOffered, nullptr},
-    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder, nullptr},
+    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
+     &MakeHolder<OPCServerConnectionContainer>},
     {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, nullptr},
-    {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder,
-     [](OPCServer& owner) -> InterfaceHolderBase* { return new (std::nothrow) OPCEventServerHolder(owner); }},
-    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, nullptr},
+    {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder, &MakeHolder<OPCEventServerHolder>},
+    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, &MakeHolder<CIOPCSecurityNT>},
 };
 
 OPCServer::OPCServer() : creationTime_(NowUtc()) {}
@@ -312,6 +323,7 @@ int OPCServer::BroadcastEventRecord(const COPCEvent& event) {
 }
 
 void OPCServer::SendShutdownRequest() {
-  // The shutdown sink comes with the server's connection point; until then no
-  // client has one to call.
+  // A client that never asked for the container has no sink to call.
+  InterfaceHolderBase* container = holders_[kConnectionContainerHolder].Existing();
+  if (container != nullptr) static_cast<OPCServerConnectionContainer*>(container)->ShutdownRequest();
 }

@@ -34,13 +34,9 @@ TEST(OPCServer, QueryInterfaceAnswersInTableOrderWithItsTraceLine) {
   } misses[] = {
       {IID_IOPCServer, "OPCServer::QueryInterface IID_IOPCServer"},
       {IID_IOPCServerPublicGroups, "OPCServer::QueryInterface IID_IOPCServerPublicGroups"},
-      {IID_IOPCBrowseServerAddressSpace, "OPCServer::QueryInterface IID_IOPCBrowseServerAddressSpace"},
-      {IID_IOPCItemProperties, "OPCServer::QueryInterface IID_IOPCItemProperties"},
       {IID_IPersistFile, "OPCServer::QueryInterface IID_IPersistFile"},
       {IID_IPersist, "OPCServer::QueryInterface IID_IPersistFile"},
-      {IID_IConnectionPointContainer, "OPCServer::QueryInterface IID_IConnectionPointContainer"},
       {IID_IOPCCommon, "OPCServer::QueryInterface IID_IOPCCommon"},
-      {IID_IOPCSecurityNT, "OPCServer::QueryInterface IID_IOPCSecurityNT"},
       {IID_IMarshal, "OPCServer::QueryInterface IID_IMarshal"},
       {IID_IOPCShutdown, "OPCServer::QueryInterface"},
   };

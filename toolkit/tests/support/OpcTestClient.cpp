@@ -1,9 +1,12 @@
 #include "support/OpcTestClient.h"
 
+#include "platform/IConnectionPointContainer.h"
 #include "platform/IOPCEventServer.h"
 #include "platform/classobject.h"
 #include "platform/cominit.h"
 #include "platform/opcguid.h"
+#include "platform/taskmemory.h"
+#include "platform/widetext.h"
 
 #include <algorithm>
 
@@ -29,6 +32,17 @@ HRESULT OpcTestClient::Query(REFIID iid, void** object) {
   const HRESULT hr = AsClient([&] { return Server()->QueryInterface(iid, object); });
   if (SUCCEEDED(hr)) held_.push_back(static_cast<IUnknown*>(*object));
   return hr;
+}
+
+IConnectionPoint* OpcTestClient::ShutdownPoint() {
+  IConnectionPointContainer* container = nullptr;
+  IConnectionPoint* point = nullptr;
+  if (FAILED(Query(IID_IConnectionPointContainer, &container)) ||
+      FAILED(AsClient([&] { return container->FindConnectionPoint(IID_IOPCShutdown, &point); }))) {
+    return nullptr;
+  }
+  held_.push_back(point);
+  return point;
 }
 
 ULONG OpcTestClient::ReleaseAll() {
@@ -62,4 +76,14 @@ HRESULT OpcTestClient::CreateEventSubscription(REFIID iid, IUnknown** subscripti
   Release(eventServer);
   if (SUCCEEDED(hr)) held_.push_back(*subscription);
   return hr;
+}
+
+std::vector<std::string> ReadAll(IEnumString* strings) {
+  std::vector<std::string> texts;
+  LPOLESTR text = nullptr;
+  while (strings->Next(1, &text, nullptr) == S_OK) {
+    texts.push_back(NarrowLatin1(text));
+    CoTaskMemFree(text);
+  }
+  return texts;
 }

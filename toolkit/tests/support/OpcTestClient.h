@@ -5,11 +5,14 @@
 // one thread.
 #pragma once
 
+#include "platform/IConnectionPoint.h"
+#include "platform/IEnumString.h"
 #include "platform/callcontext.h"
 #include "platform/opcda.h"
 #include "platform/unknown.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 // The class identifier the tests start the server under.
@@ -36,6 +39,9 @@ class OpcTestClient {
   HRESULT Query(REFIID iid, Interface** object) {
     return Query(iid, reinterpret_cast<void**>(object));
   }
+  // The server's connection point for IOPCShutdown sinks, found through its
+  // container; both are held. NULL when either cannot be had.
+  IConnectionPoint* ShutdownPoint();
   // Releases every held pointer, the last one got first; what the final
   // Release returned (0 when nothing was held).
   ULONG ReleaseAll();
@@ -69,3 +75,6 @@ class OpcTestClient {
   std::optional<ClientCallContext> identity_;
   std::vector<IUnknown*> held_;
 };
+
+// Every text the enumerator has left, narrowed; each block it handed out is freed.
+std::vector<std::string> ReadAll(IEnumString* strings);
