@@ -3,7 +3,8 @@
 #include "AECallbackCall.h"
 #include "COPCEvent.h"
 #include "IIDTraceName.h"
-#include "OPCEventSubscriptionMgtHolder.h"
+#include "OPCEventConnectionContainer.h"
+#include "CIOPCEventSubscriptionMgt.h"
 #include "OPCServer.h"
 
 #include "platform/IOPCEventSink.h"
@@ -64,7 +65,11 @@ HRESULT COPCEventSubscription::QueryInterface(REFIID riid, void** ppvObject) {
   } else if (riid == IID_IOPCEventSubscriptionMgt) {
     Trace(trace + " IID_IOPCEventSubscriptionMgt");
     answer = holders_[kManagementHolder].Get(
-        [this] { return new (std::nothrow) OPCEventSubscriptionMgtHolder(*this); });
+        [this] { return new (std::nothrow) CIOPCEventSubscriptionMgt(*this); });
+  } else if (riid == IID_IConnectionPointContainer) {
+    Trace(trace + " IID_IConnectionPointContainer");
+    answer = holders_[kConnectionContainerHolder].Get(
+        [this] { return new (std::nothrow) OPCEventConnectionContainer(*this); });
   } else {
     Trace(trace + IIDTraceName(riid));
   }
@@ -91,10 +96,15 @@ ULONG COPCEventSubscription::Release() {
 
 void COPCEventSubscription::LeaveServer() {
   AnnounceRemoval();
-  // The server detaches its subscriptions under the lock before it goes, so
-  // one read under the lock is still alive while the lock is held.
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  if (server_ != nullptr) server_->RemoveEventSubscription(this);
+  {
+    // The server detaches its subscriptions under the lock before it goes, so
+    // one read under the lock is still alive while the lock is held.
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    if (server_ != nullptr) server_->RemoveEventSubscription(this);
+  }
+  // A broadcast may still hold the subscription for a while; the client's
+  // sink hears nothing more from now on.
+  if (OPCEventConnectionContainer* container = Container()) container->Point().Disconnect();
 }
 
 void COPCEventSubscription::DropHold() {
@@ -119,6 +129,7 @@ void COPCEventSubscription::FireEvent(const ONEVENTSTRUCT& event, BOOL refresh, 
 void COPCEventSubscription::FireEventRecord(const COPCEvent& event) { Deliver(event, FALSE, FALSE); }
 
 void COPCEventSubscription::Deliver(const COPCEvent& event, BOOL refresh, BOOL lastRefresh) {
+  if (Removed()) return;
   IOPCEventSink* sink = AcquireSink();
   if (sink == nullptr) return;
   if (ONEVENTSTRUCT* packed = event.Pack()) {
@@ -129,6 +140,10 @@ void COPCEventSubscription::Deliver(const COPCEvent& event, BOOL refresh, BOOL l
 }
 
 IOPCEventSink* COPCEventSubscription::AcquireSink() {
-  // No sink can be connected before the subscription has its connection point.
-  return nullptr;
+  OPCEventConnectionContainer* container = Container();
+  return container != nullptr ? container->Sink() : nullptr;
+}
+
+OPCEventConnectionContainer* COPCEventSubscription::Container() const {
+  return static_cast<OPCEventConnectionContainer*>(holders_[kConnectionContainerHolder].Existing());
 }

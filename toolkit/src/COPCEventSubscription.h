@@ -19,6 +19,7 @@
 #include <atomic>
 
 class COPCEvent;
+class OPCEventConnectionContainer;
 struct IOPCEventSink;
 class OPCServer;
 
@@ -34,7 +35,8 @@ class COPCEventSubscription final : public IUnknown {
   COPCEventSubscription(const COPCEventSubscription&) = delete;
   COPCEventSubscription& operator=(const COPCEventSubscription&) = delete;
 
-  // IUnknown, traced: IUnknown itself and IOPCEventSubscriptionMgt.
+  // IUnknown, traced: IUnknown itself, IOPCEventSubscriptionMgt and
+  // IConnectionPointContainer (with its one point for IOPCEventSink).
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
   ULONG AddRef() override;
   ULONG Release() override;
@@ -67,7 +69,7 @@ class COPCEventSubscription final : public IUnknown {
   void FireEventRecord(const COPCEvent& event);
 
  private:
-  enum HolderIndex { kManagementHolder, kHolderCount };
+  enum HolderIndex { kManagementHolder, kConnectionContainerHolder, kHolderCount };
 
   COPCEventSubscription(OPCServer& server, BOOL active, OPCHANDLE clientHandle, DWORD bufferTime, DWORD maxSize);
   ~COPCEventSubscription();
@@ -79,6 +81,8 @@ class COPCEventSubscription final : public IUnknown {
   void Deliver(const COPCEvent& event, BOOL refresh, BOOL lastRefresh);
   // The connected sink, AddRef'd, or NULL.
   IOPCEventSink* AcquireSink();
+  // The connection-point container, or NULL while the client never asked for it.
+  OPCEventConnectionContainer* Container() const;
 
   // Guarded by the server lock.
   OPCServer* server_;

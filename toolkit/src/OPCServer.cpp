@@ -6,7 +6,7 @@
 #include "COPCEventSubscription.h"
 #include "CVorlixApp.h"
 #include "IIDTraceName.h"
-#include "OPCEventServerHolder.h"
+#include "CIOPCEventServer.h"
 #include "OPCGroup.h"
 #include "OPCServerConnectionContainer.h"
 
@@ -75,7 +75,7 @@ const OPCServer::OfferedInterface OPCServer::kOfferedInterfaces[] = {
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
      &MakeHolder<OPCServerConnectionContainer>},
     {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, nullptr},
-    {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder, &MakeHolder<OPCEventServerHolder>},
+    {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder, &MakeHolder<CIOPCEventServer>},
     {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, &MakeHolder<CIOPCSecurityNT>},
 };
 

@@ -34,11 +34,23 @@ HRESULT OpcTestClient::Query(REFIID iid, void** object) {
   return hr;
 }
 
-IConnectionPoint* OpcTestClient::ShutdownPoint() {
-  IConnectionPointContainer* container = nullptr;
+IConnectionPoint* OpcTestClient::ShutdownPoint() { return ConnectionPointOf(Server(), IID_IOPCShutdown); }
+
+IConnectionPoint* OpcTestClient::EventPoint(IUnknown* subscription) {
+  return ConnectionPointOf(subscription, IID_IOPCEventSink);
+}
+
+IConnectionPoint* OpcTestClient::ConnectionPointOf(IUnknown* object, REFIID sinkIid) {
+  if (object == nullptr) return nullptr;
+  void* container = nullptr;
+  if (FAILED(AsClient([&] { return object->QueryInterface(IID_IConnectionPointContainer, &container); }))) {
+    return nullptr;
+  }
+  held_.push_back(static_cast<IUnknown*>(container));
   IConnectionPoint* point = nullptr;
-  if (FAILED(Query(IID_IConnectionPointContainer, &container)) ||
-      FAILED(AsClient([&] { return container->FindConnectionPoint(IID_IOPCShutdown, &point); }))) {
+  if (FAILED(AsClient([&] {
+        return static_cast<IConnectionPointContainer*>(container)->FindConnectionPoint(sinkIid, &point);
+      }))) {
     return nullptr;
   }
   held_.push_back(point);

@@ -39,9 +39,11 @@ class OpcTestClient {
   HRESULT Query(REFIID iid, Interface** object) {
     return Query(iid, reinterpret_cast<void**>(object));
   }
-  // The server's connection point for IOPCShutdown sinks, found through its
+  // The server's connection point for IOPCShutdown sinks, and an event
+  // subscription's for IOPCEventSink sinks, found through the object's
   // container; both are held. NULL when either cannot be had.
   IConnectionPoint* ShutdownPoint();
+  IConnectionPoint* EventPoint(IUnknown* subscription);
   // Releases every held pointer, the last one got first; what the final
   // Release returned (0 when nothing was held).
   ULONG ReleaseAll();
@@ -70,6 +72,8 @@ class OpcTestClient {
   }
 
  private:
+  IConnectionPoint* ConnectionPointOf(IUnknown* object, REFIID sinkIid);
+
   const CLSID serverClass_;
   const bool comInitialised_;
   std::optional<ClientCallContext> identity_;

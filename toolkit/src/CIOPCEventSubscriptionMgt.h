@@ -1,6 +1,6 @@
-// IOPCEventSubscriptionMgt of an event subscription. Filters, returned
-// attributes, refreshes and state belong to the AE callback object: every
-// method hands the subscription's handle and the client's arguments to it
+// The IOPCEventSubscriptionMgt holder of an event subscription. Filters,
+// returned attributes, refreshes and state belong to the AE callback object:
+// every method hands the subscription's handle and the client's arguments to it
 // (E_NOTIMPL when none is installed) after checking the out-pointers. A
 // subscription whose server has gone answers E_FAIL.
 #pragma once
@@ -10,9 +10,9 @@
 
 #include "platform/IOPCEventSubscriptionMgt.h"
 
-class OPCEventSubscriptionMgtHolder final : public InterfaceHolder<IOPCEventSubscriptionMgt, COPCEventSubscription> {
+class CIOPCEventSubscriptionMgt final : public InterfaceHolder<IOPCEventSubscriptionMgt, COPCEventSubscription> {
  public:
-  explicit OPCEventSubscriptionMgtHolder(COPCEventSubscription& owner);
+  explicit CIOPCEventSubscriptionMgt(COPCEventSubscription& owner);
 
   HRESULT SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD* pdwEventCategories, DWORD dwLowSeverity,
                     DWORD dwHighSeverity, DWORD dwNumAreas, LPWSTR* pszAreaList, DWORD dwNumSources,

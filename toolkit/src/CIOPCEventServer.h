@@ -1,7 +1,7 @@
-// IOPCEventServer of a client's OPCServer. The server itself only creates
-// event subscriptions; every other question goes, with the client's arguments,
-// to the AE callback object the host has installed (E_NOTIMPL when there is
-// none). Out-pointers are checked before anything else.
+// The IOPCEventServer holder of a client's OPCServer. The server itself only
+// creates event subscriptions; every other question goes, with the client's
+// arguments, to the AE callback object the host has installed (E_NOTIMPL when
+// there is none). Out-pointers are checked before anything else.
 #pragma once
 
 #include "InterfaceHolder.h"
@@ -9,9 +9,9 @@
 
 #include "platform/IOPCEventServer.h"
 
-class OPCEventServerHolder final : public InterfaceHolder<IOPCEventServer, OPCServer> {
+class CIOPCEventServer final : public InterfaceHolder<IOPCEventServer, OPCServer> {
  public:
-  explicit OPCEventServerHolder(OPCServer& owner);
+  explicit CIOPCEventServer(OPCServer& owner);
 
   HRESULT GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) override;
   // Answers with buffer time 0 and maximum size 1 whatever the client asks

@@ -1,4 +1,4 @@
-#include "OPCEventServerHolder.h"
+#include "CIOPCEventServer.h"
 
 #include "AECallbackCall.h"
 #include "COPCEventSubscription.h"
@@ -14,17 +14,17 @@ void Trace(const char* method) { VorlixApp().TraceMessage((std::string("IOPCEven
 
 }  // namespace
 
-OPCEventServerHolder::OPCEventServerHolder(OPCServer& owner)
+CIOPCEventServer::CIOPCEventServer(OPCServer& owner)
     : InterfaceHolder(owner, "IOPCEventServer", "OPCServer") {}
 
-HRESULT OPCEventServerHolder::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) {
+HRESULT CIOPCEventServer::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) {
   Trace("GetStatus");
   if (!ClearOutPointers(ppEventServerStatus)) return E_INVALIDARG;
   const FILETIME connected = owner_.CreationTime();
   return CallAECallback([&](CLumoAExCallback& callback) { return callback.GetStatus(ppEventServerStatus, connected); });
 }
 
-HRESULT OPCEventServerHolder::CreateEventSubscription(BOOL bActive, DWORD, DWORD, OPCHANDLE hClientSubscription,
+HRESULT CIOPCEventServer::CreateEventSubscription(BOOL bActive, DWORD, DWORD, OPCHANDLE hClientSubscription,
                                                       REFIID riid, LPUNKNOWN* ppUnk, DWORD* pdwRevisedBufferTime,
                                                       DWORD* pdwRevisedMaxSize) {
   Trace("CreateEventSubscription");
@@ -42,13 +42,13 @@ HRESULT OPCEventServerHolder::CreateEventSubscription(BOOL bActive, DWORD, DWORD
   return S_OK;
 }
 
-HRESULT OPCEventServerHolder::QueryAvailableFilters(DWORD* pdwFilterMask) {
+HRESULT CIOPCEventServer::QueryAvailableFilters(DWORD* pdwFilterMask) {
   Trace("QueryAvailableFilters");
   if (!ClearOutPointers(pdwFilterMask)) return E_INVALIDARG;
   return CallAECallback([&](CLumoAExCallback& callback) { return callback.QueryAvailableFilters(pdwFilterMask); });
 }
 
-HRESULT OPCEventServerHolder::QueryEventCategories(DWORD dwEventType, DWORD* pdwCount, DWORD** ppdwEventCategories,
+HRESULT CIOPCEventServer::QueryEventCategories(DWORD dwEventType, DWORD* pdwCount, DWORD** ppdwEventCategories,
                                                    LPWSTR** ppszEventCategoryDescs) {
   Trace("QueryEventCategories");
   if (!ClearOutPointers(pdwCount, ppdwEventCategories, ppszEventCategoryDescs)) return E_INVALIDARG;
@@ -57,7 +57,7 @@ HRESULT OPCEventServerHolder::QueryEventCategories(DWORD dwEventType, DWORD* pdw
   });
 }
 
-HRESULT OPCEventServerHolder::QueryConditionNames(DWORD dwEventCategory, DWORD* pdwCount,
+HRESULT CIOPCEventServer::QueryConditionNames(DWORD dwEventCategory, DWORD* pdwCount,
                                                   LPWSTR** ppszConditionNames) {
   Trace("QueryConditionNames");
   if (!ClearOutPointers(pdwCount, ppszConditionNames)) return E_INVALIDARG;
@@ -66,7 +66,7 @@ HRESULT OPCEventServerHolder::QueryConditionNames(DWORD dwEventCategory, DWORD* 
   });
 }
 
-HRESULT OPCEventServerHolder::QuerySubConditionNames(LPWSTR szConditionName, DWORD* pdwCount,
+HRESULT CIOPCEventServer::QuerySubConditionNames(LPWSTR szConditionName, DWORD* pdwCount,
                                                      LPWSTR** ppszSubConditionNames) {
   Trace("QuerySubConditionNames");
   if (!ClearOutPointers(pdwCount, ppszSubConditionNames)) return E_INVALIDARG;
@@ -75,7 +75,7 @@ HRESULT OPCEventServerHolder::QuerySubConditionNames(LPWSTR szConditionName, DWO
   });
 }
 
-HRESULT OPCEventServerHolder::QuerySourceConditions(LPWSTR szSource, DWORD* pdwCount, LPWSTR** ppszConditionNames) {
+HRESULT CIOPCEventServer::QuerySourceConditions(LPWSTR szSource, DWORD* pdwCount, LPWSTR** ppszConditionNames) {
   Trace("QuerySourceConditions");
   if (!ClearOutPointers(pdwCount, ppszConditionNames)) return E_INVALIDARG;
   return CallAECallback([&](CLumoAExCallback& callback) {
@@ -83,7 +83,7 @@ HRESULT OPCEventServerHolder::QuerySourceConditions(LPWSTR szSource, DWORD* pdwC
   });
 }
 
-HRESULT OPCEventServerHolder::QueryEventAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttrIDs,
+HRESULT CIOPCEventServer::QueryEventAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttrIDs,
                                                    LPWSTR** ppszAttrDescs, VARTYPE** ppvtAttrTypes) {
   Trace("QueryEventAttributes");
   if (!ClearOutPointers(pdwCount, ppdwAttrIDs, ppszAttrDescs, ppvtAttrTypes)) return E_INVALIDARG;
@@ -92,7 +92,7 @@ HRESULT OPCEventServerHolder::QueryEventAttributes(DWORD dwEventCategory, DWORD*
   });
 }
 
-HRESULT OPCEventServerHolder::TranslateToItemIDs(LPWSTR szSource, DWORD dwEventCategory, LPWSTR szConditionName,
+HRESULT CIOPCEventServer::TranslateToItemIDs(LPWSTR szSource, DWORD dwEventCategory, LPWSTR szConditionName,
                                                  LPWSTR szSubconditionName, DWORD dwCount, DWORD* pdwAssocAttrIDs,
                                                  LPWSTR** ppszAttrItemIDs, LPWSTR** ppszNodeNames,
                                                  CLSID** ppCLSIDs) {
@@ -104,7 +104,7 @@ HRESULT OPCEventServerHolder::TranslateToItemIDs(LPWSTR szSource, DWORD dwEventC
   });
 }
 
-HRESULT OPCEventServerHolder::GetConditionState(LPWSTR szSource, LPWSTR szConditionName, DWORD dwNumEventAttrs,
+HRESULT CIOPCEventServer::GetConditionState(LPWSTR szSource, LPWSTR szConditionName, DWORD dwNumEventAttrs,
                                                 DWORD* pdwAttributeIDs, OPCCONDITIONSTATE** ppConditionState) {
   Trace("GetConditionState");
   if (!ClearOutPointers(ppConditionState)) return E_INVALIDARG;
@@ -113,31 +113,31 @@ HRESULT OPCEventServerHolder::GetConditionState(LPWSTR szSource, LPWSTR szCondit
   });
 }
 
-HRESULT OPCEventServerHolder::EnableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
+HRESULT CIOPCEventServer::EnableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
   Trace("EnableConditionByArea");
   return CallAECallback(
       [&](CLumoAExCallback& callback) { return callback.EnableConditionByArea(dwNumAreas, pszAreas); });
 }
 
-HRESULT OPCEventServerHolder::EnableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
+HRESULT CIOPCEventServer::EnableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
   Trace("EnableConditionBySource");
   return CallAECallback(
       [&](CLumoAExCallback& callback) { return callback.EnableConditionBySource(dwNumSources, pszSources); });
 }
 
-HRESULT OPCEventServerHolder::DisableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
+HRESULT CIOPCEventServer::DisableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
   Trace("DisableConditionByArea");
   return CallAECallback(
       [&](CLumoAExCallback& callback) { return callback.DisableConditionByArea(dwNumAreas, pszAreas); });
 }
 
-HRESULT OPCEventServerHolder::DisableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
+HRESULT CIOPCEventServer::DisableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
   Trace("DisableConditionBySource");
   return CallAECallback(
       [&](CLumoAExCallback& callback) { return callback.DisableConditionBySource(dwNumSources, pszSources); });
 }
 
-HRESULT OPCEventServerHolder::AckCondition(DWORD dwCount, LPWSTR szAcknowledgerID, LPWSTR szComment,
+HRESULT CIOPCEventServer::AckCondition(DWORD dwCount, LPWSTR szAcknowledgerID, LPWSTR szComment,
                                            LPWSTR* pszSource, LPWSTR* pszConditionName, FILETIME* pftActiveTime,
                                            DWORD* pdwCookie, HRESULT** ppErrors) {
   Trace("AckCondition");
@@ -148,7 +148,7 @@ HRESULT OPCEventServerHolder::AckCondition(DWORD dwCount, LPWSTR szAcknowledgerI
   });
 }
 
-HRESULT OPCEventServerHolder::CreateAreaBrowser(REFIID riid, LPUNKNOWN* ppUnk) {
+HRESULT CIOPCEventServer::CreateAreaBrowser(REFIID riid, LPUNKNOWN* ppUnk) {
   Trace("CreateAreaBrowser");
   if (!ClearOutPointers(ppUnk)) return E_INVALIDARG;
   return CallAECallback([&](CLumoAExCallback& callback) { return callback.CreateAreaBrowser(riid, ppUnk); });

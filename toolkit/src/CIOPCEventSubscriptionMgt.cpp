@@ -1,4 +1,4 @@
-#include "OPCEventSubscriptionMgtHolder.h"
+#include "CIOPCEventSubscriptionMgt.h"
 
 #include "AECallbackCall.h"
 #include "OutPointers.h"
@@ -18,10 +18,10 @@ HRESULT Forward(const COPCEventSubscription& subscription, Call call) {
 
 }  // namespace
 
-OPCEventSubscriptionMgtHolder::OPCEventSubscriptionMgtHolder(COPCEventSubscription& owner)
+CIOPCEventSubscriptionMgt::CIOPCEventSubscriptionMgt(COPCEventSubscription& owner)
     : InterfaceHolder(owner, "IOPCEventSubscriptionMgt", "OPCEventSubscription", " ") {}
 
-HRESULT OPCEventSubscriptionMgtHolder::SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD* pdwEventCategories,
+HRESULT CIOPCEventSubscriptionMgt::SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD* pdwEventCategories,
                                                  DWORD dwLowSeverity, DWORD dwHighSeverity, DWORD dwNumAreas,
                                                  LPWSTR* pszAreaList, DWORD dwNumSources, LPWSTR* pszSourceList) {
   Trace("SetFilter");
@@ -32,7 +32,7 @@ HRESULT OPCEventSubscriptionMgtHolder::SetFilter(DWORD dwEventType, DWORD dwNumC
   });
 }
 
-HRESULT OPCEventSubscriptionMgtHolder::GetFilter(DWORD* pdwEventType, DWORD* pdwNumCategories,
+HRESULT CIOPCEventSubscriptionMgt::GetFilter(DWORD* pdwEventType, DWORD* pdwNumCategories,
                                                  DWORD** ppdwEventCategories, DWORD* pdwLowSeverity,
                                                  DWORD* pdwHighSeverity, DWORD* pdwNumAreas, LPWSTR** ppszAreaList,
                                                  DWORD* pdwNumSources, LPWSTR** ppszSourceList) {
@@ -48,7 +48,7 @@ HRESULT OPCEventSubscriptionMgtHolder::GetFilter(DWORD* pdwEventType, DWORD* pdw
   });
 }
 
-HRESULT OPCEventSubscriptionMgtHolder::SelectReturnedAttributes(DWORD dwEventCategory, DWORD dwCount,
+HRESULT CIOPCEventSubscriptionMgt::SelectReturnedAttributes(DWORD dwEventCategory, DWORD dwCount,
                                                                 DWORD* dwAttributeIDs) {
   Trace("SelectReturnedAttributes");
   return Forward(owner_, [&](CLumoAExCallback& callback) {
@@ -57,7 +57,7 @@ HRESULT OPCEventSubscriptionMgtHolder::SelectReturnedAttributes(DWORD dwEventCat
   });
 }
 
-HRESULT OPCEventSubscriptionMgtHolder::GetReturnedAttributes(DWORD dwEventCategory, DWORD* pdwCount,
+HRESULT CIOPCEventSubscriptionMgt::GetReturnedAttributes(DWORD dwEventCategory, DWORD* pdwCount,
                                                              DWORD** ppdwAttributeIDs) {
   Trace("GetReturnedAttributes");
   if (!ClearOutPointers(pdwCount, ppdwAttributeIDs)) return E_INVALIDARG;
@@ -67,19 +67,19 @@ HRESULT OPCEventSubscriptionMgtHolder::GetReturnedAttributes(DWORD dwEventCatego
   });
 }
 
-HRESULT OPCEventSubscriptionMgtHolder::Refresh(DWORD dwConnection) {
+HRESULT CIOPCEventSubscriptionMgt::Refresh(DWORD dwConnection) {
   Trace("Refresh");
   return Forward(owner_, [&](CLumoAExCallback& callback) { return callback.RefreshEventSubscription(owner_.Handle(), dwConnection); });
 }
 
-HRESULT OPCEventSubscriptionMgtHolder::CancelRefresh(DWORD dwConnection) {
+HRESULT CIOPCEventSubscriptionMgt::CancelRefresh(DWORD dwConnection) {
   Trace("CancelRefresh");
   return Forward(owner_, [&](CLumoAExCallback& callback) {
     return callback.CancelEventSubscriptionRefresh(owner_.Handle(), dwConnection);
   });
 }
 
-HRESULT OPCEventSubscriptionMgtHolder::GetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
+HRESULT CIOPCEventSubscriptionMgt::GetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
                                                 OPCHANDLE* phClientSubscription) {
   Trace("GetState");
   if (!ClearOutPointers(pbActive, pdwBufferTime, pdwMaxSize, phClientSubscription)) return E_INVALIDARG;
@@ -89,7 +89,7 @@ HRESULT OPCEventSubscriptionMgtHolder::GetState(BOOL* pbActive, DWORD* pdwBuffer
   });
 }
 
-HRESULT OPCEventSubscriptionMgtHolder::SetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
+HRESULT CIOPCEventSubscriptionMgt::SetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
                                                 OPCHANDLE hClientSubscription, DWORD* pdwRevisedBufferTime,
                                                 DWORD* pdwRevisedMaxSize) {
   Trace("SetState");
