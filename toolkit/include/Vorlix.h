@@ -227,16 +227,20 @@ VORLIX_API BOOL GetItemLevelAlarm(DWORD tag, int alarm, float* limit, DWORD* sev
 VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description, VARIANT value);
 
 // Alarms-and-events messages of the host, sent to every event subscription
-// (or, for a non-zero handle, to that one alone). UserAEMessage sends a simple
-// event of category 1 from the source "User Message" (NULL reads as an empty
-// message); the others send the event as given, its texts and attribute
-// values copied. TRUE.
+// (or, for a non-zero handle, to that one alone; a handle that names no
+// subscription reaches nothing). UserAEMessage sends a simple event of
+// category 1 from the source "User Message" (NULL reads as an empty message);
+// the others send the event as given, its texts and attribute values copied.
+// Each event reaches the clients' sinks on the calling thread, in the order of
+// the calls, before the call returns (level-alarm events of the tag updates
+// too). TRUE.
 VORLIX_API BOOL UserAEMessage(char* message, DWORD severity);
 VORLIX_API BOOL UserAEMessageEx(ONEVENTSTRUCT event);
 VORLIX_API BOOL UserAEMessageEx2(DWORD subscription, ONEVENTSTRUCT event, BOOL refresh, BOOL lastRefresh);
 
 // Installs the AE callback object, deleting the one installed before unless
-// it is the same object; NULL leaves none. Level-alarm events are on exactly
+// it is the same object (once no client's call is inside it any more); NULL
+// leaves none, and clients' questions get E_NOTIMPL. Level-alarm events are on exactly
 // when noLevelAlarms is FALSE; while they are off, every tag keeps its alarm
 // level. TRUE.
 VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback);

@@ -24,15 +24,14 @@ HRESULT CIOPCEventServer::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) 
   return CallAECallback([&](CLumoAExCallback& callback) { return callback.GetStatus(ppEventServerStatus, connected); });
 }
 
-HRESULT CIOPCEventServer::CreateEventSubscription(BOOL bActive, DWORD, DWORD, OPCHANDLE hClientSubscription,
+HRESULT CIOPCEventServer::CreateEventSubscription(BOOL, DWORD, DWORD, OPCHANDLE hClientSubscription,
                                                       REFIID riid, LPUNKNOWN* ppUnk, DWORD* pdwRevisedBufferTime,
                                                       DWORD* pdwRevisedMaxSize) {
   Trace("CreateEventSubscription");
   if (!ClearOutPointers(ppUnk, pdwRevisedBufferTime, pdwRevisedMaxSize)) return E_INVALIDARG;
   DWORD subscription = 0;
-  const HRESULT hr = COPCEventSubscription::Create(owner_, bActive, hClientSubscription, kRevisedBufferTime,
-                                                   kRevisedMaxSize, riid, reinterpret_cast<void**>(ppUnk),
-                                                   &subscription);
+  const HRESULT hr =
+      COPCEventSubscription::Create(owner_, hClientSubscription, riid, reinterpret_cast<void**>(ppUnk), &subscription);
   if (FAILED(hr)) return hr;
   *pdwRevisedBufferTime = kRevisedBufferTime;
   *pdwRevisedMaxSize = kRevisedMaxSize;

@@ -15,7 +15,9 @@ class CIOPCEventServer final : public InterfaceHolder<IOPCEventServer, OPCServer
 
   HRESULT GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) override;
   // Answers with buffer time 0 and maximum size 1 whatever the client asks
-  // for; the callback object hears of the subscription once the client has it.
+  // for; the active flag asked for is not kept either, as every subscription
+  // gets every event. The callback object hears of the subscription once the
+  // client has it.
   HRESULT CreateEventSubscription(BOOL bActive, DWORD dwBufferTime, DWORD dwMaxSize, OPCHANDLE hClientSubscription,
                                   REFIID riid, LPUNKNOWN* ppUnk, DWORD* pdwRevisedBufferTime,
                                   DWORD* pdwRevisedMaxSize) override;

@@ -25,9 +25,9 @@ void Trace(const std::string& text) { VorlixApp().TraceMessage(text.c_str()); }
 
 }  // namespace
 
-HRESULT COPCEventSubscription::Create(OPCServer& server, BOOL active, OPCHANDLE clientHandle, DWORD bufferTime,
-                                      DWORD maxSize, REFIID riid, void** ppvObject, DWORD* handle) {
-  auto* subscription = new (std::nothrow) COPCEventSubscription(server, active, clientHandle, bufferTime, maxSize);
+HRESULT COPCEventSubscription::Create(OPCServer& server, OPCHANDLE clientHandle, REFIID riid, void** ppvObject,
+                                      DWORD* handle) {
+  auto* subscription = new (std::nothrow) COPCEventSubscription(server, clientHandle);
   if (subscription == nullptr) return E_FAIL;
   // Held while it is set up, so that a failed QueryInterface deletes it.
   subscription->Pin();
@@ -40,14 +40,8 @@ HRESULT COPCEventSubscription::Create(OPCServer& server, BOOL active, OPCHANDLE 
   return hr;
 }
 
-COPCEventSubscription::COPCEventSubscription(OPCServer& server, BOOL active, OPCHANDLE clientHandle,
-                                             DWORD bufferTime, DWORD maxSize)
-    : server_(&server),
-      active_(active),
-      bufferTime_(bufferTime),
-      maxSize_(maxSize),
-      clientHandle_(clientHandle),
-      handle_(SubscriptionHandles().Add(this)) {}
+COPCEventSubscription::COPCEventSubscription(OPCServer& server, OPCHANDLE clientHandle)
+    : server_(&server), clientHandle_(clientHandle), handle_(SubscriptionHandles().Add(this)) {}
 
 COPCEventSubscription::~COPCEventSubscription() { SubscriptionHandles().Remove(handle_); }
 

@@ -1,7 +1,9 @@
 // One client's alarms-and-events subscription: a COM object of its own, made
 // by IOPCEventServer::CreateEventSubscription and listed by its OPCServer. Its
 // management interface hands every call to the AE callback object, which owns
-// filters and state; events reach the client through the sink it connects.
+// filters and state (the subscription keeps none of its own); every event
+// reaches the client through the sink it connects, at once and whatever the
+// client asked for as filter or state.
 //
 // Lifetime: the server's list, the client's references and walks over a
 // snapshot of the list each hold the object, and the last of them deletes it.
@@ -25,13 +27,11 @@ class OPCServer;
 
 class COPCEventSubscription final : public IUnknown {
  public:
-  // Makes a subscription of the server with the client's active flag and
-  // handle and the buffer time and maximum size reported to the client, and
+  // Makes a subscription of the server with the client's handle for it, and
   // hands the client the interface `riid` of it. The subscription is listed
   // only when the client got the interface; `handle` receives its handle then.
   // E_FAIL when it cannot be made; the QueryInterface result otherwise.
-  static HRESULT Create(OPCServer& server, BOOL active, OPCHANDLE clientHandle, DWORD bufferTime, DWORD maxSize,
-                        REFIID riid, void** ppvObject, DWORD* handle);
+  static HRESULT Create(OPCServer& server, OPCHANDLE clientHandle, REFIID riid, void** ppvObject, DWORD* handle);
   COPCEventSubscription(const COPCEventSubscription&) = delete;
   COPCEventSubscription& operator=(const COPCEventSubscription&) = delete;
 
@@ -44,10 +44,6 @@ class COPCEventSubscription final : public IUnknown {
   // The handle that names the subscription to the host and to the AE callback
   // object; never 0, unique in the process while the subscription lives.
   DWORD Handle() const { return handle_; }
-  OPCHANDLE ClientHandle() const { return clientHandle_; }
-  BOOL Active() const { return active_; }
-  DWORD BufferTime() const { return bufferTime_; }
-  DWORD MaxSize() const { return maxSize_; }
 
   // Keeps the subscription alive while the server's list or a walk holds it.
   void Pin() { holds_.fetch_add(1); }
@@ -71,7 +67,7 @@ class COPCEventSubscription final : public IUnknown {
  private:
   enum HolderIndex { kManagementHolder, kConnectionContainerHolder, kHolderCount };
 
-  COPCEventSubscription(OPCServer& server, BOOL active, OPCHANDLE clientHandle, DWORD bufferTime, DWORD maxSize);
+  COPCEventSubscription(OPCServer& server, OPCHANDLE clientHandle);
   ~COPCEventSubscription();
   // Drops one hold (list, COM reference or pin); the last one deletes the object.
   void DropHold();
@@ -89,9 +85,7 @@ class COPCEventSubscription final : public IUnknown {
   std::atomic<LONG> references_{0};
   std::atomic<LONG> holds_{0};
   std::atomic<bool> removalAnnounced_{false};
-  const BOOL active_;
-  const DWORD bufferTime_;
-  const DWORD maxSize_;
+  // Passed back with every event.
   const OPCHANDLE clientHandle_;
   const DWORD handle_;
   HolderSlot holders_[kHolderCount];

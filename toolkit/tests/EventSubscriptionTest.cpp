@@ -88,6 +88,7 @@ TEST_F(EventSubscription, ManagementGoesToTheCallbackObjectWithTheSubscriptionHa
       "State " + handle + " 1 - 10 9",
   };
   EXPECT_EQ(host_->Calls(), expected);
+  EXPECT_EQ(host_->CallsUnderLock(), 0);
 }
 
 TEST_F(EventSubscription, WithoutACallbackObjectManagementIsNotImplemented) {
@@ -154,4 +155,5 @@ TEST_F(EventSubscription, ASubscriptionTheClientStillHoldsOutlivesItsServer) {
   EXPECT_EQ(subscription->GetReturnedAttributes(1, &count, &ids), E_FAIL);
   EXPECT_EQ(client_.Release(subscription), 0u);
   EXPECT_EQ(host_->Calls().size(), 2u);
+  EXPECT_EQ(host_->CallsUnderLock(), 0);
 }

@@ -1,5 +1,7 @@
 #include "support/RecordingAECallback.h"
 
+#include "CVorlixApp.h"
+
 #include "platform/widetext.h"
 
 namespace {
@@ -16,9 +18,16 @@ std::vector<std::string> RecordingAECallback::Calls() const {
   return calls_;
 }
 
+int RecordingAECallback::CallsUnderLock() const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  return callsUnderLock_;
+}
+
 void RecordingAECallback::Add(std::string call) {
+  const bool underLock = VorlixApp().GetServerLock().HeldByCurrentThread();
   std::lock_guard<std::mutex> guard(mutex_);
   calls_.push_back(std::move(call));
+  if (underLock) ++callsUnderLock_;
 }
 
 HRESULT RecordingAECallback::CreateEventSubscription(DWORD subscription, DWORD revisedBufferTime,

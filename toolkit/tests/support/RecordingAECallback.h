@@ -1,6 +1,7 @@
 // A host's AE callback object that writes down the subscription calls it gets
 // (as "Create <handle> <buffer time> <max size> <client handle>" and the like)
 // and answers them itself; every other operation keeps the library's default.
+// It also counts the calls made while the library's lock was held.
 #pragma once
 
 #include "Vorlix.h"
@@ -13,6 +14,8 @@ class RecordingAECallback : public CLumoAExCallback {
  public:
   // The calls so far, from any thread, in order.
   std::vector<std::string> Calls() const;
+  // How many of them came while the calling thread held the library's lock.
+  int CallsUnderLock() const;
 
   HRESULT CreateEventSubscription(DWORD subscription, DWORD revisedBufferTime, DWORD revisedMaxSize,
                                   OPCHANDLE clientSubscription) override;
@@ -35,4 +38,5 @@ class RecordingAECallback : public CLumoAExCallback {
 
   mutable std::mutex mutex_;
   std::vector<std::string> calls_;
+  int callsUnderLock_ = 0;
 };
