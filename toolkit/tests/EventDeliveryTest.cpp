@@ -69,20 +69,31 @@ class HostEvent {
 constexpr int kHi = 3;
 constexpr int kHiHi = 4;
 
+// A running server with two connected clients.
+class EventDelivery : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(running_.Started());
+    ASSERT_EQ(first_.Connect(), S_OK);
+    ASSERT_EQ(second_.Connect(), S_OK);
+  }
+
+  RunningServer running_;
+  // Before the clients, which release their subscriptions and so the sinks.
+  Subscribed subscribed_[3];
+  OpcTestClient first_;
+  OpcTestClient second_;
+};
+
 }  // namespace
 
-TEST(EventDelivery, AHostMessageReachesEverySubscriptionOfEveryClientAsASimpleEvent) {
-  RunningServer running;
-  Subscribed a, b, inactive;
-  OpcTestClient first;
-  OpcTestClient second;
-  ASSERT_EQ(first.Connect(), S_OK);
-  ASSERT_EQ(second.Connect(), S_OK);
-  Subscribe(first, a, 10);
-  Subscribe(first, b, 11);
-  Subscribe(second, inactive, 20, FALSE);  // events go whatever the active flag
+TEST_F(EventDelivery, AHostMessageReachesEverySubscriptionOfEveryClientAsASimpleEvent) {
+  auto& [a, b, inactive] = subscribed_;
+  Subscribe(first_, a, 10);
+  Subscribe(first_, b, 11);
+  Subscribe(second_, inactive, 20, FALSE);  // events go whatever the active flag
   IUnknown* withoutSink = nullptr;
-  ASSERT_EQ(second.CreateEventSubscription(IID_IUnknown, &withoutSink), S_OK);
+  ASSERT_EQ(second_.CreateEventSubscription(IID_IUnknown, &withoutSink), S_OK);
 
   char message[] = "Pump 3 stopped";
   EXPECT_TRUE(UserAEMessage(message, 500));
@@ -107,15 +118,11 @@ TEST(EventDelivery, AHostMessageReachesEverySubscriptionOfEveryClientAsASimpleEv
   EXPECT_EQ(inactive.sink.Events()[0].clientSubscription, 20u);
 }
 
-TEST(EventDelivery, AnEventForOneSubscriptionReachesThatOneAlone) {
-  RunningServer running;
-  Subscribed a, b;
-  OpcTestClient first;
-  OpcTestClient second;
-  ASSERT_EQ(first.Connect(), S_OK);
-  ASSERT_EQ(second.Connect(), S_OK);
-  Subscribe(first, a, 10);
-  Subscribe(second, b, 20);
+TEST_F(EventDelivery, AnEventForOneSubscriptionReachesThatOneAlone) {
+  Subscribed& a = subscribed_[0];
+  Subscribed& b = subscribed_[1];
+  Subscribe(first_, a, 10);
+  Subscribe(second_, b, 20);
 
   EXPECT_TRUE(UserAEMessageEx(HostEvent(u"to all").Get()));
   EXPECT_TRUE(UserAEMessageEx2(b.Handle(), HostEvent(u"to b").Get(), TRUE, TRUE));
@@ -141,12 +148,9 @@ TEST(EventDelivery, AnEventForOneSubscriptionReachesThatOneAlone) {
   EXPECT_FALSE(a.sink.Events()[0].refresh);
 }
 
-TEST(EventDelivery, LevelAlarmEventsReachTheSinksInOrderOnTheUpdatingThread) {
-  RunningServer running;
-  Subscribed subscribed;
-  OpcTestClient client;
-  ASSERT_EQ(client.Connect(), S_OK);
-  Subscribe(client, subscribed, 5);
+TEST_F(EventDelivery, LevelAlarmEventsReachTheSinksInOrderOnTheUpdatingThread) {
+  Subscribed& subscribed = subscribed_[0];
+  Subscribe(first_, subscribed, 5);
   const DWORD tag = NewTag("Plant.Tank.Level");
   ASSERT_TRUE(SetItemLevelAlarm(tag, kHi, 100.0f, 500, TRUE));
   ASSERT_TRUE(SetItemLevelAlarm(tag, kHiHi, 120.0f, 700, TRUE));
@@ -182,16 +186,13 @@ TEST(EventDelivery, LevelAlarmEventsReachTheSinksInOrderOnTheUpdatingThread) {
   }
 }
 
-TEST(EventDelivery, TheSubscriptionsPointTakesOneEventSinkAndTracesAsAnEventPoint) {
-  RunningServer running;
-  TestEventSink sink;
-  TestEventSink second;
-  OpcTestClient client;
-  ASSERT_EQ(client.Connect(), S_OK);
+TEST_F(EventDelivery, TheSubscriptionsPointTakesOneEventSinkAndTracesAsAnEventPoint) {
+  TestEventSink& sink = subscribed_[0].sink;
+  TestEventSink& second = subscribed_[1].sink;
   IUnknown* subscription = nullptr;
-  ASSERT_EQ(client.CreateEventSubscription(IID_IUnknown, &subscription), S_OK);
+  ASSERT_EQ(first_.CreateEventSubscription(IID_IUnknown, &subscription), S_OK);
   TraceCapture capture;
-  IConnectionPoint* point = client.EventPoint(subscription);
+  IConnectionPoint* point = first_.EventPoint(subscription);
   ASSERT_NE(point, nullptr);
   IID sinkIid{};
   EXPECT_EQ(point->GetConnectionInterface(&sinkIid), S_OK);
@@ -224,25 +225,20 @@ TEST(EventDelivery, TheSubscriptionsPointTakesOneEventSinkAndTracesAsAnEventPoin
 
   // The subscription goes with the client's last reference, and lets go of a sink it still holds.
   EXPECT_EQ(point->Advise(&second, &cookie), S_OK);
-  client.ReleaseAll();
+  first_.ReleaseAll();
   EXPECT_EQ(second.References(), 0);
 }
 
-TEST(EventDelivery, ASinkMayFailOrReleaseItsSubscriptionsWhileItHasAnEvent) {
-  RunningServer running;
-  Subscribed leaving, failing, later;
-  OpcTestClient client;
-  OpcTestClient other;
-  ASSERT_EQ(client.Connect(), S_OK);
-  ASSERT_EQ(other.Connect(), S_OK);
-  Subscribe(client, failing, 1);
-  Subscribe(other, leaving, 2);
-  Subscribe(other, later, 3);
+TEST_F(EventDelivery, ASinkMayFailOrReleaseItsSubscriptionsWhileItHasAnEvent) {
+  auto& [failing, leaving, later] = subscribed_;
+  Subscribe(first_, failing, 1);
+  Subscribe(second_, leaving, 2);
+  Subscribe(second_, later, 3);
   failing.sink.SetResult(E_FAIL);
   LONG heldAfterRelease = -1;
   leaving.sink.SetReaction([&] {
     leaving.sink.SetReaction(nullptr);
-    other.ReleaseAll();  // the subscriptions, their points and the server
+    second_.ReleaseAll();  // the subscriptions, their points and the server
     // The broadcast still holds the later subscription; it holds no sink any more.
     heldAfterRelease = later.sink.References();
   });
@@ -257,12 +253,9 @@ TEST(EventDelivery, ASinkMayFailOrReleaseItsSubscriptionsWhileItHasAnEvent) {
   EXPECT_EQ(leaving.sink.References(), 0);
 }
 
-TEST(EventDelivery, AnEventThatCannotBePackedIsNotSentAndPackedEventsAreFreed) {
-  RunningServer running;
-  Subscribed subscribed;
-  OpcTestClient client;
-  ASSERT_EQ(client.Connect(), S_OK);
-  Subscribe(client, subscribed, 1);
+TEST_F(EventDelivery, AnEventThatCannotBePackedIsNotSentAndPackedEventsAreFreed) {
+  Subscribed& subscribed = subscribed_[0];
+  Subscribe(first_, subscribed, 1);
   const size_t blocks = TaskMemoryLiveBlocks();
   TaskMemoryFailNextAllocations(1);
   EXPECT_TRUE(UserAEMessageEx(HostEvent(u"lost").Get()));
@@ -272,8 +265,7 @@ TEST(EventDelivery, AnEventThatCannotBePackedIsNotSentAndPackedEventsAreFreed) {
   EXPECT_EQ(TaskMemoryLiveBlocks(), blocks);
 }
 
-TEST(EventDelivery, EventsRaisedWhileClientsComeAndGoReachTheSinksInTheOrderRaised) {
-  RunningServer running;
+TEST_F(EventDelivery, EventsRaisedWhileClientsComeAndGoReachTheSinksInTheOrderRaised) {
   const DWORD tag = NewTag("Plant.Pump.Speed");
   ASSERT_TRUE(SetItemLevelAlarm(tag, kHi, 100.0f, 500, TRUE));
   std::atomic<bool> stop{false};
