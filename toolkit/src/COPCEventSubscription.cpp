@@ -1,10 +1,10 @@
 #include "COPCEventSubscription.h"
 
 #include "AECallbackCall.h"
+#include "CIOPCEventSubscriptionMgt.h"
 #include "COPCEvent.h"
 #include "IIDTraceName.h"
 #include "OPCEventConnectionContainer.h"
-#include "CIOPCEventSubscriptionMgt.h"
 #include "OPCServer.h"
 
 #include "platform/IOPCEventSink.h"

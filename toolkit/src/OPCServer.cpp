@@ -1,12 +1,12 @@
 #include "OPCServer.h"
 
 #include "CIOPCBrowseServerAddressSpace.h"
+#include "CIOPCEventServer.h"
 #include "CIOPCItemProperties.h"
 #include "CIOPCSecurityNT.h"
 #include "COPCEventSubscription.h"
 #include "CVorlixApp.h"
 #include "IIDTraceName.h"
-#include "CIOPCEventServer.h"
 #include "OPCGroup.h"
 #include "OPCServerConnectionContainer.h"
 
@@ -298,7 +298,7 @@ std::vector<COPCEventSubscription*> OPCServer::PinSubscriptions(DWORD subscripti
   std::vector<COPCEventSubscription*> pinned;
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   for (COPCEventSubscription* candidate : subscriptions_) {
-    if (subscription != 0 && candidate->Handle() != subscription) continue;
+    if (subscription != kAllSubscriptions && candidate->Handle() != subscription) continue;
     candidate->Pin();
     pinned.push_back(candidate);
   }
