@@ -5,11 +5,15 @@
 // one thread.
 #pragma once
 
+#include "platform/IOPCServer.h"
 #include "platform/callcontext.h"
 #include "platform/unknown.h"
 
 #include <optional>
 #include <vector>
+
+// The reference count of a COM object, seen through an AddRef and a Release.
+LONG ReferenceCount(IUnknown* object);
 
 // The class identifier the tests start the server under.
 extern const CLSID kTestServerClassId;
@@ -35,6 +39,9 @@ class OpcTestClient {
   HRESULT Query(REFIID iid, Interface** object) {
     return Query(iid, reinterpret_cast<void**>(object));
   }
+  // The server's IOPCServer, asked for on first use and held; NULL when it
+  // cannot be had.
+  IOPCServer* OpcServer();
   // Releases every held pointer, the last one got first; what the final
   // Release returned (0 when nothing was held).
   ULONG ReleaseAll();
@@ -55,4 +62,5 @@ class OpcTestClient {
   const bool comInitialised_;
   std::optional<ClientCallContext> identity_;
   std::vector<IUnknown*> held_;
+  IOPCServer* opcServer_ = nullptr;
 };
