@@ -12,10 +12,12 @@
 #include "debugmessagehandler.h"
 #include "debugmode.h"
 #include "g_debug.h"
+#include "korvane.h"
 #include "modalboxcloser.h"
 #include "platformurls.h"
 #include "singleinstance.h"
 #include "ulogin.h"
+#include "zelvoopcsrv.h"
 
 int main(int argc, char** argv) {
   // The images live in the program's static core library, which nothing else
@@ -48,6 +50,11 @@ int main(int argc, char** argv) {
     openDebugWindow();
   }
 
+  ULogin::setMainWindowFactory([] {
+    auto* window = new ZelvoOpcSrv;
+    window->InitializeConfigData();
+    return window;
+  });
   auto login = std::make_unique<ULogin>();
   login->readFromFile();
   if (login->isAutoLogin())
@@ -59,6 +66,10 @@ int main(int argc, char** argv) {
 
   // Late messages must not reach windows that are about to go.
   qInstallMessageHandler(nullptr);
+  // The bridge and the WebSocket client stay, and so does the toolkit's
+  // server, until the process ends; from here on no toolkit callback reaches
+  // the bridge, whose Qt objects would outlive the application object.
+  setOpcServer(nullptr);
   login.reset();
   delete g_debugWindow.exchange(nullptr);
   return result;

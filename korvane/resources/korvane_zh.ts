@@ -65,6 +65,21 @@
     </message>
 </context>
 <context>
+    <name>ZelvoOpcSrv</name>
+    <message>
+        <source>Open Window</source>
+        <translation>打开窗口</translation>
+    </message>
+    <message>
+        <source>Quit Application</source>
+        <translation>退出程序</translation>
+    </message>
+    <message>
+        <source>connected clients:</source>
+        <translation>已连接客户端：</translation>
+    </message>
+</context>
+<context>
     <name>g_debug</name>
     <message>
         <source>Clear All</source>

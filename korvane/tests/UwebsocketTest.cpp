@@ -13,6 +13,7 @@
 #include "platformstandin.h"
 #include "platformurls.h"
 #include "support/messagecapture.h"
+#include "support/standinrecords.h"
 #include "support/waituntil.h"
 #include "uwebsocket.h"
 
@@ -95,12 +96,7 @@ protected:
     return lines;
   }
 
-  std::vector<std::string> frames(WebSocketChannel channel) {
-    std::vector<std::string> texts;
-    for (const RecordedFrame& frame : standin.frames().all())
-      if (frame.channel == channel) texts.push_back(frame.text);
-    return texts;
-  }
+  std::vector<std::string> frames(WebSocketChannel channel) { return frameTexts(standin, channel); }
 
   bool waitForFrames(WebSocketChannel channel, size_t count) {
     return waitUntil([&] { return frames(channel).size() >= count; });

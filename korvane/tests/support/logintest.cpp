@@ -1,9 +1,8 @@
 #include "logintest.h"
 
-#include <algorithm>
-
 #include "loginform.h"
 #include "loginsession.h"
+#include "standinrecords.h"
 #include "ulogin.h"
 
 namespace {
@@ -35,9 +34,4 @@ void LoginTest::TearDown() {
   for (const char* variable : addressVariables) qunsetenv(variable);
 }
 
-int LoginTest::requestsTo(const std::string& requestLine) {
-  const std::vector<RecordedRequest> all = standin.requests().all();
-  return static_cast<int>(std::count_if(all.begin(), all.end(), [&](const RecordedRequest& request) {
-    return request.requestLine == requestLine;
-  }));
-}
+int LoginTest::requestsTo(const std::string& requestLine) { return requestCount(standin, requestLine); }

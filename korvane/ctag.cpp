@@ -1,0 +1,5 @@
+#include "ctag.h"
+
+CTag::CTag() { VariantInit(&value); }
+
+CTag::~CTag() { VariantClear(&value); }

@@ -1,0 +1,289 @@
+#include "korvane.h"
+
+#include <climits>
+#include <shared_mutex>
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextCodec>
+#include <QVector>
+
+#include "configfile.h"
+#include "datatypecode.h"
+#include "klog.h"
+#include "loginsession.h"
+#include "platform/opcda.h"
+#include "platform/opcerror.h"
+#include "platform/wintime.h"
+#include "ucommucation.h"
+
+korvane* g_opcServer = nullptr;
+
+namespace {
+
+// Held shared by a callback for as long as it works on g_opcServer.
+std::shared_mutex opcServerMutex;
+
+// The server's class, {99B8F472-C037-11D2-80B8-0060975858BE}, in its in-memory layout.
+BYTE serverClsid[16] = {0x72, 0xF4, 0xB8, 0x99, 0x37, 0xC0, 0xD2, 0x11,
+                        0x80, 0xB8, 0x00, 0x60, 0x97, 0x58, 0x58, 0xBE};
+const char progId[] = "ZelvoOPCServer";
+const char description[] = "Tavrik SoftWare OPC Server Simulator";
+
+// NT level 1 in the high word of an access word.
+constexpr DWORD ntLevelOne = 0x10000;
+// The refresh timer never runs faster than the toolkit's own scan floor; at 0
+// it would send read requests whenever the event loop is idle.
+constexpr unsigned minimumRefreshMs = 10;
+
+// "/intervalTime" of config.ini: the server rate and the refresh interval; 0
+// when it is not a number.
+unsigned configuredInterval() { return g_intervalTime.toUInt(nullptr, 10); }
+
+// The value of a tag whose data-type code the bridge cannot convert: a real
+// zero, which every type a client may ask for can take. The tag's quality is
+// bad, since no pushed value ever reaches it.
+VARIANT unknownTypeValue() {
+  VARIANT value;
+  VariantInit(&value);
+  value.vt = VT_R8;
+  value.dblVal = 0.0;
+  return value;
+}
+
+}  // namespace
+
+korvane::korvane(QList<DevConfig>, QObject* parent) : QObject(parent) {
+  qRegisterMetaType<MsgType>("MsgType");
+  on_getDeviceStat();
+  connect(&m_deviceStateTimer, &QTimer::timeout, this, &korvane::on_getDeviceStat);
+  m_deviceStateTimer.start(DeviceStatePeriodMs);
+}
+
+korvane::~korvane() {
+  if (g_opcServer == this) setOpcServer(nullptr);
+  UninitVarnOPCsvr();
+  qDeleteAll(m_tags);
+}
+
+bool korvane::init(QList<DevConfig> configs) {
+  QByteArray progIdText(progId);
+  QByteArray descriptionText(description);
+  QByteArray executable = QCoreApplication::applicationFilePath().toLocal8Bit();
+  if (!UpdateRegistry(serverClsid, progIdText.data(), descriptionText.data(), executable.data())) return false;
+  SetVarnVendorInfo(descriptionText.data());
+  if (!InitVarnOPCsvr(serverClsid, configuredInterval())) return false;
+  if (!EnableWriteNotification2(WriteNotificationProc, TRUE)) return false;
+  if (!EnableDisconnectNotification(DisconnectProc)) return false;
+  if (!EnableDeviceRead(DeviceReadProc)) return false;
+  addTagsForRealTimeData(configs);
+  return true;
+}
+
+void korvane::uninit() { UninitVarnOPCsvr(); }
+
+void korvane::addTagsForRealTimeData(QList<DevConfig> configs) {
+  QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+  for (const DevConfig& config : configs) {
+    DevTags devTags;
+    QString devKey;
+    for (const DataGroup& group : config.groups) {
+      devTags.count += group.variable_count;
+      for (const DataInfo& variable : group.variables) {
+        devKey = variable.sn_code;
+        CTag* tag = createTag(group, variable);
+        devTags.tags.append(tag);
+        // The server takes clients already: their callbacks look for records meanwhile.
+        const std::lock_guard<std::mutex> lock(m_tagsMutex);
+        m_tags.append(tag);
+      }
+    }
+    m_devTags.insert(devKey, devTags);
+  }
+  connect(&m_refreshTimer, &QTimer::timeout, this, &korvane::intervalRefreshLabs, Qt::UniqueConnection);
+  m_refreshTimer.start(static_cast<int>(qBound(minimumRefreshMs, configuredInterval(), unsigned(INT_MAX))));
+}
+
+CTag* korvane::createTag(const DataGroup& group, const DataInfo& variable) {
+  auto* tag = new CTag;
+  tag->typeCode = DataTypeCode::of(variable.data_type, variable.dev_version);
+  KLOG << QStringLiteral("tag: ver:%1 data_type_tmp:%2 data_type:%3")
+              .arg(variable.dev_version)
+              .arg(variable.data_type)
+              .arg(tag->typeCode);
+  tag->name = QStringLiteral("%1.%2.%3").arg(variable.sn_code, group.type_name, variable.data_name);
+  tag->sn = variable.sn_code;
+  tag->dataCode = variable.data_code;
+  const bool writable = variable.data_writeable == 1 || variable.data_writeable == 2;
+  tag->readLevel = ntLevelOne;
+  tag->writeLevel = writable ? ntLevelOne : 0;
+  KLOG << QStringLiteral("data_type:%1 dev_version:%2").arg(tag->typeCode).arg(variable.dev_version);
+
+  const DataTypeCode* type = DataTypeCode::find(tag->typeCode);
+  tag->value = type != nullptr ? type->zero() : unknownTypeValue();
+  const WORD quality = type != nullptr ? deviceQuality(tag->sn) : OPC_QUALITY_BAD;
+  QByteArray name = toGb2312String(tag->name);
+  // CreateSecureTag always grants clients without NT security the right to
+  // write; CreateTag with writable FALSE is the toolkit's read-only tag.
+  tag->handle = writable ? CreateSecureTag(name.data(), tag->value, quality, tag->readLevel, tag->writeLevel)
+                         : CreateTag(name.data(), tag->value, quality, FALSE);
+  if (!tag->created()) KLOG << "tag not created:" + tag->name;
+  return tag;
+}
+
+QList<CTag*> korvane::tags() const {
+  const std::lock_guard<std::mutex> lock(m_tagsMutex);
+  return m_tags;
+}
+
+void korvane::getNewMessageSlot(QString msg) {
+  // A message names its device somewhere in its text; the last serial number
+  // in key order that occurs in it wins.
+  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device)
+    if (!device.key().isEmpty() && msg.contains(device.key())) m_curDevKey = device.key();
+
+  const DevTags devTags = m_devTags.value(m_curDevKey);
+  QStringList codes;
+  for (const CTag* tag : devTags.tags) codes.append(QString::number(tag->dataCode));
+  QMap<QString, QString> values;
+  if (!m_parser.parseRealtimeData(msg, m_curDevKey, &values, codes)) {
+    KLOG << "数据解析失败。";
+    return;
+  }
+
+  struct Update {
+    DWORD handle;
+    VARIANT value;
+  };
+  QVector<Update> updates;
+  QStringList applied;
+  {
+    const std::lock_guard<std::mutex> lock(m_tagsMutex);
+    for (CTag* tag : devTags.tags) {
+      if (!tag->created()) continue;
+      // The first message after a client's write may still carry the value
+      // from before it: it is skipped.
+      if (tag->state == CTag::Written) {
+        tag->state = CTag::EchoSkipped;
+        continue;
+      }
+      tag->state = CTag::InStep;
+      const QString text = values.value(QString::number(tag->dataCode));
+      const DataTypeCode* type = DataTypeCode::find(tag->typeCode);
+      if (text.isEmpty() || type == nullptr) continue;
+      tag->value = type->parse(text);
+      updates.append({tag->handle, tag->value});
+      applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
+    }
+  }
+  const WORD quality = deviceQuality(m_curDevKey);
+  for (const Update& update : updates) UpdateTag(update.handle, update.value, quality);
+  if (!applied.isEmpty()) KLOG << QStringLiteral("[tag values] quality %1: ").arg(quality) + applied.join(QLatin1Char(' '));
+}
+
+void korvane::intervalRefreshLabs() {
+  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) {
+    if (device.key().isEmpty()) continue;
+    m_curDevKey = device.key();
+    emit MessageHandleSignal(MsgOneDevice, device.key());
+  }
+}
+
+void korvane::on_getDeviceStat() {
+  const QString reply = ucommucation::deviceListRequest(g_session);
+  m_devices = m_parser.parseDeviceList(reply);
+  emit curAllDeviceStat(reply);
+}
+
+void korvane::NotificationHandler(DWORD handle, VARIANT* value, DWORD* result) {
+  VARIANT written;
+  VariantInit(&written);
+  QString name;
+  const DataTypeCode* type = nullptr;
+  QString sn;
+  int dataCode = 0;
+  {
+    const std::lock_guard<std::mutex> lock(m_tagsMutex);
+    CTag* tag = findTag(handle);
+    type = tag != nullptr ? DataTypeCode::find(tag->typeCode) : nullptr;
+    // Nothing is stored for a value the platform cannot be sent.
+    if (type == nullptr) {
+      *result = static_cast<DWORD>(OPC_E_INVALIDHANDLE);
+      return;
+    }
+    if (tag->writeLevel == 0) {
+      *result = static_cast<DWORD>(OPC_E_BADRIGHTS);
+      return;
+    }
+    // The value arrives in the tag's type unless the client's write bypassed
+    // the conversion; the platform gets the tag's type either way.
+    if (FAILED(VariantChangeType(&written, value, 0, type->variantType()))) {
+      *result = static_cast<DWORD>(OPC_E_BADTYPE);
+      return;
+    }
+    VariantCopy(&tag->value, &written);
+    tag->state = CTag::Written;
+    name = tag->name;
+    sn = tag->sn;
+    dataCode = tag->dataCode;
+  }
+  // The toolkit stores the same value that is published and sent.
+  VariantCopy(value, &written);
+  UpdateTag(handle, written, OPC_QUALITY_GOOD);
+  *result = 0;
+  const QString text = type->text(written);
+  if (type->logLabel() != nullptr) KLOG << name + QLatin1String(type->logLabel()) + text;
+  emit writeNewRealTimeValue(sn, dataCode, text);
+}
+
+void korvane::DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp) {
+  const std::lock_guard<std::mutex> lock(m_tagsMutex);
+  const CTag* tag = findTag(handle);
+  if (tag == nullptr) {
+    *quality = OPC_QUALITY_BAD;
+    return;
+  }
+  VariantCopy(value, &tag->value);
+  *quality = OPC_QUALITY_GOOD;
+  GetSystemTimeAsFileTime(timestamp);
+}
+
+CTag* korvane::findTag(DWORD handle) const {
+  for (CTag* tag : m_tags)
+    if (tag->created() && tag->handle == handle) return tag;
+  return nullptr;
+}
+
+WORD korvane::deviceQuality(const QString& sn) const {
+  const auto device = m_devices.constFind(sn);
+  return device != m_devices.cend() && device->dev_state == QLatin1String("1") ? OPC_QUALITY_GOOD : OPC_QUALITY_BAD;
+}
+
+void setOpcServer(korvane* bridge) {
+  const std::unique_lock<std::shared_mutex> lock(opcServerMutex);
+  g_opcServer = bridge;
+}
+
+void DeviceReadProc(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp) {
+  KLOG << "DeviceReadProc=====================================";
+  const std::shared_lock<std::shared_mutex> lock(opcServerMutex);
+  if (g_opcServer != nullptr)
+    g_opcServer->DeviceRead(handle, value, quality, timestamp);
+  else
+    *quality = OPC_QUALITY_BAD;
+}
+
+void DisconnectProc(DWORD) { KLOG << "DisconnectProc====================================="; }
+
+void WriteNotificationProc(DWORD handle, VARIANT* value, DWORD* result, char*) {
+  const std::shared_lock<std::shared_mutex> lock(opcServerMutex);
+  if (g_opcServer != nullptr)
+    g_opcServer->NotificationHandler(handle, value, result);
+  else
+    *result = static_cast<DWORD>(OPC_E_INVALIDHANDLE);
+}
+
+QByteArray toGb2312String(const QString& text) {
+  const QTextCodec* codec = QTextCodec::codecForName("gb2312");
+  return codec != nullptr ? codec->fromUnicode(text) : QByteArray();
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <mutex>
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "ctag.h"
+#include "devconfig.h"
+#include "devinfo.h"
+#include "devtags.h"
+#include "msgtype.h"
+#include "ujsonparser.h"
+#include "Vorlix.h"
+
+// The OPC bridge: starts the toolkit's OPC server, publishes every variable
+// of the configured devices as a tag named "<serial>.<type name>.<data name>",
+// stores the values the platform pushes into those tags, answers the
+// toolkit's device reads, and turns OPC client writes into write requests for
+// the platform. Lives on the GUI thread; the toolkit's callbacks reach it from
+// the toolkit's threads through g_opcServer.
+class korvane : public QObject {
+  Q_OBJECT
+
+public:
+  // How often the device list is fetched again.
+  static constexpr int DeviceStatePeriodMs = 5000;
+
+  // Fetches the device list once, at once, then every DeviceStatePeriodMs.
+  // The tags come from the list init is given; this one is not used.
+  explicit korvane(QList<DevConfig> configs, QObject* parent = nullptr);
+  // Stops the toolkit's server; g_opcServer no longer names this bridge.
+  ~korvane() override;
+
+  // Registers and starts the toolkit's server, hands it the callbacks and
+  // creates the tags. Stops at the first step that fails and returns false.
+  virtual bool init(QList<DevConfig> configs);
+  virtual void uninit();
+
+  // Creates one tag per variable, then starts the refresh timer.
+  void addTagsForRealTimeData(QList<DevConfig> configs);
+
+  // An OPC client's write (a toolkit thread): stores the value, publishes it
+  // with good quality and sends its text towards the platform. `result` is 0,
+  // or the error the client gets for the item.
+  void NotificationHandler(DWORD handle, VARIANT* value, DWORD* result);
+  // An OPC client's read from the device (a toolkit thread): the record's
+  // value with good quality and the current time; quality 0 alone when no
+  // record has the handle.
+  void DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp);
+
+  // The records of all devices, in creation order, and per device.
+  QList<CTag*> tags() const;
+  QMap<QString, DevTags> deviceTags() const { return m_devTags; }
+
+signals:
+  void MessageHandleSignal(MsgType msgType, QString msgContext);
+  void writeNewRealTimeValue(QString sn, int dataCode, QString value);
+  void curAllDeviceStat(QString result);
+
+public slots:
+  // A text of the platform's WebSocket channels: the values of one device.
+  void getNewMessageSlot(QString msg);
+  // Asks for fresh values of every device.
+  void intervalRefreshLabs();
+  // Fetches the device list: the device states that decide the tags' quality.
+  void on_getDeviceStat();
+
+private:
+  // A record and its toolkit tag for one variable; the handle stays invalid
+  // when the toolkit refuses the tag.
+  CTag* createTag(const DataGroup& group, const DataInfo& variable);
+  // The record of a created tag; the caller holds m_tagsMutex.
+  CTag* findTag(DWORD handle) const;
+  // Good quality while the device is online in the last device list.
+  WORD deviceQuality(const QString& sn) const;
+
+  QTimer m_refreshTimer;
+  QTimer m_deviceStateTimer;
+  // Guards m_tags and the records' values and states against the toolkit's
+  // threads. Never held while calling the toolkit.
+  mutable std::mutex m_tagsMutex;
+  QList<CTag*> m_tags;  // owns the records
+  QMap<QString, DevTags> m_devTags;
+  QMap<QString, DevInfo> m_devices;
+  QString m_curDevKey;
+  ujsonparser m_parser;
+};
+
+// The bridge the toolkit's callbacks reach, or nullptr. Set on the GUI thread
+// through setOpcServer, and read there directly.
+extern korvane* g_opcServer;
+// Makes `bridge` the one the callbacks reach. Waits for callbacks that are
+// still working on the previous one, so that one may go once this returns.
+void setOpcServer(korvane* bridge);
+
+// The toolkit's callbacks; they reach the bridge through g_opcServer.
+void DeviceReadProc(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp);
+void DisconnectProc(DWORD clients);
+// Ignores the writing client's name and hands the write to NotificationHandler.
+void WriteNotificationProc(DWORD handle, VARIANT* value, DWORD* result, char* user);
+
+// A name in the 8-bit text the toolkit takes: GB2312, or empty when Qt has no
+// such codec.
+QByteArray toGb2312String(const QString& text);

@@ -1,0 +1,3 @@
+#include "propertyconfigwidget.h"
+
+propertyConfigWidget::propertyConfigWidget(QWidget* parent) : QWidget(parent) {}

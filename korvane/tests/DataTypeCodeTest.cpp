@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "datatypecode.h"
+#include "support/variants.h"
+
+TEST(DataTypeCode, VersionOneBoxesNumberTheirTypesDifferently) {
+  const struct {
+    int dataType, devVersion, code;
+  } cases[] = {{1, 1, 3}, {2, 1, 6}, {3, 1, 7}, {6, 1, 10}, {5, 1, 5}, {-1, 1, -1},
+               {1, 0, 1}, {2, 0, 2}, {6, 0, 6}, {2, 2, 2}};
+  for (const auto& c : cases)
+    EXPECT_EQ(DataTypeCode::of(c.dataType, c.devVersion), c.code) << c.dataType << " version " << c.devVersion;
+}
+
+TEST(DataTypeCode, EachCodeOfTheTableHasItsTypeAndZeroAndOthersHaveNone) {
+  const struct {
+    int code;
+    VARTYPE type;
+  } cases[] = {{-1, VT_BOOL}, {0, VT_UI2}, {3, VT_UI4}, {4, VT_UI2},
+               {5, VT_UI4},   {6, VT_I2},  {7, VT_I4},  {10, VT_R4}};
+  for (const auto& c : cases) {
+    const DataTypeCode* type = DataTypeCode::find(c.code);
+    ASSERT_NE(type, nullptr) << c.code;
+    const VARIANT zero = type->zero();
+    EXPECT_EQ(zero.vt, c.type) << c.code;
+    EXPECT_EQ(zero.llVal, 0) << c.code;
+  }
+  for (int code : {1, 2, 8, 9, 11, -2}) EXPECT_EQ(DataTypeCode::find(code), nullptr) << code;
+}
+
+TEST(DataTypeCode, PushedTextsThatDoNotFitTheTypeGiveZero) {
+  const struct {
+    int code;
+    const char* text;
+    LONGLONG bits;  // the value's 8 bytes, as an integer of the type
+  } cases[] = {
+      {-1, "5", static_cast<SHORT>(VARIANT_TRUE) & 0xFFFF}, {-1, "0", 0}, {-1, "abc", 0}, {-1, "true", 0},
+      {0, "65535", 65535},    {0, "70000", 0},  {0, "abc", 0},  {4, "-1", 0},
+      {3, "70000", 70000},    {5, "4294967295", 4294967295LL},  {3, "-5", 0},
+      {6, "-5", 0xFFFB},      {6, "40000", 0},  {7, "-5", 0xFFFFFFFB}, {7, "12.0", 0},
+  };
+  for (const auto& c : cases) {
+    const VARIANT value = DataTypeCode::find(c.code)->parse(QString::fromLatin1(c.text));
+    EXPECT_EQ(value.vt, DataTypeCode::find(c.code)->variantType()) << c.code << " " << c.text;
+    EXPECT_EQ(value.llVal, c.bits) << c.code << " " << c.text;
+  }
+  const DataTypeCode* real = DataTypeCode::find(10);
+  EXPECT_EQ(real->parse("1.5").fltVal, 1.5f);
+  EXPECT_EQ(real->parse("-2e3").fltVal, -2000.0f);
+  EXPECT_EQ(real->parse("1e39").fltVal, 0.0f);
+  EXPECT_EQ(real->parse("x").fltVal, 0.0f);
+}
+
+TEST(DataTypeCode, WrittenValuesBecomeThePlatformsTexts) {
+  const struct {
+    int code;
+    VARIANT value;
+    const char* text;
+  } cases[] = {
+      {-1, variantOf(VT_BOOL, 1), "1"},
+      {-1, variantOf(VT_BOOL, 0), "0"},
+      {0, variantOf(VT_UI2, 65535), "65535"},
+      {3, variantOf(VT_UI4, 70000), "70000"},
+      {5, variantOf(VT_UI4, 4294967295.0), "4294967295"},
+      {6, variantOf(VT_I2, -5), "-5"},
+      {7, variantOf(VT_I4, -5), "-5"},
+      {10, variantOf(VT_R4, 1.5), "1.5"},
+      {10, variantOf(VT_R4, 0.1), "0.1"},
+      {10, variantOf(VT_R4, 1234567), "1.23457e+06"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DataTypeCode::find(c.code)->text(c.value).toStdString(), c.text) << c.code;
+}

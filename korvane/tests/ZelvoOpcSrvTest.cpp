@@ -1,0 +1,210 @@
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QEventLoop>
+#include <QMenu>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "korvane.h"
+#include "loginsession.h"
+#include "propertyconfigwidget.h"
+#include "support/bridgetest.h"
+#include "support/recordingwindow.h"
+#include "support/variants.h"
+#include "support/waituntil.h"
+#include "ulogin.h"
+#include "uwebsocket.h"
+#include "zelvoopcsrv.h"
+
+using ::testing::ElementsAre;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+namespace {
+
+const char* const tokenError = R"({"meta":{"success":"false","message":"100009"},"data":null})";
+
+class ZelvoOpcSrvTest : public BridgeTest {
+protected:
+  void TearDown() override {
+    delete window.data();
+    delete client;
+    delete g_opcServer;
+    BridgeTest::TearDown();
+  }
+
+  void configure() {
+    window->InitializeConfigData();
+    client = window->webSocketClient();
+  }
+
+  bool waitForLog(const QString& text, int times = 1) {
+    return waitUntil([&] { return logCount(text) >= times; });
+  }
+
+  QAction* menuAction(const QString& text) const {
+    for (QAction* action : window->trayIcon()->contextMenu()->actions())
+      if (action->text() == text) return action;
+    return nullptr;
+  }
+
+  QPointer<RecordingWindow> window = new RecordingWindow;
+  uwebsocket* client = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ZelvoOpcSrvTest, ConfigurationStepTakesTheDevicesInSerialOrderAndGivesBothPartsTheirVariables) {
+  configure();
+
+  std::vector<std::string> platformRequests;
+  for (const RecordedRequest& request : standin.requests().all())
+    if (request.requestLine.find("/ZirOrurodaz/") != std::string::npos &&
+        request.requestLine.find("Websocket") == std::string::npos)
+      platformRequests.push_back(request.requestLine);
+  // The device list replies B2 first; the bridge then fetches the list for the device states.
+  EXPECT_THAT(platformRequests, ElementsAre("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1",
+                                            "GET /ZirOrurodaz/rDev/config/A1 HTTP/1.1",
+                                            "GET /ZirOrurodaz/rDev/config/B2 HTTP/1.1",
+                                            "GET /ZirOrurodaz/dev?usePage=false HTTP/1.1"));
+  EXPECT_EQ(logCount("[all device- num:2 sn->]: (A1, B2)"), 1);
+  EXPECT_EQ(logCount("[size of inofs:] 2"), 1);
+  EXPECT_FALSE(window->isVisible());
+
+  ASSERT_NE(g_opcServer, nullptr);
+  QStringList names;
+  for (const CTag* tag : g_opcServer->tags()) names.append(tag->name);
+  EXPECT_THAT(names, ElementsAre("A1.Analog.Temp", "A1.Analog.Level", "A1.Analog.Flow", "A1.Switch.Pump",
+                                 "B2.Counter.Starts", "B2.Counter.Serial"));
+  ASSERT_TRUE(waitForLog("read websocket connect successful"));
+  client->MessageHandleSlot(MsgAllDevices, QString());
+  ASSERT_TRUE(waitUntil([&] { return frames(WebSocketChannel::Read).size() == 6; }));
+  EXPECT_THAT(frames(WebSocketChannel::Read)[5], HasSubstr(R"("sn_code":"B2","data_code":"2")"));
+}
+
+TEST_F(ZelvoOpcSrvTest, ConfigurationStepConnectsTheBridgeTheClientTheWindowAndItsContent) {
+  configure();
+  korvane* bridge = g_opcServer;
+  ASSERT_TRUE(waitForLog("read websocket connect successful"));
+  ASSERT_TRUE(waitForLog("write websocket connect successful"));
+
+  // Bridge asks, client requests, the platform answers, the bridge stores.
+  bridge->intervalRefreshLabs();
+  ASSERT_TRUE(waitUntil([&] {
+    VARIANT value;
+    VariantInit(&value);
+    return ReadTag(bridge->tags()[0]->handle, &value) && value.fltVal == 23.5f;
+  }));
+  EXPECT_THAT(frames(WebSocketChannel::Read),
+              ElementsAre(HasSubstr(R"("sn_code":"A1","data_code":"")"), HasSubstr(R"("sn_code":"B2","data_code":"")")));
+
+  // A client's write goes out in the next batch.
+  VARIANT off = variantOf(VT_BOOL, 0);
+  DWORD result = 1;
+  WriteNotificationProc(bridge->tags()[3]->handle, &off, &result, const_cast<char*>("Unknown"));
+  EXPECT_EQ(result, 0u);
+  ASSERT_TRUE(waitUntil([&] { return !frames(WebSocketChannel::Write).empty(); }));
+  EXPECT_THAT(frames(WebSocketChannel::Write), Contains(HasSubstr(R"("data_list":[{"data":"0","data_code":"10","sn_code":"A1"}])")));
+
+  // The device list reaches the window's content.
+  QSignalSpy passedOn(window->findChild<propertyConfigWidget*>(), &propertyConfigWidget::curAllDeviceStat);
+  bridge->on_getDeviceStat();
+  ASSERT_EQ(passedOn.size(), 1);
+  EXPECT_THAT(passedOn[0][0].toString().toStdString(), HasSubstr(R"("sn_code":"A1")"));
+
+  // The platform's token error logs in again.
+  standin.webSockets().push(WebSocketChannel::Read, tokenError);
+  ASSERT_TRUE(waitUntil([&] { return requestsTo("POST /ZirOrurodaz/login HTTP/1.1") == 1; }));
+}
+
+TEST_F(ZelvoOpcSrvTest, AnAccountWithoutDevicesStillGetsTheClientAndTheBridge) {
+  standin.replies().set(StandinEndpoint::DeviceList,
+                        ScriptedReply::rawText(R"({"meta":{"success":"true","message":"ok"},"data":{"total":0,"rows":[]}})"));
+  configure();
+  EXPECT_EQ(logCount("[all device- num:0 sn->]: ()"), 1);
+  EXPECT_EQ(logCount("[size of inofs:] 0"), 1);
+  ASSERT_NE(client, nullptr);
+  ASSERT_NE(g_opcServer, nullptr);
+  EXPECT_TRUE(g_opcServer->tags().isEmpty());
+  EXPECT_TRUE(waitForLog("read websocket connect successful"));
+}
+
+TEST_F(ZelvoOpcSrvTest, ADeviceWhoseConfigurationCannotBeHadKeepsItsPlaceEmpty) {
+  standin.replies().set(StandinEndpoint::DeviceConfig, ScriptedReply::closeConnection());
+  configure();
+  EXPECT_EQ(logCount("[size of inofs:] 2"), 1);
+  EXPECT_TRUE(g_opcServer->tags().isEmpty());
+  EXPECT_THAT(g_opcServer->deviceTags().keys(), ElementsAre(""));
+}
+
+TEST_F(ZelvoOpcSrvTest, TrayClickShowsTheNumberOfConnectedClientsAndDoubleClickOpensTheWindow) {
+  EXPECT_TRUE(window->trayIcon()->isVisible());
+  EXPECT_FALSE(window->isVisible());
+
+  window->on_activatedSysTrayIcon(QSystemTrayIcon::Trigger);
+  window->on_activatedSysTrayIcon(QSystemTrayIcon::Context);
+  ASSERT_EQ(window->balloons.size(), 1u);
+  EXPECT_EQ(window->balloons[0].title, "ZelvoOPC");
+  EXPECT_EQ(window->balloons[0].text, "connected clients:0");
+  EXPECT_EQ(window->balloons[0].icon, QSystemTrayIcon::Information);
+  EXPECT_EQ(window->balloons[0].displayMs, 10000);
+  EXPECT_FALSE(window->isVisible());
+
+  window->on_activatedSysTrayIcon(QSystemTrayIcon::DoubleClick);
+  EXPECT_TRUE(window->isVisible());
+  window->hide();
+  menuAction("Open Window")->trigger();
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(ZelvoOpcSrvTest, ClosingOnlyHidesTheWindowWhileTheTrayIconShows) {
+  window->show();
+  EXPECT_FALSE(window->close());
+  EXPECT_FALSE(window->isVisible());
+
+  window->trayIcon()->hide();
+  window->show();
+  EXPECT_TRUE(window->close());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(window.isNull());
+}
+
+TEST_F(ZelvoOpcSrvTest, FourFailedLoginsAfterATokenErrorLeaveTheChannelsClosedUntilALoginSucceeds) {
+  configure();
+  ASSERT_TRUE(waitForLog("read websocket connect successful"));
+  ASSERT_TRUE(waitForLog("write websocket connect successful"));
+  standin.replies().set(StandinEndpoint::Login,
+                        ScriptedReply::rawText(R"({"meta":{"success":"false","message":"110003"},"data":null})"));
+
+  standin.webSockets().push(WebSocketChannel::Read, tokenError);
+  ASSERT_TRUE(waitUntil([&] { return requestsTo("POST /ZirOrurodaz/login HTTP/1.1") == 4; }));
+  ASSERT_TRUE(waitForLog("read websocket is disconnected"));
+  ASSERT_TRUE(waitForLog("write websocket is disconnected"));
+  EXPECT_FALSE(client->m_reTryflag);
+  EXPECT_EQ(g_session.success, "false");
+  EXPECT_EQ(g_session.message, "110003");
+  EXPECT_EQ(g_session.user, "13800000000");
+
+  standin.replies().clear(StandinEndpoint::Login);
+  window->on_token_error_and_restart_app();
+  EXPECT_EQ(requestsTo("POST /ZirOrurodaz/login HTTP/1.1"), 5);
+  EXPECT_EQ(g_session.token, "tok-abc123");
+  EXPECT_TRUE(waitForLog("read websocket connect successful", 2));
+  EXPECT_TRUE(waitForLog("write websocket connect successful", 2));
+}
+
+TEST_F(ZelvoOpcSrvTest, QuitApplicationDestroysTheWindowAndEndsTheEventLoop) {
+  g_mainWindow = window;
+  QEventLoop loop;
+  QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
+  menuAction("Quit Application")->trigger();
+  EXPECT_EQ(loop.exec(), 0);
+  EXPECT_TRUE(window.isNull());
+  EXPECT_EQ(g_mainWindow, nullptr);
+}

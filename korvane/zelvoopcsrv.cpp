@@ -1,0 +1,133 @@
+#include "zelvoopcsrv.h"
+
+#include <utility>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QMenu>
+#include <QStringList>
+#include <QTimer>
+
+#include "Vorlix.h"
+#include "klog.h"
+#include "korvane.h"
+#include "loginform.h"
+#include "loginsession.h"
+#include "propertyconfigwidget.h"
+#include "ucommucation.h"
+#include "ulogin.h"
+#include "uwebsocket.h"
+
+namespace {
+const char* const programIcon = ":/images/opc.png";
+}  // namespace
+
+ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent) : QDialog(parent) {
+  setWindowIcon(QIcon(QLatin1String(programIcon)));
+  setWindowTitle(QStringLiteral("Zelvo OPC"));
+
+  m_trayIcon = new QSystemTrayIcon(this);
+  m_trayIcon->setIcon(QIcon(QLatin1String(programIcon)));
+  m_trayIcon->setToolTip(QStringLiteral("Zelvo OPC Server"));
+  connect(m_trayIcon, &QSystemTrayIcon::activated, this, &ZelvoOpcSrv::on_activatedSysTrayIcon);
+
+  m_openAction = new QAction(QIcon(QLatin1String(programIcon)), tr("Open Window"), this);
+  connect(m_openAction, &QAction::triggered, this, &ZelvoOpcSrv::showDevsState);
+  m_quitAction = new QAction(tr("Quit Application"), this);
+  connect(m_quitAction, &QAction::triggered, this, &ZelvoOpcSrv::AppQuit);
+
+  m_trayMenu = new QMenu(this);
+  m_trayMenu->addAction(m_openAction);
+  m_trayMenu->addAction(m_quitAction);
+  m_trayIcon->setContextMenu(m_trayMenu);
+  m_trayIcon->show();
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  m_configWidget = new propertyConfigWidget(this);
+  layout->addWidget(m_configWidget);
+}
+
+void ZelvoOpcSrv::InitializeConfigData() {
+  m_devices = m_parser.parseDeviceList(ucommucation::deviceListRequest(g_session));
+  const QStringList serials = m_devices.keys();
+  KLOG << QStringLiteral("[all device- num:%1 sn->]:").arg(serials.size()) << serials;
+
+  QList<DevConfig> configs;
+  for (const QString& sn : serials) {
+    const QString reply = ucommucation::realtimeConfRequest(g_session, sn);
+    KLOG << reply;
+    // A device whose configuration cannot be had still takes its place, empty.
+    configs.append(m_parser.parseRealtimeConf(reply, sn));
+    KLOG << reply;
+  }
+
+  m_webSocket = new uwebsocket(configs);
+  m_webSocket->initWebSocket();
+  auto* bridge = new korvane(configs);
+  setOpcServer(bridge);
+  bridge->init(configs);
+  KLOG << "[size of inofs:]" << configs.size();
+
+  connect(bridge, &korvane::MessageHandleSignal, m_webSocket, &uwebsocket::MessageHandleSlot);
+  connect(m_webSocket, &uwebsocket::getNewMessageSignal, bridge, &korvane::getNewMessageSlot);
+  connect(bridge, &korvane::writeNewRealTimeValue, m_webSocket, &uwebsocket::on_writeNewRealTimeValue);
+  connect(bridge, &korvane::curAllDeviceStat, m_configWidget, &propertyConfigWidget::curAllDeviceStat);
+  connect(m_webSocket, &uwebsocket::token_error_and_restart_app, this, &ZelvoOpcSrv::on_token_error_and_restart_app);
+}
+
+void ZelvoOpcSrv::showDevsState() { showNormal(); }
+
+void ZelvoOpcSrv::AppQuit() {
+  // This may run inside a signal of the window's own tray menu: the window
+  // goes from the event loop, and the loop ends after it.
+  QTimer::singleShot(0, QCoreApplication::instance(), [] {
+    delete std::exchange(g_mainWindow, nullptr);
+    QCoreApplication::quit();
+  });
+}
+
+void ZelvoOpcSrv::on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason) {
+  switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+      showNormal();
+      break;
+    case QSystemTrayIcon::Trigger:
+      showTrayMessage(QStringLiteral("ZelvoOPC"), tr("connected clients:") + QString::number(NumbrClientConnections()),
+                      QSystemTrayIcon::Information, BalloonDisplayMs);
+      break;
+    default:
+      break;
+  }
+}
+
+void ZelvoOpcSrv::showTrayMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
+                                  int displayMs) {
+  m_trayIcon->showMessage(title, text, icon, displayMs);
+}
+
+void ZelvoOpcSrv::on_token_error_and_restart_app() {
+  m_webSocket->focus_close_ws();
+  for (int attempt = 0; attempt < LoginTries; ++attempt) {
+    const QString reply = ucommucation::loginRequest(g_loginForm);
+    if (reply.isEmpty()) continue;
+    g_session = m_parser.parseLoginReply(reply);
+    g_session.user = g_loginForm.user_tel;
+    if (g_session.success == QLatin1String("true")) {
+      m_webSocket->m_reTryflag = true;
+      m_webSocket->reconnect();
+      m_webSocket->wWsReconnect();
+      return;
+    }
+  }
+  KLOG << "token error: no login succeeded, the channels stay closed";
+}
+
+void ZelvoOpcSrv::closeEvent(QCloseEvent* event) {
+  if (!m_trayIcon->isVisible()) return;
+  hide();
+  event->ignore();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QSystemTrayIcon>
+
+#include "devconfig.h"
+#include "devinfo.h"
+#include "ujsonparser.h"
+
+class QAction;
+class QCloseEvent;
+class QMenu;
+class propertyConfigWidget;
+class uwebsocket;
+
+// The program's main window, created hidden after the first successful login.
+// Its configuration step fetches the devices and their variables and starts
+// the WebSocket client and the OPC bridge on them. It lives in the tray:
+// closing it only hides it while the tray icon shows, the tray menu opens it
+// again or quits the program, and a click on the icon shows how many OPC
+// clients are connected. A token error of the platform logs in again.
+class ZelvoOpcSrv : public QDialog {
+  Q_OBJECT
+
+public:
+  // Login tries after a token error.
+  static constexpr int LoginTries = 4;
+  static constexpr int BalloonDisplayMs = 10000;
+
+  explicit ZelvoOpcSrv(QWidget* parent = nullptr);
+
+  // Fetches the device list and each device's variables, creates the
+  // WebSocket client and the bridge (stored in g_opcServer) on them, runs
+  // the bridge's init and connects them to each other and to the window.
+  // Neither of the two is owned by the window.
+  void InitializeConfigData();
+
+  uwebsocket* webSocketClient() const { return m_webSocket; }
+  QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
+
+public slots:
+  void showDevsState();
+  void AppQuit();
+  void on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
+  void on_token_error_and_restart_app();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  // Shows a balloon message at the tray icon.
+  virtual void showTrayMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
+                               int displayMs);
+
+private:
+  QSystemTrayIcon* m_trayIcon;
+  QAction* m_openAction;
+  QAction* m_quitAction;
+  QMenu* m_trayMenu;
+  ujsonparser m_parser;
+  QMap<QString, DevInfo> m_devices;
+  uwebsocket* m_webSocket = nullptr;
+  propertyConfigWidget* m_configWidget;
+};

@@ -1,0 +1,131 @@
+#include <memory>
+
+#include <QPointer>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "CVorlixApp.h"
+#include "korvane.h"
+#include "platform/opcda.h"
+#include "support/HostCalls.h"
+#include "support/OpcTestClient.h"
+#include "support/bridgetest.h"
+#include "support/recordingwindow.h"
+#include "support/variants.h"
+#include "support/waituntil.h"
+#include "uwebsocket.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+// The class the program registers and starts its OPC server under.
+const CLSID serverClass = {0x99B8F472, 0xC037, 0x11D2, {0x80, 0xB8, 0x00, 0x60, 0x97, 0x58, 0x58, 0xBE}};
+
+// The program after a login: the main window's configuration step has started
+// the WebSocket client and the bridge on the stand-in's devices, and both
+// channels are open.
+class BridgeRoadTest : public BridgeTest {
+protected:
+  void SetUp() override {
+    BridgeTest::SetUp();
+    window->InitializeConfigData();
+    ASSERT_NE(g_opcServer, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return logCount("read websocket connect successful") == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return logCount("write websocket connect successful") == 1; }));
+  }
+
+  void TearDown() override {
+    client.reset();
+    delete window->webSocketClient();
+    delete window.data();
+    delete g_opcServer;
+    BridgeTest::TearDown();
+  }
+
+  static DWORD handleOf(const char* name) {
+    for (const CTag* tag : g_opcServer->tags())
+      if (tag->name == QLatin1String(name)) return tag->handle;
+    return VORLIX_INVALID_TAG;
+  }
+
+  // The tag's value, when its quality is good.
+  static VARIANT goodValue(const char* name) {
+    VARIANT value;
+    VariantInit(&value);
+    WORD quality = 0;
+    FILETIME timestamp{};
+    if (!ReadTagWithTimeStamp(handleOf(name), &value, &quality, &timestamp) || quality != OPC_QUALITY_GOOD)
+      value.vt = VT_EMPTY;
+    return value;
+  }
+
+  // A client's write of the item named `name`, as the toolkit's group write hands it on.
+  static HRESULT clientWrite(const char* name, VARIANT value) {
+    return VorlixApp().ClientWrite("Unknown", name, &value);
+  }
+
+  QPointer<RecordingWindow> window = new RecordingWindow;
+  std::unique_ptr<OpcTestClient> client = std::make_unique<OpcTestClient>(serverClass);
+};
+
+}  // namespace
+
+TEST_F(BridgeRoadTest, AConnectedClientFindsEveryVariableAsAnItemOfItsTypeAndRights) {
+  ASSERT_EQ(client->Connect(), S_OK);
+  window->on_activatedSysTrayIcon(QSystemTrayIcon::Trigger);
+  ASSERT_EQ(window->balloons.size(), 1u);
+  EXPECT_EQ(window->balloons[0].text, "connected clients:1");
+
+  const struct {
+    const char* item;
+    VARTYPE type;
+    DWORD rights;
+  } cases[] = {
+      {"A1.Analog.Temp", VT_R4, OPC_READABLE | OPC_WRITEABLE},
+      {"A1.Analog.Level", VT_I2, OPC_READABLE | OPC_WRITEABLE},
+      {"A1.Switch.Pump", VT_BOOL, OPC_READABLE | OPC_WRITEABLE},
+      {"B2.Counter.Starts", VT_UI2, OPC_READABLE | OPC_WRITEABLE},
+      {"B2.Counter.Serial", VT_I4, OPC_READABLE},
+  };
+  for (const auto& c : cases) {
+    OPCITEMRESULT result{};
+    DWORD rights = 0;
+    EXPECT_EQ(Validate("", c.item, VT_EMPTY, &result, &rights), S_OK) << c.item;
+    EXPECT_EQ(result.vtCanonicalDataType, c.type) << c.item;
+    EXPECT_EQ(rights, c.rights) << c.item;
+  }
+
+  client->ReleaseAll();
+  EXPECT_TRUE(waitUntil([&] { return logCount("DisconnectProc=====") == 1; }));
+}
+
+TEST_F(BridgeRoadTest, AValueThePlatformPushesReachesTheTag) {
+  ASSERT_EQ(client->Connect(), S_OK);
+  standin.data().values().set("A1", "1", "42.5");
+  standin.data().values().set("A1", "2", "-12");
+  standin.pushValues("A1");
+  ASSERT_TRUE(waitUntil([&] { return goodValue("A1.Analog.Temp").fltVal == 42.5f; }));
+  EXPECT_EQ(goodValue("A1.Analog.Level").vt, VT_I2);
+  EXPECT_EQ(goodValue("A1.Analog.Level").iVal, -12);
+}
+
+TEST_F(BridgeRoadTest, ClientWritesReachThePlatformsWriteChannelAsOneBatch) {
+  ASSERT_EQ(client->Connect(), S_OK);
+  ASSERT_EQ(clientWrite("A1.Analog.Temp", variantOf(VT_R4, 1.5)), S_OK);
+  ASSERT_EQ(clientWrite("A1.Switch.Pump", variantOf(VT_BOOL, 0)), S_OK);
+
+  ASSERT_TRUE(waitUntil([&] { return !frames(WebSocketChannel::Write).empty(); }));
+  EXPECT_THAT(frames(WebSocketChannel::Write), ElementsAre(R"({"batch_flag":true,"data_list":[)"
+                                                           R"({"data":"1.5","data_code":"1","sn_code":"A1"},)"
+                                                           R"({"data":"0","data_code":"10","sn_code":"A1"}],)"
+                                                           R"("req_type":1,"user_id":1001,"user_token":"tok-abc123"})"
+                                                           "\n"));
+  // The platform takes the values and echoes them; the tags keep them.
+  ASSERT_TRUE(waitUntil([&] { return standin.data().values().device("A1")["1"] == "1.5"; }));
+  EXPECT_EQ(standin.data().values().device("A1")["10"], "0");
+  EXPECT_EQ(goodValue("A1.Analog.Temp").fltVal, 1.5f);
+  EXPECT_EQ(goodValue("A1.Switch.Pump").boolVal, VARIANT_FALSE);
+  EXPECT_EQ(clientWrite("B2.Counter.Serial", variantOf(VT_I4, 1)), OPC_E_BADRIGHTS);
+}
