@@ -16,3 +16,11 @@ void readConfigFile(QString& serverAddress, QString& intervalTime, QString& writ
   writeNotifyIntervalTime = config.value(QStringLiteral("/WriteNotifyIntervalTime"), QString()).toString();
   runningModel = config.value(QStringLiteral("/RunningModel"), QString()).toString();
 }
+
+bool writeServerSettings(const QString& serverAddress, const QString& intervalTime) {
+  QSettings config(SettingsFiles::configPath(), QSettings::IniFormat);
+  config.setValue(QStringLiteral("/ServerAddress"), serverAddress);
+  config.setValue(QStringLiteral("/intervalTime"), intervalTime);
+  config.sync();
+  return config.status() == QSettings::NoError;
+}

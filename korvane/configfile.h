@@ -12,3 +12,8 @@ extern QString g_runningModel;             // "debug" switches debug mode on
 // "/RunningModel" of config.ini as they stand; a missing file or key gives "".
 void readConfigFile(QString& serverAddress, QString& intervalTime, QString& writeNotifyIntervalTime,
                     QString& runningModel);
+
+// Sets "/ServerAddress" and "/intervalTime" of config.ini to these texts as
+// they stand, leaving the other keys alone. False when the file could not be
+// written.
+bool writeServerSettings(const QString& serverAddress, const QString& intervalTime);

@@ -3,14 +3,40 @@
 #include <QString>
 #include <QWidget>
 
-// The main window's content. It passes the raw device-list reply of every
-// device-state refresh on to the device-state page it hosts.
+#include <memory>
+
+class AboutDlg;
+class DevStateDlg;
+class softwareSettingDlg;
+
+namespace Ui {
+class propertyConfigWidget;
+}
+
+// The main window's content: a black menu column with three buttons and, on
+// the right, one of three pages: device states (shown first), settings and
+// about. It passes the raw device-list reply of every device-state refresh on
+// to the device-state page, whichever page shows.
 class propertyConfigWidget : public QWidget {
   Q_OBJECT
 
 public:
   explicit propertyConfigWidget(QWidget* parent = nullptr);
+  ~propertyConfigWidget() override;
 
 signals:
   void curAllDeviceStat(QString result);
+
+private slots:
+  void on_InformationsBtn_clicked();
+  void on_softwareSettingBtn_clicked();
+  void on_aboutBtn_clicked();
+
+private:
+  void showPage(QWidget* page);
+
+  std::unique_ptr<Ui::propertyConfigWidget> ui;
+  DevStateDlg* m_devStatePage;
+  softwareSettingDlg* m_settingPage;
+  AboutDlg* m_aboutPage;
 };

@@ -46,6 +46,21 @@ void RememberedUsers::save(const RememberedUser& user) {
   settings_.setValue(key(user.name, "isAutoLogin"), user.autoLogin);
 }
 
+int RememberedUsers::selfStart(const QString& name) const {
+  return name.isEmpty() ? 0 : flag(name, "isSelfStart");
+}
+
+void RememberedUsers::setStartFlags(const QString& name, int autoLogin, int selfStart) {
+  if (name.isEmpty()) return;
+  settings_.setValue(key(name, "isAutoLogin"), autoLogin);
+  settings_.setValue(key(name, "isSelfStart"), selfStart);
+}
+
+bool RememberedUsers::sync() {
+  settings_.sync();
+  return settings_.status() == QSettings::NoError;
+}
+
 void RememberedUsers::remove(const QString& name) {
   if (!name.isEmpty()) settings_.remove(name);
 }

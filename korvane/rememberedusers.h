@@ -22,12 +22,17 @@ public:
   // Writes the user's group. The password is kept only when the user asked
   // for it; otherwise an empty one is written.
   void save(const RememberedUser& user);
+  // The user's "start with the system" flag, which only the settings page keeps.
+  int selfStart(const QString& name) const;
+  // Writes the user's auto-login and self-start flags; an empty name writes nothing.
+  void setStartFlags(const QString& name, int autoLogin, int selfStart);
   // Removes the user's group. An empty name removes nothing (it would name the whole file).
   void remove(const QString& name);
   // The user groups, without "LastUser", in the settings' order.
   QStringList names() const;
 
-  void sync() { settings_.sync(); }
+  // Writes the changes to the file; false when it could not be written.
+  bool sync();
 
   // XORs each byte with two repeating keys; a second call undoes the first.
   static void scramblePassword(QByteArray& bytes);

@@ -5,7 +5,7 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
-#include <QSignalSpy>
+#include <QTableWidget>
 #include <QTimer>
 
 #include <gmock/gmock.h>
@@ -13,9 +13,9 @@
 
 #include "korvane.h"
 #include "loginsession.h"
-#include "propertyconfigwidget.h"
 #include "support/bridgetest.h"
 #include "support/recordingwindow.h"
+#include "support/settingsfolder.h"
 #include "support/variants.h"
 #include "support/waituntil.h"
 #include "ulogin.h"
@@ -54,6 +54,8 @@ protected:
     return nullptr;
   }
 
+  // The window's settings page reads config.ini and usr.ini.
+  SettingsFolder settings;
   QPointer<RecordingWindow> window = new RecordingWindow;
   uwebsocket* client = nullptr;
 };
@@ -112,11 +114,13 @@ TEST_F(ZelvoOpcSrvTest, ConfigurationStepConnectsTheBridgeTheClientTheWindowAndI
   ASSERT_TRUE(waitUntil([&] { return !frames(WebSocketChannel::Write).empty(); }));
   EXPECT_THAT(frames(WebSocketChannel::Write), Contains(HasSubstr(R"("data_list":[{"data":"0","data_code":"10","sn_code":"A1"}])")));
 
-  // The device list reaches the window's content.
-  QSignalSpy passedOn(window->findChild<propertyConfigWidget*>(), &propertyConfigWidget::curAllDeviceStat);
+  // The device list reaches the device-state page of the window's content.
+  auto* deviceStates = window->findChild<QTableWidget*>("tableWidget");
+  EXPECT_EQ(deviceStates->rowCount(), 0);
   bridge->on_getDeviceStat();
-  ASSERT_EQ(passedOn.size(), 1);
-  EXPECT_THAT(passedOn[0][0].toString().toStdString(), HasSubstr(R"("sn_code":"A1")"));
+  ASSERT_EQ(deviceStates->rowCount(), 2);
+  EXPECT_EQ(deviceStates->item(0, 0)->text(), "A1");
+  EXPECT_EQ(deviceStates->item(0, 2)->text(), "onLine");
 
   // The platform's token error logs in again.
   standin.webSockets().push(WebSocketChannel::Read, tokenError);

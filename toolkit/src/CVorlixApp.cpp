@@ -473,6 +473,16 @@ BOOL CVorlixApp::EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel) {
   return TRUE;
 }
 
+BOOL CVorlixApp::NTSecurityEnabled() {
+  ServerLock::Hold hold(serverLock_);
+  return ntSecurity_.Enabled() ? TRUE : FALSE;
+}
+
+DWORD CVorlixApp::MinImpersonationLevel() {
+  ServerLock::Hold hold(serverLock_);
+  return ntSecurity_.MinImpersonationLevel();
+}
+
 DWORD CVorlixApp::DefineNTUser(const std::string& recordName, const std::string& accountName, DWORD access) {
   ServerLock::Hold hold(serverLock_);
   return ntSecurity_.DefineUser(recordName, accountName, access);

@@ -45,6 +45,7 @@ class CVorlixApp {
 
   // Tracing to the host's EVENTMSGPROC.
   void TraceMessage(const char* text) const { trace_.Trace(text); }
+  void TraceMessage(const std::string& text) const { trace_.Trace(text.c_str()); }
   BOOL EnableEventMessages(EVENTMSGPROC proc) { return trace_.Enable(proc); }
 
   // Task memory: every block handed to a COM client comes from the task
@@ -243,6 +244,9 @@ class CVorlixApp {
 
   // NT access control (see NTSecurity); each takes the lock itself.
   BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel);
+  // Whether the checks are on, and the lowest impersonation level a client must allow.
+  BOOL NTSecurityEnabled();
+  DWORD MinImpersonationLevel();
   DWORD DefineNTUser(const std::string& recordName, const std::string& accountName, DWORD access);
   // Whether the calling client holds the NT level of the tag's read or write word.
   BOOL CheckNTAccess(DWORD accessWord);

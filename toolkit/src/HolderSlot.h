@@ -31,6 +31,9 @@ class HolderSlot {
     return holder->Interface();
   }
 
+  // The holder, or NULL while none was asked for.
+  InterfaceHolderBase* Existing() const { return holder_.load(); }
+
  private:
   std::atomic<InterfaceHolderBase*> holder_{nullptr};
 };

@@ -1,31 +1,28 @@
 #include "IOPCEnumString.h"
 
-#include "platform/guid.h"
-
 #include <new>
+#include <utility>
 
-IOPCEnumString::IOPCEnumString(std::vector<std::string> texts)
-    : SnapshotEnumerator("IOPCEnumString", IID_IEnumString, " IID_IEnumString", std::move(texts)) {}
+IOPCEnumString::IOPCEnumString(std::vector<std::string> texts, ULONG position)
+    : SnapshotEnumerator("IOPCEnumString", IID_IEnumString, " IID_IEnumString", std::move(texts), position) {}
 
 HRESULT IOPCEnumString::Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetched) {
   Trace("::Next");
-  if ((pceltFetched == nullptr && celt != 1) || (rgelt == nullptr && celt != 0)) return E_POINTER;
-  return HandOutNext(celt, pceltFetched, [&](const std::string* texts, ULONG count) {
+  return HandOutNext(celt, rgelt, pceltFetched, [&](const std::string* texts, ULONG count) {
     const CVorlixApp& app = VorlixApp();
     for (ULONG i = 0; i < count; ++i) {
       rgelt[i] = app.AllocWideFromAnsi(texts[i].c_str(), TRUE);
       if (rgelt[i] != nullptr) continue;
-      while (i > 0) {
-        --i;
-        app.TaskFree(rgelt[i], TRUE);
-        rgelt[i] = nullptr;
+      for (ULONG written = 0; written < i; ++written) {
+        app.TaskFree(rgelt[written], TRUE);
+        rgelt[written] = nullptr;
       }
-      return E_OUTOFMEMORY;
+      return false;
     }
-    return S_OK;
+    return true;
   });
 }
 
-IOPCEnumString::SnapshotEnumerator* IOPCEnumString::MakeClone() const {
-  return new (std::nothrow) IOPCEnumString(Snapshot());
+IOPCEnumString::SnapshotEnumerator* IOPCEnumString::MakeClone(ULONG position) const {
+  return new (std::nothrow) IOPCEnumString(Snapshot(), position);
 }

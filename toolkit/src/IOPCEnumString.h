@@ -1,6 +1,6 @@
-// IEnumString over a list of 8-bit texts (group names, browse results) as they
-// were when it was made. Each text handed out is a wide copy from the task
-// allocator that the caller frees.
+// IEnumString over a list of 8-bit texts fixed when it is made (group names,
+// browse results). Every text handed out is a new wide copy from the task
+// allocator, which the caller frees.
 #pragma once
 
 #include "SnapshotEnumerator.h"
@@ -12,13 +12,13 @@
 
 class IOPCEnumString final : public SnapshotEnumerator<IEnumString, std::string> {
  public:
-  explicit IOPCEnumString(std::vector<std::string> texts);
+  explicit IOPCEnumString(std::vector<std::string> texts, ULONG position = 0);
 
-  // E_OUTOFMEMORY, nothing handed out and the position kept, when a copy
-  // cannot be had.
+  // Nothing is handed out unless everything is: E_OUTOFMEMORY, position kept,
+  // when a copy cannot be had.
   HRESULT Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetched) override;
 
  private:
   ~IOPCEnumString() override = default;
-  SnapshotEnumerator* MakeClone() const override;
+  SnapshotEnumerator* MakeClone(ULONG position) const override;
 };

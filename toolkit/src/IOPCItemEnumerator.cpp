@@ -18,9 +18,9 @@ void FreeAttributes(OPCITEMATTRIBUTES* elements, ULONG count) {
 
 }  // namespace
 
-IOPCItemEnumerator::IOPCItemEnumerator(std::vector<std::unique_ptr<OPCGroupItem>> items)
+IOPCItemEnumerator::IOPCItemEnumerator(std::vector<std::unique_ptr<OPCGroupItem>> items, ULONG position)
     : SnapshotEnumerator("IOPCItemEnumerator", IID_IEnumOPCItemAttributes, " IID_IEnumOPCItemAttributes",
-                         std::move(items)) {}
+                         std::move(items), position) {}
 
 HRESULT IOPCItemEnumerator::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) {
   Trace("::Next");
@@ -29,22 +29,22 @@ HRESULT IOPCItemEnumerator::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, UL
     if (pceltFetched != nullptr) *pceltFetched = 0;
     return S_FALSE;
   }
-  if ((pceltFetched == nullptr && celt != 1) || ppItemArray == nullptr) return E_POINTER;
-  return HandOutNext(celt, pceltFetched, [&](const std::unique_ptr<OPCGroupItem>* items, ULONG count) {
-    if (count == 0) return S_OK;
+  // The array is ours to allocate: the caller gives only where it goes.
+  if (ppItemArray == nullptr) return E_POINTER;
+  return HandOutNext(celt, ppItemArray, pceltFetched, [&](const std::unique_ptr<OPCGroupItem>* items, ULONG count) {
     auto* elements = static_cast<OPCITEMATTRIBUTES*>(VorlixApp().TaskAlloc(count * sizeof(OPCITEMATTRIBUTES)));
-    if (elements == nullptr) return E_OUTOFMEMORY;
+    if (elements == nullptr) return false;
     for (ULONG i = 0; i < count; ++i) {
       if (!items[i]->FillAttributes(&elements[i], TRUE)) {
         FreeAttributes(elements, i);
-        return E_OUTOFMEMORY;
+        return false;
       }
     }
     *ppItemArray = elements;
-    return S_OK;
+    return true;
   });
 }
 
-IOPCItemEnumerator::SnapshotEnumerator* IOPCItemEnumerator::MakeClone() const {
-  return new (std::nothrow) IOPCItemEnumerator(OPCGroupItem::CopyAll(Snapshot()));
+IOPCItemEnumerator::SnapshotEnumerator* IOPCItemEnumerator::MakeClone(ULONG position) const {
+  return new (std::nothrow) IOPCItemEnumerator(OPCGroupItem::CopyAll(Snapshot()), position);
 }

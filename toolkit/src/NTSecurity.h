@@ -16,6 +16,7 @@
 class NTSecurity {
  public:
   bool Enabled() const { return enabled_; }
+  DWORD MinImpersonationLevel() const { return minImpersonationLevel_; }
   // Switches the checks on or off (the records stay) and sets the lowest
   // impersonation level a client must allow.
   void Enable(bool enable, DWORD minImpersonationLevel);

@@ -13,7 +13,7 @@
 class OPCGroupEnumerator final : public SnapshotEnumerator<IEnumUnknown, IUnknown*> {
  public:
   // Takes over one reference on each group of `groups`.
-  OPCGroupEnumerator(IUnknown* owner, std::vector<IUnknown*> groups);
+  OPCGroupEnumerator(IUnknown* owner, std::vector<IUnknown*> groups, ULONG position = 0);
 
   // Each group handed out is AddRef'd for the caller. An empty snapshot
   // answers S_FALSE before the arguments are looked at.
@@ -21,5 +21,5 @@ class OPCGroupEnumerator final : public SnapshotEnumerator<IEnumUnknown, IUnknow
 
  private:
   ~OPCGroupEnumerator() override;
-  SnapshotEnumerator* MakeClone() const override;
+  SnapshotEnumerator* MakeClone(ULONG position) const override;
 };

@@ -1,11 +1,15 @@
 #include "OPCServer.h"
 
+#include "CIOPCBrowseServerAddressSpace.h"
+#include "CIOPCItemProperties.h"
+#include "CIOPCSecurityNT.h"
 #include "COPCEventSubscription.h"
 #include "CVorlixApp.h"
 #include "IOPCCommonHolder.h"
 #include "IOPCServerHolder.h"
 #include "InterfaceTable.h"
 #include "OPCGroup.h"
+#include "OPCServerConnectionContainer.h"
 
 #include "platform/opcguid.h"
 #include "platform/wintime.h"
@@ -32,13 +36,16 @@ const InterfaceTableRow<OPCServer> OPCServer::kOfferedInterfaces[] = {
     {&IID_IUnknown, nullptr, " IID_IUnknown", kAnswersItself, nullptr},
     {&IID_IOPCServer, nullptr, " IID_IOPCServer", kServerHolder, MakeHolder<IOPCServerHolder, OPCServer>},
     {&IID_IOPCServerPublicGroups, nullptr, " IID_IOPCServerPublicGroups", kRefused, nullptr},
-    {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder, nullptr},
-    {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder, nullptr},
+    {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder,
+     MakeHolder<CIOPCBrowseServerAddressSpace, OPCServer>},
+    {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder,
+     MakeHolder<CIOPCItemProperties, OPCServer>},
     {&IID_IPersistFile, &IID_IPersist, " IID_IPersistFile", kRefused, nullptr},
-    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder, nullptr},
+    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
+     MakeHolder<OPCServerConnectionContainer, OPCServer>},
     {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, MakeHolder<IOPCCommonHolder, OPCServer>},
     {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder, nullptr},
-    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, nullptr},
+    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, MakeHolder<CIOPCSecurityNT, OPCServer>},
 };
 
 OPCServer::OPCServer() : creationTime_(NowUtc()) {}
@@ -293,6 +300,7 @@ int OPCServer::BroadcastEventRecord(const COPCEvent& event) {
 }
 
 void OPCServer::SendShutdownRequest() {
-  // The shutdown sink comes with the server's connection point; until then no
-  // client has one to call.
+  // A client that never asked for the container has no sink to call.
+  InterfaceHolderBase* container = holders_[kConnectionContainerHolder].Existing();
+  if (container != nullptr) static_cast<OPCServerConnectionContainer*>(container)->ShutdownRequest();
 }

@@ -124,6 +124,7 @@ class OPCServer final : public IUnknown {
   int BroadcastEventRecord(const COPCEvent& event);
 
   // Asks the client to disconnect through its shutdown sink, when it has one.
+  // Called without the server lock: the sink is the client's code.
   void SendShutdownRequest();
 
  private:

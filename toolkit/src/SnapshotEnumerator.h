@@ -1,21 +1,19 @@
-// The enumerator contract over a snapshot taken when the enumerator is made,
-// so that later changes of what it lists do not disturb a walk: Next hands
-// out elements from the position on, Skip moves on only when that many
-// elements are left, Reset goes back to the first, Clone makes an enumerator
-// over a copy of the snapshot at the same position. Every method writes one
-// trace line "<class>::<method>" (QueryInterface with the identifier's name,
-// AddRef and Release with the count). An enumerator may keep an owner alive:
-// its AddRef and Release are passed on to it.
+// An enumerator over a snapshot taken when it is made, so that later changes
+// of what it lists do not disturb a walk. Next, Skip, Reset and Clone follow
+// the rules of EnumeratorCursor; every method writes one trace line
+// "<class>::<method>" (QueryInterface with what was asked, AddRef and Release
+// with the count). The enumerator counts its own references and goes at its
+// last Release; it may keep an owner alive, passing its AddRef and Release on.
 //
-// A member derives from it, implements Next with HandOutNext, and says in
-// MakeClone how its snapshot is copied.
+// A member derives from it, implements Next with HandOutNext, and makes its
+// clones in MakeClone.
 #pragma once
 
 #include "CVorlixApp.h"
-#include "IIDTraceName.h"
+#include "EnumeratorCursor.h"
+#include "QueryOwnInterface.h"
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,17 +26,8 @@ class SnapshotEnumerator : public Interface {
 
   // IUnknown and the member's own interface give the enumerator itself.
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) {
-      Trace("::QueryInterface E_INVALIDARG");
-      return E_INVALIDARG;
-    }
-    *ppvObject = nullptr;
-    const char* name = riid == IID_IUnknown ? " IID_IUnknown" : riid == ownIid_ ? ownIidTrace_ : IIDTraceName(riid);
-    Trace(std::string("::QueryInterface") + name);
-    if (riid != IID_IUnknown && riid != ownIid_) return E_NOINTERFACE;
-    *ppvObject = static_cast<Interface*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOwnInterface(*this, ownIid_, ownIidTrace_, (traceClass_ + "::QueryInterface").c_str(), riid,
+                             ppvObject);
   }
 
   ULONG AddRef() override {
@@ -60,29 +49,22 @@ class SnapshotEnumerator : public Interface {
 
   HRESULT Skip(ULONG celt) override {
     Trace("::Skip");
-    std::lock_guard<std::mutex> guard(mutex_);
-    if (position_ + celt > snapshot_.size()) return S_FALSE;
-    position_ += celt;
-    return S_OK;
+    return cursor_.Skip(celt, snapshot_.size());
   }
 
   HRESULT Reset() override {
     Trace("::Reset");
-    std::lock_guard<std::mutex> guard(mutex_);
-    position_ = 0;
+    cursor_.Reset();
     return S_OK;
   }
 
   HRESULT Clone(Interface** ppenum) override {
     Trace("::Clone");
     if (ppenum == nullptr) return E_INVALIDARG;
-    *ppenum = nullptr;
-    std::lock_guard<std::mutex> guard(mutex_);
-    SnapshotEnumerator* clone = MakeClone();
-    if (clone == nullptr) return E_OUTOFMEMORY;
-    clone->position_ = position_;
-    clone->AddRef();
+    SnapshotEnumerator* clone = MakeClone(cursor_.Position());
     *ppenum = clone;
+    if (clone == nullptr) return E_OUTOFMEMORY;
+    clone->AddRef();
     return S_OK;
   }
 
@@ -90,34 +72,26 @@ class SnapshotEnumerator : public Interface {
   // `traceClass` starts every trace line; `ownIidTrace` names the member's own
   // interface in QueryInterface's line (with a leading blank).
   SnapshotEnumerator(const char* traceClass, REFIID ownIid, const char* ownIidTrace, std::vector<Element> snapshot,
-                     IUnknown* owner = nullptr)
+                     ULONG position, IUnknown* owner = nullptr)
       : traceClass_(traceClass), ownIid_(ownIid), ownIidTrace_(ownIidTrace), owner_(owner),
-        snapshot_(std::move(snapshot)) {}
+        snapshot_(std::move(snapshot)), cursor_(position) {}
   virtual ~SnapshotEnumerator() = default;
 
-  // A new enumerator of the member's kind over a copy of the snapshot, with
-  // no reference yet; NULL when there is no memory.
-  virtual SnapshotEnumerator* MakeClone() const = 0;
+  // A new enumerator of the member's kind over a copy of the snapshot, at
+  // that position, with no reference yet; NULL when there is no memory.
+  virtual SnapshotEnumerator* MakeClone(ULONG position) const = 0;
 
   const std::vector<Element>& Snapshot() const { return snapshot_; }
   IUnknown* Owner() const { return owner_; }
-  void Trace(const std::string& method) const { VorlixApp().TraceMessage((traceClass_ + method).c_str()); }
+  void Trace(const std::string& method) const { VorlixApp().TraceMessage(traceClass_ + method); }
 
-  // The body of Next: the elements left from the position on, at most
-  // `requested`, go to `handOut(first, count)`, which answers S_OK when it
-  // handed them all out or a failure when it handed out none. On success the
-  // position moves past them and the answer is S_OK when `requested` went out,
-  // else S_FALSE. `fetched` (when given) receives how many went out.
-  template <class HandOut>
-  HRESULT HandOutNext(ULONG requested, ULONG* fetched, HandOut handOut) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    const size_t left = snapshot_.size() - position_;
-    const ULONG count = requested < left ? requested : static_cast<ULONG>(left);
-    const HRESULT hr = handOut(snapshot_.data() + position_, count);
-    if (fetched != nullptr) *fetched = SUCCEEDED(hr) ? count : 0;
-    if (FAILED(hr)) return hr;
-    position_ += count;
-    return count == requested ? S_OK : S_FALSE;
+  // The body of Next (see EnumeratorCursor::Next): `fill(first, count)`
+  // hands out `count` elements of the snapshot from `first` on into the
+  // caller's `elements`, or hands out none and answers false.
+  template <class Fill>
+  HRESULT HandOutNext(ULONG requested, const void* elements, ULONG* fetched, Fill fill) {
+    return cursor_.Next(requested, elements, fetched, snapshot_.size(),
+                        [&](ULONG first, ULONG count) { return fill(snapshot_.data() + first, count); });
   }
 
  private:
@@ -127,6 +101,5 @@ class SnapshotEnumerator : public Interface {
   IUnknown* const owner_;
   const std::vector<Element> snapshot_;
   std::atomic<LONG> references_{0};
-  std::mutex mutex_;
-  size_t position_ = 0;
+  EnumeratorCursor cursor_;
 };

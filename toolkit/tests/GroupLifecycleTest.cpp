@@ -23,15 +23,9 @@
 namespace {
 
 std::vector<std::string> GroupNames(IOPCServer* opc) {
-  IUnknown* unknown = nullptr;
-  EXPECT_EQ(opc->CreateGroupEnumerator(OPC_ENUM_ALL, IID_IEnumString, &unknown), S_OK);
-  auto* names = static_cast<IEnumString*>(unknown);
-  std::vector<std::string> found;
-  LPOLESTR name = nullptr;
-  while (names->Next(1, &name, nullptr) == S_OK) {
-    found.push_back(NarrowLatin1(name));
-    CoTaskMemFree(name);
-  }
+  IUnknown* names = nullptr;
+  EXPECT_EQ(opc->CreateGroupEnumerator(OPC_ENUM_ALL, IID_IEnumString, &names), S_OK);
+  const std::vector<std::string> found = ReadAll(static_cast<IEnumString*>(names));
   names->Release();
   return found;
 }

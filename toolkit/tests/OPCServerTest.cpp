@@ -36,13 +36,9 @@ TEST(OPCServer, QueryInterfaceAnswersInTableOrderWithItsTraceLine) {
     const char* trace;
   } misses[] = {
       {IID_IOPCServerPublicGroups, "OPCServer::QueryInterface IID_IOPCServerPublicGroups"},
-      {IID_IOPCBrowseServerAddressSpace, "OPCServer::QueryInterface IID_IOPCBrowseServerAddressSpace"},
-      {IID_IOPCItemProperties, "OPCServer::QueryInterface IID_IOPCItemProperties"},
       {IID_IPersistFile, "OPCServer::QueryInterface IID_IPersistFile"},
       {IID_IPersist, "OPCServer::QueryInterface IID_IPersistFile"},
-      {IID_IConnectionPointContainer, "OPCServer::QueryInterface IID_IConnectionPointContainer"},
       {IID_IOPCEventServer, "OPCServer::QueryInterface IID_IOPCEventServer"},
-      {IID_IOPCSecurityNT, "OPCServer::QueryInterface IID_IOPCSecurityNT"},
       {IID_IMarshal, "OPCServer::QueryInterface IID_IMarshal"},
       {IID_IOPCShutdown, "OPCServer::QueryInterface"},
   };

@@ -1,5 +1,5 @@
-// IEnumString: walks a list of texts, handing out wide copies from the task
-// allocator that the caller frees.
+// IEnumString: walks a list of texts. Each text handed out is a new block of
+// the task allocator that the caller frees. Slots in the published order.
 #pragma once
 
 #include "platform/unknown.h"

@@ -1,8 +1,11 @@
 #include "support/OpcTestClient.h"
 
+#include "platform/IConnectionPointContainer.h"
 #include "platform/classobject.h"
 #include "platform/cominit.h"
 #include "platform/opcguid.h"
+#include "platform/taskmemory.h"
+#include "platform/widetext.h"
 
 const CLSID kTestServerClassId = {0x5A3C0E11, 0x7D21, 0x4B8E, {0x9F, 0x10, 0x2C, 0x64, 0xB7, 0x0D, 0x31, 0xE5}};
 
@@ -38,6 +41,17 @@ IOPCServer* OpcTestClient::OpcServer() {
   return opcServer_;
 }
 
+IConnectionPoint* OpcTestClient::ShutdownPoint() {
+  IConnectionPointContainer* container = nullptr;
+  IConnectionPoint* point = nullptr;
+  if (FAILED(Query(IID_IConnectionPointContainer, &container)) ||
+      FAILED(AsClient([&] { return container->FindConnectionPoint(IID_IOPCShutdown, &point); }))) {
+    return nullptr;
+  }
+  held_.push_back(point);
+  return point;
+}
+
 ULONG OpcTestClient::ReleaseAll() {
   opcServer_ = nullptr;
   ULONG last = 0;
@@ -47,4 +61,14 @@ ULONG OpcTestClient::ReleaseAll() {
     last = AsClient([&] { return object->Release(); });
   }
   return last;
+}
+
+std::vector<std::string> ReadAll(IEnumString* strings) {
+  std::vector<std::string> texts;
+  LPOLESTR text = nullptr;
+  while (strings->Next(1, &text, nullptr) == S_OK) {
+    texts.push_back(NarrowLatin1(text));
+    CoTaskMemFree(text);
+  }
+  return texts;
 }

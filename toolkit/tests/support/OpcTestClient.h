@@ -5,11 +5,14 @@
 // one thread.
 #pragma once
 
+#include "platform/IConnectionPoint.h"
+#include "platform/IEnumString.h"
 #include "platform/IOPCServer.h"
 #include "platform/callcontext.h"
 #include "platform/unknown.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 // The reference count of a COM object, seen through an AddRef and a Release.
@@ -42,6 +45,9 @@ class OpcTestClient {
   // The server's IOPCServer, asked for on first use and held; NULL when it
   // cannot be had.
   IOPCServer* OpcServer();
+  // The server's connection point for IOPCShutdown sinks, found through its
+  // container; both are held. NULL when either cannot be had.
+  IConnectionPoint* ShutdownPoint();
   // Releases every held pointer, the last one got first; what the final
   // Release returned (0 when nothing was held).
   ULONG ReleaseAll();
@@ -64,3 +70,6 @@ class OpcTestClient {
   std::vector<IUnknown*> held_;
   IOPCServer* opcServer_ = nullptr;
 };
+
+// Every text the enumerator has left, narrowed; each block it handed out is freed.
+std::vector<std::string> ReadAll(IEnumString* strings);

@@ -28,3 +28,9 @@ std::vector<TraceCapture::Line> TraceCapture::Lines() const {
   std::lock_guard<std::mutex> guard(capturedLock);
   return captured;
 }
+
+std::vector<std::string> TraceCapture::Texts() const {
+  std::vector<std::string> texts;
+  for (const Line& line : Lines()) texts.push_back(line.text);
+  return texts;
+}

@@ -16,4 +16,6 @@ class TraceCapture {
     const char* buffer;  // where the callback found it
   };
   std::vector<Line> Lines() const;
+  // The texts alone.
+  std::vector<std::string> Texts() const;
 };

@@ -1,0 +1,111 @@
+#include "CIOPCBrowseServerAddressSpace.h"
+
+#include "IOPCEnumString.h"
+#include "ItemName.h"
+#include "OPCServer.h"
+
+#include "platform/widetext.h"
+
+#include <new>
+#include <utility>
+
+CIOPCBrowseServerAddressSpace::CIOPCBrowseServerAddressSpace(OPCServer& server)
+    : InterfaceHolder(server, "IOPCBrowseServerAddressSpace", "OPCServer") {}
+
+HRESULT CIOPCBrowseServerAddressSpace::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
+  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::QueryOrganization");
+  if (pNameSpaceType == nullptr) return E_INVALIDARG;
+  *pNameSpaceType = VorlixApp().QueryOrganization();
+  return S_OK;
+}
+
+HRESULT CIOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
+  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::ChangeBrowsePosition");
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  if (VorlixApp().QueryOrganization() == OPC_NS_FLAT) return E_FAIL;
+  switch (dwBrowseDirection) {
+    case OPC_BROWSE_UP:
+      if (position_.empty()) return E_FAIL;
+      position_.pop_back();
+      return S_OK;
+    case OPC_BROWSE_DOWN:
+      return MoveDown(NarrowLatin1(szString));
+    case OPC_BROWSE_TO:
+      return MoveTo(NarrowLatin1(szString));
+    default:
+      return E_FAIL;
+  }
+}
+
+HRESULT CIOPCBrowseServerAddressSpace::MoveDown(const std::string& text) {
+  const size_t lastDelimiter = text.rfind(VorlixApp().Delimiter());
+  std::vector<std::string> candidate = position_;
+  candidate.push_back(lastDelimiter == std::string::npos ? text : text.substr(lastDelimiter + 1));
+  if (VorlixApp().ResolveBrowsePath(candidate) == nullptr) return E_FAIL;
+  position_ = std::move(candidate);
+  return S_OK;
+}
+
+HRESULT CIOPCBrowseServerAddressSpace::MoveTo(const std::string& text) {
+  std::vector<std::string> components = SplitItemName(text, VorlixApp().Delimiter());
+  if (VorlixApp().ResolveBrowsePath(components) == nullptr) return E_FAIL;
+  position_ = std::move(components);
+  return S_OK;
+}
+
+HRESULT CIOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFilterCriteria,
+                                                        VARTYPE vtDataTypeFilter, DWORD dwAccessRightsFilter,
+                                                        LPENUMSTRING* ppIEnumString) {
+  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs");
+  if (ppIEnumString == nullptr) return E_INVALIDARG;
+  std::vector<std::string> names;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    if (VorlixApp().QueryOrganization() == OPC_NS_FLAT) {
+      position_.clear();
+      dwBrowseFilterType = OPC_FLAT;
+    }
+    VorlixApp().BrowseItemIDs(position_, names, dwBrowseFilterType, szFilterCriteria, vtDataTypeFilter,
+                              dwAccessRightsFilter);
+  }
+  IOPCEnumString* strings = new (std::nothrow) IOPCEnumString(std::move(names));
+  *ppIEnumString = strings;
+  if (strings == nullptr) return E_OUTOFMEMORY;
+  strings->AddRef();
+  return S_OK;
+}
+
+HRESULT CIOPCBrowseServerAddressSpace::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
+  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::GetItemID");
+  if (szItemID == nullptr) return E_INVALIDARG;
+  *szItemID = nullptr;
+  const std::string name = NarrowLatin1(szItemDataID);
+  std::string itemId;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    if (name.empty()) {
+      itemId = JoinedPosition();
+    } else {
+      const bool fromRoot = position_.empty() || VorlixApp().QueryOrganization() == OPC_NS_FLAT;
+      itemId = fromRoot ? name : JoinedPosition() + VorlixApp().Delimiter() + name;
+      if (VorlixApp().FindBranch(itemId, nullptr) == nullptr) return OPC_E_INVALIDITEMID;
+    }
+  }
+  *szItemID = VorlixApp().AllocWideFromAnsi(itemId.c_str(), TRUE);
+  return *szItemID != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CIOPCBrowseServerAddressSpace::BrowseAccessPaths(LPCWSTR, LPENUMSTRING* ppIEnumString) {
+  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::BrowseAccessPaths");
+  if (ppIEnumString != nullptr) *ppIEnumString = nullptr;
+  return E_NOTIMPL;
+}
+
+std::string CIOPCBrowseServerAddressSpace::JoinedPosition() const {
+  std::string joined;
+  for (size_t i = 0; i < position_.size(); ++i) {
+    if (i != 0) joined += VorlixApp().Delimiter();
+    joined += position_[i];
+  }
+  return joined;
+}

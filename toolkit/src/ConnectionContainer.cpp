@@ -1,0 +1,51 @@
+#include "ConnectionContainer.h"
+
+#include "ConnectionPointEnumerator.h"
+#include "QueryOwnInterface.h"
+
+#include <new>
+#include <string>
+
+ConnectionContainer::ConnectionContainer(IUnknown& owner, const ConnectionPointKind& kind)
+    : InterfaceHolder(owner, kind.traces.containerName, kind.traces.ownerName), kind_(kind), point_(*this, kind) {}
+
+void ConnectionContainer::Trace(const char* text, const char* outcome) const {
+  VorlixApp().TraceMessage(std::string(text) + outcome);
+}
+
+HRESULT ConnectionContainer::QueryInterface(REFIID riid, void** ppvObject) {
+  return QueryOwnInterface(*this, IID_IConnectionPointContainer, " IID_IConnectionPointContainer",
+                           kind_.traces.containerQuery, riid, ppvObject);
+}
+
+HRESULT ConnectionContainer::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
+  if (ppEnum == nullptr) {
+    Trace(kind_.traces.enumConnectionPoints, " E_INVALIDARG");
+    return E_INVALIDARG;
+  }
+  ConnectionPointEnumerator* enumerator = new (std::nothrow) ConnectionPointEnumerator(*this);
+  *ppEnum = enumerator;
+  if (enumerator == nullptr) {
+    Trace(kind_.traces.enumConnectionPoints, " E_OUTOFMEMORY");
+    return E_OUTOFMEMORY;
+  }
+  enumerator->AddRef();
+  Trace(kind_.traces.enumConnectionPoints, " S_OK");
+  return S_OK;
+}
+
+HRESULT ConnectionContainer::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {
+  if (ppCP == nullptr) {
+    Trace(kind_.traces.findConnectionPoint, " E_INVALIDARG");
+    return E_INVALIDARG;
+  }
+  if (riid != *kind_.sinkIid) {
+    *ppCP = nullptr;
+    Trace(kind_.traces.findConnectionPoint, " E_NOINTERFACE");
+    return E_NOINTERFACE;
+  }
+  Trace(kind_.traces.findConnectionPoint, kind_.traces.sinkName);
+  point_.AddRef();
+  *ppCP = &point_;
+  return S_OK;
+}

@@ -1,0 +1,143 @@
+#include "ConnectionPoint.h"
+
+#include "ConnectionContainer.h"
+#include "ConnectionEnumerator.h"
+#include "QueryOwnInterface.h"
+
+#include <new>
+#include <utility>
+#include <vector>
+
+ConnectionPoint::ConnectionPoint(ConnectionContainer& container, const ConnectionPointKind& kind)
+    : container_(container),
+      kind_(kind),
+      addRefTrace_(std::string(kind.traces.pointName) + "::AddRef() [defered to " + kind.traces.containerName + "]"),
+      releaseTrace_(std::string(kind.traces.pointName) + "::Release() [defered to " + kind.traces.containerName +
+                    "]") {}
+
+ConnectionPoint::~ConnectionPoint() {
+  if (sink_ != nullptr) sink_->Release();
+}
+
+void ConnectionPoint::Trace(const char* text, const char* outcome) const {
+  if (text != nullptr) VorlixApp().TraceMessage(std::string(text) + outcome);
+}
+
+HRESULT ConnectionPoint::QueryInterface(REFIID riid, void** ppvObject) {
+  return QueryOwnInterface(*this, IID_IConnectionPoint, " IID_IConnectionPoint", kind_.traces.pointQuery, riid,
+                           ppvObject);
+}
+
+ULONG ConnectionPoint::AddRef() {
+  VorlixApp().TraceMessage(addRefTrace_);
+  return container_.AddRef();
+}
+
+ULONG ConnectionPoint::Release() {
+  VorlixApp().TraceMessage(releaseTrace_);
+  return container_.Release();
+}
+
+HRESULT ConnectionPoint::GetConnectionInterface(IID* pIID) {
+  if (pIID == nullptr) {
+    Trace(kind_.traces.getConnectionInterface, " E_INVALIDARG");
+    return E_INVALIDARG;
+  }
+  *pIID = *kind_.sinkIid;
+  Trace(kind_.traces.getConnectionInterface, kind_.traces.getConnectionInterfaceDone);
+  return S_OK;
+}
+
+HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** ppCPC) {
+  if (ppCPC == nullptr) {
+    Trace(kind_.traces.getConnectionPointContainer, " E_INVALIDARG");
+    return E_INVALIDARG;
+  }
+  container_.AddRef();
+  *ppCPC = &container_;
+  Trace(kind_.traces.getConnectionPointContainer);
+  return S_OK;
+}
+
+HRESULT ConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
+  if (pUnkSink == nullptr || pdwCookie == nullptr) {
+    if (pdwCookie != nullptr) *pdwCookie = 0;
+    Trace(kind_.traces.advise, " E_POINTER");
+    return E_POINTER;
+  }
+  // Checked before the client's object is asked, and again when the answer is kept.
+  if (Connected()) return RefuseSecondSink(pdwCookie);
+  void* sink = nullptr;
+  if (FAILED(pUnkSink->QueryInterface(*kind_.sinkIid, &sink)) || sink == nullptr) {
+    *pdwCookie = 0;
+    Trace(kind_.traces.advise, " CONNECT_E_CANNOTCONNECT");
+    return CONNECT_E_CANNOTCONNECT;
+  }
+  IUnknown* const offered = static_cast<IUnknown*>(sink);
+  bool kept = false;
+  {
+    std::lock_guard<std::mutex> guard(sinkLock_);
+    if (sink_ == nullptr) {
+      sink_ = offered;
+      kept = true;
+    }
+  }
+  if (!kept) {
+    offered->Release();
+    return RefuseSecondSink(pdwCookie);
+  }
+  *pdwCookie = kCookie;
+  Trace(kind_.traces.advise, " S_OK");
+  return S_OK;
+}
+
+HRESULT ConnectionPoint::RefuseSecondSink(DWORD* pdwCookie) const {
+  *pdwCookie = 0;
+  Trace(kind_.traces.advise, kind_.traces.adviseLimit);
+  return CONNECT_E_ADVISELIMIT;
+}
+
+HRESULT ConnectionPoint::Unadvise(DWORD dwCookie) {
+  IUnknown* released = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(sinkLock_);
+    if (dwCookie == kCookie) std::swap(released, sink_);
+  }
+  if (released == nullptr) {
+    Trace(kind_.traces.unadviseFailed);
+    return CONNECT_E_NOCONNECTION;
+  }
+  released->Release();
+  Trace(kind_.traces.unadvised);
+  return S_OK;
+}
+
+HRESULT ConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
+  if (ppEnum == nullptr) {
+    Trace(kind_.traces.enumConnections, " E_INVALIDARG");
+    return E_INVALIDARG;
+  }
+  std::vector<CONNECTDATA> connections;
+  if (IUnknown* sink = Sink()) connections.push_back({sink, kCookie});
+  ConnectionEnumerator* enumerator = new (std::nothrow) ConnectionEnumerator(connections);
+  for (const CONNECTDATA& connection : connections) connection.pUnk->Release();
+  *ppEnum = enumerator;
+  if (enumerator == nullptr) {
+    Trace(kind_.traces.enumConnections, " E_OUTOFMEMORY");
+    return E_OUTOFMEMORY;
+  }
+  enumerator->AddRef();
+  Trace(kind_.traces.enumConnections, " S_OK");
+  return S_OK;
+}
+
+IUnknown* ConnectionPoint::Sink() const {
+  std::lock_guard<std::mutex> guard(sinkLock_);
+  if (sink_ != nullptr) sink_->AddRef();
+  return sink_;
+}
+
+bool ConnectionPoint::Connected() const {
+  std::lock_guard<std::mutex> guard(sinkLock_);
+  return sink_ != nullptr;
+}
