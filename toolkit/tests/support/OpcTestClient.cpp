@@ -9,6 +9,11 @@
 
 const CLSID kTestServerClassId = {0x5A3C0E11, 0x7D21, 0x4B8E, {0x9F, 0x10, 0x2C, 0x64, 0xB7, 0x0D, 0x31, 0xE5}};
 
+LONG ReferenceCount(IUnknown* object) {
+  object->AddRef();
+  return static_cast<LONG>(object->Release());
+}
+
 OpcTestClient::OpcTestClient(const CLSID& serverClass)
     : serverClass_(serverClass), comInitialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
 
@@ -31,6 +36,11 @@ HRESULT OpcTestClient::Query(REFIID iid, void** object) {
   return hr;
 }
 
+IOPCServer* OpcTestClient::OpcServer() {
+  if (opcServer_ == nullptr && Query(IID_IOPCServer, &opcServer_) != S_OK) opcServer_ = nullptr;
+  return opcServer_;
+}
+
 IConnectionPoint* OpcTestClient::ShutdownPoint() {
   IConnectionPointContainer* container = nullptr;
   IConnectionPoint* point = nullptr;
@@ -43,6 +53,7 @@ IConnectionPoint* OpcTestClient::ShutdownPoint() {
 }
 
 ULONG OpcTestClient::ReleaseAll() {
+  opcServer_ = nullptr;
   ULONG last = 0;
   while (!held_.empty()) {
     IUnknown* object = held_.back();
