@@ -21,14 +21,17 @@ class EnumeratorCursor {
   // and a NULL array only when none is: E_POINTER. The position moves past
   // what was handed out; `fetched`, when given, receives the number. S_OK
   // when as many elements as requested were handed out, else S_FALSE;
-  // E_OUTOFMEMORY, position unchanged, when `fill` fails.
+  // E_OUTOFMEMORY, position unchanged and `fetched` 0, when `fill` fails.
   template <class Fill>
   HRESULT Next(ULONG requested, const void* elements, ULONG* fetched, size_t size, Fill fill) {
     if ((fetched == nullptr && requested != 1) || (elements == nullptr && requested != 0)) return E_POINTER;
     std::lock_guard<std::mutex> guard(mutex_);
     const ULONG left = position_ < size ? static_cast<ULONG>(size - position_) : 0;
     const ULONG count = requested < left ? requested : left;
-    if (count != 0 && !fill(position_, count)) return E_OUTOFMEMORY;
+    if (count != 0 && !fill(position_, count)) {
+      if (fetched != nullptr) *fetched = 0;
+      return E_OUTOFMEMORY;
+    }
     position_ += count;
     if (fetched != nullptr) *fetched = count;
     return count == requested ? S_OK : S_FALSE;

@@ -1,36 +1,24 @@
-// An IEnumString over a list of texts fixed when it is made (group names,
+// IEnumString over a list of 8-bit texts fixed when it is made (group names,
 // browse results). Every text handed out is a new wide copy from the task
-// allocator, which the caller frees. The enumerator counts its own references
-// and goes at its last Release.
+// allocator, which the caller frees.
 #pragma once
 
-#include "EnumeratorCursor.h"
+#include "SnapshotEnumerator.h"
 
 #include "platform/IEnumString.h"
 
-#include <atomic>
 #include <string>
 #include <vector>
 
-class IOPCEnumString final : public IEnumString {
+class IOPCEnumString final : public SnapshotEnumerator<IEnumString, std::string> {
  public:
   explicit IOPCEnumString(std::vector<std::string> texts, ULONG position = 0);
-  IOPCEnumString(const IOPCEnumString&) = delete;
-  IOPCEnumString& operator=(const IOPCEnumString&) = delete;
 
-  HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
-
+  // Nothing is handed out unless everything is: E_OUTOFMEMORY, position kept,
+  // when a copy cannot be had.
   HRESULT Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetched) override;
-  HRESULT Skip(ULONG celt) override;
-  HRESULT Reset() override;
-  HRESULT Clone(IEnumString** ppenum) override;
 
  private:
-  ~IOPCEnumString() = default;
-
-  const std::vector<std::string> texts_;
-  EnumeratorCursor cursor_;
-  std::atomic<LONG> references_{0};
+  ~IOPCEnumString() override = default;
+  SnapshotEnumerator* MakeClone(ULONG position) const override;
 };

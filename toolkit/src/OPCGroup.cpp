@@ -1,42 +1,101 @@
 #include "OPCGroup.h"
 
+#include "CVorlixApp.h"
+#include "IOPCGroupStateMgtHolder.h"
+#include "IOPCItemMgtHolder.h"
+#include "ItemHostNotices.h"
+#include "OPCTag.h"
+
 #include "platform/handletable.h"
+#include "platform/opcguid.h"
+
+#include <algorithm>
 
 namespace {
+
+// Never destroyed: groups may go while the library is unloaded, after static
+// objects made later than the application object are gone.
 HandleTable<OPCGroup>& GroupIdentities() {
-  static HandleTable<OPCGroup> table;
-  return table;
+  static HandleTable<OPCGroup>* const table = new HandleTable<OPCGroup>;
+  return *table;
 }
+
+void Trace(const std::string& text) { VorlixApp().TraceMessage(text.c_str()); }
+
 }  // namespace
 
-OPCGroup::OPCGroup(OPCServer* server, std::string name, DWORD updateRate)
-    : server_(server), name_(std::move(name)), updateRate_(updateRate), identity_(GroupIdentities().Add(this)) {}
+const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
+    {&IID_IUnknown, nullptr, " IID_IUnknown", kAnswersItself, nullptr},
+    {&IID_IOPCGroupStateMgt, nullptr, " IID_IOPCGroupStateMgt", kStateMgtHolder,
+     MakeHolder<IOPCGroupStateMgtHolder, OPCGroup>},
+    {&IID_IOPCPublicGroupStateMgt, nullptr, " IID_IOPCPublicGroupStateMgt", kRefused, nullptr},
+    {&IID_IOPCSyncIO, nullptr, " IID_IOPCSyncIO", kSyncIOHolder, nullptr},
+    {&IID_IOPCAsyncIO, nullptr, " IID_IOPCAsyncIO", kAsyncIOHolder, nullptr},
+    {&IID_IOPCAsyncIO2, nullptr, " IID_IOPCAsyncIO2", kAsyncIO2Holder, nullptr},
+    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder, nullptr},
+    {&IID_IOPCItemMgt, nullptr, " IID_IOPCItemMgt", kItemMgtHolder, MakeHolder<IOPCItemMgtHolder, OPCGroup>},
+    {&IID_IDataObject, nullptr, " IID_IDataObject", kDataObjectHolder, nullptr},
+};
 
-OPCGroup::~OPCGroup() { GroupIdentities().Remove(identity_); }
+OPCGroup::OPCGroup(OPCServer* server, const Settings& settings)
+    : server_(server),
+      name_(settings.name),
+      updateRate_(settings.updateRate),
+      percentDeadband_(settings.percentDeadband),
+      localeId_(settings.localeId),
+      timeBias_(settings.timeBias),
+      active_(settings.active),
+      identity_(GroupIdentities().Add(this)),
+      clientHandle_(settings.clientHandle) {}
+
+OPCGroup::~OPCGroup() {
+  ReleaseItems();
+  GroupIdentities().Remove(identity_);
+}
 
 HRESULT OPCGroup::QueryInterface(REFIID riid, void** ppvObject) {
-  if (ppvObject == nullptr) return E_INVALIDARG;
-  *ppvObject = nullptr;
-  if (riid != IID_IUnknown) return E_NOINTERFACE;
-  *ppvObject = static_cast<IUnknown*>(this);
-  AddRef();
-  return S_OK;
+  return QueryInterfaceFromTable(*this, "OPCGroup", kOfferedInterfaces, holders_, riid, ppvObject);
 }
 
 ULONG OPCGroup::AddRef() {
   holds_.fetch_add(1);
-  return static_cast<ULONG>(++references_);
+  const LONG count = ++references_;
+  Trace("OPCGroup::AddRef(" + std::to_string(count) + ")");
+  return static_cast<ULONG>(count);
 }
 
 ULONG OPCGroup::Release() {
-  const LONG remaining = --references_;
+  const LONG count = --references_;
+  Trace("OPCGroup::Release(" + std::to_string(count + 1) + ")");
   DropHold();
-  return static_cast<ULONG>(remaining);
+  return static_cast<ULONG>(count);
 }
 
-void OPCGroup::Detach() {
-  server_ = nullptr;
-  DropHold();
+std::string OPCGroup::Name() const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  return name_;
+}
+
+void OPCGroup::SetName(std::string name) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  name_ = std::move(name);
+}
+
+OPCGroup::Settings OPCGroup::CurrentSettings() const {
+  Settings settings;
+  settings.name = Name();
+  settings.active = Active();
+  settings.updateRate = UpdateRate();
+  settings.clientHandle = ClientHandle();
+  settings.timeBias = TimeBias();
+  settings.percentDeadband = PercentDeadband();
+  settings.localeId = LocaleId();
+  return settings;
+}
+
+void OPCGroup::Retire() {
+  retired_ = true;
+  ReleaseItems();
 }
 
 void OPCGroup::Pin() { holds_.fetch_add(1); }
@@ -47,6 +106,74 @@ void OPCGroup::DropHold() {
   if (holds_.fetch_sub(1) == 1) delete this;
 }
 
+OPCGroupItem* OPCGroup::FindItem(OPCHANDLE serverHandle) const {
+  for (const std::unique_ptr<OPCGroupItem>& item : items_) {
+    if (item->serverHandle == serverHandle) return item.get();
+  }
+  return nullptr;
+}
+
+OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item) {
+  item->AssignServerHandle();
+  if (OPCTag* tag = VorlixApp().FindTag(std::string(), item->fullName)) ++tag->refCount;
+  items_.push_back(std::move(item));
+  return items_.back()->serverHandle;
+}
+
+std::vector<std::unique_ptr<OPCGroupItem>> OPCGroup::CopyItems() const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  return OPCGroupItem::CopyAll(items_);
+}
+
+void OPCGroup::CopyItemsTo(OPCGroup& other) const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  std::vector<std::unique_ptr<OPCGroupItem>> copies = CopyItems();
+  for (size_t i = 0; i < copies.size(); ++i) {
+    // A clone's items write under the same client's name.
+    copies[i]->userName = items_[i]->userName;
+    other.AttachItem(std::move(copies[i]));
+  }
+}
+
+BOOL OPCGroup::HasItemForTag(const OPCTag& tag) const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  // A leaf's name is its full tag name, which names no other tag.
+  return CountItemsNamed(tag.name) > 0 ? TRUE : FALSE;
+}
+
+int OPCGroup::CountItemsNamed(const std::string& fullName) const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  return static_cast<int>(std::count_if(items_.begin(), items_.end(),
+                                        [&](const std::unique_ptr<OPCGroupItem>& item) { return item->fullName == fullName; }));
+}
+
+BOOL OPCGroup::RemoveItem(OPCHANDLE serverHandle) {
+  ItemHostNotices notices;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    const auto entry = std::find_if(items_.begin(), items_.end(), [&](const std::unique_ptr<OPCGroupItem>& item) {
+      return item->serverHandle == serverHandle;
+    });
+    if (entry == items_.end()) return FALSE;
+    const std::unique_ptr<OPCGroupItem> item = std::move(*entry);
+    items_.erase(entry);
+    notices.ItemLeft(*item);
+  }
+  notices.Send();
+  return TRUE;
+}
+
+void OPCGroup::ReleaseItems() {
+  ItemHostNotices notices;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    const std::vector<std::unique_ptr<OPCGroupItem>> items = std::move(items_);
+    items_.clear();
+    for (const std::unique_ptr<OPCGroupItem>& item : items) notices.ItemLeft(*item);
+  }
+  notices.Send();
+}
+
 void OPCGroup::DrainAsyncRequests() {}
 
 void OPCGroup::Scan(BOOL) {}
@@ -54,9 +181,5 @@ void OPCGroup::Scan(BOOL) {}
 void OPCGroup::PropagateTag(const OPCTag&) {}
 
 void OPCGroup::PropagateTagList(const std::vector<const OPCTag*>&) {}
-
-int OPCGroup::CountItemsNamed(const std::string&) const { return 0; }
-
-BOOL OPCGroup::HasItemForTag(const OPCTag&) const { return FALSE; }
 
 BOOL OPCGroup::RecheckRights() { return TRUE; }

@@ -1,18 +1,26 @@
-// One OPC group of a client connection, owned by its OPCServer. It grows here
-// into the full COM object with its items, state, I/O interfaces and scan;
-// until then a group has a name, an update rate and no items, so every
-// operation its server runs on it finds nothing to do.
+// One OPC group of a client connection, owned by its OPCServer: the client's
+// items, the group's state, and its interfaces, offered through interface
+// holders made on first request. The item list is guarded by the server lock
+// (there is no lock per group); host callbacks and client sinks are called
+// with it released.
 //
 // Lifetime: the server's list holds the group, clients hold COM references,
 // and walks over a snapshot of the list pin it. When the server lets go of it
-// (Detach), it is deleted by whichever of these goes last; so a group a client
-// still holds outlives its server, and one a walk is inside outlives its removal.
+// (Detach, then ReleaseFromList), it is deleted by whichever of these goes
+// last; so a group a client still holds outlives its server, and one a walk is
+// inside outlives its removal. A group that goes lets go of its items as
+// RemoveItems does: their tags count them no more and the host hears of it.
 #pragma once
+
+#include "HolderSlot.h"
+#include "InterfaceTable.h"
+#include "OPCGroupItem.h"
 
 #include "platform/opcda.h"
 #include "platform/unknown.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,52 +29,139 @@ class OPCTag;
 
 class OPCGroup final : public IUnknown {
  public:
-  OPCGroup(OPCServer* server, std::string name, DWORD updateRate);
+  // What a group is made with.
+  struct Settings {
+    std::string name;
+    BOOL active = FALSE;
+    DWORD updateRate = 0;
+    OPCHANDLE clientHandle = 0;
+    LONG timeBias = 0;
+    FLOAT percentDeadband = 0.0f;
+    LCID localeId = 0;
+  };
+
+  OPCGroup(OPCServer* server, const Settings& settings);
   OPCGroup(const OPCGroup&) = delete;
   OPCGroup& operator=(const OPCGroup&) = delete;
 
+  // IUnknown, traced. A null out-pointer gives E_INVALIDARG; an interface the
+  // group does not offer gives a null out-pointer and E_NOINTERFACE.
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
   ULONG AddRef() override;
   ULONG Release() override;
 
-  const std::string& Name() const { return name_; }
-  DWORD UpdateRate() const { return updateRate_; }
+  // The state. The name is read and changed under the server lock (each call
+  // takes it); the other values are single words that the client's worker
+  // reads without it.
+  std::string Name() const;
+  void SetName(std::string name);
+  Settings CurrentSettings() const;
+  DWORD UpdateRate() const { return updateRate_.load(); }
+  void SetUpdateRate(DWORD rate) { updateRate_ = rate; }
+  BOOL Active() const { return active_.load(); }
+  void SetActive(BOOL active) { active_ = active; }
+  OPCHANDLE ClientHandle() const { return clientHandle_.load(); }
+  void SetClientHandle(OPCHANDLE handle) { clientHandle_ = handle; }
+  FLOAT PercentDeadband() const { return percentDeadband_.load(); }
+  void SetPercentDeadband(FLOAT deadband) { percentDeadband_ = deadband; }
+  LCID LocaleId() const { return localeId_.load(); }
+  void SetLocaleId(LCID localeId) { localeId_ = localeId; }
+  LONG TimeBias() const { return timeBias_.load(); }
+  void SetTimeBias(LONG bias) { timeBias_ = bias; }
+
   // The group's own identity, unique in the process while the group lives.
   OPCHANDLE Identity() const { return identity_; }
-  OPCHANDLE ServerHandle() const { return serverHandle_; }
+  OPCHANDLE ServerHandle() const { return serverHandle_.load(); }
   void SetServerHandle(OPCHANDLE handle) { serverHandle_ = handle; }
-  // The owning server, NULL once the server has let go of the group.
+  LONG ReferenceCount() const { return references_.load(); }
+
+  // The owning server, NULL once it has let go of the group. Whoever uses it
+  // reads it and uses it under the server lock: the server clears it under
+  // that lock before it goes.
   OPCServer* Server() const { return server_.load(); }
   bool Removed() const { return Server() == nullptr; }
 
-  // The server lets go of the group.
-  void Detach();
+  // The server lets go of the group: Detach, under the server lock, as it
+  // unlists it; ReleaseFromList afterwards, without the lock (it may delete
+  // the group).
+  void Detach() { server_ = nullptr; }
+  void ReleaseFromList() { DropHold(); }
+  // A group removed by force while clients still hold it is made inert: it
+  // lets go of its items now, and every method of its interfaces but those of
+  // IUnknown answers E_FAIL from then on. Called without the server lock.
+  void Retire();
+  bool Retired() const { return retired_.load(); }
+
   // Keeps the group alive while a walk is inside it.
   void Pin();
   void Unpin();
 
+  // The items, kept in the order they were added. For these two the caller
+  // holds the server lock.
+  // The item with that server handle, or NULL.
+  OPCGroupItem* FindItem(OPCHANDLE serverHandle) const;
+  // Gives the item its server handle and appends it; its tag, when there is
+  // one, counts one client item more. The item's server handle.
+  OPCHANDLE AttachItem(std::unique_ptr<OPCGroupItem> item);
+
+  // The item operations from here on take the server lock themselves.
+  // Copies of every item, in order (as for a clone or a snapshot).
+  std::vector<std::unique_ptr<OPCGroupItem>> CopyItems() const;
+  // Attaches a copy of every item to the other group.
+  void CopyItemsTo(OPCGroup& other) const;
+  // Whether an item names the tag.
+  BOOL HasItemForTag(const OPCTag& tag) const;
+  // How many items name exactly this full tag name.
+  int CountItemsNamed(const std::string& fullName) const;
+  // Takes the item with that server handle out of the group and tells the
+  // host what it changed for the item's tag (see ItemHostNotices). Called
+  // without the server lock. FALSE when no item of the group has the handle.
+  BOOL RemoveItem(OPCHANDLE serverHandle);
+
   // The group's share of its server's per-client work: queued asynchronous
   // requests, the data-change scan, copying updated tags into its items, and
-  // the questions about its items. Each returns what an empty group gives.
+  // the items' access rights for the calling client. Until they are built
+  // they find nothing to do.
   void DrainAsyncRequests();
   void Scan(BOOL forced);
   void PropagateTag(const OPCTag& tag);
   void PropagateTagList(const std::vector<const OPCTag*>& tags);
-  int CountItemsNamed(const std::string& tagName) const;
-  BOOL HasItemForTag(const OPCTag& tag) const;
   BOOL RecheckRights();
 
  private:
+  // Where an offered interface's holder is kept.
+  enum HolderIndex {
+    kItemMgtHolder,
+    kSyncIOHolder,
+    kAsyncIOHolder,
+    kAsyncIO2Holder,
+    kStateMgtHolder,
+    kDataObjectHolder,
+    kConnectionContainerHolder,
+    kHolderCount
+  };
+  static const InterfaceTableRow<OPCGroup> kOfferedInterfaces[];
+
   ~OPCGroup();
   // Drops one hold (list, COM reference or pin); the last one deletes the group.
   void DropHold();
+  // Lets go of every item as RemoveItems does. Called without the server lock.
+  void ReleaseItems();
 
   std::atomic<OPCServer*> server_;
-  const std::string name_;
-  const DWORD updateRate_;
-  const OPCHANDLE identity_;
-  OPCHANDLE serverHandle_ = 0;
+  std::string name_;
   std::atomic<LONG> references_{0};
   // The server's list, the COM references and the pins.
   std::atomic<LONG> holds_{1};
+  std::atomic<bool> retired_{false};
+  std::atomic<DWORD> updateRate_;
+  std::atomic<FLOAT> percentDeadband_;
+  std::atomic<LCID> localeId_;
+  std::atomic<LONG> timeBias_;
+  std::atomic<BOOL> active_;
+  const OPCHANDLE identity_;
+  std::atomic<OPCHANDLE> serverHandle_{0};
+  std::atomic<OPCHANDLE> clientHandle_;
+  HolderSlot holders_[kHolderCount];
+  std::vector<std::unique_ptr<OPCGroupItem>> items_;
 };

@@ -6,7 +6,9 @@
 #include "CIOPCSecurityNT.h"
 #include "COPCEventSubscription.h"
 #include "CVorlixApp.h"
-#include "IIDTraceName.h"
+#include "IOPCCommonHolder.h"
+#include "IOPCServerHolder.h"
+#include "InterfaceTable.h"
 #include "OPCGroup.h"
 #include "OPCServerConnectionContainer.h"
 
@@ -18,9 +20,6 @@
 
 namespace {
 
-// Rows of the interface table that keep no holder.
-constexpr int kItself = -1;
-constexpr int kNotOffered = -2;
 // The highest number a default group name may carry.
 constexpr int kLastDefaultGroupNumber = 0x0FFFFFFF - 1;
 // The subscription handle that names every subscription of a broadcast.
@@ -44,39 +43,23 @@ int FireEach(const std::vector<COPCEventSubscription*>& subscriptions, Fire fire
   return static_cast<int>(subscriptions.size());
 }
 
-template <class Holder>
-InterfaceHolderBase* MakeHolder(OPCServer& owner) {
-  return new (std::nothrow) Holder(owner);
-}
-
 }  // namespace
 
-// One row of the interfaces QueryInterface answers, tested in table order.
-struct OPCServer::OfferedInterface {
-  const IID* iid;
-  // A second identifier answered the same way (IPersist as IPersistFile).
-  const IID* alsoIid;
-  const char* traceSuffix;
-  // Where the holder is kept, or kItself / kNotOffered.
-  int holder;
-  // Makes the holder; NULL until the interface is offered.
-  InterfaceHolderBase* (*make)(OPCServer& owner);
-};
-
-const OPCServer::OfferedInterface OPCServer::kOfferedInterfaces[] = {
-    {&IID_IUnknown, nullptr, " IID_IUnknown", kItself, nullptr},
-    {&IID_IOPCServer, nullptr, " IID_IOPCServer", kServerHolder, nullptr},
-    {&IID_IOPCServerPublicGroups, nullptr, " IID_IOPCServerPublicGroups", kNotOffered, nullptr},
+const InterfaceTableRow<OPCServer> OPCServer::kOfferedInterfaces[] = {
+    {&IID_IUnknown, nullptr, " IID_IUnknown", kAnswersItself, nullptr},
+    {&IID_IOPCServer, nullptr, " IID_IOPCServer", kServerHolder, MakeHolder<IOPCServerHolder, OPCServer>},
+    {&IID_IOPCServerPublicGroups, nullptr, " IID_IOPCServerPublicGroups", kRefused, nullptr},
     {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder,
-     &MakeHolder<CIOPCBrowseServerAddressSpace>},
+     MakeHolder<CIOPCBrowseServerAddressSpace, OPCServer>},
     {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder,
-     &MakeHolder<CIOPCItemProperties>},
-    {&IID_IPersistFile, &IID_IPersist, " IID_IPersistFile", kNotOffered, nullptr},
+     MakeHolder<CIOPCItemProperties, OPCServer>},
+    {&IID_IPersistFile, &IID_IPersist, " IID_IPersistFile", kRefused, nullptr},
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
-     &MakeHolder<OPCServerConnectionContainer>},
-    {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, nullptr},
-    {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder, &MakeHolder<CIOPCEventServer>},
-    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, &MakeHolder<CIOPCSecurityNT>},
+     MakeHolder<OPCServerConnectionContainer, OPCServer>},
+    {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, MakeHolder<IOPCCommonHolder, OPCServer>},
+    {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder,
+     MakeHolder<CIOPCEventServer, OPCServer>},
+    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, MakeHolder<CIOPCSecurityNT, OPCServer>},
 };
 
 OPCServer::OPCServer() : creationTime_(NowUtc()) {}
@@ -88,11 +71,12 @@ OPCServer::~OPCServer() {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     groups.swap(groups_);
     subscriptions.swap(subscriptions_);
+    for (OPCGroup* group : groups) group->Detach();
     for (COPCEventSubscription* subscription : subscriptions) subscription->Detach();
   }
   // A group or subscription the client still holds lives on, detached, until
   // its last Release.
-  for (OPCGroup* group : groups) group->Detach();
+  for (OPCGroup* group : groups) group->ReleaseFromList();
   for (COPCEventSubscription* subscription : subscriptions) {
     subscription->AnnounceRemoval();
     subscription->Unpin();
@@ -100,29 +84,7 @@ OPCServer::~OPCServer() {
 }
 
 HRESULT OPCServer::QueryInterface(REFIID riid, void** ppvObject) {
-  const std::string trace = "OPCServer::QueryInterface";
-  if (ppvObject == nullptr) {
-    Trace(trace + " E_INVALIDARG");
-    return E_INVALIDARG;
-  }
-  const OfferedInterface* offered = nullptr;
-  for (const OfferedInterface& row : kOfferedInterfaces) {
-    if (riid == *row.iid || (row.alsoIid != nullptr && riid == *row.alsoIid)) {
-      offered = &row;
-      break;
-    }
-  }
-  Trace(trace + (offered != nullptr ? offered->traceSuffix : IIDTraceName(riid)));
-  IUnknown* answer = nullptr;
-  if (offered != nullptr && offered->holder == kItself) {
-    answer = this;
-  } else if (offered != nullptr && offered->make != nullptr) {
-    answer = holders_[offered->holder].Get([&] { return offered->make(*this); });
-  }
-  *ppvObject = answer;
-  if (answer == nullptr) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
+  return QueryInterfaceFromTable(*this, "OPCServer", kOfferedInterfaces, holders_, riid, ppvObject);
 }
 
 ULONG OPCServer::AddRef() {
@@ -179,7 +141,43 @@ BOOL OPCServer::RemoveGroupAt(int index) {
 
 BOOL OPCServer::FindGroupByName(const std::string& name) const {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  return std::any_of(groups_.begin(), groups_.end(), [&](const OPCGroup* group) { return group->Name() == name; });
+  return GroupNamed(name) != nullptr ? TRUE : FALSE;
+}
+
+OPCGroup* OPCServer::GroupNamed(const std::string& name) const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  const auto entry =
+      std::find_if(groups_.begin(), groups_.end(), [&](const OPCGroup* group) { return group->Name() == name; });
+  return entry != groups_.end() ? *entry : nullptr;
+}
+
+HRESULT OPCServer::CreateGroup(OPCGroup::Settings settings, REFIID riid, void** ppUnk, OPCGroup** created) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  if (settings.name.empty()) settings.name = MakeDefaultGroupName();
+  if (FindGroupByName(settings.name)) return OPC_E_DUPLICATENAME;
+  OPCGroup* group = new (std::nothrow) OPCGroup(this, settings);
+  if (group == nullptr) return E_OUTOFMEMORY;
+  const HRESULT hr = group->QueryInterface(riid, ppUnk);
+  if (FAILED(hr)) {
+    // Nobody holds it and it has no items: it goes at once, telling the host nothing.
+    group->Detach();
+    group->ReleaseFromList();
+    return hr;
+  }
+  AddGroupToList(group);
+  if (created != nullptr) *created = group;
+  return hr;
+}
+
+OPCGroup* OPCServer::UnlistGroup(OPCHANDLE serverHandle) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  const auto entry = std::find_if(groups_.begin(), groups_.end(),
+                                  [&](const OPCGroup* group) { return group->ServerHandle() == serverHandle; });
+  if (entry == groups_.end()) return nullptr;
+  OPCGroup* group = *entry;
+  groups_.erase(entry);
+  group->Detach();
+  return group;
 }
 
 std::string OPCServer::MakeDefaultGroupName() const {

@@ -9,7 +9,9 @@
 #pragma once
 
 #include "HolderSlot.h"
+#include "InterfaceTable.h"
 #include "KeepAlive.h"
+#include "OPCGroup.h"
 
 #include "platform/opcae.h"
 #include "platform/unknown.h"
@@ -20,7 +22,6 @@
 
 class COPCEvent;
 class COPCEventSubscription;
-class OPCGroup;
 class OPCTag;
 
 class OPCServer final : public IUnknown {
@@ -66,6 +67,20 @@ class OPCServer final : public IUnknown {
   BOOL RemoveGroupAt(int index);
   // Whether a group carries exactly this name (case-sensitive).
   BOOL FindGroupByName(const std::string& name) const;
+  // The first group carrying exactly this name, or NULL. The caller holds the
+  // server lock while it uses the group.
+  OPCGroup* GroupNamed(const std::string& name) const;
+  // Makes a group with these settings (the default group name for an empty
+  // one), answers the client's interface request on it and appends it, all
+  // under the server lock, so that no other group takes the name meanwhile.
+  // OPC_E_DUPLICATENAME when a group carries the name, E_OUTOFMEMORY, or the
+  // error of the group's QueryInterface (the group is then gone). `created`
+  // receives the group; use it under the server lock.
+  HRESULT CreateGroup(OPCGroup::Settings settings, REFIID riid, void** ppUnk, OPCGroup** created);
+  // Takes the group with that server handle out of the list and detaches it;
+  // the caller then lets go of it (OPCGroup::ReleaseFromList). NULL when no
+  // group has the handle.
+  OPCGroup* UnlistGroup(OPCHANDLE serverHandle);
   // "Group n" with the smallest n that no group carries.
   std::string MakeDefaultGroupName() const;
   // Appends every group, AddRef'd, or its name, for the private and "all"
@@ -127,8 +142,7 @@ class OPCServer final : public IUnknown {
     kSecurityHolder,
     kHolderCount
   };
-  struct OfferedInterface;
-  static const OfferedInterface kOfferedInterfaces[];
+  static const InterfaceTableRow<OPCServer> kOfferedInterfaces[];
 
   // The subscriptions an event goes to (all for handle 0, else the one with
   // that handle), pinned until each has had it.

@@ -27,6 +27,9 @@ constexpr WORD OPC_QUALITY_BAD = 0x00;
 constexpr WORD OPC_QUALITY_UNCERTAIN = 0x40;
 constexpr WORD OPC_QUALITY_GOOD = 0xC0;
 
+// What the engineering-unit information of an item describes.
+enum OPCEUTYPE { OPC_NOENUM = 0, OPC_ANALOG = 1, OPC_ENUMERATED = 2 };
+
 // How the address space is organised, and what a browse lists.
 enum OPCNAMESPACETYPE { OPC_NS_HIERARCHIAL = 1, OPC_NS_FLAT = 2 };
 enum OPCBROWSETYPE { OPC_BRANCH = 1, OPC_LEAF = 2, OPC_FLAT = 3 };

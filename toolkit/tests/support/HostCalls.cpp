@@ -12,6 +12,14 @@ VARIANT MakeR4(float value) {
   return v;
 }
 
+VARIANT MakeR8(double value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_R8;
+  v.dblVal = value;
+  return v;
+}
+
 VARIANT MakeI4(LONG value) {
   VARIANT v;
   VariantInit(&v);

@@ -9,6 +9,7 @@
 #include <string>
 
 VARIANT MakeR4(float value);
+VARIANT MakeR8(double value);
 VARIANT MakeI4(LONG value);
 // A VT_BSTR holding a new copy of the text; the caller frees it.
 VARIANT MakeBstr(const char16_t* text);

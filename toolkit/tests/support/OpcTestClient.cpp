@@ -12,6 +12,11 @@
 
 const CLSID kTestServerClassId = {0x5A3C0E11, 0x7D21, 0x4B8E, {0x9F, 0x10, 0x2C, 0x64, 0xB7, 0x0D, 0x31, 0xE5}};
 
+LONG ReferenceCount(IUnknown* object) {
+  object->AddRef();
+  return static_cast<LONG>(object->Release());
+}
+
 OpcTestClient::OpcTestClient(const CLSID& serverClass)
     : serverClass_(serverClass), comInitialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
 
@@ -32,6 +37,11 @@ HRESULT OpcTestClient::Query(REFIID iid, void** object) {
   const HRESULT hr = AsClient([&] { return Server()->QueryInterface(iid, object); });
   if (SUCCEEDED(hr)) held_.push_back(static_cast<IUnknown*>(*object));
   return hr;
+}
+
+IOPCServer* OpcTestClient::OpcServer() {
+  if (opcServer_ == nullptr && Query(IID_IOPCServer, &opcServer_) != S_OK) opcServer_ = nullptr;
+  return opcServer_;
 }
 
 IConnectionPoint* OpcTestClient::ShutdownPoint() { return ConnectionPointOf(Server(), IID_IOPCShutdown); }
@@ -58,6 +68,7 @@ IConnectionPoint* OpcTestClient::ConnectionPointOf(IUnknown* object, REFIID sink
 }
 
 ULONG OpcTestClient::ReleaseAll() {
+  opcServer_ = nullptr;
   ULONG last = 0;
   while (!held_.empty()) {
     IUnknown* object = held_.back();
@@ -71,6 +82,7 @@ ULONG OpcTestClient::Release(IUnknown* object) {
   const auto entry = std::find(held_.begin(), held_.end(), object);
   if (entry == held_.end()) return 0;
   held_.erase(entry);
+  if (object == opcServer_) opcServer_ = nullptr;
   return AsClient([&] { return object->Release(); });
 }
 

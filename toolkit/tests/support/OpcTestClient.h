@@ -7,6 +7,7 @@
 
 #include "platform/IConnectionPoint.h"
 #include "platform/IEnumString.h"
+#include "platform/IOPCServer.h"
 #include "platform/callcontext.h"
 #include "platform/opcda.h"
 #include "platform/unknown.h"
@@ -14,6 +15,9 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+// The reference count of a COM object, seen through an AddRef and a Release.
+LONG ReferenceCount(IUnknown* object);
 
 // The class identifier the tests start the server under.
 extern const CLSID kTestServerClassId;
@@ -39,6 +43,9 @@ class OpcTestClient {
   HRESULT Query(REFIID iid, Interface** object) {
     return Query(iid, reinterpret_cast<void**>(object));
   }
+  // The server's IOPCServer, asked for on first use and held; NULL when it
+  // cannot be had.
+  IOPCServer* OpcServer();
   // The server's connection point for IOPCShutdown sinks, and an event
   // subscription's for IOPCEventSink sinks, found through the object's
   // container; both are held. NULL when either cannot be had.
@@ -78,6 +85,7 @@ class OpcTestClient {
   const bool comInitialised_;
   std::optional<ClientCallContext> identity_;
   std::vector<IUnknown*> held_;
+  IOPCServer* opcServer_ = nullptr;
 };
 
 // Every text the enumerator has left, narrowed; each block it handed out is freed.

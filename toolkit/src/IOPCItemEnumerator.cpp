@@ -1,0 +1,50 @@
+#include "IOPCItemEnumerator.h"
+
+#include "platform/opcguid.h"
+
+#include <new>
+
+namespace {
+
+// Frees the strings of the first `count` elements and the array.
+void FreeAttributes(OPCITEMATTRIBUTES* elements, ULONG count) {
+  const CVorlixApp& app = VorlixApp();
+  for (ULONG i = 0; i < count; ++i) {
+    app.TaskFree(elements[i].szAccessPath, TRUE);
+    app.TaskFree(elements[i].szItemID, TRUE);
+  }
+  app.TaskFree(elements, TRUE);
+}
+
+}  // namespace
+
+IOPCItemEnumerator::IOPCItemEnumerator(std::vector<std::unique_ptr<OPCGroupItem>> items, ULONG position)
+    : SnapshotEnumerator("IOPCItemEnumerator", IID_IEnumOPCItemAttributes, " IID_IEnumOPCItemAttributes",
+                         std::move(items), position) {}
+
+HRESULT IOPCItemEnumerator::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) {
+  Trace("::Next");
+  if (ppItemArray != nullptr) *ppItemArray = nullptr;
+  if (Snapshot().empty()) {
+    if (pceltFetched != nullptr) *pceltFetched = 0;
+    return S_FALSE;
+  }
+  // The array is ours to allocate: the caller gives only where it goes.
+  if (ppItemArray == nullptr) return E_POINTER;
+  return HandOutNext(celt, ppItemArray, pceltFetched, [&](const std::unique_ptr<OPCGroupItem>* items, ULONG count) {
+    auto* elements = static_cast<OPCITEMATTRIBUTES*>(VorlixApp().TaskAlloc(count * sizeof(OPCITEMATTRIBUTES)));
+    if (elements == nullptr) return false;
+    for (ULONG i = 0; i < count; ++i) {
+      if (!items[i]->FillAttributes(&elements[i], TRUE)) {
+        FreeAttributes(elements, i);
+        return false;
+      }
+    }
+    *ppItemArray = elements;
+    return true;
+  });
+}
+
+IOPCItemEnumerator::SnapshotEnumerator* IOPCItemEnumerator::MakeClone(ULONG position) const {
+  return new (std::nothrow) IOPCItemEnumerator(OPCGroupItem::CopyAll(Snapshot()), position);
+}

@@ -1,0 +1,161 @@
+#include "IOPCItemMgtHolder.h"
+
+#include "IOPCItemEnumerator.h"
+#include "ItemHostNotices.h"
+#include "OPCGroup.h"
+#include "OPCTag.h"
+#include "PerItemCall.h"
+
+#include "platform/opcguid.h"
+#include "platform/widetext.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+void Trace(const char* text) { VorlixApp().TraceMessage(text); }
+}  // namespace
+
+IOPCItemMgtHolder::IOPCItemMgtHolder(OPCGroup& owner) : InterfaceHolder(owner, "IOPCItemMgt", "OPCGroup", " ") {}
+
+HRESULT IOPCItemMgtHolder::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** ppAddResults,
+                                    HRESULT** ppErrors) {
+  Trace("IOPCItemMgt::AddItems");
+  return ResolveItems(dwCount, pItemArray, ppAddResults, ppErrors, true);
+}
+
+HRESULT IOPCItemMgtHolder::ValidateItems(DWORD dwCount, OPCITEMDEF* pItemArray, BOOL,
+                                         OPCITEMRESULT** ppValidationResults, HRESULT** ppErrors) {
+  Trace("IOPCItemMgt::ValidateItems");
+  return ResolveItems(dwCount, pItemArray, ppValidationResults, ppErrors, false);
+}
+
+HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitions, OPCITEMRESULT** results,
+                                        HRESULT** errors, bool add) {
+  if (results != nullptr) *results = nullptr;
+  if (errors != nullptr) *errors = nullptr;
+  if (count == 0 || definitions == nullptr || results == nullptr || errors == nullptr) return E_INVALIDARG;
+  if (owner_.Retired()) return E_FAIL;
+  CVorlixApp& app = VorlixApp();
+  auto* resultArray = AllocPerItem<OPCITEMRESULT>(count);
+  auto* errorArray = AllocPerItem<HRESULT>(count);
+  if (resultArray == nullptr || errorArray == nullptr) {
+    app.TaskFree(resultArray, TRUE);
+    app.TaskFree(errorArray, TRUE);
+    return E_OUTOFMEMORY;
+  }
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD rights = 0;
+    // The host's unknown-item callback may run here: no lock is held.
+    HRESULT hr = app.ValidateItem(definitions[i], &resultArray[i], nullptr, &rights);
+    if (hr == S_OK && add) hr = AddItem(definitions[i], rights, &resultArray[i]);
+    errorArray[i] = hr;
+  }
+  *results = resultArray;
+  *errors = errorArray;
+  return PerItemOutcome(errorArray, count);
+}
+
+HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, OPCITEMRESULT* result) {
+  std::unique_ptr<OPCGroupItem> item(new (std::nothrow) OPCGroupItem);
+  *result = OPCITEMRESULT{};
+  if (item == nullptr) return E_OUTOFMEMORY;
+  item->itemId = NarrowLatin1(definition.szItemID);
+  item->accessPath = NarrowLatin1(definition.szAccessPath);
+  item->ResolveFullName();
+  item->active = definition.bActive;
+  item->requestedType = definition.vtRequestedDataType;
+  item->clientHandle = definition.hClient;
+  item->updateRate = owner_.UpdateRate();
+  item->accessRights = rights;
+
+  CVorlixApp& app = VorlixApp();
+  ItemHostNotices notices;
+  {
+    ServerLock::Hold hold(app.GetServerLock());
+    // The tag may have gone since it was validated.
+    OPCTag* tag = app.FindTag(std::string(), item->fullName);
+    if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
+    const HRESULT hr = VariantCopy(&item->value, &tag->value);
+    if (FAILED(hr)) return hr;
+    item->userName = app.GetClientUserName(tag->writeAccess);
+    item->canonicalType = tag->value.vt;
+    item->quality = tag->quality;
+    item->timestamp = tag->timestamp;
+    const OPCGroupItem& added = *item;
+    *result = OPCITEMRESULT{owner_.AttachItem(std::move(item)), added.canonicalType, 0, added.accessRights, 0, nullptr};
+    notices.ItemAdded(added, *tag);
+  }
+  notices.Send();
+  return S_OK;
+}
+
+HRESULT IOPCItemMgtHolder::StartHandleCall(DWORD count, const OPCHANDLE* handles, bool valuesGiven, HRESULT** errors,
+                                           HRESULT** errorArray) const {
+  if (errors != nullptr) *errors = nullptr;
+  if (count == 0 || handles == nullptr || !valuesGiven || errors == nullptr) return E_INVALIDARG;
+  if (owner_.Retired()) return E_FAIL;
+  *errorArray = AllocPerItem<HRESULT>(count);
+  return *errorArray != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT IOPCItemMgtHolder::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) {
+  Trace("IOPCItemMgt::RemoveItems");
+  HRESULT* errorArray = nullptr;
+  const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, &errorArray);
+  if (hr != S_OK) return hr;
+  // Each removal takes the lock itself and tells the host outside it.
+  for (DWORD i = 0; i < dwCount; ++i) errorArray[i] = owner_.RemoveItem(phServer[i]) ? S_OK : OPC_E_INVALIDHANDLE;
+  *ppErrors = errorArray;
+  return PerItemOutcome(errorArray, dwCount);
+}
+
+template <class Change>
+HRESULT IOPCItemMgtHolder::ChangeItems(DWORD count, const OPCHANDLE* handles, bool valuesGiven, HRESULT** errors,
+                                       Change change) {
+  HRESULT* errorArray = nullptr;
+  const HRESULT hr = StartHandleCall(count, handles, valuesGiven, errors, &errorArray);
+  if (hr != S_OK) return hr;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    for (DWORD i = 0; i < count; ++i) {
+      OPCGroupItem* item = owner_.FindItem(handles[i]);
+      if (item != nullptr) change(*item, i);
+      errorArray[i] = item != nullptr ? S_OK : OPC_E_INVALIDHANDLE;
+    }
+  }
+  *errors = errorArray;
+  return PerItemOutcome(errorArray, count);
+}
+
+HRESULT IOPCItemMgtHolder::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
+  Trace("IOPCItemMgt::SetActiveState");
+  return ChangeItems(dwCount, phServer, true, ppErrors, [&](OPCGroupItem& item, DWORD) { item.active = bActive; });
+}
+
+HRESULT IOPCItemMgtHolder::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, OPCHANDLE* phClient,
+                                            HRESULT** ppErrors) {
+  Trace("IOPCItemMgt::SetClientHandles");
+  return ChangeItems(dwCount, phServer, phClient != nullptr, ppErrors,
+                     [&](OPCGroupItem& item, DWORD i) { item.clientHandle = phClient[i]; });
+}
+
+HRESULT IOPCItemMgtHolder::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYPE* pRequestedDatatypes,
+                                        HRESULT** ppErrors) {
+  Trace("IOPCItemMgt::SetDatatypes");
+  return ChangeItems(dwCount, phServer, pRequestedDatatypes != nullptr, ppErrors,
+                     [&](OPCGroupItem& item, DWORD i) { item.requestedType = pRequestedDatatypes[i]; });
+}
+
+HRESULT IOPCItemMgtHolder::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) {
+  Trace("IOPCItemMgt::CreateEnumerator");
+  if (ppUnk == nullptr) return E_INVALIDARG;
+  *ppUnk = nullptr;
+  if (riid != IID_IEnumOPCItemAttributes) return E_INVALIDARG;
+  if (owner_.Retired()) return E_FAIL;
+  auto* enumerator = new (std::nothrow) IOPCItemEnumerator(owner_.CopyItems());
+  if (enumerator == nullptr) return E_OUTOFMEMORY;
+  enumerator->AddRef();
+  *ppUnk = enumerator;
+  return S_OK;
+}

@@ -1,0 +1,41 @@
+#include "ItemHostNotices.h"
+
+#include "CVorlixApp.h"
+#include "OPCGroupItem.h"
+#include "OPCTag.h"
+
+#include <cassert>
+
+void ItemHostNotices::ItemAdded(const OPCGroupItem& item, OPCTag& tag) {
+  if (tag.fastestClientRate != 0 && item.updateRate >= tag.fastestClientRate) return;
+  tag.fastestClientRate = item.updateRate;
+  notices_.push_back({Notice::kRate, tag.handle, item.updateRate, std::string()});
+}
+
+void ItemHostNotices::ItemLeft(const OPCGroupItem& item) {
+  CVorlixApp& app = VorlixApp();
+  OPCTag* tag = app.FindTag(std::string(), item.fullName);
+  // A tag made again since the item was added counts only the items of listed groups.
+  if (tag == nullptr || tag->refCount < 1) return;
+  --tag->refCount;
+  if (item.updateRate == tag->fastestClientRate) {
+    tag->fastestClientRate = tag->refCount > 0 ? app.FastestItemRate(*tag) : 0;
+    notices_.push_back({Notice::kRate, tag->handle, tag->fastestClientRate, std::string()});
+  }
+  if (tag->refCount < 1) notices_.push_back({Notice::kRemoved, tag->handle, 0, tag->name});
+}
+
+void ItemHostNotices::Send() {
+  if (notices_.empty()) return;
+  CVorlixApp& app = VorlixApp();
+  assert(!app.GetServerLock().HeldByCurrentThread());
+  for (Notice& notice : notices_) {
+    if (notice.kind == Notice::kRate) {
+      if (const RATENOTIFYPROC proc = app.RateProc().Get()) proc(notice.tagHandle, notice.rate);
+    } else if (const ITEMREMOVEDPROC proc = app.ItemRemovedProc().Get()) {
+      char noAccessPath[] = "";
+      proc(notice.tagHandle, noAccessPath, &notice.tagName[0]);
+    }
+  }
+  notices_.clear();
+}

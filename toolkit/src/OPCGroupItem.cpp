@@ -1,0 +1,150 @@
+#include "OPCGroupItem.h"
+
+#include "CVorlixApp.h"
+
+#include "platform/bstr.h"
+#include "platform/handletable.h"
+#include "platform/safearray.h"
+
+#include <cstring>
+
+namespace {
+
+// The user name of an item whose client NT security does not identify.
+constexpr char kUnknownUser[] = "Unknown";
+// Every value of a Data Access 1.0 stream takes one VARIANT's room.
+constexpr size_t kStreamVariantSize = 16;
+
+// Never destroyed: items may go while the library is unloaded, after static
+// objects made later than the application object are gone.
+HandleTable<OPCGroupItem>& ItemHandles() {
+  static HandleTable<OPCGroupItem>* const table = new HandleTable<OPCGroupItem>;
+  return *table;
+}
+
+// Whether two arrays have the same dimensions and bounds.
+bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
+  if (first == nullptr || second == nullptr || first->cDims != second->cDims) return false;
+  return std::memcmp(first->rgsabound, second->rgsabound, first->cDims * sizeof(SAFEARRAYBOUND)) == 0;
+}
+
+}  // namespace
+
+OPCGroupItem::OPCGroupItem() : userName(kUnknownUser) {
+  VariantInit(&value);
+  VariantInit(&referenceValue);
+}
+
+OPCGroupItem::~OPCGroupItem() {
+  if (ownsServerHandle_) ItemHandles().Remove(serverHandle);
+  VariantClear(&value);
+  VariantClear(&referenceValue);
+}
+
+void OPCGroupItem::AssignServerHandle() {
+  if (ownsServerHandle_) ItemHandles().Remove(serverHandle);
+  serverHandle = ItemHandles().Add(this);
+  ownsServerHandle_ = true;
+}
+
+BOOL OPCGroupItem::CopyFrom(const OPCGroupItem& other) {
+  serverHandle = other.serverHandle;
+  clientHandle = other.clientHandle;
+  itemId = other.itemId;
+  accessPath = other.accessPath;
+  fullName = other.fullName;
+  canonicalType = other.canonicalType;
+  requestedType = other.requestedType;
+  active = other.active;
+  quality = other.quality;
+  timestamp = other.timestamp;
+  accessRights = other.accessRights;
+  updateRate = other.updateRate;
+  return SUCCEEDED(VariantCopy(&value, &other.value)) && SUCCEEDED(VariantCopy(&referenceValue, &other.referenceValue));
+}
+
+std::vector<std::unique_ptr<OPCGroupItem>> OPCGroupItem::CopyAll(
+    const std::vector<std::unique_ptr<OPCGroupItem>>& items) {
+  std::vector<std::unique_ptr<OPCGroupItem>> copies;
+  copies.reserve(items.size());
+  for (const std::unique_ptr<OPCGroupItem>& item : items) {
+    copies.push_back(std::make_unique<OPCGroupItem>());
+    copies.back()->CopyFrom(*item);
+  }
+  return copies;
+}
+
+void OPCGroupItem::ResolveFullName() { fullName = VorlixApp().MakeFullName(accessPath, itemId); }
+
+HRESULT OPCGroupItem::ReadCached(VARIANT* valueOut, WORD* qualityOut, FILETIME* timestampOut) const {
+  if ((accessRights & OPC_READABLE) == 0) return OPC_E_BADRIGHTS;
+  if (qualityOut != nullptr) *qualityOut = quality;
+  if (timestampOut != nullptr) *timestampOut = timestamp;
+  if (valueOut == nullptr) return S_OK;
+  HRESULT hr = VariantCopy(valueOut, &value);
+  if (FAILED(hr) || requestedType == VT_EMPTY || requestedType == valueOut->vt) return hr;
+  hr = VariantChangeType(valueOut, valueOut, 0, requestedType);
+  if (FAILED(hr)) {
+    // No value of the wrong type goes out.
+    VariantClear(valueOut);
+    if (qualityOut != nullptr) *qualityOut = OPC_QUALITY_BAD;
+  }
+  return hr;
+}
+
+HRESULT OPCGroupItem::CheckWrite(VARIANT* written) {
+  if ((accessRights & OPC_WRITEABLE) == 0) return OPC_E_BADRIGHTS;
+  if (VorlixApp().ConvertToCanonical()) {
+    if (written->vt != canonicalType && canonicalType != VT_EMPTY && canonicalType != VT_NULL) {
+      const HRESULT hr = VariantChangeType(written, written, 0, canonicalType);
+      if (FAILED(hr)) return hr;
+    } else if ((canonicalType & VT_ARRAY) != 0 &&
+               ((value.vt & VT_ARRAY) == 0 || !SameShape(written->parray, value.parray))) {
+      return DISP_E_TYPEMISMATCH;
+    }
+  }
+  VARIANT copy;
+  VariantInit(&copy);
+  const HRESULT hr = VariantCopy(&copy, written);
+  if (FAILED(hr)) return hr;
+  VariantClear(&value);
+  value = copy;
+  changed = TRUE;
+  return S_OK;
+}
+
+BOOL OPCGroupItem::FillAttributes(OPCITEMATTRIBUTES* element, BOOL useTask) const {
+  CVorlixApp& app = VorlixApp();
+  element->bActive = active;
+  element->hServer = serverHandle;
+  element->hClient = clientHandle;
+  element->dwAccessRights = accessRights;
+  element->dwBlobSize = 0;
+  element->pBlob = nullptr;
+  element->vtRequestedDataType = requestedType;
+  element->vtCanonicalDataType = canonicalType;
+  element->dwEUType = OPC_NOENUM;
+  VariantInit(&element->vEUInfo);
+  element->szAccessPath = app.AllocWideFromAnsi(accessPath.c_str(), useTask);
+  element->szItemID = app.AllocWideFromAnsi(itemId.c_str(), useTask);
+  if (element->szAccessPath != nullptr && element->szItemID != nullptr) return TRUE;
+  app.TaskFree(element->szAccessPath, useTask);
+  app.TaskFree(element->szItemID, useTask);
+  element->szAccessPath = nullptr;
+  element->szItemID = nullptr;
+  return FALSE;
+}
+
+size_t OPCGroupItem::ValueStreamSize() const {
+  VARIANT streamed;
+  VariantInit(&streamed);
+  if (requestedType != VT_EMPTY) {
+    VariantChangeType(&streamed, &value, 0, requestedType);
+  } else {
+    VariantCopy(&streamed, &value);
+  }
+  size_t size = kStreamVariantSize;
+  if (streamed.vt == VT_BSTR) size += sizeof(DWORD) + SysStringByteLen(streamed.bstrVal) + sizeof(WCHAR);
+  VariantClear(&streamed);
+  return size;
+}

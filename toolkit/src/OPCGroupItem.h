@@ -1,0 +1,88 @@
+// One client item of a group: the client's view of a tag (its handles,
+// requested type, active state) and the item's own copy of the tag's value,
+// quality and timestamp, from which every read and delivery of the item is
+// made. A record without a lock of its own: the group's owner holds the server
+// lock while it reads or changes one, except for private copies (enumerator
+// snapshots).
+#pragma once
+
+#include "platform/IEnumOPCItemAttributes.h"
+#include "platform/opcda.h"
+#include "platform/variant.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+class OPCGroupItem {
+ public:
+  OPCGroupItem();
+  ~OPCGroupItem();
+  OPCGroupItem(const OPCGroupItem&) = delete;
+  OPCGroupItem& operator=(const OPCGroupItem&) = delete;
+
+  // Gives the item a server handle of its own, unique in the process while
+  // the item lives (the group does this when it takes the item in).
+  void AssignServerHandle();
+
+  // Copies everything but the user name and the changed flag, which keep the
+  // values of a fresh record; the server handle is copied as a value, not
+  // taken over. FALSE when a value cannot be copied (the record is then
+  // partly filled).
+  BOOL CopyFrom(const OPCGroupItem& other);
+  // CopyFrom copies of every item of the list, in order.
+  static std::vector<std::unique_ptr<OPCGroupItem>> CopyAll(const std::vector<std::unique_ptr<OPCGroupItem>>& items);
+
+  // Full tag name from the access path and the item ID.
+  void ResolveFullName();
+
+  // The cached value, converted to the requested type, with its quality and
+  // timestamp; each output may be NULL, `value` is VariantInit'ed by the
+  // caller. OPC_E_BADRIGHTS (nothing written) without the read right; the
+  // conversion's error, with quality bad and the value empty, when the value
+  // does not convert.
+  HRESULT ReadCached(VARIANT* value, WORD* qualityOut, FILETIME* timestampOut) const;
+
+  // A client writes `value`: it is checked against the write right and, when
+  // the host asked for conversion, converted in place to the canonical type
+  // (an array must keep the shape of the cached one). On success it becomes
+  // the cached value and the item counts as changed; on failure the item is
+  // unchanged. Callers pass their own copy of the client's value.
+  HRESULT CheckWrite(VARIANT* value);
+
+  // Fills one enumerator element; the two strings come from the task
+  // allocator or, with `useTask` FALSE, the library heap. FALSE, nothing left
+  // allocated, when a string cannot be had.
+  BOOL FillAttributes(OPCITEMATTRIBUTES* element, BOOL useTask) const;
+
+  // The bytes the value takes in a Data Access 1.0 data stream: 16, plus the
+  // length prefix, text and terminator of a string, in the requested type.
+  size_t ValueStreamSize() const;
+
+  OPCHANDLE serverHandle = 0;
+  OPCHANDLE clientHandle = 0;
+  std::string itemId;
+  std::string accessPath;
+  std::string fullName;
+  // Passed with the item's client writes to the host.
+  std::string userName;
+  // Set by every update that counts and by accepted writes; cleared by delivery.
+  BOOL changed = TRUE;
+  VARTYPE canonicalType = VT_EMPTY;
+  // VT_EMPTY: the canonical type.
+  VARTYPE requestedType = VT_EMPTY;
+  BOOL active = FALSE;
+  WORD quality = 0;
+  FILETIME timestamp = {0, 0};
+  // The group's rate when the item was added; later rate changes leave it.
+  DWORD updateRate = 0;
+  VARIANT value;
+  // The value of the last update that counted as a change (the deadband's base).
+  VARIANT referenceValue;
+  DWORD accessRights = 0;
+
+ private:
+  // Whether serverHandle was issued to this record (and is withdrawn with it).
+  bool ownsServerHandle_ = false;
+};
