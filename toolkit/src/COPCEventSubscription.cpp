@@ -3,7 +3,6 @@
 #include "AECallbackCall.h"
 #include "CIOPCEventSubscriptionMgt.h"
 #include "COPCEvent.h"
-#include "IIDTraceName.h"
 #include "OPCEventConnectionContainer.h"
 #include "OPCServer.h"
 
@@ -45,32 +44,16 @@ COPCEventSubscription::COPCEventSubscription(OPCServer& server, OPCHANDLE client
 
 COPCEventSubscription::~COPCEventSubscription() { SubscriptionHandles().Remove(handle_); }
 
+const InterfaceTableRow<COPCEventSubscription> COPCEventSubscription::kOfferedInterfaces[] = {
+    {&IID_IUnknown, nullptr, " IID_IUnknown", kAnswersItself, nullptr},
+    {&IID_IOPCEventSubscriptionMgt, nullptr, " IID_IOPCEventSubscriptionMgt", kManagementHolder,
+     MakeHolder<CIOPCEventSubscriptionMgt, COPCEventSubscription>},
+    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
+     MakeHolder<OPCEventConnectionContainer, COPCEventSubscription>},
+};
+
 HRESULT COPCEventSubscription::QueryInterface(REFIID riid, void** ppvObject) {
-  const std::string trace = "COPCEventSubscription::QueryInterface";
-  if (ppvObject == nullptr) {
-    Trace(trace + " E_INVALIDARG");
-    return E_INVALIDARG;
-  }
-  *ppvObject = nullptr;
-  IUnknown* answer = nullptr;
-  if (riid == IID_IUnknown) {
-    Trace(trace + " IID_IUnknown");
-    answer = this;
-  } else if (riid == IID_IOPCEventSubscriptionMgt) {
-    Trace(trace + " IID_IOPCEventSubscriptionMgt");
-    answer = holders_[kManagementHolder].Get(
-        [this] { return new (std::nothrow) CIOPCEventSubscriptionMgt(*this); });
-  } else if (riid == IID_IConnectionPointContainer) {
-    Trace(trace + " IID_IConnectionPointContainer");
-    answer = holders_[kConnectionContainerHolder].Get(
-        [this] { return new (std::nothrow) OPCEventConnectionContainer(*this); });
-  } else {
-    Trace(trace + IIDTraceName(riid));
-  }
-  if (answer == nullptr) return E_NOINTERFACE;
-  *ppvObject = answer;
-  AddRef();
-  return S_OK;
+  return QueryInterfaceFromTable(*this, "COPCEventSubscription", kOfferedInterfaces, holders_, riid, ppvObject);
 }
 
 ULONG COPCEventSubscription::AddRef() {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "HolderSlot.h"
+#include "InterfaceTable.h"
 
 #include "platform/opcae.h"
 #include "platform/opcda.h"
@@ -66,6 +67,7 @@ class COPCEventSubscription final : public IUnknown {
 
  private:
   enum HolderIndex { kManagementHolder, kConnectionContainerHolder, kHolderCount };
+  static const InterfaceTableRow<COPCEventSubscription> kOfferedInterfaces[];
 
   COPCEventSubscription(OPCServer& server, OPCHANDLE clientHandle);
   ~COPCEventSubscription();
