@@ -14,6 +14,8 @@
 #pragma once
 
 #include "platform/opcae.h"
+#include "platform/opcda.h"
+#include "platform/unknown.h"
 #include "platform/variant.h"
 #include "platform/wintypes.h"
 
@@ -49,6 +51,13 @@ typedef void (*EVENTMSGPROC)(char* text);
 // its own and install it with SetAEServerCallback. The library deletes the
 // object it replaces, and the last one when it is unloaded, so an installed
 // object must come from new.
+//
+// Each operation answers the client's method of the same name with the
+// client's arguments; an event subscription is named by its handle (the one
+// UserAEMessageEx2 takes). Blocks and texts handed back to the client come
+// from the COM task allocator (CoTaskMemAlloc). The operations are called from
+// the clients' threads, concurrently, with the library's lock released. The
+// order of the virtual operations is fixed: a host's derived class relies on it.
 class VORLIX_CLASS CLumoAExCallback {
  public:
   CLumoAExCallback() = default;
@@ -56,8 +65,63 @@ class VORLIX_CLASS CLumoAExCallback {
   CLumoAExCallback& operator=(const CLumoAExCallback&) = default;
   virtual ~CLumoAExCallback();
 
-  // The event subscription with this handle was removed; S_OK.
+  // A status block: the library's start time, now, `lastUpdateTime` (when the
+  // asking client connected), state running, version 0.0.0 and the vendor text.
+  virtual HRESULT GetStatus(OPCEVENTSERVERSTATUS** status, FILETIME lastUpdateTime);
+  // No filters: mask 0.
+  virtual HRESULT QueryAvailableFilters(DWORD* filterMask);
+  // Simple events (type bit 1): category 1 "System Message"; condition events
+  // (bit 4): 2 "Level" and 3 "Discrete"; tracking events: none.
+  virtual HRESULT QueryEventCategories(DWORD eventType, DWORD* count, DWORD** categories, LPWSTR** descriptions);
+  // One name per category: 1 "Informational Text", 2 "Level Alarm", 3
+  // "Discrete Alarm"; E_INVALIDARG for any other.
+  virtual HRESULT QueryConditionNames(DWORD category, DWORD* count, LPWSTR** names);
+  // "Level Alarm" (exactly) has "Lo Lo", "Lo", "Hi" and "Hi Hi"; any other
+  // condition none.
+  virtual HRESULT QuerySubConditionNames(LPWSTR conditionName, DWORD* count, LPWSTR** names);
+  // E_NOTIMPL from here to CreateAreaBrowser.
+  virtual HRESULT QuerySourceConditions(LPWSTR source, DWORD* count, LPWSTR** names);
+  virtual HRESULT QueryEventAttributes(DWORD category, DWORD* count, DWORD** attributeIds, LPWSTR** descriptions,
+                                       VARTYPE** types);
+  virtual HRESULT TranslateToItemIDs(LPWSTR source, DWORD category, LPWSTR conditionName, LPWSTR subconditionName,
+                                     DWORD count, DWORD* attributeIds, LPWSTR** itemIds, LPWSTR** nodeNames,
+                                     CLSID** classIds);
+  virtual HRESULT GetConditionState(LPWSTR source, LPWSTR conditionName, DWORD count, DWORD* attributeIds,
+                                    OPCCONDITIONSTATE** state);
+  virtual HRESULT EnableConditionByArea(DWORD count, LPWSTR* areas);
+  virtual HRESULT EnableConditionBySource(DWORD count, LPWSTR* sources);
+  virtual HRESULT DisableConditionByArea(DWORD count, LPWSTR* areas);
+  virtual HRESULT DisableConditionBySource(DWORD count, LPWSTR* sources);
+  // Acknowledges nothing: S_FALSE, every condition's error E_INVALIDARG.
+  virtual HRESULT AckCondition(DWORD count, LPWSTR acknowledgerId, LPWSTR comment, LPWSTR* sources,
+                               LPWSTR* conditionNames, FILETIME* activeTimes, DWORD* cookies, HRESULT** errors);
+  virtual HRESULT CreateAreaBrowser(REFIID riid, LPUNKNOWN* browser);
+
+  // A client created the subscription; it reports buffer time 0 and maximum
+  // size 1 to the client. The result is not looked at. S_OK.
+  virtual HRESULT CreateEventSubscription(DWORD subscription, DWORD revisedBufferTime, DWORD revisedMaxSize,
+                                          OPCHANDLE clientSubscription);
+  // The subscription is gone; its handle names nothing from now on. S_OK.
   virtual HRESULT RemoveEventSubscription(DWORD subscription);
+  // The subscription's filter, returned attributes, refresh and state: E_NOTIMPL.
+  virtual HRESULT SetEventSubscriptionFilter(DWORD subscription, DWORD eventType, DWORD categoryCount,
+                                             DWORD* categories, DWORD lowSeverity, DWORD highSeverity,
+                                             DWORD areaCount, LPWSTR* areas, DWORD sourceCount, LPWSTR* sources);
+  virtual HRESULT GetEventSubscriptionFilter(DWORD subscription, DWORD* eventType, DWORD* categoryCount,
+                                             DWORD** categories, DWORD* lowSeverity, DWORD* highSeverity,
+                                             DWORD* areaCount, LPWSTR** areas, DWORD* sourceCount,
+                                             LPWSTR** sources);
+  virtual HRESULT SelectEventSubscriptionReturnedAttributes(DWORD subscription, DWORD category, DWORD count,
+                                                            DWORD* attributeIds);
+  virtual HRESULT GetEventSubscriptionReturnedAttributes(DWORD subscription, DWORD category, DWORD* count,
+                                                         DWORD** attributeIds);
+  virtual HRESULT RefreshEventSubscription(DWORD subscription, DWORD connection);
+  virtual HRESULT CancelEventSubscriptionRefresh(DWORD subscription, DWORD connection);
+  virtual HRESULT GetEventSubscriptionState(DWORD subscription, BOOL* active, DWORD* bufferTime, DWORD* maxSize,
+                                            OPCHANDLE* clientSubscription);
+  virtual HRESULT SetEventSubscriptionState(DWORD subscription, BOOL* active, DWORD* bufferTime, DWORD* maxSize,
+                                            OPCHANDLE clientSubscription, DWORD* revisedBufferTime,
+                                            DWORD* revisedMaxSize);
 };
 
 // Library revision: 2051 (0x0803).
@@ -163,16 +227,20 @@ VORLIX_API BOOL GetItemLevelAlarm(DWORD tag, int alarm, float* limit, DWORD* sev
 VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description, VARIANT value);
 
 // Alarms-and-events messages of the host, sent to every event subscription
-// (or, for a non-zero handle, to that one alone). UserAEMessage sends a simple
-// event of category 1 from the source "User Message" (NULL reads as an empty
-// message); the others send the event as given, its texts and attribute
-// values copied. TRUE.
+// (or, for a non-zero handle, to that one alone; a handle that names no
+// subscription reaches nothing). UserAEMessage sends a simple event of
+// category 1 from the source "User Message" (NULL reads as an empty message);
+// the others send the event as given, its texts and attribute values copied.
+// Each event reaches the clients' sinks on the calling thread, in the order of
+// the calls, before the call returns (level-alarm events of the tag updates
+// too). TRUE.
 VORLIX_API BOOL UserAEMessage(char* message, DWORD severity);
 VORLIX_API BOOL UserAEMessageEx(ONEVENTSTRUCT event);
 VORLIX_API BOOL UserAEMessageEx2(DWORD subscription, ONEVENTSTRUCT event, BOOL refresh, BOOL lastRefresh);
 
 // Installs the AE callback object, deleting the one installed before unless
-// it is the same object; NULL leaves none. Level-alarm events are on exactly
+// it is the same object (once no client's call is inside it any more); NULL
+// leaves none, and clients' questions get E_NOTIMPL. Level-alarm events are on exactly
 // when noLevelAlarms is FALSE; while they are off, every tag keeps its alarm
 // level. TRUE.
 VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback);

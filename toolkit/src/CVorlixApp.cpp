@@ -255,9 +255,9 @@ void CVorlixApp::PropagateBatchToClients() {
 }
 
 void CVorlixApp::BroadcastEventRecord(const COPCEvent& event) {
-  ServerLock::Hold hold(serverLock_);
-  ObserveBroadcast(&event, 0, FALSE, FALSE);
-  clients_.BroadcastEventRecord(event);
+  const ClientSnapshot clients =
+      SnapshotClientsObserved([&](const EventObserver& observer) { observer(event, 0, FALSE, FALSE); });
+  for (OPCServer* client : clients) client->BroadcastEventRecord(event);
 }
 
 void CVorlixApp::BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events) {
@@ -265,15 +265,25 @@ void CVorlixApp::BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEven
 }
 
 void CVorlixApp::BroadcastUserMessage(const char* source, const char* message, DWORD severity) {
-  ServerLock::Hold hold(serverLock_);
-  if (eventObserver_) ObserveBroadcast(COPCEvent::MakeSimpleEvent(source, message, severity).get(), 0, FALSE, FALSE);
-  clients_.BroadcastUserMessage(source, message, severity);
+  const ClientSnapshot clients = SnapshotClientsObserved([&](const EventObserver& observer) {
+    observer(*COPCEvent::MakeSimpleEvent(source, message, severity), 0, FALSE, FALSE);
+  });
+  for (OPCServer* client : clients) client->BroadcastUserMessage(source, message, severity);
 }
 
 void CVorlixApp::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
+  const ClientSnapshot clients = SnapshotClientsObserved([&](const EventObserver& observer) {
+    if (const std::unique_ptr<COPCEvent> record = COPCEvent::FromEventStruct(event)) {
+      observer(*record, subscription, refresh, lastRefresh);
+    }
+  });
+  for (OPCServer* client : clients) client->BroadcastEvent(subscription, event, refresh, lastRefresh);
+}
+
+ClientSnapshot CVorlixApp::SnapshotClientsObserved(const std::function<void(const EventObserver&)>& show) {
   ServerLock::Hold hold(serverLock_);
-  if (eventObserver_) ObserveBroadcast(COPCEvent::FromEventStruct(event).get(), subscription, refresh, lastRefresh);
-  clients_.BroadcastEvent(subscription, event, refresh, lastRefresh);
+  if (eventObserver_) show(eventObserver_);
+  return clients_.Snapshot();
 }
 
 void CVorlixApp::SetEventObserver(EventObserver observer) {
@@ -281,15 +291,11 @@ void CVorlixApp::SetEventObserver(EventObserver observer) {
   eventObserver_ = std::move(observer);
 }
 
-void CVorlixApp::ObserveBroadcast(const COPCEvent* event, DWORD subscription, BOOL refresh, BOOL lastRefresh) const {
-  if (eventObserver_ && event != nullptr) eventObserver_(*event, subscription, refresh, lastRefresh);
-}
-
 void CVorlixApp::SetAECallback(BOOL noLevelAlarms, CLumoAExCallback* callback) {
-  // The replaced object goes once the lock is released: users of the object
-  // hold the lock, so none is left using it, and the host's destructor runs
-  // without the lock.
-  std::unique_ptr<CLumoAExCallback> replaced;
+  // Callers use the object without the lock, each through a reference of its
+  // own: the replaced object goes with the last of them, or here, once the
+  // lock is released, so the host's destructor never runs under it.
+  std::shared_ptr<CLumoAExCallback> replaced;
   {
     ServerLock::Hold hold(serverLock_);
     if (callback != aeCallback_.get()) {
@@ -298,6 +304,11 @@ void CVorlixApp::SetAECallback(BOOL noLevelAlarms, CLumoAExCallback* callback) {
     }
     levelAlarmEvents_ = noLevelAlarms ? FALSE : TRUE;
   }
+}
+
+std::shared_ptr<CLumoAExCallback> CVorlixApp::AECallback() {
+  ServerLock::Hold hold(serverLock_);
+  return aeCallback_;
 }
 
 BOOL CVorlixApp::SetTagProperty(DWORD handle, DWORD id, const char* description, const VARIANT& value) {

@@ -172,14 +172,14 @@ class CVorlixApp {
   void PropagateToClients(const OPCTag& tag);
   void PropagateBatchToClients();
 
-  // Hands an event to every client's subscriptions, under the lock.
+  // Events for the clients' subscriptions: an event record to every
+  // subscription, a simple event from the source to every subscription, and an
+  // event given field by field to every subscription (subscription 0) or to
+  // the one named, with the client's refresh flags. Each event reaches the
+  // connected sinks on the calling thread, in the order of the calls, with the
+  // lock released (unless the caller holds it, as a batch does).
   void BroadcastEventRecord(const COPCEvent& event);
   void BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events);
-  // Under the lock: a simple event from the source to every subscription, and
-  // an event given field by field to every subscription (subscription 0) or to
-  // the one named, with the client's refresh flags. Subscriptions send these,
-  // as every event, to their sinks while the lock is held, so a sink that waits
-  // for another thread that wants the lock deadlocks.
   void BroadcastUserMessage(const char* source, const char* message, DWORD severity);
   void BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
 
@@ -189,12 +189,13 @@ class CVorlixApp {
   using EventObserver = std::function<void(const COPCEvent& event, DWORD subscription, BOOL refresh, BOOL lastRefresh)>;
   void SetEventObserver(EventObserver observer);
 
-  // Installs the AE callback object, deleting the one before (after releasing
-  // the lock) unless it is the same; level-alarm events on exactly when
-  // `noLevelAlarms` is FALSE.
+  // Installs the AE callback object, unless it is the one installed; the one
+  // it replaces is deleted once no call is inside it any more, without the
+  // lock. Level-alarm events on exactly when `noLevelAlarms` is FALSE.
   void SetAECallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
-  // The installed object, or NULL; the caller holds the lock while using it.
-  CLumoAExCallback* AECallback() const { return aeCallback_.get(); }
+  // The installed object, or NULL. The reference keeps it alive through a call
+  // made without the lock, even when the host replaces it meanwhile.
+  std::shared_ptr<CLumoAExCallback> AECallback();
 
   // Under the lock, for the tag of that handle (FALSE when there is none):
   // OPCTag::SetProperty, SetLevelAlarm and GetLevelAlarm.
@@ -268,8 +269,9 @@ class CVorlixApp {
   DWORD NotifyWrite(DWORD handle, VARIANT* value, const char* userName);
   // Calls the host's disconnect callback, when one is set.
   void NotifyDisconnect(int remainingClients);
-  // Shows the observer an event broadcast; the caller holds the lock.
-  void ObserveBroadcast(const COPCEvent* event, DWORD subscription, BOOL refresh, BOOL lastRefresh) const;
+  // Under the lock: lets `show` hand the observer the event of a broadcast
+  // when one is set, and takes the clients the broadcast goes to.
+  ClientSnapshot SnapshotClientsObserved(const std::function<void(const EventObserver&)>& show);
 
   ServerLock serverLock_;
   TraceSink trace_;
@@ -289,7 +291,7 @@ class CVorlixApp {
   TagDatabase tags_;
   TagBatch batch_;
   NTSecurity ntSecurity_;
-  std::unique_ptr<CLumoAExCallback> aeCallback_ = std::make_unique<CLumoAExCallback>();
+  std::shared_ptr<CLumoAExCallback> aeCallback_ = std::make_shared<CLumoAExCallback>();
   EventObserver eventObserver_;
   // Destroyed first: the timer stops before the event closes and the tree goes.
   UpdateTimer updateTimer_{[this] { ScanClients(FALSE); }};

@@ -38,16 +38,3 @@ void ClientList::PropagateTag(const OPCTag& tag) const {
 void ClientList::PropagateTagList(const std::vector<const OPCTag*>& tags) const {
   for (OPCServer* server : servers_) server->PropagateTagList(tags);
 }
-
-void ClientList::BroadcastUserMessage(const char* source, const char* message, DWORD severity) const {
-  for (OPCServer* server : servers_) server->BroadcastUserMessage(source, message, severity);
-}
-
-void ClientList::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh,
-                                BOOL lastRefresh) const {
-  for (OPCServer* server : servers_) server->BroadcastEvent(subscription, event, refresh, lastRefresh);
-}
-
-void ClientList::BroadcastEventRecord(const COPCEvent& event) const {
-  for (OPCServer* server : servers_) server->BroadcastEventRecord(event);
-}

@@ -10,10 +10,8 @@
 #include <string>
 #include <vector>
 
-class COPCEvent;
 class OPCServer;
 class OPCTag;
-struct ONEVENTSTRUCT;
 
 class ClientList {
  public:
@@ -34,9 +32,6 @@ class ClientList {
 
   void PropagateTag(const OPCTag& tag) const;
   void PropagateTagList(const std::vector<const OPCTag*>& tags) const;
-  void BroadcastUserMessage(const char* source, const char* message, DWORD severity) const;
-  void BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) const;
-  void BroadcastEventRecord(const COPCEvent& event) const;
 
  private:
   std::vector<OPCServer*> servers_;

@@ -98,11 +98,7 @@ HRESULT ConnectionPoint::RefuseSecondSink(DWORD* pdwCookie) const {
 }
 
 HRESULT ConnectionPoint::Unadvise(DWORD dwCookie) {
-  IUnknown* released = nullptr;
-  {
-    std::lock_guard<std::mutex> guard(sinkLock_);
-    if (dwCookie == kCookie) std::swap(released, sink_);
-  }
+  IUnknown* released = dwCookie == kCookie ? TakeSink() : nullptr;
   if (released == nullptr) {
     Trace(kind_.traces.unadviseFailed);
     return CONNECT_E_NOCONNECTION;
@@ -135,6 +131,17 @@ IUnknown* ConnectionPoint::Sink() const {
   std::lock_guard<std::mutex> guard(sinkLock_);
   if (sink_ != nullptr) sink_->AddRef();
   return sink_;
+}
+
+void ConnectionPoint::Disconnect() {
+  if (IUnknown* released = TakeSink()) released->Release();
+}
+
+IUnknown* ConnectionPoint::TakeSink() {
+  IUnknown* taken = nullptr;
+  std::lock_guard<std::mutex> guard(sinkLock_);
+  std::swap(taken, sink_);
+  return taken;
 }
 
 bool ConnectionPoint::Connected() const {

@@ -42,9 +42,13 @@ class ConnectionPoint final : public IConnectionPoint {
 
   // The connected sink interface, AddRef'd for the caller, or NULL.
   IUnknown* Sink() const;
+  // Lets a connected sink go, untraced: the point's owner is going away.
+  void Disconnect();
 
  private:
   bool Connected() const;
+  // The connected sink, no longer connected, with the point's reference; or NULL.
+  IUnknown* TakeSink();
   HRESULT RefuseSecondSink(DWORD* pdwCookie) const;
   void Trace(const char* text, const char* outcome = "") const;
 

@@ -1,6 +1,7 @@
 #include "OPCServer.h"
 
 #include "CIOPCBrowseServerAddressSpace.h"
+#include "CIOPCEventServer.h"
 #include "CIOPCItemProperties.h"
 #include "CIOPCSecurityNT.h"
 #include "COPCEventSubscription.h"
@@ -21,6 +22,8 @@ namespace {
 
 // The highest number a default group name may carry.
 constexpr int kLastDefaultGroupNumber = 0x0FFFFFFF - 1;
+// The subscription handle that names every subscription of a broadcast.
+constexpr DWORD kAllSubscriptions = 0;
 
 FILETIME NowUtc() {
   FILETIME now;
@@ -29,6 +32,16 @@ FILETIME NowUtc() {
 }
 
 void Trace(const std::string& text) { VorlixApp().TraceMessage(text.c_str()); }
+
+// Hands the event to each pinned subscription, then unpins it; the number of them.
+template <class Fire>
+int FireEach(const std::vector<COPCEventSubscription*>& subscriptions, Fire fire) {
+  for (COPCEventSubscription* subscription : subscriptions) {
+    fire(*subscription);
+    subscription->Unpin();
+  }
+  return static_cast<int>(subscriptions.size());
+}
 
 }  // namespace
 
@@ -44,7 +57,8 @@ const InterfaceTableRow<OPCServer> OPCServer::kOfferedInterfaces[] = {
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
      MakeHolder<OPCServerConnectionContainer, OPCServer>},
     {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, MakeHolder<IOPCCommonHolder, OPCServer>},
-    {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder, nullptr},
+    {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder,
+     MakeHolder<CIOPCEventServer, OPCServer>},
     {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, MakeHolder<CIOPCSecurityNT, OPCServer>},
 };
 
@@ -58,15 +72,15 @@ OPCServer::~OPCServer() {
     groups.swap(groups_);
     subscriptions.swap(subscriptions_);
     for (OPCGroup* group : groups) group->Detach();
-    for (COPCEventSubscription* subscription : subscriptions) NotifySubscriptionRemoved(*subscription);
+    for (COPCEventSubscription* subscription : subscriptions) subscription->Detach();
   }
-  // A group the client still holds lives on, detached, until its last Release.
+  // A group or subscription the client still holds lives on, detached, until
+  // its last Release.
   for (OPCGroup* group : groups) group->ReleaseFromList();
-  for (COPCEventSubscription* subscription : subscriptions) delete subscription;
-}
-
-void OPCServer::NotifySubscriptionRemoved(const COPCEventSubscription& subscription) {
-  if (CLumoAExCallback* callback = VorlixApp().AECallback()) callback->RemoveEventSubscription(subscription.Handle());
+  for (COPCEventSubscription* subscription : subscriptions) {
+    subscription->AnnounceRemoval();
+    subscription->Unpin();
+  }
 }
 
 HRESULT OPCServer::QueryInterface(REFIID riid, void** ppvObject) {
@@ -258,6 +272,7 @@ BOOL OPCServer::RecheckItemRights() {
 
 BOOL OPCServer::AddEventSubscription(COPCEventSubscription* subscription) {
   if (subscription == nullptr) return FALSE;
+  subscription->Pin();
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   subscriptions_.push_back(subscription);
   return TRUE;
@@ -265,38 +280,44 @@ BOOL OPCServer::AddEventSubscription(COPCEventSubscription* subscription) {
 
 BOOL OPCServer::RemoveEventSubscription(COPCEventSubscription* subscription) {
   if (subscription == nullptr) return FALSE;
+  subscription->AnnounceRemoval();
   {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
-    NotifySubscriptionRemoved(*subscription);
     const auto entry = std::find(subscriptions_.begin(), subscriptions_.end(), subscription);
     if (entry == subscriptions_.end()) return FALSE;
     subscriptions_.erase(entry);
+    subscription->Detach();
   }
-  delete subscription;
+  subscription->Unpin();
   return TRUE;
 }
 
-int OPCServer::BroadcastUserMessage(const char* source, const char* message, DWORD severity) {
+std::vector<COPCEventSubscription*> OPCServer::PinSubscriptions(DWORD subscription) const {
+  std::vector<COPCEventSubscription*> pinned;
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  for (COPCEventSubscription* subscription : subscriptions_) subscription->FireSimpleEvent(source, message, severity);
-  return static_cast<int>(subscriptions_.size());
+  for (COPCEventSubscription* candidate : subscriptions_) {
+    if (subscription != kAllSubscriptions && candidate->Handle() != subscription) continue;
+    candidate->Pin();
+    pinned.push_back(candidate);
+  }
+  return pinned;
+}
+
+int OPCServer::BroadcastUserMessage(const char* source, const char* message, DWORD severity) {
+  return FireEach(PinSubscriptions(kAllSubscriptions), [&](COPCEventSubscription& subscription) {
+    subscription.FireSimpleEvent(source, message, severity);
+  });
 }
 
 int OPCServer::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  int reached = 0;
-  for (COPCEventSubscription* candidate : subscriptions_) {
-    if (subscription != 0 && candidate->Handle() != subscription) continue;
-    candidate->FireEvent(event, refresh, lastRefresh);
-    ++reached;
-  }
-  return reached;
+  return FireEach(PinSubscriptions(subscription), [&](COPCEventSubscription& named) {
+    named.FireEvent(event, refresh, lastRefresh);
+  });
 }
 
 int OPCServer::BroadcastEventRecord(const COPCEvent& event) {
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  for (COPCEventSubscription* subscription : subscriptions_) subscription->FireEventRecord(event);
-  return static_cast<int>(subscriptions_.size());
+  return FireEach(PinSubscriptions(kAllSubscriptions),
+                  [&](COPCEventSubscription& subscription) { subscription.FireEventRecord(event); });
 }
 
 void OPCServer::SendShutdownRequest() {

@@ -110,15 +110,18 @@ class OPCServer final : public IUnknown {
   // TRUE only when every group succeeded.
   BOOL RecheckItemRights();
 
-  // The event subscriptions. A removed one is deleted; the AE callback object
-  // hears of it first, listed or not. FALSE when it was not listed.
+  // The event subscriptions; the list holds each one it lists (see
+  // COPCEventSubscription). Removing one tells the AE callback object first,
+  // listed or not, then lets go of it; FALSE when it was not listed.
   BOOL AddEventSubscription(COPCEventSubscription* subscription);
   BOOL RemoveEventSubscription(COPCEventSubscription* subscription);
 
   // Hands an event to every subscription of the client, or with a subscription
   // handle other than 0 to that one alone when the client owns it (another
-  // client's or an unknown handle reaches nothing). The caller holds the
-  // server lock. The number of subscriptions reached.
+  // client's or an unknown handle reaches nothing). The subscriptions are
+  // taken under the server lock and reach their sinks after it is released
+  // (unless the caller holds it), on the calling thread. The number of
+  // subscriptions reached.
   int BroadcastUserMessage(const char* source, const char* message, DWORD severity);
   int BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
   int BroadcastEventRecord(const COPCEvent& event);
@@ -141,9 +144,9 @@ class OPCServer final : public IUnknown {
   };
   static const InterfaceTableRow<OPCServer> kOfferedInterfaces[];
 
-  // Tells the AE callback object that the subscription goes. The caller holds
-  // the server lock, which keeps the object installed during the call.
-  static void NotifySubscriptionRemoved(const COPCEventSubscription& subscription);
+  // The subscriptions an event goes to (all for handle 0, else the one with
+  // that handle), pinned until each has had it.
+  std::vector<COPCEventSubscription*> PinSubscriptions(DWORD subscription) const;
   // The groups of a snapshot taken under the lock, pinned until Unpin.
   std::vector<OPCGroup*> PinGroups() const;
   static void UnpinGroups(const std::vector<OPCGroup*>& groups);

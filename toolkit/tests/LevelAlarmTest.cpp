@@ -241,12 +241,12 @@ TEST(LevelAlarm, InstallingACallbackObjectDeletesTheOneBeforeOnce) {
   auto* first = new CountingCallback(firstDestroyed);
   auto* second = new CountingCallback(secondDestroyed);
   EXPECT_TRUE(SetAEServerCallback(FALSE, first));
-  EXPECT_EQ(app.AECallback(), first);
+  EXPECT_EQ(app.AECallback().get(), first);
   EXPECT_TRUE(SetAEServerCallback(FALSE, first));
   EXPECT_EQ(firstDestroyed, 0);
   EXPECT_TRUE(SetAEServerCallback(FALSE, second));
   EXPECT_EQ(firstDestroyed, 1);
-  EXPECT_EQ(app.AECallback(), second);
+  EXPECT_EQ(app.AECallback().get(), second);
   EXPECT_TRUE(SetAEServerCallback(FALSE, nullptr));
   EXPECT_EQ(firstDestroyed, 1);
   EXPECT_EQ(secondDestroyed, 1);

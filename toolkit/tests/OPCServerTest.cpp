@@ -38,7 +38,6 @@ TEST(OPCServer, QueryInterfaceAnswersInTableOrderWithItsTraceLine) {
       {IID_IOPCServerPublicGroups, "OPCServer::QueryInterface IID_IOPCServerPublicGroups"},
       {IID_IPersistFile, "OPCServer::QueryInterface IID_IPersistFile"},
       {IID_IPersist, "OPCServer::QueryInterface IID_IPersistFile"},
-      {IID_IOPCEventServer, "OPCServer::QueryInterface IID_IOPCEventServer"},
       {IID_IMarshal, "OPCServer::QueryInterface IID_IMarshal"},
       {IID_IOPCShutdown, "OPCServer::QueryInterface"},
   };

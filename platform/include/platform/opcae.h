@@ -47,3 +47,50 @@ struct ONEVENTSTRUCT {
   VARIANT* pEventAttributes;
   LPWSTR szActorID;
 };
+
+// The state an event server reports.
+enum OPCEVENTSERVERSTATE {
+  OPCAE_STATUS_RUNNING = 1,
+  OPCAE_STATUS_FAILED = 2,
+  OPCAE_STATUS_NOCONFIG = 3,
+  OPCAE_STATUS_SUSPENDED = 4,
+  OPCAE_STATUS_TEST = 5,
+  OPCAE_STATUS_COMM_FAULT = 6,
+};
+
+struct OPCEVENTSERVERSTATUS {
+  FILETIME ftStartTime;
+  FILETIME ftCurrentTime;
+  FILETIME ftLastUpdateTime;
+  OPCEVENTSERVERSTATE dwServerState;
+  WORD wMajorVersion;
+  WORD wMinorVersion;
+  WORD wBuildNumber;
+  WORD wReserved;
+  LPWSTR szVendorInfo;
+};
+
+struct OPCCONDITIONSTATE {
+  WORD wState;
+  WORD wReserved1;
+  LPWSTR szActiveSubCondition;
+  LPWSTR szASCDefinition;
+  DWORD dwASCSeverity;
+  LPWSTR szASCDescription;
+  WORD wQuality;
+  WORD wReserved2;
+  FILETIME ftLastAckTime;
+  FILETIME ftSubCondLastActive;
+  FILETIME ftCondLastActive;
+  FILETIME ftCondLastInactive;
+  LPWSTR szAcknowledgerID;
+  LPWSTR szComment;
+  DWORD dwNumSCs;
+  LPWSTR* pszSCNames;
+  LPWSTR* pszSCDefinitions;
+  DWORD* pdwSCSeverities;
+  LPWSTR* pszSCDescriptions;
+  DWORD dwNumEventAttrs;
+  VARIANT* pEventAttributes;
+  HRESULT* pErrors;
+};

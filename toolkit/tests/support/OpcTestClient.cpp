@@ -1,11 +1,14 @@
 #include "support/OpcTestClient.h"
 
 #include "platform/IConnectionPointContainer.h"
+#include "platform/IOPCEventServer.h"
 #include "platform/classobject.h"
 #include "platform/cominit.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
 #include "platform/widetext.h"
+
+#include <algorithm>
 
 const CLSID kTestServerClassId = {0x5A3C0E11, 0x7D21, 0x4B8E, {0x9F, 0x10, 0x2C, 0x64, 0xB7, 0x0D, 0x31, 0xE5}};
 
@@ -41,11 +44,23 @@ IOPCServer* OpcTestClient::OpcServer() {
   return opcServer_;
 }
 
-IConnectionPoint* OpcTestClient::ShutdownPoint() {
-  IConnectionPointContainer* container = nullptr;
+IConnectionPoint* OpcTestClient::ShutdownPoint() { return ConnectionPointOf(Server(), IID_IOPCShutdown); }
+
+IConnectionPoint* OpcTestClient::EventPoint(IUnknown* subscription) {
+  return ConnectionPointOf(subscription, IID_IOPCEventSink);
+}
+
+IConnectionPoint* OpcTestClient::ConnectionPointOf(IUnknown* object, REFIID sinkIid) {
+  if (object == nullptr) return nullptr;
+  void* container = nullptr;
+  if (FAILED(AsClient([&] { return object->QueryInterface(IID_IConnectionPointContainer, &container); }))) {
+    return nullptr;
+  }
+  held_.push_back(static_cast<IUnknown*>(container));
   IConnectionPoint* point = nullptr;
-  if (FAILED(Query(IID_IConnectionPointContainer, &container)) ||
-      FAILED(AsClient([&] { return container->FindConnectionPoint(IID_IOPCShutdown, &point); }))) {
+  if (FAILED(AsClient([&] {
+        return static_cast<IConnectionPointContainer*>(container)->FindConnectionPoint(sinkIid, &point);
+      }))) {
     return nullptr;
   }
   held_.push_back(point);
@@ -61,6 +76,30 @@ ULONG OpcTestClient::ReleaseAll() {
     last = AsClient([&] { return object->Release(); });
   }
   return last;
+}
+
+ULONG OpcTestClient::Release(IUnknown* object) {
+  const auto entry = std::find(held_.begin(), held_.end(), object);
+  if (entry == held_.end()) return 0;
+  held_.erase(entry);
+  if (object == opcServer_) opcServer_ = nullptr;
+  return AsClient([&] { return object->Release(); });
+}
+
+HRESULT OpcTestClient::CreateEventSubscription(REFIID iid, IUnknown** subscription, OPCHANDLE clientHandle,
+                                               BOOL active) {
+  IOPCEventServer* eventServer = nullptr;
+  const HRESULT found = Query(IID_IOPCEventServer, &eventServer);
+  if (FAILED(found)) return found;
+  DWORD bufferTime = 0;
+  DWORD maxSize = 0;
+  const HRESULT hr = AsClient([&] {
+    return eventServer->CreateEventSubscription(active, 1000, 100, clientHandle, iid, subscription, &bufferTime,
+                                                &maxSize);
+  });
+  Release(eventServer);
+  if (SUCCEEDED(hr)) held_.push_back(*subscription);
+  return hr;
 }
 
 std::vector<std::string> ReadAll(IEnumString* strings) {

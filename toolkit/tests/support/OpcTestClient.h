@@ -9,6 +9,7 @@
 #include "platform/IEnumString.h"
 #include "platform/IOPCServer.h"
 #include "platform/callcontext.h"
+#include "platform/opcda.h"
 #include "platform/unknown.h"
 
 #include <optional>
@@ -45,15 +46,29 @@ class OpcTestClient {
   // The server's IOPCServer, asked for on first use and held; NULL when it
   // cannot be had.
   IOPCServer* OpcServer();
-  // The server's connection point for IOPCShutdown sinks, found through its
+  // The server's connection point for IOPCShutdown sinks, and an event
+  // subscription's for IOPCEventSink sinks, found through the object's
   // container; both are held. NULL when either cannot be had.
   IConnectionPoint* ShutdownPoint();
+  IConnectionPoint* EventPoint(IUnknown* subscription);
   // Releases every held pointer, the last one got first; what the final
   // Release returned (0 when nothing was held).
   ULONG ReleaseAll();
+  // Releases one held pointer and stops holding it; what its Release returned.
+  ULONG Release(IUnknown* object);
   // Drops the held pointers without releasing them, for objects that went
   // with the library.
   void Abandon() { held_.clear(); }
+
+  // Alarms and events: a subscription made through the server's
+  // IOPCEventServer and asked for `iid`, held like the other pointers.
+  HRESULT CreateEventSubscription(REFIID iid, IUnknown** subscription, OPCHANDLE clientHandle = 1,
+                                  BOOL active = TRUE);
+  template <class Interface>
+  HRESULT CreateEventSubscription(REFIID iid, Interface** subscription, OPCHANDLE clientHandle = 1,
+                                  BOOL active = TRUE) {
+    return CreateEventSubscription(iid, reinterpret_cast<IUnknown**>(subscription), clientHandle, active);
+  }
 
   // Runs `call` as this client: in its call context when it has an identity.
   template <class Call>
@@ -64,6 +79,8 @@ class OpcTestClient {
   }
 
  private:
+  IConnectionPoint* ConnectionPointOf(IUnknown* object, REFIID sinkIid);
+
   const CLSID serverClass_;
   const bool comInitialised_;
   std::optional<ClientCallContext> identity_;
