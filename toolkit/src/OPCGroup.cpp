@@ -1,10 +1,13 @@
 #include "OPCGroup.h"
 
 #include "CVorlixApp.h"
+#include "IOPCAsyncIO2Holder.h"
+#include "IOPCAsyncIOHolder.h"
 #include "IOPCGroupStateMgtHolder.h"
 #include "IOPCItemMgtHolder.h"
 #include "ItemHostNotices.h"
 #include "OPCTag.h"
+#include "TransactionDelivery.h"
 
 #include "platform/handletable.h"
 #include "platform/opcguid.h"
@@ -30,8 +33,8 @@ const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
      MakeHolder<IOPCGroupStateMgtHolder, OPCGroup>},
     {&IID_IOPCPublicGroupStateMgt, nullptr, " IID_IOPCPublicGroupStateMgt", kRefused, nullptr},
     {&IID_IOPCSyncIO, nullptr, " IID_IOPCSyncIO", kSyncIOHolder, nullptr},
-    {&IID_IOPCAsyncIO, nullptr, " IID_IOPCAsyncIO", kAsyncIOHolder, nullptr},
-    {&IID_IOPCAsyncIO2, nullptr, " IID_IOPCAsyncIO2", kAsyncIO2Holder, nullptr},
+    {&IID_IOPCAsyncIO, nullptr, " IID_IOPCAsyncIO", kAsyncIOHolder, MakeHolder<IOPCAsyncIOHolder, OPCGroup>},
+    {&IID_IOPCAsyncIO2, nullptr, " IID_IOPCAsyncIO2", kAsyncIO2Holder, MakeHolder<IOPCAsyncIO2Holder, OPCGroup>},
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder, nullptr},
     {&IID_IOPCItemMgt, nullptr, " IID_IOPCItemMgt", kItemMgtHolder, MakeHolder<IOPCItemMgtHolder, OPCGroup>},
     {&IID_IDataObject, nullptr, " IID_IDataObject", kDataObjectHolder, nullptr},
@@ -96,6 +99,7 @@ OPCGroup::Settings OPCGroup::CurrentSettings() const {
 void OPCGroup::Retire() {
   retired_ = true;
   ReleaseItems();
+  transactions_.Clear();
 }
 
 void OPCGroup::Pin() { holds_.fetch_add(1); }
@@ -174,7 +178,22 @@ void OPCGroup::ReleaseItems() {
   notices.Send();
 }
 
-void OPCGroup::DrainAsyncRequests() {}
+void OPCGroup::DrainAsyncRequests() {
+  transactions_.Drain([this](const OPCTransaction& transaction) { DeliverTransaction(*this, transaction); });
+}
+
+DWORD OPCGroup::NextTransactionId() {
+  DWORD id = ++transactionCounter_;
+  if (id == 0) id = ++transactionCounter_;
+  return id;
+}
+
+// Until the data object and the connection point are built there is no sink.
+BOOL OPCGroup::HasReadSink() const { return FALSE; }
+BOOL OPCGroup::HasWriteSink() const { return FALSE; }
+BOOL OPCGroup::HasCallbackSink() const { return FALSE; }
+BOOL OPCGroup::GetCallbackEnable() const { return FALSE; }
+BOOL OPCGroup::SetCallbackEnable(BOOL) { return FALSE; }
 
 void OPCGroup::Scan(BOOL) {}
 

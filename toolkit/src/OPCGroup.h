@@ -15,6 +15,7 @@
 #include "HolderSlot.h"
 #include "InterfaceTable.h"
 #include "OPCGroupItem.h"
+#include "OPCTransactionQueue.h"
 
 #include "platform/opcda.h"
 #include "platform/unknown.h"
@@ -118,10 +119,24 @@ class OPCGroup final : public IUnknown {
   // without the server lock. FALSE when no item of the group has the handle.
   BOOL RemoveItem(OPCHANDLE serverHandle);
 
+  // The asynchronous requests waiting for their results to be sent.
+  OPCTransactionQueue& Transactions() { return transactions_; }
+  // Transaction ids of asynchronous requests: never 0.
+  DWORD NextTransactionId();
+  // Whether the client has a sink for asynchronous results: a Data Access
+  // 1.0 data or write-complete stream sink, or a 2.0 IOPCDataCallback sink.
+  BOOL HasReadSink() const;
+  BOOL HasWriteSink() const;
+  BOOL HasCallbackSink() const;
+  // Whether subscription data is sent to the IOPCDataCallback sink.
+  BOOL GetCallbackEnable() const;
+  BOOL SetCallbackEnable(BOOL enable);
+
   // The group's share of its server's per-client work: queued asynchronous
-  // requests, the data-change scan, copying updated tags into its items, and
-  // the items' access rights for the calling client. Until they are built
-  // they find nothing to do.
+  // requests (each sent to the client's sinks, in the order they came, with
+  // the server lock released), the data-change scan, copying updated tags
+  // into its items, and the items' access rights for the calling client.
+  // Until they are built the others find nothing to do.
   void DrainAsyncRequests();
   void Scan(BOOL forced);
   void PropagateTag(const OPCTag& tag);
@@ -164,4 +179,7 @@ class OPCGroup final : public IUnknown {
   std::atomic<OPCHANDLE> clientHandle_;
   HolderSlot holders_[kHolderCount];
   std::vector<std::unique_ptr<OPCGroupItem>> items_;
+  std::atomic<DWORD> transactionCounter_{0};
+  // Records still queued when the group goes are dropped undelivered.
+  OPCTransactionQueue transactions_;
 };
