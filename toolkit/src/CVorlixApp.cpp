@@ -351,11 +351,12 @@ const OPCTag* CVorlixApp::FindBranch(const std::string& path, BOOL* noChildren) 
 
 int CVorlixApp::BrowseItemIDs(const std::vector<std::string>& position, std::vector<std::string>& names,
                               OPCBROWSETYPE type, LPCWSTR nameFilter, VARTYPE typeFilter, DWORD rightsFilter) const {
-  // A filter the ANSI code page cannot hold matches no name.
-  const std::optional<std::string> narrowFilter = NarrowAnsi(nameFilter);
-  if (!narrowFilter) return 0;
-  const AddressSpaceLister::LeafFilter filter{narrowFilter->substr(0, AddressSpaceLister::kMaxFilterLength),
-                                              typeFilter, rightsFilter};
+  // A filter the ANSI code page cannot hold matches no name. Names are
+  // matched widened, character by character.
+  if (!NarrowAnsi(nameFilter)) return 0;
+  const AddressSpaceLister::LeafFilter filter{
+      WideString(nameFilter, WideLength(nameFilter)).substr(0, AddressSpaceLister::kMaxFilterLength), typeFilter,
+      rightsFilter};
   return AddressSpaceLister(tags_.Root(), Delimiter()).List(position, type, filter, names);
 }
 

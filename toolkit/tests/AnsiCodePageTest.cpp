@@ -81,6 +81,7 @@ TEST_F(AnsiNames, AChineseItemIdFindsTheTagTheHostNamedInGb2312) {
   EXPECT_EQ(AddItems({u"SN.温度", u"Temp1"}), (std::vector<HRESULT>{S_OK, S_OK}));
   EXPECT_EQ(BrowseFlat(u""), (WideNames{u"SN.温度", u"Temp1", u"TempX", u"Temp?"}));
   EXPECT_EQ(BrowseFlat(u"SN.温*"), WideNames{u"SN.温度"});
+  EXPECT_EQ(BrowseFlat(u"SN.温?"), WideNames{u"SN.温度"});
 
   IOPCItemProperties* properties = nullptr;
   ASSERT_EQ(connected_.client.Query(IID_IOPCItemProperties, &properties), S_OK);
