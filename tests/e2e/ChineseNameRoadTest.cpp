@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "closeprogram.h"
 #include "korvane.h"
 #include "platform/IOPCBrowseServerAddressSpace.h"
 #include "platform/IOPCItemMgt.h"
@@ -46,9 +47,7 @@ protected:
 
   void TearDown() override {
     client.reset();
-    delete window->webSocketClient();
-    delete window.data();
-    delete g_opcServer;
+    closeProgram(window.data());
     BridgeTest::TearDown();
   }
 
