@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QStringList>
 #include <QTimer>
 
@@ -110,6 +111,9 @@ void ZelvoOpcSrv::showTrayMessage(const QString& title, const QString& text, QSy
 }
 
 void ZelvoOpcSrv::on_token_error_and_restart_app() {
+  // A token error during the re-login belongs to the session being replaced.
+  if (m_reloggingIn) return;
+  const QScopedValueRollback<bool> relogging(m_reloggingIn, true);
   m_webSocket->focus_close_ws();
   for (int attempt = 0; attempt < LoginTries; ++attempt) {
     const QString reply = ucommucation::loginRequest(g_loginForm);
@@ -125,6 +129,8 @@ void ZelvoOpcSrv::on_token_error_and_restart_app() {
   }
   KLOG << "token error: no login succeeded, the channels stay closed";
 }
+
+void ZelvoOpcSrv::reject() { close(); }
 
 void ZelvoOpcSrv::closeEvent(QCloseEvent* event) {
   if (!m_trayIcon->isVisible()) return;

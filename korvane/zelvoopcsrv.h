@@ -47,6 +47,10 @@ public slots:
   void on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
   void on_token_error_and_restart_app();
 
+  // Esc: the window goes as closing it would, so the program runs on in the
+  // tray; only "Quit Application" ends it.
+  void reject() override;
+
 protected:
   void closeEvent(QCloseEvent* event) override;
   // Shows a balloon message at the tray icon.
@@ -62,4 +66,7 @@ private:
   QMap<QString, DevInfo> m_devices;
   uwebsocket* m_webSocket = nullptr;
   propertyConfigWidget* m_configWidget;
+  // Set while the token-error slot logs in again: its login requests run a
+  // local event loop, where a second token error may arrive.
+  bool m_reloggingIn = false;
 };
