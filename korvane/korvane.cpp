@@ -137,19 +137,20 @@ QList<CTag*> korvane::tags() const {
 }
 
 void korvane::getNewMessageSlot(QString msg) {
-  // A message names its device somewhere in its text; the last serial number
-  // in key order that occurs in it wins.
-  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device)
-    if (!device.key().isEmpty() && msg.contains(device.key())) m_curDevKey = device.key();
-
-  const DevTags devTags = m_devTags.value(m_curDevKey);
-  QStringList codes;
-  for (const CTag* tag : devTags.tags) codes.append(QString::number(tag->dataCode));
-  QMap<QString, QString> values;
-  if (!m_parser.parseRealtimeData(msg, m_curDevKey, &values, codes)) {
+  // The devices of a message are the members of its "data" object, each
+  // named by its exact serial number.
+  QMap<QString, QMap<QString, QString>> devices;
+  if (!m_parser.parseRealtimeDevices(msg, &devices)) {
     KLOG << "数据解析失败。";
     return;
   }
+  for (auto device = devices.cbegin(); device != devices.cend(); ++device)
+    applyDeviceValues(device.key(), device.value());
+}
+
+void korvane::applyDeviceValues(const QString& sn, const QMap<QString, QString>& values) {
+  const auto devTags = m_devTags.constFind(sn);
+  if (devTags == m_devTags.cend()) return;
 
   struct Update {
     DWORD handle;
@@ -159,7 +160,7 @@ void korvane::getNewMessageSlot(QString msg) {
   QStringList applied;
   {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
-    for (CTag* tag : devTags.tags) {
+    for (CTag* tag : devTags->tags) {
       if (!tag->created()) continue;
       // The first message after a client's write may still carry the value
       // from before it: it is skipped.
@@ -176,7 +177,7 @@ void korvane::getNewMessageSlot(QString msg) {
       applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
     }
   }
-  const WORD quality = deviceQuality(m_curDevKey);
+  const WORD quality = deviceQuality(sn);
   for (const Update& update : updates) UpdateTag(update.handle, update.value, quality);
   if (!applied.isEmpty()) KLOG << QStringLiteral("[tag values] quality %1: ").arg(quality) + applied.join(QLatin1Char(' '));
 }
@@ -184,7 +185,6 @@ void korvane::getNewMessageSlot(QString msg) {
 void korvane::intervalRefreshLabs() {
   for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) {
     if (device.key().isEmpty()) continue;
-    m_curDevKey = device.key();
     emit MessageHandleSignal(MsgOneDevice, device.key());
   }
 }

@@ -63,7 +63,8 @@ signals:
   void curAllDeviceStat(QString result);
 
 public slots:
-  // A text of the platform's WebSocket channels: the values of one device.
+  // A text of the platform's WebSocket channels: the values of the devices
+  // its "data" object names.
   void getNewMessageSlot(QString msg);
   // Asks for fresh values of every device.
   void intervalRefreshLabs();
@@ -74,6 +75,9 @@ private:
   // A record and its toolkit tag for one variable; the handle stays invalid
   // when the toolkit refuses the tag.
   CTag* createTag(const DataGroup& group, const DataInfo& variable);
+  // Stores the pushed values of one device in its tags; a device without
+  // tags is passed over.
+  void applyDeviceValues(const QString& sn, const QMap<QString, QString>& values);
   // The record of a created tag; the caller holds m_tagsMutex.
   CTag* findTag(DWORD handle) const;
   // Good quality while the device is online in the last device list.
@@ -87,7 +91,6 @@ private:
   QList<CTag*> m_tags;  // owns the records
   QMap<QString, DevTags> m_devTags;
   QMap<QString, DevInfo> m_devices;
-  QString m_curDevKey;
   ujsonparser m_parser;
 };
 

@@ -159,3 +159,20 @@ bool ujsonparser::parseRealtimeData(QString text, QString sn, QMap<QString, QStr
     return true;
   });
 }
+
+bool ujsonparser::parseRealtimeDevices(QString text, QMap<QString, QMap<QString, QString>>* devices) const {
+  return guarded(true, [&] {
+    const JsonReply reply(text);
+    if (!reply.isEnvelope()) return true;
+    if (!reply.succeeded()) return false;
+    const Json::Value& data = reply.data();
+    if (!data.isObject() || devices == nullptr) return true;
+    for (auto device = data.begin(); device != data.end(); ++device) {
+      if (!device->isObject()) continue;
+      QMap<QString, QString>& values = (*devices)[QString::fromStdString(device.name())];
+      for (auto value = device->begin(); value != device->end(); ++value)
+        values.insert(QString::fromStdString(value.name()), JsonReply::textOf(*value));
+    }
+    return true;
+  });
+}

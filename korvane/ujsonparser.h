@@ -28,4 +28,9 @@ public:
   // message whose "meta"."success" is not "true"; values untouched then and
   // whenever the message holds no data.
   bool parseRealtimeData(QString text, QString sn, QMap<QString, QString>* values, QStringList codes) const;
+  // Every device of a pushed message: each member of its "data" object whose
+  // value is an object gives (*devices)[member name], that object's value
+  // texts by data code. False only for a readable message whose
+  // "meta"."success" is not "true"; devices untouched then.
+  bool parseRealtimeDevices(QString text, QMap<QString, QMap<QString, QString>>* devices) const;
 };

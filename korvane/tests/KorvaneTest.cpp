@@ -189,17 +189,37 @@ TEST_F(KorvaneTest, PushedValuesReachTheirTagsWithTheQualityOfTheirDevice) {
   EXPECT_EQ(tagState(handle("A1.Switch.Odd")).value.vt, VT_R8);
 }
 
-TEST_F(KorvaneTest, AMessageNamingTwoDevicesUpdatesTheOneWhoseSerialSortsLast) {
-  bridge->addTagsForRealTimeData(configs);
-  bridge->getNewMessageSlot(pushed(R"({"B2":{"1":"3"},"A1":{"1":"4"}})"));
-  EXPECT_EQ(tagState(handle("B2.Counter.Starts")).value.uiVal, 3);
-  EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 0.0f);
+TEST_F(KorvaneTest, AMessageUpdatesExactlyTheDevicesItsDataNames) {
+  // One serial number inside another, and one that only the message's text holds.
+  const QList<DevConfig> nested = {
+      device("AB1", {group("AB1", "Analog", {variable("AB1", "Temp", 7, 1, 1)})}),
+      device("B1", {group("B1", "Analog", {variable("B1", "Temp", 7, 1, 1)})}),
+      device("ok", {group("ok", "Analog", {variable("ok", "Temp", 7, 1, 1)})}),
+  };
+  bridge->addTagsForRealTimeData(nested);
+  const struct {
+    const char* message;
+    LONG ab1, b1;
+  } cases[] = {
+      {R"({"AB1":{"1":"5"}})", 5, 0},
+      {R"({"B1":{"1":"6"}})", 5, 6},
+      {R"({"B1":{"1":"7"},"AB1":{"1":"8"}})", 8, 7},
+      {R"({"AB":{"1":"9"},"b1":{"1":"9"},"B1 ":{"1":"9"}})", 8, 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    bridge->getNewMessageSlot(pushed(c.message));
+    EXPECT_EQ(tagState(handle("AB1.Analog.Temp")).value.lVal, c.ab1);
+    EXPECT_EQ(tagState(handle("B1.Analog.Temp")).value.lVal, c.b1);
+  }
 
   // A message that names no device, such as an acknowledgement on the write
-  // channel, counts for the device of the message before.
-  EXPECT_EQ(write("B2.Counter.Starts", variantOf(VT_UI2, 4)), 0u);
+  // channel, counts for none: the echo after a write is still skipped.
+  EXPECT_EQ(write("B1.Analog.Temp", variantOf(VT_I4, 4)), 0u);
   bridge->getNewMessageSlot(R"({"meta":{"success":"true","message":"ok"}})");
-  EXPECT_EQ(tag("B2.Counter.Starts")->state, CTag::EchoSkipped);
+  EXPECT_EQ(tag("B1.Analog.Temp")->state, CTag::Written);
+  bridge->getNewMessageSlot(pushed(R"({"B1":{"1":"7"}})"));
+  EXPECT_EQ(tagState(handle("B1.Analog.Temp")).value.lVal, 4);
 }
 
 TEST_F(KorvaneTest, AfterAClientWriteTheNextMessageOfTheDeviceIsSkippedAndTheOneAfterApplied) {

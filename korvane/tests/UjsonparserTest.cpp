@@ -299,3 +299,28 @@ TEST(UjsonparserTest, PushedValues) {
     EXPECT_EQ(values, c.values);
   }
 }
+
+TEST(UjsonparserTest, PushedValuesOfEveryDevice) {
+  using Devices = QMap<QString, QMap<QString, QString>>;
+  const Devices kept{{"Z9", {{"1", "kept"}}}};
+  const struct {
+    const char* name;
+    QString text;
+    bool result;
+    Devices devices;
+  } cases[] = {
+      {"two devices", okReply(R"({"B1":{"1":"5"},"AB1":{"2":"-7","10":true,"3":4}})"), true,
+       {{"Z9", {{"1", "kept"}}}, {"AB1", {{"2", "-7"}, {"10", "true"}, {"3", ""}}}, {"B1", {{"1", "5"}}}}},
+      {"device not an object", okReply(R"({"A1":"5","B2":["5"],"C3":{}})"), true, {{"Z9", {{"1", "kept"}}}, {"C3", {}}}},
+      {"refused", reply(R"({"success":"false","message":""})", R"({"A1":{"1":"5"}})"), false, kept},
+      {"no data", QString(R"({"meta":{"success":"true","message":"ok"}})"), true, kept},
+      {"data is an array", okReply(R"([{"A1":{"1":"5"}}])"), true, kept},
+      {"not JSON", QString("A1 B2"), true, kept},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Devices devices = kept;
+    EXPECT_EQ(parser.parseRealtimeDevices(c.text, &devices), c.result);
+    EXPECT_EQ(devices, c.devices);
+  }
+}
