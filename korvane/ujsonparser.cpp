@@ -99,19 +99,25 @@ bool ujsonparser::parseHeartReply(QString text) const {
 }
 
 QMap<QString, DevInfo> ujsonparser::parseDeviceList(QString text) const {
-  using DeviceMap = QMap<QString, DevInfo>;
-  return guarded(DeviceMap(), [&] {
+  QMap<QString, DevInfo> devices;
+  parseDeviceList(text, &devices);
+  return devices;
+}
+
+bool ujsonparser::parseDeviceList(QString text, QMap<QString, DevInfo>* devices) const {
+  return guarded(false, [&] {
     const JsonReply reply(text);
-    if (!reply.isEnvelope() || !reply.succeeded()) return DeviceMap();
+    if (!reply.isEnvelope() || !reply.succeeded()) return false;
     const Json::Value& rows = JsonReply::member(reply.data(), "rows");
-    if (!rows.isArray()) return DeviceMap();
-    DeviceMap devices;
+    if (!rows.isArray()) return false;
+    QMap<QString, DevInfo> read;
     for (const Json::Value& row : rows) {
-      if (!row.isObject()) return DeviceMap();
+      if (!row.isObject()) return false;
       const DevInfo device = readDevice(row);
-      devices.insert(device.sn_code, device);
+      read.insert(device.sn_code, device);
     }
-    return devices;
+    *devices = read;
+    return true;
   });
 }
 

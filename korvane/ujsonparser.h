@@ -21,6 +21,9 @@ public:
   bool parseHeartReply(QString text) const;
   // The devices by serial number; fallback an empty map.
   QMap<QString, DevInfo> parseDeviceList(QString text) const;
+  // The same into *devices; false, with *devices untouched, for a reply that
+  // is not a successful, readable device list.
+  bool parseDeviceList(QString text, QMap<QString, DevInfo>* devices) const;
   // The variables of device `sn`; fallback {sn, 0, no groups}.
   DevConfig parseRealtimeConf(QString text, QString sn) const;
   // Sets (*values)[code] for every wanted code from the pushed values of

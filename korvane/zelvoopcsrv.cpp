@@ -26,7 +26,7 @@ namespace {
 const char* const programIcon = ":/images/opc.png";
 }  // namespace
 
-ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent) : QDialog(parent) {
+ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods) : QDialog(parent), m_periods(periods) {
   setWindowIcon(QIcon(QLatin1String(programIcon)));
   setWindowTitle(QStringLiteral("Zelvo OPC"));
 
@@ -66,7 +66,7 @@ void ZelvoOpcSrv::InitializeConfigData() {
     KLOG << reply;
   }
 
-  m_webSocket = new uwebsocket(configs);
+  m_webSocket = new uwebsocket(configs, nullptr, m_periods);
   m_webSocket->initWebSocket();
   auto* bridge = new korvane(configs);
   setOpcServer(bridge);
@@ -78,6 +78,7 @@ void ZelvoOpcSrv::InitializeConfigData() {
   connect(bridge, &korvane::writeNewRealTimeValue, m_webSocket, &uwebsocket::on_writeNewRealTimeValue);
   connect(bridge, &korvane::curAllDeviceStat, m_configWidget, &propertyConfigWidget::curAllDeviceStat);
   connect(m_webSocket, &uwebsocket::token_error_and_restart_app, this, &ZelvoOpcSrv::on_token_error_and_restart_app);
+  connect(m_webSocket, &uwebsocket::readChannelLost, bridge, &korvane::on_readChannelLost);
 }
 
 void ZelvoOpcSrv::showDevsState() { showNormal(); }

@@ -1,5 +1,6 @@
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -360,16 +361,39 @@ TEST_F(KorvaneTest, InitStartsTheServerCreatesTheTagsAndAsksForEveryDeviceEachIn
   }
 }
 
-TEST_F(KorvaneTest, EachDeviceListReplacesTheDeviceStatesAndIsPassedOnRaw) {
+TEST_F(KorvaneTest, EachDeviceListReadReplacesTheDeviceStatesAndEveryReplyIsPassedOnRaw) {
   bridge->addTagsForRealTimeData(configs);
   QSignalSpy passed(bridge.get(), &korvane::curAllDeviceStat);
-  standin.replies().set(StandinEndpoint::DeviceList, ScriptedReply::rawText("not json"));
-  bridge->on_getDeviceStat();
-  ASSERT_EQ(passed.size(), 1);
-  EXPECT_EQ(passed[0][0].toString(), "not json");
-
-  bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"2"}})"));
-  EXPECT_EQ(tagState(handle("A1.Analog.Temp")).quality, OPC_QUALITY_BAD);
+  const std::string a1Offline =
+      R"({"meta":{"success":"true","message":"ok"},"data":{"total":1,"rows":[{"sn_code":"A1","dev_state":0}]}})";
+  const struct {
+    const char* name;
+    std::optional<ScriptedReply> reply;
+    WORD quality;
+  } cases[] = {
+      // A list that cannot be had keeps the last one.
+      {"not json", ScriptedReply::rawText("not json"), OPC_QUALITY_GOOD},
+      {"refused", ScriptedReply::rawText(R"({"meta":{"success":"false","message":"100009"},"data":null})"), OPC_QUALITY_GOOD},
+      {"no reply", ScriptedReply::closeConnection(), OPC_QUALITY_GOOD},
+      {"A1 offline", ScriptedReply::rawText(a1Offline), OPC_QUALITY_BAD},
+      {"the stand-in's own list", std::nullopt, OPC_QUALITY_GOOD},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.reply) {
+      standin.replies().set(StandinEndpoint::DeviceList, *c.reply);
+    } else {
+      standin.replies().clear(StandinEndpoint::DeviceList);
+    }
+    passed.clear();
+    bridge->on_getDeviceStat();
+    ASSERT_EQ(passed.size(), 1);
+    if (c.reply && c.reply->body) {
+      EXPECT_EQ(passed[0][0].toString().toStdString(), *c.reply->body);
+    }
+    bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"2"}})"));
+    EXPECT_EQ(tagState(handle("A1.Analog.Temp")).quality, c.quality);
+  }
 }
 
 TEST_F(KorvaneTest, CallbacksOnOtherThreadsMeetTagsBeingCreatedAndValuesArriving) {

@@ -188,7 +188,17 @@ TEST(UjsonparserTest, DeviceListOfAWrongShapeIsEmpty) {
       R"("rows")",    R"({"rows":{}})", R"({"rows":{"sn_code":"A1"}})", R"({"rows":[1]})",
       R"({"rows":[{"sn_code":"A1"},"B2"]})",
   };
-  for (const std::string& d : data) EXPECT_TRUE(parser.parseDeviceList(okReply(d)).isEmpty()) << d;
+  for (const std::string& d : data) {
+    EXPECT_TRUE(parser.parseDeviceList(okReply(d)).isEmpty()) << d;
+    // Told apart from an empty list, so a failed refresh can keep the last one.
+    QMap<QString, DevInfo> kept{{"Z9", DevInfo()}};
+    EXPECT_FALSE(parser.parseDeviceList(okReply(d), &kept)) << d;
+    EXPECT_EQ(kept.keys(), QStringList{"Z9"}) << d;
+  }
+  QMap<QString, DevInfo> replaced{{"Z9", DevInfo()}};
+  EXPECT_TRUE(parser.parseDeviceList(okReply(R"({"rows":[]})"), &replaced));
+  EXPECT_TRUE(replaced.isEmpty());
+  EXPECT_FALSE(parser.parseDeviceList("", &replaced));
 }
 
 TEST(UjsonparserTest, ConfigurationKeepsNamedGroupsWithDataAndLogsEachVariable) {
