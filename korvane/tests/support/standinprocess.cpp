@@ -7,7 +7,7 @@
 
 StandinProcess::~StandinProcess() { kill(); }
 
-bool StandinProcess::start(const std::string& tables) {
+bool StandinProcess::start(const std::string& tables, bool simulate) {
   kill();
   const QString dataFile = dir_.filePath(QStringLiteral("tables-%1.json").arg(++starts_));
   QFile file(dataFile);
@@ -16,7 +16,9 @@ bool StandinProcess::start(const std::string& tables) {
   file.close();
 
   process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  process_.start(QStringLiteral(PLATFORM_STANDIN_EXECUTABLE), {QString::number(port_), dataFile});
+  QStringList arguments{QString::number(port_), dataFile};
+  if (simulate) arguments.prepend(QStringLiteral("--simulate"));
+  process_.start(QStringLiteral(PLATFORM_STANDIN_EXECUTABLE), arguments);
   // The program names its address once it listens.
   static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
   QByteArray output;

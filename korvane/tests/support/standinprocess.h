@@ -17,9 +17,10 @@ public:
   StandinProcess& operator=(const StandinProcess&) = delete;
 
   // Starts the program serving `tables` (the stand-in's data-file document)
-  // on the port of the last start, or on a free one the first time. Returns
-  // whether it listens.
-  bool start(const std::string& tables);
+  // on the port of the last start, or on a free one the first time; with
+  // `simulate` it moves the values once a second and pushes every changed
+  // device. Returns whether it listens.
+  bool start(const std::string& tables, bool simulate = false);
   // Ends it at once, as a crash would; a frozen one too.
   void kill();
   // Stops it (SIGSTOP): its connections stay open and nothing answers.
