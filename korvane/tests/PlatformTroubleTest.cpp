@@ -10,13 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "configfile.h"
 #include "korvane.h"
-#include "loginform.h"
-#include "loginsession.h"
 #include "platform/opcda.h"
-#include "platform/registrystore.h"
-#include "platformurls.h"
+#include "support/bridgetest.h"
 #include "support/messagecapture.h"
 #include "support/recordingwindow.h"
 #include "support/settingsfolder.h"
@@ -52,13 +48,7 @@ class PlatformTroubleTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(standin.start(tables(valuesBefore)));
-    g_serverAddress = QString::fromStdString(standin.address());
-    buildPlatformUrls();
-    g_session = {"13800000000", "true", "login ok", 1001, "tok-abc123"};
-    g_loginForm = {"13800000000", "demo123", "", "0123456789abcdefghij"};
-    g_intervalTime = QStringLiteral("3600000");
-    qputenv("ZELVO_REGISTRY_DIR", registry.path().toLocal8Bit());
-    RegistryStore::Instance().Reset();
+    useLoggedInProgram(standin.address(), registry);
 
     window = new RecordingWindow(briefPeriods);
     window->InitializeConfigData();
@@ -74,9 +64,7 @@ protected:
     delete window.data();
     delete client;
     delete g_opcServer;
-    RegistryStore::Instance().Reset();
-    g_session = LoginSession();
-    g_loginForm = LoginForm();
+    endLoggedInProgram();
   }
 
   int logCount(const QString& text) const {
