@@ -42,7 +42,7 @@ const std::string valuesBefore = R"({"A1": {"1": "23.5", "3": "120"}, "B2": {"1"
 const std::string valuesAfter = R"({"A1": {"1": "30.5", "3": "121"}, "B2": {"1": "13"}})";
 
 // Short enough for a platform's loss to be noticed and mended within a test.
-constexpr WebSocketPeriods briefPeriods{50, 100, 3600 * 1000, 100, 300};
+constexpr WebSocketPeriods briefPeriods{50, 100, 3600 * 1000, 200, 1000};
 
 class PlatformTroubleTest : public ::testing::Test {
 protected:
