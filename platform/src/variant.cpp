@@ -4,6 +4,45 @@
 #include "platform/safearray.h"
 #include "varianttype.h"
 
+#include <cstring>
+
+namespace {
+
+// The bytes of the value a reference of base type `base` points to; 0 for a
+// type whose value a VARIANT cannot hold.
+size_t ReferencedSize(VARTYPE base) {
+  switch (base) {
+    case VT_I1:
+    case VT_UI1:
+      return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_ERROR:
+      return 4;
+    case VT_I8:
+    case VT_UI8:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+      return 8;
+    case VT_BSTR:
+    case VT_UNKNOWN:
+    case VT_DISPATCH:
+      return sizeof(void*);
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
 void VariantInit(VARIANTARG* pvarg) {
   if (pvarg == nullptr) return;
   pvarg->vt = VT_EMPTY;
@@ -49,4 +88,29 @@ HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc) {
   if (FAILED(hr)) return hr;
   *pvargDest = copy;
   return S_OK;
+}
+
+HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc) {
+  if (pvarDest == nullptr || pvargSrc == nullptr) return E_INVALIDARG;
+  const VARTYPE vt = pvargSrc->vt;
+  if (!IsValidVariantType(vt)) return DISP_E_BADVARTYPE;
+  if ((vt & VT_BYREF) == 0) return VariantCopy(pvarDest, pvargSrc);
+  if (pvargSrc->byref == nullptr) return E_INVALIDARG;
+  // A shallow view of the referred value, which VariantCopy then copies deeply.
+  VARIANT referred;
+  VariantInit(&referred);
+  const VARTYPE base = vt & VT_TYPEMASK;
+  if (base == VT_VARIANT && (vt & VT_ARRAY) == 0) {
+    referred = *pvargSrc->pvarVal;
+    if ((referred.vt & VT_BYREF) != 0) return E_INVALIDARG;
+  } else if ((vt & VT_ARRAY) != 0) {
+    referred.vt = vt & ~VT_BYREF;
+    referred.parray = *pvargSrc->pparray;
+  } else {
+    const size_t size = ReferencedSize(base);
+    if (size == 0) return DISP_E_BADVARTYPE;
+    referred.vt = base;
+    std::memcpy(&referred.llVal, pvargSrc->byref, size);
+  }
+  return VariantCopy(pvarDest, &referred);
 }
