@@ -39,7 +39,7 @@ HRESULT IOPCGroupStateMgtHolder::SetState(DWORD* pRequestedUpdateRate, DWORD* pR
                                           LONG* pTimeBias, FLOAT* pPercentDeadband, DWORD* pLCID,
                                           OPCHANDLE* phClientGroup) {
   Trace("IOPCGroupStateMgt::SetState");
-  if (owner_.Retired()) return E_FAIL;
+  if (owner_.Removed()) return E_FAIL;
   HRESULT result = S_OK;
   if (pRequestedUpdateRate != nullptr) {
     const RevisedUpdateRate revised = ReviseUpdateRate(*pRequestedUpdateRate, VorlixApp().ServerRate());
@@ -57,12 +57,13 @@ HRESULT IOPCGroupStateMgtHolder::SetState(DWORD* pRequestedUpdateRate, DWORD* pR
 
 HRESULT IOPCGroupStateMgtHolder::SetName(LPCWSTR szName) {
   Trace("IOPCGroupStateMgt::SetName");
-  if (owner_.Retired()) return E_FAIL;
+  if (owner_.Removed()) return E_FAIL;
   const std::string name = NarrowLatin1(szName);
   if (name.empty()) return E_INVALIDARG;
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   const OPCServer* server = owner_.Server();
-  if (server != nullptr ? server->FindGroupByName(name) : owner_.Name() == name) return OPC_E_DUPLICATENAME;
+  if (server == nullptr) return E_FAIL;
+  if (server->FindGroupByName(name)) return OPC_E_DUPLICATENAME;
   owner_.SetName(name);
   return S_OK;
 }
@@ -71,7 +72,7 @@ HRESULT IOPCGroupStateMgtHolder::CloneGroup(LPCWSTR szName, REFIID riid, LPUNKNO
   Trace("IOPCGroupStateMgt::CloneGroup");
   if (ppUnk == nullptr) return E_INVALIDARG;
   *ppUnk = nullptr;
-  if (owner_.Retired()) return E_FAIL;
+  if (owner_.Removed()) return E_FAIL;
   OPCGroup::Settings settings = owner_.CurrentSettings();
   settings.name = NarrowLatin1(szName);
   settings.active = FALSE;

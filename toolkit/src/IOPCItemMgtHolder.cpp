@@ -35,7 +35,8 @@ HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitio
   if (results != nullptr) *results = nullptr;
   if (errors != nullptr) *errors = nullptr;
   if (count == 0 || definitions == nullptr || results == nullptr || errors == nullptr) return E_INVALIDARG;
-  if (owner_.Retired()) return E_FAIL;
+  // Items are added to listed groups only; a removed one may still be validated against.
+  if (add ? owner_.Removed() : owner_.Retired()) return E_FAIL;
   CVorlixApp& app = VorlixApp();
   auto* resultArray = AllocPerItem<OPCITEMRESULT>(count);
   auto* errorArray = AllocPerItem<HRESULT>(count);
@@ -73,6 +74,8 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, O
   ItemHostNotices notices;
   {
     ServerLock::Hold hold(app.GetServerLock());
+    // The group may have been removed since the call began.
+    if (owner_.Removed()) return E_FAIL;
     // The tag may have gone since it was validated.
     OPCTag* tag = app.FindTag(std::string(), item->fullName);
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
@@ -94,7 +97,8 @@ HRESULT IOPCItemMgtHolder::StartHandleCall(DWORD count, const OPCHANDLE* handles
                                            HRESULT** errorArray) const {
   if (errors != nullptr) *errors = nullptr;
   if (count == 0 || handles == nullptr || !valuesGiven || errors == nullptr) return E_INVALIDARG;
-  if (owner_.Retired()) return E_FAIL;
+  // Every call that starts here changes the group's items.
+  if (owner_.Removed()) return E_FAIL;
   *errorArray = AllocPerItem<HRESULT>(count);
   return *errorArray != nullptr ? S_OK : E_OUTOFMEMORY;
 }

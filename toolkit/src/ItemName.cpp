@@ -1,5 +1,7 @@
 #include "ItemName.h"
 
+#include "platform/widetext.h"
+
 std::string MakeFullItemName(const std::string& accessPath, const std::string& itemId, char delimiter) {
   if (accessPath.empty()) return itemId;
   if (accessPath.back() == delimiter) return accessPath + itemId;
@@ -20,3 +22,5 @@ std::vector<std::string> SplitItemName(const std::string& name, char delimiter) 
   }
   return components;
 }
+
+bool ClientCanNameItem(const std::string& name) { return !name.empty() && NarrowLatin1(WidenLatin1(name)) == name; }
