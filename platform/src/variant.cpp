@@ -6,43 +6,6 @@
 
 #include <cstring>
 
-namespace {
-
-// The bytes of the value a reference of base type `base` points to; 0 for a
-// type whose value a VARIANT cannot hold.
-size_t ReferencedSize(VARTYPE base) {
-  switch (base) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-      return 8;
-    case VT_BSTR:
-    case VT_UNKNOWN:
-    case VT_DISPATCH:
-      return sizeof(void*);
-    default:
-      return 0;
-  }
-}
-
-}  // namespace
-
 void VariantInit(VARIANTARG* pvarg) {
   if (pvarg == nullptr) return;
   pvarg->vt = VT_EMPTY;
@@ -107,7 +70,7 @@ HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc) {
     referred.vt = vt & ~VT_BYREF;
     referred.parray = *pvargSrc->pparray;
   } else {
-    const size_t size = ReferencedSize(base);
+    const ULONG size = ValueSize(base);
     if (size == 0) return DISP_E_BADVARTYPE;
     referred.vt = base;
     std::memcpy(&referred.llVal, pvargSrc->byref, size);
