@@ -23,7 +23,8 @@ HRESULT CIOPCEventServer::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) 
     Trace("GetStatus");
     if (!ClearOutPointers(ppEventServerStatus)) return E_INVALIDARG;
     const FILETIME connected = owner_.CreationTime();
-    return CallAECallback([&](CLumoAExCallback& callback) { return callback.GetStatus(ppEventServerStatus, connected); });
+    return CallAECallback(
+        [&](CLumoAExCallback& callback) { return callback.GetStatus(ppEventServerStatus, connected); });
   });
 }
 
@@ -34,8 +35,8 @@ HRESULT CIOPCEventServer::CreateEventSubscription(BOOL, DWORD, DWORD, OPCHANDLE 
     Trace("CreateEventSubscription");
     if (!ClearOutPointers(ppUnk, pdwRevisedBufferTime, pdwRevisedMaxSize)) return E_INVALIDARG;
     DWORD subscription = 0;
-    const HRESULT hr =
-        COPCEventSubscription::Create(owner_, hClientSubscription, riid, reinterpret_cast<void**>(ppUnk), &subscription);
+    const HRESULT hr = COPCEventSubscription::Create(owner_, hClientSubscription, riid,
+                                                     reinterpret_cast<void**>(ppUnk), &subscription);
     if (FAILED(hr)) return hr;
     *pdwRevisedBufferTime = kRevisedBufferTime;
     *pdwRevisedMaxSize = kRevisedMaxSize;

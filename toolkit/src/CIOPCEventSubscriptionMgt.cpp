@@ -79,7 +79,9 @@ HRESULT CIOPCEventSubscriptionMgt::GetReturnedAttributes(DWORD dwEventCategory, 
 HRESULT CIOPCEventSubscriptionMgt::Refresh(DWORD dwConnection) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("Refresh");
-    return Forward(owner_, [&](CLumoAExCallback& callback) { return callback.RefreshEventSubscription(owner_.Handle(), dwConnection); });
+    return Forward(owner_, [&](CLumoAExCallback& callback) {
+      return callback.RefreshEventSubscription(owner_.Handle(), dwConnection);
+    });
   });
 }
 

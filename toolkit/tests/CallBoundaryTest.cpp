@@ -9,7 +9,6 @@
 #include "support/OpcTestGroup.h"
 
 #include "platform/opcguid.h"
-#include "platform/widetext.h"
 
 #include <gtest/gtest.h>
 
@@ -85,8 +84,9 @@ TEST(CallBoundary, ComMethodsAnswerOutOfMemoryWhenMemoryRunsOut) {
       [&](const std::string& name) {
         Added added{E_FAIL, nullptr, 0};
         DWORD revised = 0;
-        added.hr = connected.opc->AddGroup(WidenLatin1(name).c_str(), TRUE, 100, 0, nullptr, nullptr, 0,
-                                           &added.handle, &revised, IID_IOPCItemMgt, &added.group);
+        const std::u16string wide(name.begin(), name.end());
+        added.hr = connected.opc->AddGroup(wide.c_str(), TRUE, 100, 0, nullptr, nullptr, 0, &added.handle, &revised,
+                                           IID_IOPCItemMgt, &added.group);
         return added;
       },
       [&](const Added& added, const std::string& name) {
