@@ -107,7 +107,9 @@ OPCGroupItem* OPCGroup::FindItem(OPCHANDLE serverHandle) const {
 
 OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item) {
   item->AssignServerHandle();
-  if (OPCTag* tag = VorlixApp().FindTag(std::string(), item->fullName)) ++tag->refCount;
+  OPCTag* tag = VorlixApp().FindTag(std::string(), item->fullName);
+  // Only a leaf counts client items: a name may have become a branch since.
+  if (tag != nullptr && tag->HasHandle()) ++tag->refCount;
   items_.push_back(std::move(item));
   return items_.back()->serverHandle;
 }
