@@ -23,11 +23,13 @@ HRESULT CIOPCBrowseServerAddressSpace::QueryOrganization(OPCNAMESPACETYPE* pName
 }
 
 HRESULT CIOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
+  // A client may pass any 32-bit value: it is kept as a number, not as the enumeration.
+  const DWORD direction = dwBrowseDirection;
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::ChangeBrowsePosition");
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     if (VorlixApp().QueryOrganization() == OPC_NS_FLAT) return E_FAIL;
-    switch (dwBrowseDirection) {
+    switch (direction) {
       case OPC_BROWSE_UP:
         if (position_.empty()) return E_FAIL;
         position_.pop_back();
@@ -61,6 +63,8 @@ HRESULT CIOPCBrowseServerAddressSpace::MoveTo(const std::string& text) {
 HRESULT CIOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFilterCriteria,
                                                         VARTYPE vtDataTypeFilter, DWORD dwAccessRightsFilter,
                                                         LPENUMSTRING* ppIEnumString) {
+  // A client may pass any 32-bit value: it is kept as a number, not as the enumeration.
+  DWORD browseType = dwBrowseFilterType;
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs");
     if (ppIEnumString == nullptr) return E_INVALIDARG;
@@ -69,10 +73,10 @@ HRESULT CIOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFi
       ServerLock::Hold hold(VorlixApp().GetServerLock());
       if (VorlixApp().QueryOrganization() == OPC_NS_FLAT) {
         position_.clear();
-        dwBrowseFilterType = OPC_FLAT;
+        browseType = OPC_FLAT;
       }
-      VorlixApp().BrowseItemIDs(position_, names, dwBrowseFilterType, szFilterCriteria, vtDataTypeFilter,
-                                dwAccessRightsFilter);
+      VorlixApp().BrowseItemIDs(position_, names, static_cast<OPCBROWSETYPE>(browseType), szFilterCriteria,
+                                vtDataTypeFilter, dwAccessRightsFilter);
     }
     IOPCEnumString* strings = new (std::nothrow) IOPCEnumString(std::move(names));
     *ppIEnumString = strings;

@@ -123,13 +123,15 @@ HRESULT IOPCServerHolder::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
 }
 
 HRESULT IOPCServerHolder::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, LPUNKNOWN* ppUnk) {
+  // A client may pass any 32-bit value: it is kept as a number, not as the enumeration.
+  const DWORD scope = dwScope;
   return AnswerComCall([&]() -> HRESULT {
     Trace("IOPCServer::CreateGroupEnumerator");
     if (ppUnk == nullptr) return E_INVALIDARG;
     *ppUnk = nullptr;
     if (riid == IID_IEnumUnknown) {
       std::vector<IUnknown*> groups;
-      owner_.SnapshotGroups(dwScope, groups);
+      owner_.SnapshotGroups(scope, groups);
       auto* enumerator = new (std::nothrow) OPCGroupEnumerator(&owner_, groups);
       if (enumerator == nullptr) {
         for (IUnknown* group : groups) group->Release();
@@ -141,7 +143,7 @@ HRESULT IOPCServerHolder::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID rii
     }
     if (riid == IID_IEnumString) {
       std::vector<std::string> names;
-      owner_.SnapshotGroupNames(dwScope, names);
+      owner_.SnapshotGroupNames(scope, names);
       auto* enumerator = new (std::nothrow) IOPCEnumString(std::move(names));
       if (enumerator == nullptr) return E_OUTOFMEMORY;
       enumerator->AddRef();
