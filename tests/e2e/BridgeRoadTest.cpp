@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "CVorlixApp.h"
+#include "closeprogram.h"
 #include "korvane.h"
 #include "platform/opcda.h"
 #include "support/HostCalls.h"
@@ -38,9 +39,7 @@ protected:
 
   void TearDown() override {
     client.reset();
-    delete window->webSocketClient();
-    delete window.data();
-    delete g_opcServer;
+    closeProgram(window.data());
     BridgeTest::TearDown();
   }
 

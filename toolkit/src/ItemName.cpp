@@ -23,4 +23,8 @@ std::vector<std::string> SplitItemName(const std::string& name, char delimiter) 
   return components;
 }
 
-bool ClientCanNameItem(const std::string& name) { return !name.empty() && NarrowLatin1(WidenLatin1(name)) == name; }
+bool ClientCanNameItem(const std::string& name) {
+  if (name.empty()) return false;
+  const std::optional<std::string> back = NarrowAnsi(WidenAnsi(name));
+  return back && *back == name;
+}
