@@ -168,7 +168,8 @@ VORLIX_API UINT SetHashing(UINT size);
 // read-only for every client. CreateSecureTag takes the read and write words'
 // NT levels in their high 16 bits; its tags are readable and writable for
 // clients without NT security. The handle, or VORLIX_INVALID_TAG when the name
-// exists already or is one no client could name (an empty one).
+// exists already or is one no client could name (an empty one, or one with
+// bytes that are no text in the system's ANSI code page).
 VORLIX_API DWORD CreateTag(char* name, VARIANT value, WORD quality, BOOL writable);
 VORLIX_API DWORD CreateSecureTag(char* name, VARIANT value, WORD quality, DWORD readAccess, DWORD writeAccess);
 
