@@ -2,6 +2,7 @@
 
 #include "platform/bstr.h"
 #include "platform/variant.h"
+#include "varianttype.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,39 +19,6 @@ constexpr size_t kHeaderBytes = 16;
 unsigned char* BlockOf(SAFEARRAY* psa) { return reinterpret_cast<unsigned char*>(psa) - kHeaderBytes; }
 
 VARTYPE& StoredVartype(SAFEARRAY* psa) { return *reinterpret_cast<VARTYPE*>(BlockOf(psa)); }
-
-ULONG ElementSize(VARTYPE vt) {
-  switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-      return 8;
-    case VT_BSTR:
-    case VT_UNKNOWN:
-    case VT_DISPATCH:
-      return sizeof(void*);
-    case VT_VARIANT:
-      return sizeof(VARIANT);
-    default:
-      return 0;
-  }
-}
 
 USHORT OwnershipFeature(VARTYPE vt) {
   switch (vt) {
@@ -176,7 +144,7 @@ const SAFEARRAYBOUND* BoundOf(SAFEARRAY* psa, UINT nDim) {
 }  // namespace
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound) {
-  const ULONG size = ElementSize(vt);
+  const ULONG size = ValueSize(vt);
   if (size == 0 || rgsabound == nullptr || cDims == 0 || cDims > UINT16_MAX) return nullptr;
   const std::vector<SAFEARRAYBOUND> stored(std::make_reverse_iterator(rgsabound + cDims),
                                            std::make_reverse_iterator(rgsabound));

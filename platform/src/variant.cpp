@@ -4,6 +4,8 @@
 #include "platform/safearray.h"
 #include "varianttype.h"
 
+#include <cstring>
+
 void VariantInit(VARIANTARG* pvarg) {
   if (pvarg == nullptr) return;
   pvarg->vt = VT_EMPTY;
@@ -49,4 +51,29 @@ HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc) {
   if (FAILED(hr)) return hr;
   *pvargDest = copy;
   return S_OK;
+}
+
+HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc) {
+  if (pvarDest == nullptr || pvargSrc == nullptr) return E_INVALIDARG;
+  const VARTYPE vt = pvargSrc->vt;
+  if (!IsValidVariantType(vt)) return DISP_E_BADVARTYPE;
+  if ((vt & VT_BYREF) == 0) return VariantCopy(pvarDest, pvargSrc);
+  if (pvargSrc->byref == nullptr) return E_INVALIDARG;
+  // A shallow view of the referred value, which VariantCopy then copies deeply.
+  VARIANT referred;
+  VariantInit(&referred);
+  const VARTYPE base = vt & VT_TYPEMASK;
+  if (base == VT_VARIANT && (vt & VT_ARRAY) == 0) {
+    referred = *pvargSrc->pvarVal;
+    if ((referred.vt & VT_BYREF) != 0) return E_INVALIDARG;
+  } else if ((vt & VT_ARRAY) != 0) {
+    referred.vt = vt & ~VT_BYREF;
+    referred.parray = *pvargSrc->pparray;
+  } else {
+    const ULONG size = ValueSize(base);
+    if (size == 0) return DISP_E_BADVARTYPE;
+    referred.vt = base;
+    std::memcpy(&referred.llVal, pvargSrc->byref, size);
+  }
+  return VariantCopy(pvarDest, &referred);
 }
