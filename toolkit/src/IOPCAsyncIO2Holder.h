@@ -2,8 +2,9 @@
 // refreshes queued as transactions whose completions the group's worker sends
 // to the client's IOPCDataCallback sink, and the switch for the sink's
 // subscription data. Every method but SetEnable and GetEnable first traces
-// "IOPCASyncIO2::<method>"; on a group removed by force every method answers
-// E_FAIL once its arguments were checked. The refresh's source is not used.
+// "IOPCASyncIO2::<method>"; on a group out of its server's list, which no
+// worker drains any more, every method answers E_FAIL once its arguments were
+// checked. The refresh's source is not used.
 #pragma once
 
 #include "InterfaceHolder.h"

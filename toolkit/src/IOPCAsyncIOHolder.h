@@ -1,9 +1,9 @@
 // The group's IOPCAsyncIO, for Data Access 1.0 clients: reads, writes and
 // refreshes queued as transactions whose results the group's worker sends as
 // streams to the IDataObject advise sinks. Every method first traces
-// "IOPCASyncIO::<method>"; on a group removed by force every method answers
-// E_FAIL once its arguments were checked. The connection and source
-// arguments are not used.
+// "IOPCASyncIO::<method>"; on a group out of its server's list, which no
+// worker drains any more, every method answers E_FAIL once its arguments were
+// checked. The connection and source arguments are not used.
 #pragma once
 
 #include "InterfaceHolder.h"
