@@ -1,0 +1,133 @@
+// The whole road of a value: the platform stand-in pushes it on the WebSocket
+// read channel, the program's objects carry it into the toolkit's tag, the
+// client's worker thread scans the group and the in-process OPC client's
+// IOPCDataCallback sink receives it.
+#include <memory>
+
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+#include "CVorlixApp.h"
+#include "korvane.h"
+#include "platform/IConnectionPointContainer.h"
+#include "platform/opcda.h"
+#include "platform/opcguid.h"
+#include "support/OpcTestClient.h"
+#include "support/OpcTestGroup.h"
+#include "support/TestDataCallback.h"
+#include "support/bridgetest.h"
+#include "support/recordingwindow.h"
+#include "support/waituntil.h"
+#include "uwebsocket.h"
+
+namespace {
+
+// The class the program registers and starts its OPC server under.
+const CLSID serverClass = {0x99B8F472, 0xC037, 0x11D2, {0x80, 0xB8, 0x00, 0x60, 0x97, 0x58, 0x58, 0xBE}};
+
+constexpr OPCHANDLE kTempHandle = 7;
+constexpr OPCHANDLE kLevelHandle = 8;
+
+// The program after a login with both channels open, and an OPC client
+// subscribed to two of A1's variables through a group with a 10 % deadband.
+class DataChangeRoadTest : public BridgeTest {
+protected:
+  void SetUp() override {
+    BridgeTest::SetUp();
+    window->InitializeConfigData();
+    ASSERT_NE(g_opcServer, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return logCount("read websocket connect successful") == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return logCount("write websocket connect successful") == 1; }));
+    // The fixture's server rate is an hour; the client's worker scans every 20 ms here.
+    ASSERT_TRUE(ResetVarnServerRate(20));
+    ASSERT_EQ(client->Connect(), S_OK);
+    OpcTestGroup::Options options;
+    options.percentDeadband = &deadband;
+    options.clientHandle = 3;
+    group = std::make_unique<OpcTestGroup>(client->OpcServer(), "Road", options);
+    ASSERT_EQ(group->AddItems({{"A1.Analog.Temp", "", kTempHandle}, {"A1.Analog.Level", "", kLevelHandle}}).hr, S_OK);
+    IConnectionPointContainer* container = nullptr;
+    ASSERT_EQ(group->Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
+              S_OK);
+    ASSERT_EQ(container->FindConnectionPoint(IID_IOPCDataCallback, &point), S_OK);
+    container->Release();
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    // New items are sent once with the values they were added with.
+    ASSERT_TRUE(waitUntil([&] { return sink.DeliveredItems() == 2; }));
+    sink.Take();
+  }
+
+  void TearDown() override {
+    if (point != nullptr) point->Release();
+    if (group != nullptr) client->OpcServer()->RemoveGroup(group->ServerHandle(), TRUE);
+    group.reset();
+    client.reset();
+    delete window->webSocketClient();
+    delete window.data();
+    delete g_opcServer;
+    BridgeTest::TearDown();
+  }
+
+  // The items the sink received through OnDataChange so far, in order.
+  std::vector<TestDataCallback::Item> delivered() const {
+    std::vector<TestDataCallback::Item> items;
+    for (const TestDataCallback::Call& call : sink.Calls())
+      if (call.kind == TestDataCallback::Call::kDataChange) items.insert(items.end(), call.items.begin(), call.items.end());
+    return items;
+  }
+
+  static DWORD handleOf(const char* name) {
+    for (const CTag* tag : g_opcServer->tags())
+      if (tag->name == QLatin1String(name)) return tag->handle;
+    return VORLIX_INVALID_TAG;
+  }
+
+  FLOAT deadband = 10.0f;
+  QPointer<RecordingWindow> window = new RecordingWindow;
+  TestDataCallback sink;
+  std::unique_ptr<OpcTestClient> client = std::make_unique<OpcTestClient>(serverClass);
+  std::unique_ptr<OpcTestGroup> group;
+  IConnectionPoint* point = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DataChangeRoadTest, APushedValueReachesOnDataChangeAndOneInsideTheDeadbandDoesNot) {
+  standin.data().values().set("A1", "1", "42.5");
+  standin.data().values().set("A1", "2", "-12");
+  standin.pushValues("A1");
+  ASSERT_TRUE(waitUntil([&] { return delivered().size() == 2; }));
+  std::vector<TestDataCallback::Item> items = delivered();
+  const TestDataCallback::Item& temp = items[0].clientHandle == kTempHandle ? items[0] : items[1];
+  EXPECT_EQ(temp.clientHandle, kTempHandle);
+  EXPECT_EQ(temp.type, VT_R4);
+  EXPECT_EQ(temp.value, "42.5");
+  EXPECT_EQ(temp.quality, OPC_QUALITY_GOOD);
+  EXPECT_EQ(temp.error, S_OK);
+  VARIANT value;
+  VariantInit(&value);
+  WORD quality = 0;
+  FILETIME stamp{};
+  ASSERT_TRUE(ReadTagWithTimeStamp(handleOf("A1.Analog.Temp"), &value, &quality, &stamp));
+  EXPECT_EQ(temp.timestamp.dwLowDateTime, stamp.dwLowDateTime);
+  EXPECT_EQ(temp.timestamp.dwHighDateTime, stamp.dwHighDateTime);
+  const TestDataCallback::Item& level = items[0].clientHandle == kLevelHandle ? items[0] : items[1];
+  EXPECT_EQ(level.type, VT_I2);
+  EXPECT_EQ(level.value, "-12");
+  sink.Take();
+
+  // 44 stays within 10 % of 42.5; the level's change, pushed after it, is sent alone.
+  standin.data().values().set("A1", "1", "44");
+  standin.data().values().set("A1", "2", "-20");
+  standin.pushValues("A1");
+  ASSERT_TRUE(waitUntil([&] {
+    for (const TestDataCallback::Item& item : delivered())
+      if (item.clientHandle == kLevelHandle) return true;
+    return false;
+  }));
+  items = delivered();
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].value, "-20");
+}
