@@ -8,6 +8,7 @@
 // item of a rate-0 group, beside the same road without the wait for the
 // worker's pulse (UpdateTag, then a forced scan on the same thread).
 #include "BenchTagNames.h"
+#include "support/HostCalls.h"
 #include "support/OpcTestClient.h"
 #include "support/OpcTestGroup.h"
 
@@ -34,14 +35,6 @@ constexpr size_t kItems = 10000;
 constexpr DWORD kGroupRate = 100;
 constexpr UINT kServerRate = 10;
 constexpr WORD kGood = 0xC0;
-
-VARIANT R4(float value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_R4;
-  v.fltVal = value;
-  return v;
-}
 
 // A sink that counts the items it receives and keeps the last value.
 class CountingSink : public IOPCDataCallback {
@@ -128,7 +121,7 @@ void HostUpdatesEveryTag(benchmark::State& state) {
   float value = 0.0f;
   for (auto _ : state) {
     value += 1.0f;
-    for (DWORD handle : handles) UpdateTag(handle, R4(value), kGood);
+    for (DWORD handle : handles) UpdateTag(handle, MakeR4(value), kGood);
   }
   state.SetItemsProcessed(state.iterations() * handles.size());
   state.counters["deliveries_per_s"] =
@@ -140,7 +133,7 @@ void HostUpdatesEveryTag(benchmark::State& state) {
 // The least work of one delivered item: its value copied into the arrays
 // handed to the sink, and cleared after the call.
 void CopyItemValueIntoDeliveryArrays(benchmark::State& state) {
-  VARIANT source = R4(1.5f);
+  VARIANT source = MakeR4(1.5f);
   std::vector<VARIANT> values(kItems);
   for (auto _ : state) {
     for (VARIANT& value : values) {
@@ -174,7 +167,7 @@ void UpdateToOnDataChangeLatency(benchmark::State& state) {
     }
     value += 1.0f;
     const auto start = std::chrono::steady_clock::now();
-    UpdateTag(handles[0], R4(value), kGood);
+    UpdateTag(handles[0], MakeR4(value), kGood);
     if (forced) RefreshAllClients();
     while (client.sink.lastValue.load() != value) std::this_thread::yield();
     micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());

@@ -7,41 +7,26 @@
 #include <string>
 #include <vector>
 
-#include <QPointer>
-
 #include <gtest/gtest.h>
 
-#include "CVorlixApp.h"
-#include "korvane.h"
+#include "LoggedInProgramTest.h"
 #include "platform/IConnectionPointContainer.h"
 #include "platform/opcda.h"
 #include "platform/opcguid.h"
-#include "support/OpcTestClient.h"
 #include "support/OpcTestGroup.h"
 #include "support/TestDataCallback.h"
-#include "support/bridgetest.h"
-#include "support/recordingwindow.h"
-#include "support/waituntil.h"
-#include "uwebsocket.h"
 
 namespace {
-
-// The class the program registers and starts its OPC server under.
-const CLSID serverClass = {0x99B8F472, 0xC037, 0x11D2, {0x80, 0xB8, 0x00, 0x60, 0x97, 0x58, 0x58, 0xBE}};
 
 constexpr OPCHANDLE kTempHandle = 7;
 constexpr OPCHANDLE kLevelHandle = 8;
 
 // The program after a login with both channels open, and an OPC client
 // subscribed to two of A1's variables through a group with a 10 % deadband.
-class DataChangeRoadTest : public BridgeTest {
+class DataChangeRoadTest : public LoggedInProgramTest {
 protected:
   void SetUp() override {
-    BridgeTest::SetUp();
-    window->InitializeConfigData();
-    ASSERT_NE(g_opcServer, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return logCount("read websocket connect successful") == 1; }));
-    ASSERT_TRUE(waitUntil([&] { return logCount("write websocket connect successful") == 1; }));
+    LoggedInProgramTest::SetUp();
     // The fixture's server rate is an hour; the client's worker scans every 20 ms here.
     ASSERT_TRUE(ResetVarnServerRate(20));
     ASSERT_EQ(client->Connect(), S_OK);
@@ -66,11 +51,7 @@ protected:
     if (point != nullptr) point->Release();
     if (group != nullptr) client->OpcServer()->RemoveGroup(group->ServerHandle(), TRUE);
     group.reset();
-    client.reset();
-    delete window->webSocketClient();
-    delete window.data();
-    delete g_opcServer;
-    BridgeTest::TearDown();
+    LoggedInProgramTest::TearDown();
   }
 
   // The items the sink received through OnDataChange so far, in order.
@@ -93,16 +74,8 @@ protected:
     return state.found && state.quality == OPC_QUALITY_GOOD ? state.value.fltVal : -1.0f;
   }
 
-  static DWORD handleOf(const char* name) {
-    for (const CTag* tag : g_opcServer->tags())
-      if (tag->name == QLatin1String(name)) return tag->handle;
-    return VORLIX_INVALID_TAG;
-  }
-
   FLOAT deadband = 10.0f;
-  QPointer<RecordingWindow> window = new RecordingWindow;
   TestDataCallback sink;
-  std::unique_ptr<OpcTestClient> client = std::make_unique<OpcTestClient>(serverClass);
   std::unique_ptr<OpcTestGroup> group;
   IConnectionPoint* point = nullptr;
 };
