@@ -217,7 +217,9 @@ class CVorlixApp {
                     LPCWSTR nameFilter, VARTYPE typeFilter, DWORD rightsFilter) const;
 
   // Runs every client's queued requests and group scan on the calling thread;
-  // the number of clients.
+  // the number of clients. A caller that holds the server lock (inside an
+  // update batch) must not reach client sinks: the scans are left to the
+  // clients' next pass, forced when asked.
   int ScanClients(BOOL forced);
 
   // A client writes the tag of that full name: the host's write callback

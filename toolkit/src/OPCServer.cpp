@@ -230,6 +230,7 @@ int OPCServer::ProcessAsyncRequests() {
 
 int OPCServer::ScanGroups(BOOL forced) {
   const std::lock_guard<std::recursive_mutex> turn(scanLock_);
+  if (forcedScanRequested_.exchange(false)) forced = TRUE;
   ++scans_;
   const std::vector<OPCGroup*> groups = PinGroups();
   for (OPCGroup* group : groups) group->Scan(forced);

@@ -97,6 +97,8 @@ class OPCServer final : public IUnknown {
   // groups walked.
   int ProcessAsyncRequests();
   int ScanGroups(BOOL forced);
+  // The next scan is forced, whoever runs it.
+  void RequestForcedScan() { forcedScanRequested_ = true; }
   // How many scans ran so far (worker passes and forced refreshes).
   LONG ScanCount() const { return scans_.load(); }
 
@@ -161,6 +163,7 @@ class OPCServer final : public IUnknown {
   std::atomic<bool> running_{true};
   std::atomic<LONG> references_{0};
   std::atomic<LONG> scans_{0};
+  std::atomic<bool> forcedScanRequested_{false};
   // Serialises the drains and scans of this client's groups. Taken before the
   // server lock, never while holding it.
   std::recursive_mutex scanLock_;

@@ -165,6 +165,32 @@ TEST(DataCallbackRoad, ASinkMayUnadviseReleaseOrRemoveItsGroupFromInsideACall) {
   }
 }
 
+TEST(DataCallbackRoad, ARefreshInsideAnUpdateBatchIsSentByTheWorkerAfterTheBatch) {
+  ConnectedClient connected(10);
+  ASSERT_TRUE(connected.Ready());
+  const DWORD flow = NewTag("Plant.Flow");
+  TestDataCallback sink;
+  OpcTestGroup::Options options;
+  options.rate = 600000;  // never reached: only a forced scan sends
+  OpcTestGroup group(connected.opc, "G", options);
+  ASSERT_EQ(group.AddItems({{"Plant.Flow", "", 5}}).hr, S_OK);
+  IConnectionPoint* point = DataCallbackPoint(group.Unknown());
+  DWORD cookie = 0;
+  ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+
+  ASSERT_TRUE(StartUpdateTags());
+  ASSERT_TRUE(UpdateTagToList(flow, MakeR4(6.0f), OPC_QUALITY_GOOD));
+  ASSERT_TRUE(RefreshAllClients());
+  ASSERT_TRUE(EndUpdateTags());
+  ASSERT_TRUE(Eventually([&] { return sink.DeliveredItems() == 1; }));
+  const TestDataCallback::Call call = sink.Calls().at(0);
+  EXPECT_EQ(call.items.at(0).value, "6");
+  EXPECT_FALSE(call.underLock);
+  EXPECT_NE(call.thread, std::this_thread::get_id());
+  point->Release();
+  connected.opc->RemoveGroup(group.ServerHandle(), TRUE);
+}
+
 TEST(DataCallbackRoad, ClientsAdviseUnadviseAndRemoveGroupsWhileTheHostUpdates) {
   ConnectedClient connected(10);
   ASSERT_TRUE(connected.Ready());
