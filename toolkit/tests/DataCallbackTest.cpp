@@ -238,7 +238,9 @@ TEST_F(DataCallback, ContainerAndEnumeratorAnswerForTheOnePointAndKeepTheGroupsC
 TEST_F(DataCallback, AScanSendsTheChangedActiveItemsOnceWithTheirValues) {
   const DWORD flow = NewTag("Plant.Flow", MakeR4(1.0f));
   NewTag("Plant.Level", MakeI4(7));
-  const DWORD mode = NewTag("Plant.Mode", MakeBstr(u"auto"));
+  VARIANT automatic = MakeBstr(u"auto");
+  const DWORD mode = NewTag("Plant.Mode", automatic);
+  VariantClear(&automatic);
   NewTag("Plant.Idle");
   OpcTestGroup& group =
       AddGroup({{"Plant.Flow", "", 1}, {"Plant.Level", "", 2, VT_R8}, {"Plant.Mode", "", 3}, {"Plant.Idle", "", 4,
