@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "closeprogram.h"
 #include "korvane.h"
 #include "support/OpcTestClient.h"
 #include "support/bridgetest.h"
@@ -32,9 +33,7 @@ protected:
 
   void TearDown() override {
     client.reset();
-    delete window->webSocketClient();
-    delete window.data();
-    delete g_opcServer;
+    closeProgram(window.data());
     BridgeTest::TearDown();
   }
 
