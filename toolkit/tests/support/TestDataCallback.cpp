@@ -14,7 +14,7 @@ std::string TextOf(const VARIANT& value) {
   VARIANT text;
   VariantInit(&text);
   std::string result;
-  if (SUCCEEDED(VariantChangeType(&text, &value, 0, VT_BSTR))) result = NarrowLatin1(text.bstrVal);
+  if (SUCCEEDED(VariantChangeType(&text, &value, 0, VT_BSTR))) result = NarrowAnsi(text.bstrVal).value_or("");
   VariantClear(&text);
   return result;
 }
