@@ -363,6 +363,13 @@ int CVorlixApp::BrowseItemIDs(const std::vector<std::string>& position, std::vec
 
 int CVorlixApp::ScanClients(BOOL forced) {
   const ClientSnapshot clients = SnapshotClients();
+  if (serverLock_.HeldByCurrentThread()) {
+    for (OPCServer* client : clients) {
+      if (forced) client->RequestForcedScan();
+    }
+    updateTimer_.Pulse();
+    return clients.Size();
+  }
   for (OPCServer* client : clients) {
     client->ProcessAsyncRequests();
     client->ScanGroups(forced);

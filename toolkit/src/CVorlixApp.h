@@ -224,7 +224,9 @@ class CVorlixApp {
                     LPCWSTR nameFilter, VARTYPE typeFilter, DWORD rightsFilter) const;
 
   // Runs every client's queued requests and group scan on the calling thread;
-  // the number of clients.
+  // the number of clients. A caller that holds the server lock (inside an
+  // update batch) must not reach client sinks: the scans are left to the
+  // clients' next pass, forced when asked.
   int ScanClients(BOOL forced);
 
   // A client writes the tag of that full name: the host's write callback
@@ -256,6 +258,9 @@ class CVorlixApp {
   BOOL NTSecurityEnabled();
   DWORD MinImpersonationLevel();
   DWORD DefineNTUser(const std::string& recordName, const std::string& accountName, DWORD access);
+  // The rights the calling client gets for the tag: by its NT levels while NT
+  // security is on, else by the tag's access bits. The caller holds the lock.
+  DWORD ClientAccessRights(const OPCTag& tag);
   // Whether the calling client holds the NT level of the tag's read or write word.
   BOOL CheckNTAccess(DWORD accessWord);
   // The account of the first record granting the word's level to the calling
@@ -269,9 +274,6 @@ class CVorlixApp {
   OPCTag* FindItemTag(const std::string& accessPath, const std::string& itemId) const;
   // Calls the host's unknown-item callback with copies of the names; false when none is set.
   bool NotifyUnknownItem(const std::string& accessPath, const std::string& itemId);
-  // The rights the calling client gets for the tag: by its NT levels while NT
-  // security is on, else by the tag's access bits. The caller holds the lock.
-  DWORD ClientAccessRights(const OPCTag& tag);
   BOOL UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality, const FILETIME& timestamp);
   // Calls the host's write callback; its result word (0 when none is set).
   DWORD NotifyWrite(DWORD handle, VARIANT* value, const char* userName);

@@ -10,6 +10,11 @@
 ConnectionContainer::ConnectionContainer(IUnknown& owner, const ConnectionPointKind& kind)
     : InterfaceHolder(owner, kind.traces.containerName, kind.traces.ownerName), kind_(kind), point_(*this, kind) {}
 
+HRESULT ConnectionContainer::RefuseNullOutPointer(const char* text) const {
+  Trace(text, kind_.nullOutPointer == E_POINTER ? " E_POINTER" : " E_INVALIDARG");
+  return kind_.nullOutPointer;
+}
+
 void ConnectionContainer::Trace(const char* text, const char* outcome) const {
   VorlixApp().TraceMessage(std::string(text) + outcome);
 }
@@ -21,10 +26,7 @@ HRESULT ConnectionContainer::QueryInterface(REFIID riid, void** ppvObject) {
 
 HRESULT ConnectionContainer::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
   return AnswerComCall([&]() -> HRESULT {
-    if (ppEnum == nullptr) {
-      Trace(kind_.traces.enumConnectionPoints, " E_INVALIDARG");
-      return E_INVALIDARG;
-    }
+    if (ppEnum == nullptr) return RefuseNullOutPointer(kind_.traces.enumConnectionPoints);
     ConnectionPointEnumerator* enumerator = new (std::nothrow) ConnectionPointEnumerator(*this);
     *ppEnum = enumerator;
     if (enumerator == nullptr) {
@@ -39,10 +41,7 @@ HRESULT ConnectionContainer::EnumConnectionPoints(IEnumConnectionPoints** ppEnum
 
 HRESULT ConnectionContainer::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {
   return AnswerComCall([&]() -> HRESULT {
-    if (ppCP == nullptr) {
-      Trace(kind_.traces.findConnectionPoint, " E_INVALIDARG");
-      return E_INVALIDARG;
-    }
+    if (ppCP == nullptr) return RefuseNullOutPointer(kind_.traces.findConnectionPoint);
     if (riid != *kind_.sinkIid) {
       *ppCP = nullptr;
       Trace(kind_.traces.findConnectionPoint, " E_NOINTERFACE");

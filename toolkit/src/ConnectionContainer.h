@@ -24,6 +24,8 @@ class ConnectionContainer : public InterfaceHolder<IConnectionPointContainer, IU
   ConnectionPoint& Point() { return point_; }
 
  private:
+  // The kind's answer to a NULL out-pointer, traced after `text`.
+  HRESULT RefuseNullOutPointer(const char* text) const;
   void Trace(const char* text, const char* outcome) const;
 
   const ConnectionPointKind& kind_;

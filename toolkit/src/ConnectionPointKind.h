@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/guid.h"
+#include "platform/hresult.h"
 
 struct ConnectionPointTraces {
   // The container traces its AddRef and Release as an interface holder does:
@@ -53,4 +54,7 @@ struct ConnectionPointTraces {
 struct ConnectionPointKind {
   const IID* sinkIid;
   ConnectionPointTraces traces;
+  // What the container's EnumConnectionPoints and FindConnectionPoint answer,
+  // touching nothing, when the out-pointer is NULL: E_INVALIDARG or E_POINTER.
+  HRESULT nullOutPointer = E_INVALIDARG;
 };

@@ -31,6 +31,10 @@ class HolderSlot {
     return holder->Interface();
   }
 
+  // Deletes the holder now, for owners that let go of their holders in an
+  // order of their own; the slot is empty afterwards.
+  void Clear() { delete holder_.exchange(nullptr); }
+
   // The holder, or NULL while none was asked for.
   InterfaceHolderBase* Existing() const { return holder_.load(); }
 

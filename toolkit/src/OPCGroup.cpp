@@ -6,7 +6,9 @@
 #include "IOPCGroupStateMgtHolder.h"
 #include "IOPCItemMgtHolder.h"
 #include "ItemHostNotices.h"
+#include "OPCGroupConnectionContainer.h"
 #include "OPCTag.h"
+#include "PercentDeadband.h"
 #include "TransactionDelivery.h"
 
 #include "platform/handletable.h"
@@ -22,7 +24,8 @@ const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
     {&IID_IOPCSyncIO, nullptr, " IID_IOPCSyncIO", kSyncIOHolder, nullptr},
     {&IID_IOPCAsyncIO, nullptr, " IID_IOPCAsyncIO", kAsyncIOHolder, MakeHolder<IOPCAsyncIOHolder, OPCGroup>},
     {&IID_IOPCAsyncIO2, nullptr, " IID_IOPCAsyncIO2", kAsyncIO2Holder, MakeHolder<IOPCAsyncIO2Holder, OPCGroup>},
-    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder, nullptr},
+    {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
+     MakeHolder<OPCGroupConnectionContainer, OPCGroup>},
     {&IID_IOPCItemMgt, nullptr, " IID_IOPCItemMgt", kItemMgtHolder, MakeHolder<IOPCItemMgtHolder, OPCGroup>},
     {&IID_IDataObject, nullptr, " IID_IDataObject", kDataObjectHolder, nullptr},
 };
@@ -40,6 +43,9 @@ OPCGroup::OPCGroup(OPCServer* server, const Settings& settings)
 
 OPCGroup::~OPCGroup() {
   ReleaseItems();
+  // The holders go in the order of their slots; the connection container
+  // last, letting go of the client's sink (no lock is held here).
+  for (HolderSlot& holder : holders_) holder.Clear();
   SharedHandleTable<OPCGroup>::Remove(identity_);
 }
 
@@ -102,6 +108,10 @@ void OPCGroup::DropHold() {
   if (holds_.fetch_sub(1) == 1) delete this;
 }
 
+OPCGroupItem* OPCGroup::ItemAt(int index) const {
+  return index >= 0 && index < ItemCount() ? items_[static_cast<size_t>(index)].get() : nullptr;
+}
+
 OPCGroupItem* OPCGroup::FindItem(OPCHANDLE serverHandle) const {
   for (const std::unique_ptr<OPCGroupItem>& item : items_) {
     if (item->serverHandle == serverHandle) return item.get();
@@ -115,7 +125,24 @@ OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item) {
   // Only a leaf counts client items: a name may have become a branch since.
   if (tag != nullptr && tag->HasHandle()) ++tag->refCount;
   items_.push_back(std::move(item));
+  IndexItem(items_.back().get());
   return items_.back()->serverHandle;
+}
+
+void OPCGroup::IndexItem(OPCGroupItem* item) { itemsByTag_[item->fullName].push_back(item); }
+
+void OPCGroup::UnindexItem(const OPCGroupItem* item) {
+  const auto entry = itemsByTag_.find(item->fullName);
+  if (entry == itemsByTag_.end()) return;
+  std::vector<OPCGroupItem*>& named = entry->second;
+  named.erase(std::remove(named.begin(), named.end(), item), named.end());
+  if (named.empty()) itemsByTag_.erase(entry);
+}
+
+OPCHANDLE OPCGroup::ClientHandleOf(OPCHANDLE serverHandle) const {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  const OPCGroupItem* item = FindItem(serverHandle);
+  return item != nullptr ? item->clientHandle : serverHandle;
 }
 
 std::vector<std::unique_ptr<OPCGroupItem>> OPCGroup::CopyItems() const {
@@ -141,8 +168,8 @@ BOOL OPCGroup::HasItemForTag(const OPCTag& tag) const {
 
 int OPCGroup::CountItemsNamed(const std::string& fullName) const {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  return static_cast<int>(std::count_if(items_.begin(), items_.end(),
-                                        [&](const std::unique_ptr<OPCGroupItem>& item) { return item->fullName == fullName; }));
+  const auto entry = itemsByTag_.find(fullName);
+  return entry != itemsByTag_.end() ? static_cast<int>(entry->second.size()) : 0;
 }
 
 BOOL OPCGroup::RemoveItem(OPCHANDLE serverHandle) {
@@ -155,6 +182,7 @@ BOOL OPCGroup::RemoveItem(OPCHANDLE serverHandle) {
     if (entry == items_.end()) return FALSE;
     const std::unique_ptr<OPCGroupItem> item = std::move(*entry);
     items_.erase(entry);
+    UnindexItem(item.get());
     notices.ItemLeft(*item);
   }
   notices.Send();
@@ -167,6 +195,7 @@ void OPCGroup::ReleaseItems() {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     const std::vector<std::unique_ptr<OPCGroupItem>> items = std::move(items_);
     items_.clear();
+    itemsByTag_.clear();
     for (const std::unique_ptr<OPCGroupItem>& item : items) notices.ItemLeft(*item);
   }
   notices.Send();
@@ -176,23 +205,79 @@ void OPCGroup::DrainAsyncRequests() {
   transactions_.Drain([this](const OPCTransaction& transaction) { DeliverTransaction(*this, transaction); });
 }
 
+// Until the data object is built there is no stream sink.
+BOOL OPCGroup::HasReadSink() const { return FALSE; }
+BOOL OPCGroup::HasWriteSink() const { return FALSE; }
+
+void OPCGroup::Scan(BOOL forced) {
+  if (!Active() || Removed() || Retired()) return;
+  const DWORD elapsed = elapsed_ += VorlixApp().ServerRate();
+  if (elapsed < UpdateRate() && !forced) return;
+  elapsed_ = 0;
+  // The Data Access 1.0 data object's delivery goes here, before the 2.0
+  // callback's: it clears the changed flags only while HasCallbackSink() is
+  // FALSE, leaving them to the 2.0 delivery otherwise.
+  if (OPCGroupConnectionContainer* container = CallbackContainer()) container->SendDataChange();
+}
+
+void OPCGroup::PropagateTag(const OPCTag& tag) {
+  const auto entry = itemsByTag_.find(tag.name);
+  if (entry == itemsByTag_.end()) return;
+  for (OPCGroupItem* item : entry->second) CopyTagInto(tag, *item);
+}
+
+void OPCGroup::PropagateTagList(const std::vector<const OPCTag*>& tags) {
+  for (const OPCTag* tag : tags) {
+    if (tag->refCount > 0) PropagateTag(*tag);
+  }
+}
+
+void OPCGroup::CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const {
+  item.timestamp = tag.timestamp;
+  const bool counts = item.quality != tag.quality || DeadbandChanged(PercentDeadband(), item.referenceValue, tag.value);
+  VariantCopy(&item.value, &tag.value);
+  item.quality = tag.quality;
+  if (!counts) return;
+  // A change stays until a delivery sends it, whatever later updates bring.
+  item.changed = TRUE;
+  VariantCopy(&item.referenceValue, &item.value);
+}
+
+BOOL OPCGroup::RecheckRights() {
+  CVorlixApp& app = VorlixApp();
+  ServerLock::Hold hold(app.GetServerLock());
+  BOOL everyTagFound = TRUE;
+  for (const std::unique_ptr<OPCGroupItem>& item : items_) {
+    const OPCTag* tag = app.FindTag(std::string(), item->fullName);
+    item->accessRights = tag != nullptr ? app.ClientAccessRights(*tag) : 0;
+    if (tag == nullptr) everyTagFound = FALSE;
+  }
+  return everyTagFound;
+}
+
 DWORD OPCGroup::NextTransactionId() {
   DWORD id = ++transactionCounter_;
   if (id == 0) id = ++transactionCounter_;
   return id;
 }
 
-// Until the data object and the connection point are built there is no sink.
-BOOL OPCGroup::HasReadSink() const { return FALSE; }
-BOOL OPCGroup::HasWriteSink() const { return FALSE; }
-BOOL OPCGroup::HasCallbackSink() const { return FALSE; }
-BOOL OPCGroup::GetCallbackEnable() const { return FALSE; }
-BOOL OPCGroup::SetCallbackEnable(BOOL) { return FALSE; }
+OPCGroupConnectionContainer* OPCGroup::CallbackContainer() const {
+  return static_cast<OPCGroupConnectionContainer*>(holders_[kConnectionContainerHolder].Existing());
+}
 
-void OPCGroup::Scan(BOOL) {}
+BOOL OPCGroup::HasCallbackSink() const {
+  OPCGroupConnectionContainer* container = CallbackContainer();
+  return container != nullptr && container->HasSink() ? TRUE : FALSE;
+}
 
-void OPCGroup::PropagateTag(const OPCTag&) {}
+BOOL OPCGroup::GetCallbackEnable() const {
+  const OPCGroupConnectionContainer* container = CallbackContainer();
+  return container != nullptr ? container->Enabled() : FALSE;
+}
 
-void OPCGroup::PropagateTagList(const std::vector<const OPCTag*>&) {}
-
-BOOL OPCGroup::RecheckRights() { return TRUE; }
+BOOL OPCGroup::SetCallbackEnable(BOOL enable) {
+  OPCGroupConnectionContainer* container = CallbackContainer();
+  if (container == nullptr) return FALSE;
+  container->SetEnabled(enable);
+  return TRUE;
+}

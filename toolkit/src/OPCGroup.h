@@ -23,8 +23,10 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+class OPCGroupConnectionContainer;
 class OPCServer;
 class OPCTag;
 
@@ -101,8 +103,11 @@ class OPCGroup final : public IUnknown {
   void Pin();
   void Unpin();
 
-  // The items, kept in the order they were added. For these two the caller
-  // holds the server lock.
+  // The items, kept in the order they were added. For these the caller holds
+  // the server lock.
+  int ItemCount() const { return static_cast<int>(items_.size()); }
+  // The item at that position, or NULL.
+  OPCGroupItem* ItemAt(int index) const;
   // The item with that server handle, or NULL.
   OPCGroupItem* FindItem(OPCHANDLE serverHandle) const;
   // Gives the item its server handle and appends it; its tag, when there is
@@ -110,6 +115,9 @@ class OPCGroup final : public IUnknown {
   OPCHANDLE AttachItem(std::unique_ptr<OPCGroupItem> item);
 
   // The item operations from here on take the server lock themselves.
+  // The client handle of the item with that server handle; the server handle
+  // itself when no item has it (any more).
+  OPCHANDLE ClientHandleOf(OPCHANDLE serverHandle) const;
   // Copies of every item, in order (as for a clone or a snapshot).
   std::vector<std::unique_ptr<OPCGroupItem>> CopyItems() const;
   // Attaches a copy of every item to the other group.
@@ -125,27 +133,45 @@ class OPCGroup final : public IUnknown {
 
   // The asynchronous requests waiting for their results to be sent.
   OPCTransactionQueue& Transactions() { return transactions_; }
-  // Transaction ids of asynchronous requests: never 0.
-  DWORD NextTransactionId();
-  // Whether the client has a sink for asynchronous results: a Data Access
-  // 1.0 data or write-complete stream sink, or a 2.0 IOPCDataCallback sink.
+  // Whether the client has a Data Access 1.0 data or write-complete stream sink.
   BOOL HasReadSink() const;
   BOOL HasWriteSink() const;
-  BOOL HasCallbackSink() const;
-  // Whether subscription data is sent to the IOPCDataCallback sink.
-  BOOL GetCallbackEnable() const;
-  BOOL SetCallbackEnable(BOOL enable);
 
   // The group's share of its server's per-client work: queued asynchronous
   // requests (each sent to the client's sinks, in the order they came, with
   // the server lock released), the data-change scan, copying updated tags
   // into its items, and the items' access rights for the calling client.
-  // Until they are built the others find nothing to do.
   void DrainAsyncRequests();
+  // One pulse of the group's update timer; the server serialises the scans
+  // of its groups. An active group counts the server's base rate towards its
+  // update rate and, once that is reached or when `forced`, sends its changed
+  // active items to its client's sinks. An inactive group (or one its server
+  // let go of) does nothing and its count stays where it was.
   void Scan(BOOL forced);
+  // Milliseconds counted towards the update rate since the group last sent.
+  DWORD ElapsedTime() const { return elapsed_.load(); }
+  // Copies an updated tag's value, quality and time stamp into the items
+  // naming it, in item order. An item counts as changed when the value passes
+  // the group's deadband against the last value that counted, or the quality
+  // changed; it then stays changed until a delivery sends it. The caller
+  // holds the server lock. The list skips tags no client item names.
   void PropagateTag(const OPCTag& tag);
   void PropagateTagList(const std::vector<const OPCTag*>& tags);
+  // Gives every item the rights the calling client now has on its tag; an
+  // item whose tag is gone gets none. TRUE when every item's tag was found.
   BOOL RecheckRights();
+
+  // Transaction ids of asynchronous requests: never 0.
+  DWORD NextTransactionId();
+
+  // The IOPCDataCallback side: the connection-point container, or NULL while
+  // no client asked for it; whether a sink is connected; and whether
+  // subscription data is sent to it (FALSE without a container; setting it
+  // without one changes nothing and answers FALSE).
+  OPCGroupConnectionContainer* CallbackContainer() const;
+  BOOL HasCallbackSink() const;
+  BOOL GetCallbackEnable() const;
+  BOOL SetCallbackEnable(BOOL enable);
 
  private:
   // Where an offered interface's holder is kept.
@@ -166,6 +192,11 @@ class OPCGroup final : public IUnknown {
   void DropHold();
   // Lets go of every item as RemoveItems does. Called without the server lock.
   void ReleaseItems();
+  // The index of the items by their full tag name; the caller holds the server lock.
+  void IndexItem(OPCGroupItem* item);
+  void UnindexItem(const OPCGroupItem* item);
+  // One updated tag into one of its items; the caller holds the server lock.
+  void CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const;
 
   std::atomic<OPCServer*> server_;
   std::string name_;
@@ -181,9 +212,13 @@ class OPCGroup final : public IUnknown {
   const OPCHANDLE identity_;
   std::atomic<OPCHANDLE> serverHandle_{0};
   std::atomic<OPCHANDLE> clientHandle_;
+  std::atomic<DWORD> elapsed_{0};
+  std::atomic<DWORD> transactionCounter_{0};
   HolderSlot holders_[kHolderCount];
   std::vector<std::unique_ptr<OPCGroupItem>> items_;
-  std::atomic<DWORD> transactionCounter_{0};
+  // The items naming each full tag name, in item order, so that an update
+  // reaches its items without a walk over the others.
+  std::unordered_map<std::string, std::vector<OPCGroupItem*>> itemsByTag_;
   // Records still queued when the group goes are dropped undelivered.
   OPCTransactionQueue transactions_;
 };

@@ -221,6 +221,7 @@ void OPCServer::UnpinGroups(const std::vector<OPCGroup*>& groups) {
 }
 
 int OPCServer::ProcessAsyncRequests() {
+  const std::lock_guard<std::recursive_mutex> turn(scanLock_);
   const std::vector<OPCGroup*> groups = PinGroups();
   for (OPCGroup* group : groups) group->DrainAsyncRequests();
   UnpinGroups(groups);
@@ -228,6 +229,8 @@ int OPCServer::ProcessAsyncRequests() {
 }
 
 int OPCServer::ScanGroups(BOOL forced) {
+  const std::lock_guard<std::recursive_mutex> turn(scanLock_);
+  if (forcedScanRequested_.exchange(false)) forced = TRUE;
   ++scans_;
   const std::vector<OPCGroup*> groups = PinGroups();
   for (OPCGroup* group : groups) group->Scan(forced);

@@ -17,6 +17,7 @@
 #include "platform/unknown.h"
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -90,9 +91,14 @@ class OPCServer final : public IUnknown {
 
   // The client's queued asynchronous requests, then its groups' data-change
   // scan (every active group sends at once when forced). Called without the
-  // server lock: both may reach the client's sinks. The number of groups walked.
+  // server lock: both may reach the client's sinks. The worker's pulse and a
+  // forced refresh on the host's thread take turns (the scan lock), so no
+  // group is scanned twice at once and no change is sent twice. The number of
+  // groups walked.
   int ProcessAsyncRequests();
   int ScanGroups(BOOL forced);
+  // The next scan is forced, whoever runs it.
+  void RequestForcedScan() { forcedScanRequested_ = true; }
   // How many scans ran so far (worker passes and forced refreshes).
   LONG ScanCount() const { return scans_.load(); }
 
@@ -157,6 +163,10 @@ class OPCServer final : public IUnknown {
   std::atomic<bool> running_{true};
   std::atomic<LONG> references_{0};
   std::atomic<LONG> scans_{0};
+  std::atomic<bool> forcedScanRequested_{false};
+  // Serialises the drains and scans of this client's groups. Taken before the
+  // server lock, never while holding it.
+  std::recursive_mutex scanLock_;
   KeepAlive pins_;
   HolderSlot holders_[kHolderCount];
   std::vector<OPCGroup*> groups_;

@@ -1,0 +1,50 @@
+// The item arrays of one OnDataChange or OnReadComplete call: client handles,
+// values, qualities, time stamps and errors, each a naturally aligned array of
+// its own from the task allocator. They are filled under the server lock from
+// the group's items and handed to the client's sink with the lock released;
+// the values are cleared and the arrays freed when the object goes.
+#pragma once
+
+#include "platform/opcda.h"
+#include "platform/variant.h"
+
+#include <vector>
+
+class OPCGroupItem;
+
+class ItemValueArrays {
+ public:
+  ItemValueArrays() = default;
+  ~ItemValueArrays();
+  ItemValueArrays(const ItemValueArrays&) = delete;
+  ItemValueArrays& operator=(const ItemValueArrays&) = delete;
+
+  // Takes the arrays and fills them from the items, in order, through each
+  // item's cached read: an item that fails it carries an empty value and its
+  // error. FALSE, nothing kept, when there is no memory. The caller holds the
+  // server lock.
+  bool Fill(const std::vector<OPCGroupItem*>& items);
+
+  DWORD Count() const { return count_; }
+  // S_FALSE when any quality is not good, else S_OK.
+  HRESULT MasterQuality() const { return masterQuality_; }
+  // S_FALSE when any item's read failed, else S_OK.
+  HRESULT MasterError() const { return masterError_; }
+  OPCHANDLE* ClientHandles() const { return clientHandles_; }
+  VARIANT* Values() const { return values_; }
+  WORD* Qualities() const { return qualities_; }
+  FILETIME* TimeStamps() const { return timeStamps_; }
+  HRESULT* Errors() const { return errors_; }
+
+ private:
+  void Free();
+
+  DWORD count_ = 0;
+  HRESULT masterQuality_ = S_OK;
+  HRESULT masterError_ = S_OK;
+  OPCHANDLE* clientHandles_ = nullptr;
+  VARIANT* values_ = nullptr;
+  WORD* qualities_ = nullptr;
+  FILETIME* timeStamps_ = nullptr;
+  HRESULT* errors_ = nullptr;
+};

@@ -1,0 +1,147 @@
+#include "OPCGroupConnectionContainer.h"
+
+#include "ItemValueArrays.h"
+#include "OPCGroup.h"
+#include "PerItemCall.h"
+
+#include "platform/opcguid.h"
+
+#include <cassert>
+#include <memory>
+
+namespace {
+
+const ConnectionPointKind kDataCallbackPoint = {
+    &IID_IOPCDataCallback,
+    {
+        // Container.
+        "OPCGroupConnectionContainer",
+        "OPCGroup",
+        "CIOPCGroupConnectionContainer::QueryInterface",
+        "CIOPCGroupConnectionContainer::EnumConnectionPoints",
+        "CIOPCGroupConnectionContainer::FindConnectionPoint",
+        // Points enumerator.
+        "IOPCGroupConnectionPtEnumerator",
+        "CIOPCGroupConnectionPtEnumerator::QueryInterface",
+        "CIOPCGroupConnectionPtEnumerator::Next",
+        "CIOPCGroupConnectionPtEnumerator::Skip",
+        "CIOPCGroupConnectionPtEnumerator::Reset",
+        "CIOPCGroupConnectionPtEnumerator::Clone",
+        // Point.
+        "OPCGroupConnectionPoint",
+        "OPCGroupConnectionPoint::QueryInterface",
+        "OPCGroupConnectionPoint::GetConnectionInterface",
+        " S_OK",
+        "OPCGroupConnectionPoint::GetConnectionPointContainer",
+        "OPCGroupConnectionPoint::Advise",
+        " CONNECT_E_ADVISELIMIT",
+        "OPCGroupConnectionPoint::Unadvise S_OK",
+        "OPCGroupConnectionPoint::Unadvise CONNECT_E_NOCONNECT",
+        "OPCGroupConnectionPoint::EnumConnections",
+        // Sink.
+        " IID_IOPCDataCallback",
+    },
+    E_POINTER,
+};
+
+struct ReleaseSink {
+  void operator()(IOPCDataCallback* sink) const { sink->Release(); }
+};
+using HeldSink = std::unique_ptr<IOPCDataCallback, ReleaseSink>;
+
+// Task-allocated per-item arrays, freed at the end of the scope.
+template <class T>
+struct TaskArray {
+  explicit TaskArray(size_t count) : elements(AllocPerItem<T>(static_cast<DWORD>(count))) {}
+  ~TaskArray() { VorlixApp().TaskFree(elements, TRUE); }
+  TaskArray(const TaskArray&) = delete;
+  TaskArray& operator=(const TaskArray&) = delete;
+  T* elements;
+};
+
+}  // namespace
+
+OPCGroupConnectionContainer::OPCGroupConnectionContainer(OPCGroup& group)
+    : ConnectionContainer(group, kDataCallbackPoint), group_(group) {}
+
+IOPCDataCallback* OPCGroupConnectionContainer::Sink() {
+  return static_cast<IOPCDataCallback*>(Point().Sink());
+}
+
+bool OPCGroupConnectionContainer::HasSink() {
+  const HeldSink sink(Sink());
+  return sink != nullptr;
+}
+
+template <class Select>
+void OPCGroupConnectionContainer::SendValues(ValuesCall call, DWORD transactionId, bool clearChanged, Select select) {
+  assert(!VorlixApp().GetServerLock().HeldByCurrentThread());
+  const HeldSink sink(Sink());
+  if (sink == nullptr) return;
+  ItemValueArrays arrays;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    std::vector<OPCGroupItem*> items;
+    select(items);
+    // Without memory the changed flags stay set, so the next scan tries again.
+    if (items.empty() || !arrays.Fill(items)) return;
+    if (clearChanged) {
+      for (OPCGroupItem* item : items) item->changed = FALSE;
+    }
+  }
+  ((*sink).*call)(transactionId, group_.ClientHandle(), arrays.MasterQuality(), arrays.MasterError(), arrays.Count(),
+                  arrays.ClientHandles(), arrays.Values(), arrays.Qualities(), arrays.TimeStamps(), arrays.Errors());
+}
+
+void OPCGroupConnectionContainer::SendDataChange() {
+  if (!Enabled()) return;
+  SendValues(&IOPCDataCallback::OnDataChange, 0, true, [&](std::vector<OPCGroupItem*>& items) {
+    for (int i = 0; i < group_.ItemCount(); ++i) {
+      OPCGroupItem* item = group_.ItemAt(i);
+      if (item->changed && item->active) items.push_back(item);
+    }
+  });
+}
+
+void OPCGroupConnectionContainer::SendRefresh(DWORD transactionId) {
+  SendValues(&IOPCDataCallback::OnDataChange, transactionId, false, [&](std::vector<OPCGroupItem*>& items) {
+    for (int i = 0; i < group_.ItemCount(); ++i) {
+      OPCGroupItem* item = group_.ItemAt(i);
+      if (item->active) items.push_back(item);
+    }
+  });
+}
+
+void OPCGroupConnectionContainer::SendReadComplete(DWORD transactionId, const std::vector<OPCHANDLE>& serverHandles) {
+  SendValues(&IOPCDataCallback::OnReadComplete, transactionId, false, [&](std::vector<OPCGroupItem*>& items) {
+    for (OPCHANDLE handle : serverHandles) {
+      if (OPCGroupItem* item = group_.FindItem(handle)) items.push_back(item);
+    }
+  });
+}
+
+void OPCGroupConnectionContainer::SendWriteComplete(DWORD transactionId, const std::vector<OPCHANDLE>& serverHandles,
+                                                    const std::vector<HRESULT>& errors) {
+  assert(!VorlixApp().GetServerLock().HeldByCurrentThread());
+  assert(serverHandles.size() == errors.size());
+  const HeldSink sink(Sink());
+  if (sink == nullptr) return;
+  const size_t count = serverHandles.size();
+  TaskArray<OPCHANDLE> clientHandles(count);
+  TaskArray<HRESULT> itemErrors(count);
+  if (clientHandles.elements == nullptr || itemErrors.elements == nullptr) return;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    for (size_t i = 0; i < count; ++i) clientHandles.elements[i] = group_.ClientHandleOf(serverHandles[i]);
+  }
+  for (size_t i = 0; i < count; ++i) itemErrors.elements[i] = errors[i];
+  const DWORD n = static_cast<DWORD>(count);
+  sink->OnWriteComplete(transactionId, group_.ClientHandle(), PerItemOutcome(itemErrors.elements, n), n,
+                        clientHandles.elements, itemErrors.elements);
+}
+
+void OPCGroupConnectionContainer::SendCancelComplete(DWORD transactionId) {
+  assert(!VorlixApp().GetServerLock().HeldByCurrentThread());
+  const HeldSink sink(Sink());
+  if (sink != nullptr) sink->OnCancelComplete(transactionId, group_.ClientHandle());
+}
