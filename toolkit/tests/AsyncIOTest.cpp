@@ -9,8 +9,11 @@
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"
 #include "support/RunningServer.h"
+#include "support/TestDataCallback.h"
 #include "support/TraceCapture.h"
 
+#include "platform/IConnectionPoint.h"
+#include "platform/IConnectionPointContainer.h"
 #include "platform/IOPCAsyncIO2.h"
 #include "platform/opcguid.h"
 
@@ -23,6 +26,43 @@
 
 namespace {
 
+using Call = TestDataCallback::Call;
+
+constexpr OPCHANDLE kGroupClientHandle = 77;
+
+// What the host's write callback was asked, and what it answers.
+struct HostWrite {
+  DWORD tag;
+  float value;
+  bool lockHeld;
+};
+std::vector<HostWrite> hostWrites;
+DWORD hostAnswer = 0;
+
+void RecordHostWrite(DWORD tag, VARIANT* value, DWORD* result, char*) {
+  hostWrites.push_back({tag, value->fltVal, VorlixApp().GetServerLock().HeldByCurrentThread()});
+  *result = hostAnswer;
+}
+
+// The errors of an asynchronous call, copied out of task memory.
+struct Queued {
+  HRESULT hr;
+  DWORD id;
+  std::vector<HRESULT> errors;
+};
+
+std::vector<OPCHANDLE> ClientHandles(const Call& call) {
+  std::vector<OPCHANDLE> handles;
+  for (const TestDataCallback::Item& item : call.items) handles.push_back(item.clientHandle);
+  return handles;
+}
+
+std::vector<HRESULT> ItemErrors(const Call& call) {
+  std::vector<HRESULT> errors;
+  for (const TestDataCallback::Item& item : call.items) errors.push_back(item.error);
+  return errors;
+}
+
 class AsyncIO : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -31,7 +71,7 @@ class AsyncIO : public ::testing::Test {
     NewTag("Plant.Flow");
     NewTag("Plant.Level");
     OpcTestGroup::Options options;
-    options.clientHandle = 77;
+    options.clientHandle = kGroupClientHandle;
     group_ = std::make_unique<OpcTestGroup>(opc_, "Async", options);
     ASSERT_EQ(group_->Added(), S_OK);
     for (const OPCITEMRESULT& result : group_->AddItems({{"Plant.Flow", "", 1}, {"Plant.Level", "", 2}}).results) {
@@ -41,6 +81,10 @@ class AsyncIO : public ::testing::Test {
     ASSERT_EQ(group_->Unknown()->QueryInterface(IID_IOPCAsyncIO2, reinterpret_cast<void**>(&io2_)), S_OK);
   }
   void TearDown() override {
+    EnableWriteNotification2(nullptr, FALSE);
+    hostWrites.clear();
+    hostAnswer = 0;
+    if (point_ != nullptr) point_->Release();
     if (io1_ != nullptr) io1_->Release();
     if (io2_ != nullptr) io2_->Release();
     group_.reset();
@@ -49,13 +93,54 @@ class AsyncIO : public ::testing::Test {
 
   OPCGroup& Group() { return *static_cast<OPCGroup*>(group_->Unknown()); }
 
+  // The client's IOPCDataCallback sink on the group's connection point.
+  void AdviseCallback() {
+    IConnectionPointContainer* container = nullptr;
+    ASSERT_EQ(group_->Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
+              S_OK);
+    ASSERT_EQ(container->FindConnectionPoint(IID_IOPCDataCallback, &point_), S_OK);
+    container->Release();
+    DWORD cookie = 0;
+    ASSERT_EQ(point_->Advise(&callback_, &cookie), S_OK);
+  }
+  // A call naming items: `call(count, handles, values, id out, errors out)`.
+  template <class Call>
+  static Queued Queue(std::vector<OPCHANDLE> handles, const std::vector<float>& values, Call call) {
+    std::vector<VARIANT> variants;
+    for (float value : values) variants.push_back(MakeR4(value));
+    Queued queued{E_FAIL, 0, {}};
+    HRESULT* errors = nullptr;
+    queued.hr = call(static_cast<DWORD>(handles.size()), handles.data(), variants.data(), &queued.id, &errors);
+    queued.errors = TakeErrors(errors, handles.size());
+    return queued;
+  }
+  Queued Read2(std::vector<OPCHANDLE> handles, DWORD transactionId) {
+    return Queue(std::move(handles), {}, [&](DWORD n, OPCHANDLE* h, VARIANT*, DWORD* id, HRESULT** errors) {
+      return io2_->Read(n, h, transactionId, id, errors);
+    });
+  }
+  Queued Write2(std::vector<OPCHANDLE> handles, const std::vector<float>& values, DWORD transactionId) {
+    return Queue(std::move(handles), values, [&](DWORD n, OPCHANDLE* h, VARIANT* v, DWORD* id, HRESULT** errors) {
+      return io2_->Write(n, h, v, transactionId, id, errors);
+    });
+  }
+  HRESULT Refresh2(DWORD transactionId, DWORD* cancelId = nullptr) {
+    DWORD id = 0;
+    return io2_->Refresh2(OPC_DS_CACHE, transactionId, cancelId != nullptr ? cancelId : &id);
+  }
+  // One pulse of the client's worker, as far as the queue goes.
+  void Drain() { server_->ProcessAsyncRequests(); }
+
   RunningServer running_{100};
+  // Declared before the server, so that they outlive the group.
+  TestDataCallback callback_;
   const std::unique_ptr<OPCServer> server_ = std::make_unique<OPCServer>();
   IOPCServer* opc_ = nullptr;
   std::unique_ptr<OpcTestGroup> group_;
   std::vector<OPCHANDLE> handles_;
   IOPCAsyncIO* io1_ = nullptr;
   IOPCAsyncIO2* io2_ = nullptr;
+  IConnectionPoint* point_ = nullptr;
 };
 
 }  // namespace
@@ -151,4 +236,205 @@ TEST_F(AsyncIO, AGroupRemovedByForceAnswersEFailOnceTheArgumentsAreChecked) {
   EXPECT_EQ(io2_->Cancel2(1), E_FAIL);
   EXPECT_EQ(io2_->SetEnable(TRUE), E_FAIL);
   EXPECT_EQ(io2_->GetEnable(&enabled), E_FAIL);
+}
+
+TEST_F(AsyncIO, WithTheQueueFullEachMethodAnswersInItsOwnOrderOfChecks) {
+  // Ten 2.0 refreshes fill the queue; the client has no 1.0 sink.
+  AdviseCallback();
+  for (DWORD i = 0; i < 10; ++i) ASSERT_EQ(Refresh2(100 + i), S_OK) << i;
+  VARIANT values[2] = {MakeR4(1.0f), MakeR4(2.0f)};
+  OPCHANDLE* handles = handles_.data();
+  DWORD id = 0;
+  HRESULT* errors = nullptr;
+  BOOL enabled = FALSE;
+  const struct {
+    const char* call;
+    HRESULT expected;
+    HRESULT actual;
+  } withoutStreamSinks[] = {
+      {"1.0 Read", CONNECT_E_NOCONNECTION, io1_->Read(0, OPC_DS_CACHE, 2, handles, &id, &errors)},
+      {"1.0 Write", E_FAIL, io1_->Write(0, 2, handles, values, &id, &errors)},
+      {"1.0 Refresh", E_FAIL, io1_->Refresh(0, OPC_DS_CACHE, &id)},
+      {"2.0 Read", E_FAIL, io2_->Read(2, handles, 1, &id, &errors)},
+      {"2.0 Write", E_FAIL, io2_->Write(2, handles, values, 1, &id, &errors)},
+      {"Refresh2", E_FAIL, io2_->Refresh2(OPC_DS_CACHE, 1, &id)},
+      {"GetEnable", S_OK, io2_->GetEnable(&enabled)},
+  };
+  for (const auto& c : withoutStreamSinks) EXPECT_EQ(c.actual, c.expected) << c.call;
+  EXPECT_TRUE(enabled);
+
+  // The 2.0 sink goes; the ten stay queued.
+  ASSERT_EQ(point_->Unadvise(1), S_OK);
+  const struct {
+    const char* call;
+    HRESULT expected;
+    HRESULT actual;
+  } withoutCallback[] = {
+      {"2.0 Read", CONNECT_E_NOCONNECTION, io2_->Read(2, handles, 1, &id, &errors)},
+      {"2.0 Write", E_FAIL, io2_->Write(2, handles, values, 1, &id, &errors)},
+      {"Refresh2", E_FAIL, io2_->Refresh2(OPC_DS_CACHE, 1, &id)},
+      {"GetEnable", CONNECT_E_NOCONNECTION, io2_->GetEnable(nullptr)},
+  };
+  for (const auto& c : withoutCallback) EXPECT_EQ(c.actual, c.expected) << c.call;
+  EXPECT_EQ(errors, nullptr);
+  EXPECT_EQ(id, 0u);
+  EXPECT_TRUE(callback_.Calls().empty());
+
+  // One drain empties it, with nowhere to send the refreshes.
+  Drain();
+  EXPECT_EQ(Group().Transactions().Pending(), 0u);
+  EXPECT_TRUE(callback_.Calls().empty());
+}
+
+TEST_F(AsyncIO, CancelIdsComeFromTheGroupsCounterAndA20RequestKeepsTheClientsOwnId) {
+  AdviseCallback();
+  const Queued first = Read2({handles_[0]}, 555);
+  const Queued second = Read2({handles_[0], handles_[1]}, 555);
+  EXPECT_EQ(first.hr, S_OK);
+  EXPECT_EQ(first.id, 1u);
+  EXPECT_EQ(second.id, 2u);
+  EXPECT_EQ(second.errors, (std::vector<HRESULT>{S_OK, S_OK}));
+  Drain();
+
+  const std::vector<Call> calls = callback_.Take();
+  ASSERT_EQ(calls.size(), 2u);
+  for (const Call& call : calls) {
+    EXPECT_EQ(call.kind, Call::kReadComplete);
+    EXPECT_EQ(call.transactionId, 555u);
+    EXPECT_EQ(call.group, kGroupClientHandle);
+    EXPECT_FALSE(call.underLock);
+  }
+  EXPECT_EQ(ClientHandles(calls[1]), (std::vector<OPCHANDLE>{1, 2}));
+}
+
+TEST_F(AsyncIO, ACancelled20RequestCompletesAsCancelledAndIsFoundByItsCancelIdAlone) {
+  AdviseCallback();
+  const Queued read = Read2({handles_[0]}, 9);
+  ASSERT_EQ(read.id, 1u);
+  // Cancel knows 1.0 transaction ids only, not the 2.0 client's own id nor its cancel id.
+  EXPECT_EQ(io1_->Cancel(9), E_FAIL);
+  EXPECT_EQ(io1_->Cancel(read.id), E_FAIL);
+  EXPECT_EQ(io2_->Cancel2(9), E_FAIL);
+  EXPECT_EQ(io2_->Cancel2(read.id), S_OK);
+  Drain();
+
+  const std::vector<Call> calls = callback_.Take();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].kind, Call::kCancelComplete);
+  EXPECT_EQ(calls[0].transactionId, 9u);
+  EXPECT_EQ(calls[0].group, kGroupClientHandle);
+  // Delivered: nothing is pending to cancel any more.
+  EXPECT_EQ(io2_->Cancel2(read.id), E_FAIL);
+}
+
+TEST_F(AsyncIO, AnAsyncWriteCallsTheHostAtOnceAndItsCompletionCarriesEachItemsResult) {
+  const DWORD readOnly = CreateTag(const_cast<char*>("Plant.Setpoint"), MakeR4(0.0f), OPC_QUALITY_GOOD, FALSE);
+  std::vector<OPCHANDLE> handles = {group_->AddItems({{"Plant.Setpoint", "", 3}}).results[0].hServer, handles_[0]};
+  AdviseCallback();
+  ASSERT_TRUE(EnableWriteNotification2(RecordHostWrite, TRUE));
+
+  const Queued written = Write2(handles, {4.0f, 5.0f}, 42);
+  EXPECT_EQ(written.hr, S_OK);
+  EXPECT_EQ(written.errors, (std::vector<HRESULT>{S_OK, S_OK}));
+  // The host has had the writable item alone, before the call returned, without the lock.
+  ASSERT_EQ(hostWrites.size(), 1u);
+  EXPECT_NE(hostWrites[0].tag, readOnly);
+  EXPECT_EQ(hostWrites[0].value, 5.0f);
+  EXPECT_FALSE(hostWrites[0].lockHeld);
+  EXPECT_TRUE(callback_.Calls().empty());
+
+  // The host refuses the next one with a result word of its own.
+  hostAnswer = static_cast<DWORD>(OPC_E_RANGE);
+  EXPECT_EQ(Write2({handles_[0]}, {6.0f}, 43).hr, S_OK);
+  Drain();
+  const std::vector<Call> calls = callback_.Take();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].kind, Call::kWriteComplete);
+  EXPECT_EQ(calls[0].transactionId, 42u);
+  EXPECT_EQ(calls[0].masterError, S_FALSE);
+  EXPECT_EQ(ClientHandles(calls[0]), (std::vector<OPCHANDLE>{3, 1}));
+  EXPECT_EQ(ItemErrors(calls[0]), (std::vector<HRESULT>{OPC_E_BADRIGHTS, S_OK}));
+  EXPECT_EQ(calls[1].transactionId, 43u);
+  EXPECT_EQ(ItemErrors(calls[1]), std::vector<HRESULT>{OPC_E_RANGE});
+  // The refused value did not stay in the item.
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  EXPECT_EQ(Group().FindItem(handles_[0])->value.fltVal, 5.0f);
+}
+
+TEST_F(AsyncIO, UnknownHandlesFailAloneAndARequestWithoutAnyValidOneIsNotQueued) {
+  AdviseCallback();
+  const OPCHANDLE unknown = 0x7FFF0001;
+  ASSERT_TRUE(EnableWriteNotification2(RecordHostWrite, TRUE));
+
+  const Queued someRead = Read2({unknown, handles_[1]}, 7);
+  EXPECT_EQ(someRead.hr, S_FALSE);
+  EXPECT_EQ(someRead.errors, (std::vector<HRESULT>{OPC_E_INVALIDHANDLE, S_OK}));
+  EXPECT_NE(someRead.id, 0u);
+  const Queued someWrite = Write2({handles_[0], unknown}, {3.0f, 4.0f}, 8);
+  EXPECT_EQ(someWrite.hr, S_FALSE);
+  EXPECT_EQ(someWrite.errors, (std::vector<HRESULT>{S_OK, OPC_E_INVALIDHANDLE}));
+  EXPECT_EQ(hostWrites.size(), 1u);
+
+  const Queued noRead = Read2({unknown}, 9);
+  EXPECT_EQ(noRead.hr, S_FALSE);
+  EXPECT_EQ(noRead.errors, std::vector<HRESULT>{OPC_E_INVALIDHANDLE});
+  EXPECT_EQ(noRead.id, 0u);
+  const Queued noWrite = Write2({unknown, unknown}, {1.0f, 2.0f}, 10);
+  EXPECT_EQ(noWrite.hr, S_FALSE);
+  EXPECT_EQ(noWrite.id, 0u);
+  EXPECT_EQ(hostWrites.size(), 1u);
+  EXPECT_EQ(Group().Transactions().Pending(), 2u);
+
+  Drain();
+  const std::vector<Call> calls = callback_.Take();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].transactionId, 7u);
+  EXPECT_EQ(ClientHandles(calls[0]), std::vector<OPCHANDLE>{2});
+  EXPECT_EQ(calls[1].transactionId, 8u);
+  EXPECT_EQ(ClientHandles(calls[1]), std::vector<OPCHANDLE>{1});
+  EXPECT_EQ(ItemErrors(calls[1]), std::vector<HRESULT>{S_OK});
+}
+
+TEST_F(AsyncIO, ADrainDeliversInQueueOrderAndLeavesARemovedSinksRequestsUnsent) {
+  AdviseCallback();
+  // A refresh of an inactive group is taken as well.
+  BOOL inactive = FALSE;
+  DWORD revised = 0;
+  ASSERT_EQ(group_->State()->SetState(nullptr, &revised, &inactive, nullptr, nullptr, nullptr, nullptr), S_OK);
+  ASSERT_EQ(Read2({handles_[1]}, 1).hr, S_OK);
+  ASSERT_EQ(Refresh2(2), S_OK);
+  ASSERT_EQ(Read2({handles_[0]}, 3).hr, S_OK);
+  Drain();
+  std::vector<Call> calls = callback_.Take();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].kind, Call::kReadComplete);
+  EXPECT_EQ(calls[0].transactionId, 1u);
+  EXPECT_EQ(calls[1].kind, Call::kDataChange);
+  EXPECT_EQ(calls[1].transactionId, 2u);
+  EXPECT_EQ(calls[2].transactionId, 3u);
+
+  // The sink goes before the drain: the requests go without a result.
+  ASSERT_EQ(Read2({handles_[0]}, 4).hr, S_OK);
+  ASSERT_EQ(point_->Unadvise(1), S_OK);
+  Drain();
+  EXPECT_EQ(Group().Transactions().Pending(), 0u);
+  EXPECT_TRUE(callback_.Calls().empty());
+}
+
+TEST_F(AsyncIO, RequestsStillQueuedWhenTheGroupGoesAreDroppedUnsent) {
+  AdviseCallback();
+  ASSERT_EQ(Read2({handles_[0]}, 1).hr, S_OK);
+  ASSERT_EQ(Refresh2(2), S_OK);
+  // The client lets go of the group, then the server does.
+  for (IUnknown** held : {reinterpret_cast<IUnknown**>(&point_), reinterpret_cast<IUnknown**>(&io1_),
+                          reinterpret_cast<IUnknown**>(&io2_)}) {
+    (*held)->Release();
+    *held = nullptr;
+  }
+  const OPCHANDLE serverHandle = group_->ServerHandle();
+  group_.reset();
+  ASSERT_EQ(opc_->RemoveGroup(serverHandle, FALSE), S_OK);
+  Drain();
+  EXPECT_TRUE(callback_.Calls().empty());
+  EXPECT_EQ(callback_.References(), 0);
 }
