@@ -1,8 +1,10 @@
 #include "OPCGroup.h"
 
 #include "CVorlixApp.h"
+#include "IOPCDataObjectHolder.h"
 #include "IOPCGroupStateMgtHolder.h"
 #include "IOPCItemMgtHolder.h"
+#include "IOPCSyncIOHolder.h"
 #include "ItemHostNotices.h"
 #include "OPCTag.h"
 
@@ -29,12 +31,13 @@ const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
     {&IID_IOPCGroupStateMgt, nullptr, " IID_IOPCGroupStateMgt", kStateMgtHolder,
      MakeHolder<IOPCGroupStateMgtHolder, OPCGroup>},
     {&IID_IOPCPublicGroupStateMgt, nullptr, " IID_IOPCPublicGroupStateMgt", kRefused, nullptr},
-    {&IID_IOPCSyncIO, nullptr, " IID_IOPCSyncIO", kSyncIOHolder, nullptr},
+    {&IID_IOPCSyncIO, nullptr, " IID_IOPCSyncIO", kSyncIOHolder, MakeHolder<IOPCSyncIOHolder, OPCGroup>},
     {&IID_IOPCAsyncIO, nullptr, " IID_IOPCAsyncIO", kAsyncIOHolder, nullptr},
     {&IID_IOPCAsyncIO2, nullptr, " IID_IOPCAsyncIO2", kAsyncIO2Holder, nullptr},
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder, nullptr},
     {&IID_IOPCItemMgt, nullptr, " IID_IOPCItemMgt", kItemMgtHolder, MakeHolder<IOPCItemMgtHolder, OPCGroup>},
-    {&IID_IDataObject, nullptr, " IID_IDataObject", kDataObjectHolder, nullptr},
+    {&IID_IDataObject, nullptr, " IID_IDataObject", kDataObjectHolder,
+     MakeHolder<IOPCDataObjectHolder, OPCGroup>},
 };
 
 OPCGroup::OPCGroup(OPCServer* server, const Settings& settings)
@@ -172,6 +175,20 @@ void OPCGroup::ReleaseItems() {
     for (const std::unique_ptr<OPCGroupItem>& item : items) notices.ItemLeft(*item);
   }
   notices.Send();
+}
+
+IOPCDataObjectHolder* OPCGroup::DataObject() const {
+  return static_cast<IOPCDataObjectHolder*>(holders_[kDataObjectHolder].Existing());
+}
+
+BOOL OPCGroup::HasReadSink() const {
+  const IOPCDataObjectHolder* dataObject = DataObject();
+  return dataObject != nullptr && dataObject->HasDataSink() ? TRUE : FALSE;
+}
+
+BOOL OPCGroup::HasWriteSink() const {
+  const IOPCDataObjectHolder* dataObject = DataObject();
+  return dataObject != nullptr && dataObject->HasWriteSink() ? TRUE : FALSE;
 }
 
 void OPCGroup::DrainAsyncRequests() {}

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+class IOPCDataObjectHolder;
 class OPCServer;
 class OPCTag;
 
@@ -96,8 +97,9 @@ class OPCGroup final : public IUnknown {
   void Pin();
   void Unpin();
 
-  // The items, kept in the order they were added. For these two the caller
+  // The items, kept in the order they were added. For these three the caller
   // holds the server lock.
+  const std::vector<std::unique_ptr<OPCGroupItem>>& Items() const { return items_; }
   // The item with that server handle, or NULL.
   OPCGroupItem* FindItem(OPCHANDLE serverHandle) const;
   // Gives the item its server handle and appends it; its tag, when there is
@@ -117,6 +119,14 @@ class OPCGroup final : public IUnknown {
   // host what it changed for the item's tag (see ItemHostNotices). Called
   // without the server lock. FALSE when no item of the group has the handle.
   BOOL RemoveItem(OPCHANDLE serverHandle);
+
+  // The group's IDataObject, or NULL while no client asked for it; it lives
+  // as long as the group.
+  IOPCDataObjectHolder* DataObject() const;
+  // Whether a Data Access 1.0 client registered a sink for read results (a
+  // data stream with or without time) or for write results.
+  BOOL HasReadSink() const;
+  BOOL HasWriteSink() const;
 
   // The group's share of its server's per-client work: queued asynchronous
   // requests, the data-change scan, copying updated tags into its items, and
