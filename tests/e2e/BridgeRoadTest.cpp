@@ -1,17 +1,11 @@
-#include <memory>
-
-#include <QPointer>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "BridgeRoad.h"
 #include "CVorlixApp.h"
 #include "korvane.h"
 #include "platform/opcda.h"
 #include "support/HostCalls.h"
-#include "support/OpcTestClient.h"
-#include "support/bridgetest.h"
-#include "support/recordingwindow.h"
 #include "support/variants.h"
 #include "support/waituntil.h"
 #include "uwebsocket.h"
@@ -20,54 +14,12 @@ using ::testing::ElementsAre;
 
 namespace {
 
-// The class the program registers and starts its OPC server under.
-const CLSID serverClass = {0x99B8F472, 0xC037, 0x11D2, {0x80, 0xB8, 0x00, 0x60, 0x97, 0x58, 0x58, 0xBE}};
-
-// The program after a login: the main window's configuration step has started
-// the WebSocket client and the bridge on the stand-in's devices, and both
-// channels are open.
-class BridgeRoadTest : public BridgeTest {
+class BridgeRoadTest : public BridgeRoad {
 protected:
-  void SetUp() override {
-    BridgeTest::SetUp();
-    window->InitializeConfigData();
-    ASSERT_NE(g_opcServer, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return logCount("read websocket connect successful") == 1; }));
-    ASSERT_TRUE(waitUntil([&] { return logCount("write websocket connect successful") == 1; }));
-  }
-
-  void TearDown() override {
-    client.reset();
-    delete window->webSocketClient();
-    delete window.data();
-    delete g_opcServer;
-    BridgeTest::TearDown();
-  }
-
-  static DWORD handleOf(const char* name) {
-    for (const CTag* tag : g_opcServer->tags())
-      if (tag->name == QLatin1String(name)) return tag->handle;
-    return VORLIX_INVALID_TAG;
-  }
-
-  // The tag's value, when its quality is good.
-  static VARIANT goodValue(const char* name) {
-    VARIANT value;
-    VariantInit(&value);
-    WORD quality = 0;
-    FILETIME timestamp{};
-    if (!ReadTagWithTimeStamp(handleOf(name), &value, &quality, &timestamp) || quality != OPC_QUALITY_GOOD)
-      value.vt = VT_EMPTY;
-    return value;
-  }
-
   // A client's write of the item named `name`, as the toolkit's group write hands it on.
   static HRESULT clientWrite(const char* name, VARIANT value) {
     return VorlixApp().ClientWrite("Unknown", name, &value);
   }
-
-  QPointer<RecordingWindow> window = new RecordingWindow;
-  std::unique_ptr<OpcTestClient> client = std::make_unique<OpcTestClient>(serverClass);
 };
 
 }  // namespace
