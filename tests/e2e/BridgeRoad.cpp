@@ -11,6 +11,12 @@ const CLSID serverClass = {0x99B8F472, 0xC037, 0x11D2, {0x80, 0xB8, 0x00, 0x60, 
 
 }  // namespace
 
+const char* const BridgeRoad::tempAndPumpWriteBatch = R"({"batch_flag":true,"data_list":[)"
+                                                     R"({"data":"1.5","data_code":"1","sn_code":"A1"},)"
+                                                     R"({"data":"0","data_code":"10","sn_code":"A1"}],)"
+                                                     R"("req_type":1,"user_id":1001,"user_token":"tok-abc123"})"
+                                                     "\n";
+
 void BridgeRoad::SetUp() {
   client = std::make_unique<OpcTestClient>(serverClass);
   BridgeTest::SetUp();

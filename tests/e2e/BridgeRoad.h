@@ -17,6 +17,10 @@ protected:
   void SetUp() override;
   void TearDown() override;
 
+  // The one frame of the write channel after a client wrote 1.5 to
+  // A1.Analog.Temp and false to A1.Switch.Pump.
+  static const char* const tempAndPumpWriteBatch;
+
   // The handle of the bridge's tag of that name.
   static DWORD handleOf(const char* name);
   // The tag's value, when its quality is good (else empty).

@@ -51,11 +51,7 @@ TEST_F(SyncIORoadTest, AWriteReachesThePlatformInOneBatchAndReadsBackFromCacheAn
   EXPECT_EQ(write.errors, (std::vector<HRESULT>{S_OK, S_OK, OPC_E_BADRIGHTS}));
 
   ASSERT_TRUE(waitUntil([&] { return !frames(WebSocketChannel::Write).empty(); }));
-  EXPECT_THAT(frames(WebSocketChannel::Write), ElementsAre(R"({"batch_flag":true,"data_list":[)"
-                                                           R"({"data":"1.5","data_code":"1","sn_code":"A1"},)"
-                                                           R"({"data":"0","data_code":"10","sn_code":"A1"}],)"
-                                                           R"("req_type":1,"user_id":1001,"user_token":"tok-abc123"})"
-                                                           "\n"));
+  EXPECT_THAT(frames(WebSocketChannel::Write), ElementsAre(tempAndPumpWriteBatch));
   EXPECT_EQ(goodValue("A1.Analog.Temp").fltVal, 1.5f);
   EXPECT_EQ(goodValue("A1.Switch.Pump").boolVal, VARIANT_FALSE);
 

@@ -34,41 +34,13 @@ class StreamWriter {
   BYTE* at_;
 };
 
-// How many bytes of a VARIANT's 8-byte value field a type uses. Pointers
-// (strings, arrays, references, objects) mean nothing to the client and are
-// left zero.
-size_t ValueFieldSize(VARTYPE vt) {
-  switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_R4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-      return 8;
-    default:
-      return 0;
-  }
-}
-
 // The value's 16-byte image, and a string's length, text and terminator behind it.
 void WriteValue(StreamWriter& out, const VARIANT& value) {
   out.Word(value.vt);
   out.Skip(3 * sizeof(WORD));
-  const size_t used = ValueFieldSize(value.vt);
+  // Pointers (strings, arrays, references, interfaces) mean nothing to the
+  // client and are left zero.
+  const size_t used = VariantScalarSize(value.vt);
   out.Bytes(value.ullVal, used);
   out.Skip(8 - used);
   if (value.vt != VT_BSTR) return;

@@ -4,10 +4,9 @@
 #include "CVorlixApp.h"
 #include "IOPCDataObjectHolder.h"
 #include "OPCGroup.h"
-#include "support/ConnectedClient.h"
 #include "support/DataStreamReader.h"
+#include "support/GroupInterfaceTest.h"
 #include "support/HostCalls.h"
-#include "support/OpcTestGroup.h"
 #include "support/RecordingAdviseSink.h"
 
 #include "platform/clipboard.h"
@@ -42,57 +41,21 @@ struct NotASink final : public IUnknown {
   ULONG Release() override { return 1; }
 };
 
-// An inactive group (the server's own scans pass it by), whose data object
-// the test drives.
-struct DataObject : public ::testing::Test {
-  void SetUp() override {
-    ASSERT_TRUE(connected.Ready());
-    ASSERT_EQ(group.Added(), S_OK);
-    ASSERT_EQ(group.Unknown()->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
-  }
-  void TearDown() override {
-    if (data != nullptr) data->Release();
-  }
-
+struct DataObject : public GroupInterfaceTest<IDataObject, IID_IDataObject, kGroupClientHandle> {
   HRESULT Advise(UINT format, IAdviseSink* sink, DWORD* connection = nullptr) {
     DWORD ignored = 0;
     FORMATETC formatetc = Format(format);
-    return data->DAdvise(&formatetc, 0, sink, connection != nullptr ? connection : &ignored);
+    return offered->DAdvise(&formatetc, 0, sink, connection != nullptr ? connection : &ignored);
   }
 
-  std::vector<OPCHANDLE> Add(const std::vector<TestItem>& items) {
-    const ItemCall call = group.AddItems(items);
-    EXPECT_EQ(call.hr, S_OK);
-    std::vector<OPCHANDLE> handles;
-    for (const OPCITEMRESULT& result : call.results) handles.push_back(result.hServer);
-    return handles;
-  }
+  IOPCDataObjectHolder& Holder() { return *static_cast<IOPCDataObjectHolder*>(offered); }
 
-  OPCGroup& Group() { return *static_cast<OPCGroup*>(group.Unknown()); }
-  IOPCDataObjectHolder& Holder() { return *static_cast<IOPCDataObjectHolder*>(data); }
-
-  template <class Use>
-  void WithItem(OPCHANDLE handle, Use use) {
-    ServerLock::Hold hold(VorlixApp().GetServerLock());
-    OPCGroupItem* item = Group().FindItem(handle);
-    ASSERT_NE(item, nullptr);
-    use(*item);
-  }
   bool Changed(OPCHANDLE handle) {
     bool changed = false;
     WithItem(handle, [&](OPCGroupItem& item) { changed = item.changed != FALSE; });
     return changed;
   }
 
-  ConnectedClient connected{100};
-  OpcTestGroup::Options options = [] {
-    OpcTestGroup::Options inactive;
-    inactive.active = FALSE;
-    inactive.clientHandle = kGroupClientHandle;
-    return inactive;
-  }();
-  OpcTestGroup group{connected.opc, "G", options};
-  IDataObject* data = nullptr;
   RecordingAdviseSink dataSink, timeSink, writeSink;
 };
 
@@ -101,13 +64,13 @@ struct DataObject : public ::testing::Test {
 TEST_F(DataObject, OneSinkPerStreamFormatUnderTheFormatsIdAsConnection) {
   DWORD connection = 1;
   FORMATETC format = Format(kData);
-  EXPECT_EQ(data->DAdvise(nullptr, 0, &dataSink, &connection), E_POINTER);
+  EXPECT_EQ(offered->DAdvise(nullptr, 0, &dataSink, &connection), E_POINTER);
   EXPECT_EQ(connection, 0u);
-  EXPECT_EQ(data->DAdvise(&format, 0, nullptr, &connection), E_POINTER);
-  EXPECT_EQ(data->DAdvise(&format, 0, &dataSink, nullptr), E_POINTER);
+  EXPECT_EQ(offered->DAdvise(&format, 0, nullptr, &connection), E_POINTER);
+  EXPECT_EQ(offered->DAdvise(&format, 0, &dataSink, nullptr), E_POINTER);
   EXPECT_EQ(Advise(FormatId("Rich Text Format"), &dataSink), DV_E_FORMATETC);
   NotASink stranger;
-  EXPECT_EQ(data->DAdvise(&format, 0, reinterpret_cast<IAdviseSink*>(&stranger), &connection), E_NOINTERFACE);
+  EXPECT_EQ(offered->DAdvise(&format, 0, reinterpret_cast<IAdviseSink*>(&stranger), &connection), E_NOINTERFACE);
   EXPECT_FALSE(Group().HasReadSink());
 
   EXPECT_EQ(Advise(kData, &dataSink, &connection), S_OK);
@@ -121,16 +84,16 @@ TEST_F(DataObject, OneSinkPerStreamFormatUnderTheFormatsIdAsConnection) {
   EXPECT_EQ(connection, kWrite);
   EXPECT_TRUE(Group().HasWriteSink());
 
-  EXPECT_EQ(data->DUnadvise(12345), OLE_E_NOCONNECTION);
-  EXPECT_EQ(data->DUnadvise(kTime), OLE_E_NOCONNECTION);
-  EXPECT_EQ(data->DUnadvise(kData), S_OK);
+  EXPECT_EQ(offered->DUnadvise(12345), OLE_E_NOCONNECTION);
+  EXPECT_EQ(offered->DUnadvise(kTime), OLE_E_NOCONNECTION);
+  EXPECT_EQ(offered->DUnadvise(kData), S_OK);
   EXPECT_EQ(dataSink.References(), 0);
-  EXPECT_EQ(data->DUnadvise(kData), OLE_E_NOCONNECTION);
+  EXPECT_EQ(offered->DUnadvise(kData), OLE_E_NOCONNECTION);
   EXPECT_EQ(Advise(kData, &timeSink), S_OK);
 
   // The group lets go of the sinks still registered when it goes.
-  data->Release();
-  data = nullptr;
+  offered->Release();
+  offered = nullptr;
   group.Release();
   ASSERT_TRUE(connected.opc->RemoveGroup(group.ServerHandle(), FALSE) == S_OK);
   EXPECT_EQ(timeSink.References(), 0);
@@ -140,13 +103,13 @@ TEST_F(DataObject, OneSinkPerStreamFormatUnderTheFormatsIdAsConnection) {
 TEST_F(DataObject, RenderingOnRequestIsNotImplemented) {
   FORMATETC format = Format(kData);
   STGMEDIUM medium{};
-  EXPECT_EQ(data->GetData(&format, &medium), E_NOTIMPL);
-  EXPECT_EQ(data->GetDataHere(&format, &medium), E_NOTIMPL);
-  EXPECT_EQ(data->QueryGetData(&format), E_NOTIMPL);
-  EXPECT_EQ(data->GetCanonicalFormatEtc(&format, &format), E_NOTIMPL);
-  EXPECT_EQ(data->SetData(&format, &medium, FALSE), E_NOTIMPL);
-  EXPECT_EQ(data->EnumFormatEtc(DATADIR_GET, nullptr), E_NOTIMPL);
-  EXPECT_EQ(data->EnumDAdvise(nullptr), E_NOTIMPL);
+  EXPECT_EQ(offered->GetData(&format, &medium), E_NOTIMPL);
+  EXPECT_EQ(offered->GetDataHere(&format, &medium), E_NOTIMPL);
+  EXPECT_EQ(offered->QueryGetData(&format), E_NOTIMPL);
+  EXPECT_EQ(offered->GetCanonicalFormatEtc(&format, &format), E_NOTIMPL);
+  EXPECT_EQ(offered->SetData(&format, &medium, FALSE), E_NOTIMPL);
+  EXPECT_EQ(offered->EnumFormatEtc(DATADIR_GET, nullptr), E_NOTIMPL);
+  EXPECT_EQ(offered->EnumDAdvise(nullptr), E_NOTIMPL);
 }
 
 TEST_F(DataObject, AnIntegerWithTimeTakesFiftySixBytes) {

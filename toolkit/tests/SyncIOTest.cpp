@@ -2,9 +2,8 @@
 // through the host's write callback, as a client makes them through IOPCSyncIO.
 #include "CVorlixApp.h"
 #include "OPCGroup.h"
-#include "support/ConnectedClient.h"
+#include "support/GroupInterfaceTest.h"
 #include "support/HostCalls.h"
-#include "support/OpcTestGroup.h"
 #include "support/SyncIOCalls.h"
 
 #include "platform/bstr.h"
@@ -45,39 +44,8 @@ void HostWrite(DWORD tag, VARIANT* value, DWORD* result, char*) {
   *result = writeAnswer;
 }
 
-struct SyncIO : public ::testing::Test {
-  void SetUp() override {
-    ASSERT_TRUE(connected.Ready());
-    ASSERT_EQ(group.Added(), S_OK);
-    ASSERT_EQ(group.Unknown()->QueryInterface(IID_IOPCSyncIO, reinterpret_cast<void**>(&io)), S_OK);
-  }
-  void TearDown() override {
-    if (io != nullptr) io->Release();
-  }
-
-  OPCHANDLE Add(const TestItem& item) {
-    const ItemCall call = group.AddItems({item});
-    EXPECT_EQ(call.hr, S_OK) << item.itemId;
-    return call.results.empty() ? 0 : call.results[0].hServer;
-  }
-
-  // The group's own record of an item, for what no interface shows.
-  template <class Use>
-  void WithItem(OPCHANDLE handle, Use use) {
-    ServerLock::Hold hold(VorlixApp().GetServerLock());
-    OPCGroupItem* item = static_cast<OPCGroup*>(group.Unknown())->FindItem(handle);
-    ASSERT_NE(item, nullptr);
-    use(*item);
-  }
-
-  ConnectedClient connected{100};
-  OpcTestGroup::Options inactive = [] {
-    OpcTestGroup::Options options;
-    options.active = FALSE;
-    return options;
-  }();
-  OpcTestGroup group{connected.opc, "G", inactive};
-  IOPCSyncIO* io = nullptr;
+struct SyncIO : public GroupInterfaceTest<IOPCSyncIO, IID_IOPCSyncIO> {
+  OPCHANDLE Add(const TestItem& item) { return GroupInterfaceTest::Add({item}).at(0); }
 };
 
 }  // namespace
@@ -85,7 +53,7 @@ struct SyncIO : public ::testing::Test {
 TEST_F(SyncIO, CacheReadsGiveTheItemsCopyOutOfServiceWhileInactive) {
   NewTag("Dev.Flow", MakeI4(5));
   const OPCHANDLE flow = Add({"Dev.Flow", "", 31});
-  SyncRead read = ReadItems(io, OPC_DS_CACHE, {flow, flow + 1000});
+  SyncRead read = ReadItems(offered, OPC_DS_CACHE, {flow, flow + 1000});
   EXPECT_EQ(read.hr, S_FALSE);
   ASSERT_EQ(read.errors, (std::vector<HRESULT>{S_OK, OPC_E_INVALIDHANDLE}));
   EXPECT_EQ(read.states[0].hClient, 31u);
@@ -99,10 +67,10 @@ TEST_F(SyncIO, CacheReadsGiveTheItemsCopyOutOfServiceWhileInactive) {
   DWORD rate = 100;
   BOOL active = TRUE;
   ASSERT_EQ(group.State()->SetState(&rate, &rate, &active, nullptr, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_EQ(ReadItems(io, OPC_DS_CACHE, {flow}).states[0].wQuality, OPC_QUALITY_GOOD);
+  EXPECT_EQ(ReadItems(offered, OPC_DS_CACHE, {flow}).states[0].wQuality, OPC_QUALITY_GOOD);
   // The requested type is applied; an inactive item is out of service in an active group too.
   const OPCHANDLE text = Add({"Dev.Flow", "", 32, VT_BSTR, FALSE});
-  SyncRead asText = ReadItems(io, OPC_DS_CACHE, {text});
+  SyncRead asText = ReadItems(offered, OPC_DS_CACHE, {text});
   ASSERT_EQ(asText.hr, S_OK);
   EXPECT_EQ(asText.states[0].vDataValue.vt, VT_BSTR);
   EXPECT_EQ(std::u16string(asText.states[0].vDataValue.bstrVal), u"5");
@@ -120,27 +88,27 @@ TEST_F(SyncIO, BadArgumentsAndMissingMemoryLeaveEveryOutputNull) {
     states = reinterpret_cast<OPCITEMSTATE*>(&flow);
     errors = reinterpret_cast<HRESULT*>(&flow);
   };
-  EXPECT_EQ(io->Read(OPC_DS_CACHE, 0, &flow, &states, &errors), E_INVALIDARG);
+  EXPECT_EQ(offered->Read(OPC_DS_CACHE, 0, &flow, &states, &errors), E_INVALIDARG);
   expectNulls();
-  EXPECT_EQ(io->Read(OPC_DS_CACHE, 1, nullptr, &states, &errors), E_INVALIDARG);
+  EXPECT_EQ(offered->Read(OPC_DS_CACHE, 1, nullptr, &states, &errors), E_INVALIDARG);
   expectNulls();
-  EXPECT_EQ(io->Read(OPC_DS_CACHE, 1, &flow, nullptr, &errors), E_INVALIDARG);
+  EXPECT_EQ(offered->Read(OPC_DS_CACHE, 1, &flow, nullptr, &errors), E_INVALIDARG);
   EXPECT_EQ(errors, nullptr);
   errors = reinterpret_cast<HRESULT*>(&flow);
-  EXPECT_EQ(io->Read(static_cast<OPCDATASOURCE>(3), 1, &flow, &states, &errors), E_INVALIDARG);
+  EXPECT_EQ(offered->Read(static_cast<OPCDATASOURCE>(3), 1, &flow, &states, &errors), E_INVALIDARG);
   expectNulls();
   VARIANT value = MakeI4(1);
-  EXPECT_EQ(io->Write(1, &flow, nullptr, &errors), E_INVALIDARG);
+  EXPECT_EQ(offered->Write(1, &flow, nullptr, &errors), E_INVALIDARG);
   EXPECT_EQ(errors, nullptr);
-  EXPECT_EQ(io->Write(0, &flow, &value, &errors), E_INVALIDARG);
-  EXPECT_EQ(io->Write(1, &flow, &value, nullptr), E_INVALIDARG);
+  EXPECT_EQ(offered->Write(0, &flow, &value, &errors), E_INVALIDARG);
+  EXPECT_EQ(offered->Write(1, &flow, &value, nullptr), E_INVALIDARG);
 
   for (ULONG failing : {1u, 2u}) {
     const size_t blocks = TaskMemoryLiveBlocks();
     states = reinterpret_cast<OPCITEMSTATE*>(&flow);
     errors = reinterpret_cast<HRESULT*>(&flow);
     TaskMemoryFailNextAllocations(failing);
-    EXPECT_EQ(io->Read(OPC_DS_CACHE, 1, &flow, &states, &errors), E_OUTOFMEMORY);
+    EXPECT_EQ(offered->Read(OPC_DS_CACHE, 1, &flow, &states, &errors), E_OUTOFMEMORY);
     TaskMemoryFailNextAllocations(0);
     expectNulls();
     EXPECT_EQ(TaskMemoryLiveBlocks(), blocks);
@@ -154,11 +122,11 @@ TEST_F(SyncIO, DeviceReadsAskTheHostWithTheLockReleasedAndLeaveTheCache) {
   const OPCHANDLE unconvertible = Add({"Dev.Flow", "", 43});
 
   // Without a device-read callback a device read is a cache read.
-  EXPECT_EQ(ReadItems(io, OPC_DS_DEVICE, {flow}).states[0].wQuality, OPC_QUALITY_OUT_OF_SERVICE);
+  EXPECT_EQ(ReadItems(offered, OPC_DS_DEVICE, {flow}).states[0].wQuality, OPC_QUALITY_OUT_OF_SERVICE);
   EXPECT_TRUE(deviceReads.empty());
 
   ASSERT_TRUE(EnableDeviceRead(DeviceRead));
-  SyncRead read = ReadItems(io, OPC_DS_DEVICE, {flow, asText});
+  SyncRead read = ReadItems(offered, OPC_DS_DEVICE, {flow, asText});
   ASSERT_EQ(read.hr, S_OK);
   EXPECT_EQ(read.states[0].hClient, 41u);
   EXPECT_EQ(read.states[0].vDataValue.vt, VT_I4);
@@ -170,12 +138,12 @@ TEST_F(SyncIO, DeviceReadsAskTheHostWithTheLockReleasedAndLeaveTheCache) {
   EXPECT_EQ(deviceReads[0].tag, tag);
   EXPECT_EQ(deviceReads[0].type, VT_EMPTY);
   EXPECT_FALSE(deviceReads[0].lockHeld);
-  EXPECT_EQ(ReadItems(io, OPC_DS_CACHE, {flow}).states[0].vDataValue.lVal, 5);
+  EXPECT_EQ(ReadItems(offered, OPC_DS_CACHE, {flow}).states[0].vDataValue.lVal, 5);
 
   // A value of the host that does not convert: the conversion's error, bad quality.
   deviceReads.clear();
   WithItem(unconvertible, [](OPCGroupItem& item) { item.requestedType = VT_DISPATCH; });
-  SyncRead failed = ReadItems(io, OPC_DS_DEVICE, {unconvertible});
+  SyncRead failed = ReadItems(offered, OPC_DS_DEVICE, {unconvertible});
   EXPECT_EQ(failed.hr, S_FALSE);
   EXPECT_TRUE(FAILED(failed.errors[0]));
   EXPECT_EQ(failed.states[0].wQuality, OPC_QUALITY_BAD);
@@ -188,13 +156,13 @@ TEST_F(SyncIO, ADeviceReadTheItemMayNotMakeOrWhoseTagIsGoneNeverReachesTheHost) 
   const OPCHANDLE orphan = Add({"Dev.Flow", "", 52});
   WithItem(unreadable, [](OPCGroupItem& item) { item.accessRights = OPC_WRITEABLE; });
   ASSERT_TRUE(EnableDeviceRead(DeviceRead));
-  SyncRead denied = ReadItems(io, OPC_DS_DEVICE, {unreadable});
+  SyncRead denied = ReadItems(offered, OPC_DS_DEVICE, {unreadable});
   EXPECT_EQ(denied.errors, std::vector<HRESULT>{OPC_E_BADRIGHTS});
   EXPECT_EQ(denied.states[0].hClient, 51u);
-  EXPECT_EQ(ReadItems(io, OPC_DS_CACHE, {unreadable}).errors, std::vector<HRESULT>{OPC_E_BADRIGHTS});
+  EXPECT_EQ(ReadItems(offered, OPC_DS_CACHE, {unreadable}).errors, std::vector<HRESULT>{OPC_E_BADRIGHTS});
 
   ASSERT_TRUE(RemoveTag(tag));
-  SyncRead gone = ReadItems(io, OPC_DS_DEVICE, {orphan});
+  SyncRead gone = ReadItems(offered, OPC_DS_DEVICE, {orphan});
   EXPECT_EQ(gone.hr, S_FALSE);
   EXPECT_EQ(gone.errors, std::vector<HRESULT>{OPC_E_INVALIDHANDLE});
   EXPECT_EQ(gone.states[0].hClient, 52u);
@@ -209,14 +177,14 @@ TEST_F(SyncIO, WritesReachTheHostOnlyWhenTheItemAcceptsThemAndCarryItsAnswer) {
   const OPCHANDLE fixedItem = Add({"Dev.Fixed", "", 62});
   ASSERT_TRUE(EnableWriteNotification2(HostWrite, FALSE));
 
-  SyncWrite write = WriteItems(io, {levelItem, fixedItem, levelItem + 1000}, {MakeI4(8), MakeI4(9), MakeI4(10)});
+  SyncWrite write = WriteItems(offered, {levelItem, fixedItem, levelItem + 1000}, {MakeI4(8), MakeI4(9), MakeI4(10)});
   EXPECT_EQ(write.hr, S_FALSE);
   EXPECT_EQ(write.errors, (std::vector<HRESULT>{S_OK, OPC_E_BADRIGHTS, OPC_E_INVALIDHANDLE}));
   ASSERT_EQ(hostWrites.size(), 1u);
   EXPECT_EQ(hostWrites[0].tag, level);
   EXPECT_EQ(hostWrites[0].value, 8);
   EXPECT_FALSE(hostWrites[0].lockHeld);
-  EXPECT_EQ(ReadItems(io, OPC_DS_CACHE, {levelItem}).states[0].vDataValue.lVal, 8);
+  EXPECT_EQ(ReadItems(offered, OPC_DS_CACHE, {levelItem}).states[0].vDataValue.lVal, 8);
   EXPECT_EQ(ReadTagState(level).value.lVal, 8);
 }
 
@@ -226,11 +194,11 @@ TEST_F(SyncIO, AValueTheHostRefusesIsReportedAndLeavesTheItemAsItWas) {
   WithItem(item, [](OPCGroupItem& record) { record.changed = FALSE; });
   ASSERT_TRUE(EnableWriteNotification2(HostWrite, FALSE));
   writeAnswer = static_cast<DWORD>(OPC_E_BADRIGHTS);
-  SyncWrite write = WriteItems(io, {item}, {MakeI4(8)});
+  SyncWrite write = WriteItems(offered, {item}, {MakeI4(8)});
   EXPECT_EQ(write.hr, S_FALSE);
   EXPECT_EQ(write.errors, std::vector<HRESULT>{OPC_E_BADRIGHTS});
   EXPECT_EQ(hostWrites.size(), 1u);
-  EXPECT_EQ(ReadItems(io, OPC_DS_CACHE, {item}).states[0].vDataValue.lVal, 1);
+  EXPECT_EQ(ReadItems(offered, OPC_DS_CACHE, {item}).states[0].vDataValue.lVal, 1);
   EXPECT_EQ(ReadTagState(level).value.lVal, 1);
   WithItem(item, [](OPCGroupItem& record) { EXPECT_FALSE(record.changed); });
 }
@@ -242,7 +210,7 @@ TEST_F(SyncIO, TheConvertFlagHandsTheHostTheCanonicalTypeAndLeavesTheClientsValu
   for (BOOL convert : {TRUE, FALSE}) {
     hostWrites.clear();
     ASSERT_TRUE(EnableWriteNotification2(HostWrite, convert));
-    EXPECT_EQ(WriteItems(io, {item}, {twelve}).hr, S_OK);
+    EXPECT_EQ(WriteItems(offered, {item}, {twelve}).hr, S_OK);
     ASSERT_EQ(hostWrites.size(), 1u);
     EXPECT_EQ(hostWrites[0].type, convert ? VT_I4 : VT_BSTR);
     if (convert) EXPECT_EQ(hostWrites[0].value, 12);
