@@ -29,6 +29,14 @@ const UINT kWrite = FormatId("OPCSTMFORMATWRITECOMPLETE");
 
 FORMATETC Format(UINT id) { return FORMATETC{static_cast<CLIPFORMAT>(id), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
+// A tag holding a string.
+DWORD NewTextTag(const char* name, const char16_t* text) {
+  VARIANT value = MakeBstr(text);
+  const DWORD tag = NewTag(name, value);
+  VariantClear(&value);
+  return tag;
+}
+
 uint64_t Ticks(DWORD tag) { return FileTimeToTicks(ReadTagState(tag).timestamp); }
 
 // An object that is no advise sink.
@@ -42,6 +50,15 @@ struct NotASink final : public IUnknown {
 };
 
 struct DataObject : public GroupInterfaceTest<IDataObject, IID_IDataObject, kGroupClientHandle> {
+  // The sinks go with the test, the group with the server's worker thread
+  // afterwards: the group lets go of them first.
+  void TearDown() override {
+    if (offered != nullptr) {
+      for (UINT format : {kData, kTime, kWrite}) offered->DUnadvise(format);
+    }
+    GroupInterfaceTest::TearDown();
+  }
+
   HRESULT Advise(UINT format, IAdviseSink* sink, DWORD* connection = nullptr) {
     DWORD ignored = 0;
     FORMATETC formatetc = Format(format);
@@ -150,7 +167,7 @@ TEST_F(DataObject, AnIntegerWithTimeTakesFiftySixBytes) {
 }
 
 TEST_F(DataObject, AStringIsFollowedByItsLengthTextAndTerminator) {
-  NewTag("Dev.Name", MakeBstr(u"abc"));
+  NewTextTag("Dev.Name", u"abc");
   NewTag("Dev.Flow", MakeI4(9));
   Add({{"Dev.Name", "", 1}, {"Dev.Flow", "", 2}});
   ASSERT_EQ(Advise(kData, &dataSink), S_OK);
@@ -174,7 +191,7 @@ TEST_F(DataObject, AStringIsFollowedByItsLengthTextAndTerminator) {
 }
 
 TEST_F(DataObject, AnItemThatCannotBeReadTakesAnEmptyValueAndTheOffsetsStillAgree) {
-  NewTag("Dev.Name", MakeBstr(u"secret text"));
+  NewTextTag("Dev.Name", u"secret text");
   NewTag("Dev.Flow", MakeI4(9));
   const std::vector<OPCHANDLE> handles = Add({{"Dev.Name", "", 1}, {"Dev.Flow", "", 2}, {"Dev.Name", "", 3}});
   WithItem(handles[0], [](OPCGroupItem& item) { item.accessRights = OPC_WRITEABLE; });
