@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -313,4 +315,24 @@ TEST_F(DataObject, WriteResultsGoToTheWriteSinkInHandleOrder) {
   EXPECT_EQ(stream.status, 0u);
   // The removed item is named by its server handle.
   EXPECT_EQ(stream.results, (std::vector<std::pair<OPCHANDLE, HRESULT>>{{handles[1], OPC_E_BADRIGHTS}, {11, S_OK}}));
+}
+
+TEST_F(DataObject, ASinkLeavingWhileStreamsGoOutIsNeverCalledAfterItsRelease) {
+  NewTag("Dev.Flow", MakeI4(9));
+  const std::vector<OPCHANDLE> handles = Add({{"Dev.Flow"}});
+  std::atomic<bool> running{true};
+  std::thread pulses([&] {
+    while (running) {
+      WithItem(handles[0], [](OPCGroupItem& item) { item.changed = TRUE; });
+      Holder().SendSubscriptionData(true);
+    }
+  });
+  for (int round = 0; round < 200; ++round) {
+    ASSERT_EQ(Advise(kData, &dataSink), S_OK);
+    ASSERT_EQ(offered->DUnadvise(kData), S_OK);
+  }
+  running = false;
+  pulses.join();
+  EXPECT_EQ(dataSink.UnreferencedCalls(), 0);
+  EXPECT_EQ(dataSink.References(), 0);
 }

@@ -13,6 +13,7 @@ HRESULT RecordingAdviseSink::QueryInterface(REFIID riid, void** ppvObject) {
 
 void RecordingAdviseSink::OnDataChange(FORMATETC* pFormatetc, STGMEDIUM* pStgmed) {
   static std::atomic<int> streams{0};
+  if (references_.load() <= 0) ++unreferencedCalls_;
   Received received{*pFormatetc, pStgmed->tymed, {}, VorlixApp().GetServerLock().HeldByCurrentThread(), ++streams};
   const BYTE* block = static_cast<const BYTE*>(GlobalLock(pStgmed->hGlobal));
   received.bytes.assign(block, block + GlobalSize(pStgmed->hGlobal));

@@ -33,9 +33,12 @@ class RecordingAdviseSink final : public IAdviseSink {
 
   std::vector<Received> Streams() const;
   LONG References() const { return references_.load(); }
+  // Calls that came while the server held no reference to the sink.
+  int UnreferencedCalls() const { return unreferencedCalls_.load(); }
 
  private:
   mutable std::mutex mutex_;
   std::vector<Received> received_;
   std::atomic<LONG> references_{0};
+  std::atomic<int> unreferencedCalls_{0};
 };
