@@ -26,7 +26,7 @@ void ValidateItems(benchmark::State& state) {
   std::vector<std::string> names = BenchTagNames(static_cast<size_t>(state.range(0)));
   const std::vector<DWORD> handles = CreateBenchTags(names, state.range(1) != 0);
   std::vector<WideString> ids;
-  for (const std::string& name : names) ids.push_back(WidenLatin1(name));
+  for (const std::string& name : names) ids.push_back(WidenAnsi(name));
   WideString noPath;
   size_t next = 0;
   for (auto _ : state) {

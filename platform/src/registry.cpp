@@ -6,6 +6,7 @@
 #include "registrykey.h"
 
 #include <cstring>
+#include <optional>
 
 namespace {
 RegistryStore& Store() { return RegistryStore::Instance(); }
@@ -16,13 +17,20 @@ bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ |
 
 // String data of the ANSI forms is 8-bit text; the store keeps wide text.
 std::vector<BYTE> WidenStringData(const std::vector<BYTE>& data) {
-  return WideTextToBytes(WidenLatin1(std::string(data.begin(), data.end())));
+  return WideTextToBytes(WidenAnsi(std::string(data.begin(), data.end())));
 }
 
-std::vector<BYTE> StringDataFor(bool ansi, const WideString& units) {
-  if (!ansi) return WideTextToBytes(units);
-  const std::string narrow = NarrowLatin1(units);
-  return std::vector<BYTE>(narrow.begin(), narrow.end());
+// The stored wide text as the caller's form takes it; false when the ANSI
+// code page cannot hold the text.
+bool ToStringData(bool ansi, const WideString& units, std::vector<BYTE>& data) {
+  if (!ansi) {
+    data = WideTextToBytes(units);
+    return true;
+  }
+  const std::optional<std::string> narrow = NarrowAnsi(units);
+  if (!narrow) return false;
+  data.assign(narrow->begin(), narrow->end());
+  return true;
 }
 
 // The query functions' contract: no buffer asks for the size; a buffer too
@@ -39,10 +47,11 @@ LSTATUS CopyData(const std::vector<BYTE>& data, void* buffer, LPDWORD bytes) {
 
 // Enumerated names: the room counts the terminator, the answer does not.
 LSTATUS CopyName(const WideString& name, LPSTR buffer, LPDWORD chars) {
-  const std::string narrow = NarrowLatin1(name);
-  if (narrow.size() + 1 > *chars) return ERROR_MORE_DATA;
-  std::memcpy(buffer, narrow.c_str(), narrow.size() + 1);
-  *chars = static_cast<DWORD>(narrow.size());
+  const std::optional<std::string> narrow = NarrowAnsi(name);
+  if (!narrow) return ERROR_NO_UNICODE_TRANSLATION;
+  if (narrow->size() + 1 > *chars) return ERROR_MORE_DATA;
+  std::memcpy(buffer, narrow->c_str(), narrow->size() + 1);
+  *chars = static_cast<DWORD>(narrow->size());
   return ERROR_SUCCESS;
 }
 
@@ -72,7 +81,8 @@ LSTATUS QueryValue(HKEY key, const WideString& name, LPDWORD reserved, LPDWORD t
   std::vector<BYTE> stored;
   const LSTATUS status = Store().QueryValue(key, name, &storedType, &stored);
   if (status != ERROR_SUCCESS) return status;
-  if (ansi && IsStringType(storedType)) stored = StringDataFor(true, BytesToWideText(stored));
+  if (ansi && IsStringType(storedType) && !ToStringData(true, BytesToWideText(stored), stored))
+    return ERROR_NO_UNICODE_TRANSLATION;
   if (type != nullptr) *type = storedType;
   return CopyData(stored, data, bytes);
 }
@@ -105,7 +115,7 @@ LSTATUS ReadAcceptedValue(HKEY key, const WideString& subKey, const WideString& 
   if (IsStringType(storedType)) {
     WideString units = BytesToWideText(stored);
     if (units.empty() || units.back() != u'\0') units.push_back(u'\0');
-    stored = StringDataFor(ansi, units);
+    if (!ToStringData(ansi, units, stored)) return ERROR_NO_UNICODE_TRANSLATION;
   }
   if (type != nullptr) *type = storedType;
   return CopyData(stored, data, bytes);
@@ -123,7 +133,7 @@ LSTATUS GetValue(HKEY key, const WideString& subKey, const WideString& name, DWO
 
 LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM desired, LPSECURITY_ATTRIBUTES,
                         PHKEY result, LPDWORD disposition) {
-  const WideString wide = WidenLatin1(subKey);
+  const WideString wide = WidenAnsi(subKey);
   return CreateKey(key, subKey == nullptr ? nullptr : &wide, desired, result, disposition);
 }
 
@@ -134,7 +144,7 @@ LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM d
 }
 
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM desired, PHKEY result) {
-  return OpenKey(key, WidenLatin1(subKey), desired, result);
+  return OpenKey(key, WidenAnsi(subKey), desired, result);
 }
 
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result) {
@@ -144,7 +154,7 @@ LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY res
 LSTATUS RegCloseKey(HKEY key) { return Store().CloseKey(key); }
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataBytes) {
-  return SetValue(key, WidenLatin1(valueName), type, data, dataBytes, true);
+  return SetValue(key, WidenAnsi(valueName), type, data, dataBytes, true);
 }
 
 LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataBytes) {
@@ -153,7 +163,7 @@ LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYT
 
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                          LPDWORD dataBytes) {
-  return QueryValue(key, WidenLatin1(valueName), reserved, type, data, dataBytes, true);
+  return QueryValue(key, WidenAnsi(valueName), reserved, type, data, dataBytes, true);
 }
 
 LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
@@ -163,7 +173,7 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD 
 
 LSTATUS RegGetValueA(HKEY key, LPCSTR subKey, LPCSTR valueName, DWORD flags, LPDWORD type, LPVOID data,
                      LPDWORD dataBytes) {
-  return GetValue(key, WidenLatin1(subKey), WidenLatin1(valueName), flags, type, data, dataBytes, true);
+  return GetValue(key, WidenAnsi(subKey), WidenAnsi(valueName), flags, type, data, dataBytes, true);
 }
 
 LSTATUS RegGetValueW(HKEY key, LPCWSTR subKey, LPCWSTR valueName, DWORD flags, LPDWORD type, LPVOID data,
@@ -171,12 +181,12 @@ LSTATUS RegGetValueW(HKEY key, LPCWSTR subKey, LPCWSTR valueName, DWORD flags, L
   return GetValue(key, Wide(subKey), Wide(valueName), flags, type, data, dataBytes, false);
 }
 
-LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) { return Store().DeleteValue(key, WidenLatin1(valueName)); }
+LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) { return Store().DeleteValue(key, WidenAnsi(valueName)); }
 
 LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName) { return Store().DeleteValue(key, Wide(valueName)); }
 
 LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey) {
-  return subKey == nullptr ? ERROR_INVALID_PARAMETER : Store().DeleteKey(key, WidenLatin1(subKey));
+  return subKey == nullptr ? ERROR_INVALID_PARAMETER : Store().DeleteKey(key, WidenAnsi(subKey));
 }
 
 LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
@@ -207,7 +217,8 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameC
   LSTATUS status = Store().EnumValue(key, index, &name, &storedType, &stored);
   if (status == ERROR_SUCCESS) status = CopyName(name, valueName, valueNameChars);
   if (status != ERROR_SUCCESS) return status;
-  if (IsStringType(storedType)) stored = StringDataFor(true, BytesToWideText(stored));
+  if (IsStringType(storedType) && !ToStringData(true, BytesToWideText(stored), stored))
+    return ERROR_NO_UNICODE_TRANSLATION;
   if (type != nullptr) *type = storedType;
   return CopyData(stored, data, dataBytes);
 }

@@ -1,5 +1,28 @@
 #include "platform/widetext.h"
 
+#include "codepageconverter.h"
+#include "platform/codepage.h"
+
+#include <cstring>
+
+namespace {
+
+// The ANSI code page is always one the system converts; only a system without
+// its conversion modules has no converter, and there no byte has a meaning.
+WideString Widen(const char* bytes, size_t size) {
+  CodePageConverter* converter = CodePageConverter::ForThread(GetACP());
+  if (converter == nullptr) return WideString(size, u'\uFFFD');
+  return *converter->Widen(bytes, size, false);
+}
+
+std::optional<std::string> Narrow(const WCHAR* units, size_t count) {
+  CodePageConverter* converter = CodePageConverter::ForThread(GetACP());
+  if (converter == nullptr) return std::nullopt;
+  return converter->Narrow(units, count);
+}
+
+}  // namespace
+
 size_t WideLength(const WCHAR* text) {
   if (text == nullptr) return 0;
   size_t n = 0;
@@ -7,22 +30,12 @@ size_t WideLength(const WCHAR* text) {
   return n;
 }
 
-WideString WidenLatin1(const std::string& text) {
-  WideString wide;
-  wide.reserve(text.size());
-  for (unsigned char c : text) wide.push_back(static_cast<char16_t>(c));
-  return wide;
-}
+WideString WidenAnsi(const std::string& text) { return Widen(text.data(), text.size()); }
 
-WideString WidenLatin1(const char* text) { return text == nullptr ? WideString() : WidenLatin1(std::string(text)); }
+WideString WidenAnsi(const char* text) { return text == nullptr ? WideString() : Widen(text, std::strlen(text)); }
 
-std::string NarrowLatin1(const WideString& text) {
-  std::string narrow;
-  narrow.reserve(text.size());
-  for (char16_t unit : text) narrow.push_back(unit <= 0xFF ? static_cast<char>(unit) : '?');
-  return narrow;
-}
+std::optional<std::string> NarrowAnsi(const WideString& text) { return Narrow(text.data(), text.size()); }
 
-std::string NarrowLatin1(const WCHAR* text) {
-  return text == nullptr ? std::string() : NarrowLatin1(WideString(text, WideLength(text)));
+std::optional<std::string> NarrowAnsi(const WCHAR* text) {
+  return text == nullptr ? std::string() : Narrow(text, WideLength(text));
 }

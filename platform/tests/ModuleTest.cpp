@@ -22,13 +22,13 @@ TEST(Module, FileNameOfTheExecutableWholeOrCutToTheBuffer) {
   WCHAR path[4096];
   SetLastError(0);
   ASSERT_EQ(GetModuleFileNameW(nullptr, path, 4096), expected.size());
-  EXPECT_EQ(NarrowLatin1(path), expected);
+  EXPECT_EQ(NarrowAnsi(path).value(), expected);
   EXPECT_EQ(GetLastError(), 0u);
 
   WCHAR shortBuffer[5];
   EXPECT_EQ(GetModuleFileNameW(nullptr, shortBuffer, 5), 5u);
   EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-  EXPECT_EQ(NarrowLatin1(shortBuffer), expected.substr(0, 4));
+  EXPECT_EQ(NarrowAnsi(shortBuffer).value(), expected.substr(0, 4));
 }
 
 TEST(Module, AnyOtherModuleIsUnknown) {

@@ -75,7 +75,7 @@ TEST_F(RegistryStoreTest, EveryShapeOfValueSurvivesARestart) {
 
   RegistryStore::Instance().Reset();
 
-  for (const Case& c : cases) EXPECT_EQ(Query(c.root, c.path, c.name), c.value) << NarrowLatin1(c.path);
+  for (const Case& c : cases) EXPECT_EQ(Query(c.root, c.path, c.name), c.value) << NarrowAnsi(c.path).value();
   HKEY empty = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "Zelvo.Server\\OPC", 0, KEY_READ, &empty), ERROR_SUCCESS);
   RegCloseKey(empty);

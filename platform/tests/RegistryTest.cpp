@@ -20,11 +20,12 @@ std::vector<std::string> SubkeyNames(HKEY key) {
 using RegistryTest = RegistryFixture;
 
 TEST_F(RegistryTest, NamesAreCaseInsensitiveAndKeepTheirFirstSpelling) {
-  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Zelvo\\Caf\xE9");
+  // "Café" in the ANSI code page (GBK), opened again as "CAFÉ" in wide text.
+  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Zelvo\\Caf\xA8\xA6");
   EXPECT_EQ(SetText(key, "Path", "first"), ERROR_SUCCESS);
 
   HKEY other = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\zelvo\\CAF\xC9", 0, KEY_ALL_ACCESS, &other), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\zelvo\\CAF\u00C9", 0, KEY_ALL_ACCESS, &other), ERROR_SUCCESS);
   EXPECT_EQ(SetText(other, "PATH", "second"), ERROR_SUCCESS);
   EXPECT_EQ(GetText(key, nullptr, "path"), "second");
 
@@ -43,7 +44,7 @@ TEST_F(RegistryTest, NamesAreCaseInsensitiveAndKeepTheirFirstSpelling) {
                             &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
-  EXPECT_EQ(SubkeyNames(again), std::vector<std::string>{"Caf\xE9"});
+  EXPECT_EQ(SubkeyNames(again), std::vector<std::string>{"Caf\xA8\xA6"});
   for (HKEY open : {key, other, again}) EXPECT_EQ(RegCloseKey(open), ERROR_SUCCESS);
 }
 

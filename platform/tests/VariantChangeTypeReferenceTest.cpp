@@ -139,7 +139,7 @@ void ExpectVariant(const VARIANT& actual, const Expected& expected) {
       break;
     case VT_BSTR:
       ASSERT_NE(actual.bstrVal, nullptr);
-      EXPECT_EQ(NarrowLatin1(TextOf(actual.bstrVal)), NarrowLatin1(UnquoteText(expected.value)));
+      EXPECT_EQ(TextOf(actual.bstrVal), UnquoteText(expected.value));
       EXPECT_EQ("len=" + std::to_string(SysStringLen(actual.bstrVal)), expected.raw);
       break;
     default:

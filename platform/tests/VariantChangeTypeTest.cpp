@@ -25,7 +25,7 @@ VARIANT Real(VARTYPE vt, double value) {
   return v;
 }
 
-VARIANT Text(const char* text) { return TextVariant(WidenLatin1(text)); }
+VARIANT Text(const char* text) { return TextVariant(WidenAnsi(text)); }
 
 // The converted value as text, or the failure's name, for compact expectations.
 std::string Converted(VARIANT source, VARTYPE vt) {
@@ -51,7 +51,7 @@ std::string Converted(VARIANT source, VARTYPE vt) {
       break;
     default:
       EXPECT_EQ(VariantChangeType(&text, &result, 0, VT_BSTR), S_OK);
-      shown = NarrowLatin1(TextOf(text.bstrVal));
+      shown = NarrowAnsi(TextOf(text.bstrVal)).value();
   }
   VariantClear(&text);
   VariantClear(&result);

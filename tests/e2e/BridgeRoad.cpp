@@ -1,8 +1,8 @@
 #include "BridgeRoad.h"
 
+#include "closeprogram.h"
 #include "korvane.h"
 #include "support/waituntil.h"
-#include "uwebsocket.h"
 
 namespace {
 
@@ -28,9 +28,7 @@ void BridgeRoad::SetUp() {
 
 void BridgeRoad::TearDown() {
   client.reset();
-  delete window->webSocketClient();
-  delete window.data();
-  delete g_opcServer;
+  closeProgram(window.data());
   BridgeTest::TearDown();
 }
 

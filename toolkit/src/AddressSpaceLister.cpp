@@ -70,5 +70,5 @@ std::string AddressSpaceLister::ShortName(const OPCTag& node) const {
 bool AddressSpaceLister::Passes(const OPCTag& leaf, const LeafFilter& filter) {
   if (filter.type != VT_EMPTY && leaf.value.vt != filter.type) return false;
   if (filter.rights != 0 && (leaf.AccessRights() & filter.rights) != filter.rights) return false;
-  return filter.name.empty() || MatchPattern(leaf.name.c_str(), filter.name.c_str(), TRUE);
+  return filter.name.empty() || MatchPattern(WidenAnsi(leaf.name).c_str(), filter.name.c_str(), TRUE);
 }

@@ -10,18 +10,19 @@
 #include "OPCTag.h"
 
 #include "platform/opcda.h"
+#include "platform/widetext.h"
 
 #include <string>
 #include <vector>
 
 class AddressSpaceLister {
  public:
-  // Longest name filter used; longer ones are cut.
+  // Longest name filter used, in characters; longer ones are cut.
   static constexpr size_t kMaxFilterLength = 79;
 
   // The filters a leaf must pass to be listed.
   struct LeafFilter {
-    std::string name;  // a wildcard pattern matched against the full item name; empty passes all
+    WideString name;   // a wildcard pattern matched against the full item name, widened; empty passes all
     VARTYPE type;      // the value's type; VT_EMPTY passes all
     DWORD rights;      // every bit needed in the leaf's access rights; 0 passes all
   };

@@ -29,12 +29,15 @@ HRESULT CIOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPCBROWSEDIRECTION d
       position_.pop_back();
       return S_OK;
     case OPC_BROWSE_DOWN:
-      return MoveDown(NarrowLatin1(szString));
     case OPC_BROWSE_TO:
-      return MoveTo(NarrowLatin1(szString));
+      break;
     default:
       return E_FAIL;
   }
+  // A name the ANSI code page cannot hold names no branch.
+  const std::optional<std::string> name = NarrowAnsi(szString);
+  if (!name) return E_FAIL;
+  return dwBrowseDirection == OPC_BROWSE_DOWN ? MoveDown(*name) : MoveTo(*name);
 }
 
 HRESULT CIOPCBrowseServerAddressSpace::MoveDown(const std::string& text) {
@@ -79,15 +82,16 @@ HRESULT CIOPCBrowseServerAddressSpace::GetItemID(LPWSTR szItemDataID, LPWSTR* sz
   VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::GetItemID");
   if (szItemID == nullptr) return E_INVALIDARG;
   *szItemID = nullptr;
-  const std::string name = NarrowLatin1(szItemDataID);
+  const std::optional<std::string> name = NarrowAnsi(szItemDataID);
+  if (!name) return OPC_E_INVALIDITEMID;
   std::string itemId;
   {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
-    if (name.empty()) {
+    if (name->empty()) {
       itemId = JoinedPosition();
     } else {
       const bool fromRoot = position_.empty() || VorlixApp().QueryOrganization() == OPC_NS_FLAT;
-      itemId = fromRoot ? name : JoinedPosition() + VorlixApp().Delimiter() + name;
+      itemId = fromRoot ? *name : JoinedPosition() + VorlixApp().Delimiter() + *name;
       if (VorlixApp().FindBranch(itemId, nullptr) == nullptr) return OPC_E_INVALIDITEMID;
     }
   }

@@ -54,7 +54,8 @@ CIOPCItemProperties::CIOPCItemProperties(OPCServer& server)
     : InterfaceHolder(server, "IOPCItemProperties", "OPCServer", " ") {}
 
 const OPCTag* CIOPCItemProperties::FindItem(LPWSTR itemId) {
-  return VorlixApp().FindTag(std::string(), NarrowLatin1(itemId));
+  const std::optional<std::string> name = NarrowAnsi(itemId);
+  return name ? VorlixApp().FindTag(std::string(), *name) : nullptr;
 }
 
 HRESULT CIOPCItemProperties::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD** ppPropertyIDs,

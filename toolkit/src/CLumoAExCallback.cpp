@@ -114,7 +114,7 @@ HRESULT CLumoAExCallback::QueryConditionNames(DWORD category, DWORD* count, LPWS
 }
 
 HRESULT CLumoAExCallback::QuerySubConditionNames(LPWSTR conditionName, DWORD* count, LPWSTR** names) {
-  const bool levelAlarm = conditionName != nullptr && NarrowLatin1(conditionName) == kLevelAlarmCondition;
+  const bool levelAlarm = conditionName != nullptr && NarrowAnsi(conditionName) == kLevelAlarmCondition;
   return HandOutTexts(levelAlarm ? kLevelAlarmSubConditions : std::vector<const char*>(), count, names);
 }
 

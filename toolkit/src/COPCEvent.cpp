@@ -28,9 +28,8 @@ DWORD NextCookie() {
 
 size_t AlignUp(size_t offset, size_t alignment) { return (offset + alignment - 1) / alignment * alignment; }
 
-// Writes the text widened, with its terminator, at the cursor and moves past it.
-LPWSTR PutText(WCHAR*& cursor, const std::string& text) {
-  const WideString wide = WidenLatin1(text);
+// Writes the text with its terminator at the cursor and moves past it.
+LPWSTR PutText(WCHAR*& cursor, const WideString& wide) {
   LPWSTR start = cursor;
   cursor = std::copy(wide.begin(), wide.end(), cursor);
   *cursor++ = 0;
@@ -54,23 +53,30 @@ std::unique_ptr<COPCEvent> COPCEvent::MakeSimpleEvent(const char* source, const 
 }
 
 std::unique_ptr<COPCEvent> COPCEvent::FromEventStruct(const ONEVENTSTRUCT& given) {
+  // A text the ANSI code page cannot hold gives no record rather than a changed text.
+  std::optional<std::string> source = NarrowAnsi(given.szSource);
+  std::optional<std::string> message = NarrowAnsi(given.szMessage);
+  std::optional<std::string> conditionName = NarrowAnsi(given.szConditionName);
+  std::optional<std::string> subconditionName = NarrowAnsi(given.szSubconditionName);
+  std::optional<std::string> actorId = NarrowAnsi(given.szActorID);
+  if (!source || !message || !conditionName || !subconditionName || !actorId) return nullptr;
   auto event = std::make_unique<COPCEvent>();
   if (FAILED(event->SetAttributes(given.pEventAttributes, given.dwNumEventAttrs))) return nullptr;
   event->changeMask = given.wChangeMask;
   event->newState = given.wNewState;
-  event->source = NarrowLatin1(given.szSource);
+  event->source = std::move(*source);
   event->time = given.ftTime;
-  event->message = NarrowLatin1(given.szMessage);
+  event->message = std::move(*message);
   event->eventType = given.dwEventType;
   event->category = given.dwEventCategory;
   event->severity = given.dwSeverity;
-  event->conditionName = NarrowLatin1(given.szConditionName);
-  event->subconditionName = NarrowLatin1(given.szSubconditionName);
+  event->conditionName = std::move(*conditionName);
+  event->subconditionName = std::move(*subconditionName);
   event->quality = given.wQuality;
   event->ackRequired = given.bAckRequired;
   event->activeTime = given.ftActiveTime;
   event->cookie = given.dwCookie;
-  event->actorId = NarrowLatin1(given.szActorID);
+  event->actorId = std::move(*actorId);
   return event;
 }
 
@@ -98,9 +104,11 @@ void COPCEvent::ClearAttributes() {
 }
 
 ONEVENTSTRUCT* COPCEvent::Pack() const {
-  const std::string* texts[] = {&source, &message, &conditionName, &subconditionName, &actorId};
+  // Sized from the wide texts: a character may take more bytes than units.
+  const WideString texts[] = {WidenAnsi(source), WidenAnsi(message), WidenAnsi(conditionName),
+                              WidenAnsi(subconditionName), WidenAnsi(actorId)};
   size_t textUnits = 0;
-  for (const std::string* text : texts) textUnits += text->size() + 1;
+  for (const WideString& text : texts) textUnits += text.size() + 1;
   const size_t textsEnd = sizeof(ONEVENTSTRUCT) + textUnits * sizeof(WCHAR);
   const size_t valuesOffset = AlignUp(textsEnd, alignof(VARIANT));
   const size_t blockSize = textsEnd + kSpareBytes + attributes_.size() * sizeof(VARIANT);
@@ -123,21 +131,21 @@ ONEVENTSTRUCT* COPCEvent::Pack() const {
   auto* cursor = reinterpret_cast<WCHAR*>(block + sizeof(ONEVENTSTRUCT));
   packed->wChangeMask = changeMask;
   packed->wNewState = newState;
-  packed->szSource = PutText(cursor, source);
+  packed->szSource = PutText(cursor, texts[0]);
   packed->ftTime = time;
-  packed->szMessage = PutText(cursor, message);
+  packed->szMessage = PutText(cursor, texts[1]);
   packed->dwEventType = eventType;
   packed->dwEventCategory = category;
   packed->dwSeverity = severity;
-  packed->szConditionName = PutText(cursor, conditionName);
-  packed->szSubconditionName = PutText(cursor, subconditionName);
+  packed->szConditionName = PutText(cursor, texts[2]);
+  packed->szSubconditionName = PutText(cursor, texts[3]);
   packed->wQuality = quality;
   packed->bAckRequired = ackRequired;
   packed->ftActiveTime = activeTime;
   packed->dwCookie = cookie;
   packed->dwNumEventAttrs = static_cast<DWORD>(attributes_.size());
   packed->pEventAttributes = attributes_.empty() ? nullptr : values;
-  packed->szActorID = PutText(cursor, actorId);
+  packed->szActorID = PutText(cursor, texts[4]);
   return packed;
 }
 

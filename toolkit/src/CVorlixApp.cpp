@@ -102,9 +102,14 @@ BOOL CVorlixApp::SuspendTag(DWORD handle, BOOL suspend) {
 
 HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, OPCTag** tagOut,
                                  DWORD* accessRights) {
-  const std::string accessPath = NarrowLatin1(item.szAccessPath);
-  const std::string itemId = NarrowLatin1(item.szItemID);
-  if (itemId.empty()) return OPC_E_INVALIDITEMID;
+  const std::optional<std::string> narrowPath = NarrowAnsi(item.szAccessPath);
+  const std::optional<std::string> narrowId = NarrowAnsi(item.szItemID);
+  if (narrowId && narrowId->empty()) return OPC_E_INVALIDITEMID;
+  // A name the ANSI code page cannot hold names no tag, and the host could
+  // not be told it either.
+  if (!narrowPath || !narrowId) return OPC_E_UNKNOWNITEMID;
+  const std::string& accessPath = *narrowPath;
+  const std::string& itemId = *narrowId;
 
   Lock();
   OPCTag* tag = FindVisibleTag(accessPath, itemId);
@@ -346,8 +351,12 @@ const OPCTag* CVorlixApp::FindBranch(const std::string& path, BOOL* noChildren) 
 
 int CVorlixApp::BrowseItemIDs(const std::vector<std::string>& position, std::vector<std::string>& names,
                               OPCBROWSETYPE type, LPCWSTR nameFilter, VARTYPE typeFilter, DWORD rightsFilter) const {
+  // A filter the ANSI code page cannot hold matches no name. Names are
+  // matched widened, character by character.
+  if (!NarrowAnsi(nameFilter)) return 0;
   const AddressSpaceLister::LeafFilter filter{
-      NarrowLatin1(nameFilter).substr(0, AddressSpaceLister::kMaxFilterLength), typeFilter, rightsFilter};
+      WideString(nameFilter, WideLength(nameFilter)).substr(0, AddressSpaceLister::kMaxFilterLength), typeFilter,
+      rightsFilter};
   return AddressSpaceLister(tags_.Root(), Delimiter()).List(position, type, filter, names);
 }
 

@@ -43,8 +43,9 @@ HRESULT IOPCCommonHolder::GetErrorString(HRESULT dwError, LPWSTR* ppString) {
 
 HRESULT IOPCCommonHolder::SetClientName(LPCWSTR szName) {
   if (szName == nullptr) return E_INVALIDARG;
-  std::string name = NarrowLatin1(szName);
-  VorlixApp().TraceMessage(("SetClientName " + name).c_str());
-  owner_.SetClientName(std::move(name));
+  std::optional<std::string> name = NarrowAnsi(szName);
+  if (!name) return E_INVALIDARG;
+  VorlixApp().TraceMessage(("SetClientName " + *name).c_str());
+  owner_.SetClientName(std::move(*name));
   return S_OK;
 }

@@ -58,12 +58,12 @@ HRESULT IOPCGroupStateMgtHolder::SetState(DWORD* pRequestedUpdateRate, DWORD* pR
 HRESULT IOPCGroupStateMgtHolder::SetName(LPCWSTR szName) {
   Trace("IOPCGroupStateMgt::SetName");
   if (owner_.Retired()) return E_FAIL;
-  const std::string name = NarrowLatin1(szName);
-  if (name.empty()) return E_INVALIDARG;
+  const std::optional<std::string> name = NarrowAnsi(szName);
+  if (!name || name->empty()) return E_INVALIDARG;
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   const OPCServer* server = owner_.Server();
-  if (server != nullptr ? server->FindGroupByName(name) : owner_.Name() == name) return OPC_E_DUPLICATENAME;
-  owner_.SetName(name);
+  if (server != nullptr ? server->FindGroupByName(*name) : owner_.Name() == *name) return OPC_E_DUPLICATENAME;
+  owner_.SetName(*name);
   return S_OK;
 }
 
@@ -72,10 +72,11 @@ HRESULT IOPCGroupStateMgtHolder::CloneGroup(LPCWSTR szName, REFIID riid, LPUNKNO
   if (ppUnk == nullptr) return E_INVALIDARG;
   *ppUnk = nullptr;
   if (owner_.Retired()) return E_FAIL;
+  const std::optional<std::string> name = NarrowAnsi(szName);
+  if (!name || name->empty()) return E_INVALIDARG;
   OPCGroup::Settings settings = owner_.CurrentSettings();
-  settings.name = NarrowLatin1(szName);
+  settings.name = *name;
   settings.active = FALSE;
-  if (settings.name.empty()) return E_INVALIDARG;
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   OPCServer* server = owner_.Server();
   if (server == nullptr) return E_FAIL;

@@ -57,11 +57,15 @@ HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitio
 }
 
 HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, OPCITEMRESULT* result) {
-  std::unique_ptr<OPCGroupItem> item(new (std::nothrow) OPCGroupItem);
   *result = OPCITEMRESULT{};
+  // The item was validated under these names, so both narrow.
+  std::optional<std::string> itemId = NarrowAnsi(definition.szItemID);
+  std::optional<std::string> accessPath = NarrowAnsi(definition.szAccessPath);
+  if (!itemId || !accessPath) return OPC_E_UNKNOWNITEMID;
+  std::unique_ptr<OPCGroupItem> item(new (std::nothrow) OPCGroupItem);
   if (item == nullptr) return E_OUTOFMEMORY;
-  item->itemId = NarrowLatin1(definition.szItemID);
-  item->accessPath = NarrowLatin1(definition.szAccessPath);
+  item->itemId = std::move(*itemId);
+  item->accessPath = std::move(*accessPath);
   item->ResolveFullName();
   item->active = definition.bActive;
   item->requestedType = definition.vtRequestedDataType;

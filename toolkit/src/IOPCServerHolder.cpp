@@ -44,9 +44,11 @@ HRESULT IOPCServerHolder::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequest
   if (ppUnk != nullptr) *ppUnk = nullptr;
   if (phServerGroup == nullptr || pRevisedUpdateRate == nullptr || ppUnk == nullptr) return E_INVALIDARG;
 
+  const std::optional<std::string> name = NarrowAnsi(szName);
+  if (!name) return E_INVALIDARG;
   const RevisedUpdateRate revised = ReviseUpdateRate(dwRequestedUpdateRate, VorlixApp().ServerRate());
   OPCGroup::Settings settings;
-  settings.name = NarrowLatin1(szName);
+  settings.name = *name;
   settings.active = bActive;
   settings.updateRate = revised.rate;
   settings.clientHandle = hClientGroup;
@@ -75,8 +77,10 @@ HRESULT IOPCServerHolder::GetGroupByName(LPCWSTR szName, REFIID riid, LPUNKNOWN*
   if (ppUnk == nullptr) return E_INVALIDARG;
   *ppUnk = nullptr;
   if (szName == nullptr) return E_INVALIDARG;
+  const std::optional<std::string> name = NarrowAnsi(szName);
+  if (!name) return E_INVALIDARG;
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  OPCGroup* group = owner_.GroupNamed(NarrowLatin1(szName));
+  OPCGroup* group = owner_.GroupNamed(*name);
   return group != nullptr ? group->QueryInterface(riid, reinterpret_cast<void**>(ppUnk)) : E_INVALIDARG;
 }
 

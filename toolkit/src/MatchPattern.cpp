@@ -2,26 +2,28 @@
 
 namespace {
 
-// Compared as signed bytes, as the range bounds of a set are.
-signed char Fold(char c, BOOL caseSensitive) {
-  const auto byte = static_cast<unsigned char>(c);
-  const bool lower = byte >= 'a' && byte <= 'z';
-  return static_cast<signed char>(!caseSensitive && lower ? byte - 'a' + 'A' : byte);
+// The rank a character compares by, in sets as everywhere: ASCII as itself,
+// every character above it below 0, in order.
+int Fold(WCHAR c, BOOL caseSensitive) {
+  const int unit = c;
+  if (unit >= 0x80) return unit - 0x10000;
+  const bool lower = unit >= 'a' && unit <= 'z';
+  return !caseSensitive && lower ? unit - 'a' + 'A' : unit;
 }
 
 // Tests the character against the set whose members start at `set` (just
 // behind the '['). On a match, `after` is the pattern behind the closing ']'.
-bool MatchSet(const char* set, signed char c, BOOL caseSensitive, const char** after) {
-  const char* p = set;
+bool MatchSet(const WCHAR* set, int c, BOOL caseSensitive, const WCHAR** after) {
+  const WCHAR* p = set;
   const bool negated = *p == '!';
   if (negated) ++p;
-  signed char lower = 0;  // the member before a '-'
+  int lower = 0;  // the member before a '-'
   bool hit = false;
   while (!hit && *p != ']') {
     if (*p == '\0') return false;
     if (*p == '-') {
       if (p[1] == ']' || p[1] == '\0') return false;
-      const signed char upper = Fold(p[1], caseSensitive);
+      const int upper = Fold(p[1], caseSensitive);
       hit = lower <= c && c <= upper;
       lower = upper;
       p += 2;
@@ -42,7 +44,7 @@ bool MatchSet(const char* set, signed char c, BOOL caseSensitive, const char** a
 
 // Tests one text character against the pattern element at `p`, which is not
 // '*' nor the end; on a match, `after` is the next element.
-bool MatchOne(const char* p, char textChar, BOOL caseSensitive, const char** after) {
+bool MatchOne(const WCHAR* p, WCHAR textChar, BOOL caseSensitive, const WCHAR** after) {
   *after = p + 1;
   switch (*p) {
     case '#':
@@ -58,14 +60,14 @@ bool MatchOne(const char* p, char textChar, BOOL caseSensitive, const char** aft
 
 }  // namespace
 
-BOOL MatchPattern(const char* text, const char* pattern, BOOL caseSensitive) {
-  const char* t = text;
-  const char* p = pattern;
+BOOL MatchPattern(const WCHAR* text, const WCHAR* pattern, BOOL caseSensitive) {
+  const WCHAR* t = text;
+  const WCHAR* p = pattern;
   // Every element but '*' takes exactly one character, so on a mismatch it is
   // enough to let the last '*' take one character more and go on from there;
   // earlier stars never need to be revisited.
-  const char* afterStar = nullptr;
-  const char* starText = nullptr;
+  const WCHAR* afterStar = nullptr;
+  const WCHAR* starText = nullptr;
   for (;;) {
     if (*p == '*') {
       afterStar = ++p;
@@ -73,7 +75,7 @@ BOOL MatchPattern(const char* text, const char* pattern, BOOL caseSensitive) {
       continue;
     }
     if (*p == '\0' && *t == '\0') return TRUE;
-    const char* next = nullptr;
+    const WCHAR* next = nullptr;
     if (*p != '\0' && *t != '\0' && MatchOne(p, *t, caseSensitive, &next)) {
       p = next;
       ++t;

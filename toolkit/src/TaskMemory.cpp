@@ -20,7 +20,7 @@ void* TaskMemory::Alloc(SIZE_T bytes) const {
 
 WCHAR* TaskMemory::AllocWideFromAnsi(const char* text, BOOL useTask) const {
   if (text == nullptr) return nullptr;
-  const WideString wide = WidenLatin1(text);
+  const WideString wide = WidenAnsi(text);
   const SIZE_T bytes = (wide.size() + 1) * sizeof(WCHAR);
   auto* copy = static_cast<WCHAR*>(AllocFrom(bytes, useTask));
   if (copy != nullptr) std::memcpy(copy, wide.c_str(), bytes);

@@ -89,7 +89,7 @@ TEST_F(AddressSpace, FiltersAreCutTo79Characters) {
   const std::string name = "L" + std::string(78, 'x');
   ASSERT_NE(NewTag(name), VORLIX_INVALID_TAG);
   ASSERT_NE(NewTag(name.substr(0, 78)), VORLIX_INVALID_TAG);
-  const std::u16string filter = WidenLatin1(name + "-not-part-of-the-filter") + std::u16string(1000, u'?');
+  const std::u16string filter = WidenAnsi(name + "-not-part-of-the-filter") + std::u16string(1000, u'?');
   EXPECT_EQ(Browse({}, OPC_LEAF, filter), Names{name});
 }
 

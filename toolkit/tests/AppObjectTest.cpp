@@ -67,16 +67,17 @@ TEST(AppObject, TaskMemoryOnlyOnceTheServerHasTheAllocator) {
   EXPECT_EQ(TaskMemoryLiveBlocks(), before);
 }
 
-TEST(AppObject, WideCopyZeroExtendsEveryByte) {
+TEST(AppObject, WideCopyConvertsThroughTheAnsiCodePage) {
   CVorlixApp& app = VorlixApp();
   IMalloc* malloc = nullptr;
   ASSERT_EQ(CoGetMalloc(MEMCTX_TASK, &malloc), S_OK);
   app.SetTaskAllocator(malloc);
   for (BOOL useTask : {TRUE, FALSE}) {
-    WCHAR* wide = app.AllocWideFromAnsi("A\xE9", useTask);
+    // "A温" in GBK, the default code page.
+    WCHAR* wide = app.AllocWideFromAnsi("A\xCE\xC2", useTask);
     ASSERT_NE(wide, nullptr);
     EXPECT_EQ(wide[0], 0x0041);
-    EXPECT_EQ(wide[1], 0x00E9);
+    EXPECT_EQ(wide[1], 0x6E29);
     EXPECT_EQ(wide[2], 0x0000);
     if (useTask) {
       EXPECT_EQ(malloc->GetSize(wide), 6u);

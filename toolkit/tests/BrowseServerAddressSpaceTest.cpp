@@ -35,7 +35,7 @@ class Browsing : public ::testing::Test {
       EXPECT_EQ(id, nullptr);
       return hr == OPC_E_INVALIDITEMID ? "OPC_E_INVALIDITEMID" : "failed";
     }
-    const std::string text = NarrowLatin1(id);
+    const std::string text = NarrowAnsi(id).value();
     CoTaskMemFree(id);
     return text;
   }

@@ -58,7 +58,7 @@ TEST_F(PackedEvent, AnEmptyRecordPacksZeroesAndFiveTerminatorsInsideTheBlock) {
 TEST_F(PackedEvent, TextsFieldsAndAttributeCopiesComeOutAsTheRecordHoldsThem) {
   COPCEvent event;
   event.source = "T1";
-  event.message = "H\xE9";
+  event.message = "H\xA8\xA6";  // "Hé" in GBK
   event.conditionName = "Level";
   event.actorId = "op";
   event.changeMask = 0x00FF;

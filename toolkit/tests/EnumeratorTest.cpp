@@ -45,7 +45,7 @@ TEST_F(Enumerators, NameEnumeratorsListTheGroupsAsTheyWereWhenMade) {
   OpcTestGroup later(connected.opc, "D");
   LPOLESTR first = nullptr;
   ASSERT_EQ(names->Next(1, &first, nullptr), S_OK);
-  EXPECT_EQ(NarrowLatin1(first), "A");
+  EXPECT_EQ(NarrowAnsi(first).value(), "A");
   CoTaskMemFree(first);
   IEnumString* clone = nullptr;
   ASSERT_EQ(names->Clone(&clone), S_OK);
@@ -142,8 +142,8 @@ TEST_F(Enumerators, TheItemEnumeratorListsCopiesOfTheItems) {
   ULONG fetched = 0;
   ASSERT_EQ(items->Next(2, &elements, &fetched), S_OK);
   ASSERT_EQ(fetched, 2u);
-  EXPECT_EQ(NarrowLatin1(elements[0].szAccessPath), "Plant");
-  EXPECT_EQ(NarrowLatin1(elements[0].szItemID), "Flow");
+  EXPECT_EQ(NarrowAnsi(elements[0].szAccessPath).value(), "Plant");
+  EXPECT_EQ(NarrowAnsi(elements[0].szItemID).value(), "Flow");
   EXPECT_TRUE(elements[0].bActive);
   EXPECT_EQ(elements[0].hClient, 1u);
   EXPECT_EQ(elements[0].hServer, added.results[0].hServer);

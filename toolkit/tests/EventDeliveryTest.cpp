@@ -134,7 +134,7 @@ TEST_F(EventDelivery, AnEventForOneSubscriptionReachesThatOneAlone) {
   EXPECT_TRUE(named.refresh);
   EXPECT_TRUE(named.lastRefresh);
   EXPECT_EQ(named.clientSubscription, 20u);
-  EXPECT_EQ(named.source, "Boiler\xE9");
+  EXPECT_EQ(named.source, "Boiler\xA8\xA6");
   EXPECT_EQ(named.conditionName, "Pressure");
   EXPECT_EQ(named.subconditionName, "High");
   EXPECT_EQ(named.actorId, "Operator");

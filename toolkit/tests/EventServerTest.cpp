@@ -39,7 +39,7 @@ class EventServer : public ::testing::Test {
 std::vector<std::string> TakeTexts(LPWSTR* texts, DWORD count) {
   std::vector<std::string> taken;
   for (DWORD i = 0; i < count; ++i) {
-    taken.push_back(NarrowLatin1(texts[i]));
+    taken.push_back(NarrowAnsi(texts[i]).value());
     CoTaskMemFree(texts[i]);
   }
   CoTaskMemFree(texts);
@@ -87,7 +87,7 @@ FILETIME Now() {
 class SourceConditionsCallback : public CLumoAExCallback {
  public:
   HRESULT QuerySourceConditions(LPWSTR source, DWORD* count, LPWSTR** names) override {
-    source_ = NarrowLatin1(source);
+    source_ = NarrowAnsi(source).value();
     *count = 0;
     *names = nullptr;
     return S_FALSE;
@@ -188,7 +188,7 @@ TEST_F(EventServer, TheDefaultObjectAcknowledgesNothingAndLeavesTheRestUnimpleme
 }
 
 TEST_F(EventServer, StatusTellsStartTimeConnectionTimeAndVendor) {
-  char vendor[] = "Zelvo \xE9 AE";
+  char vendor[] = "Zelvo \xA8\xA6 AE";  // "Zelvo é AE" in GBK
   SetVarnVendorInfo(vendor);
   const FILETIME before = Now();
   OPCEVENTSERVERSTATUS* status = nullptr;

@@ -42,7 +42,7 @@ void WorkAGroup(IOPCServer* opc, int round) {
   DWORD revised = 0;
   group.State()->SetState(&rate, &revised, nullptr, nullptr, nullptr, nullptr, nullptr);
   IUnknown* clone = nullptr;
-  if (group.State()->CloneGroup(WidenLatin1("Clone " + std::to_string(round)).c_str(), IID_IUnknown, &clone) ==
+  if (group.State()->CloneGroup(WidenAnsi("Clone " + std::to_string(round)).c_str(), IID_IUnknown, &clone) ==
       S_OK) {
     clone->Release();
   }

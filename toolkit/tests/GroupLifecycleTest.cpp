@@ -31,7 +31,7 @@ std::vector<std::string> GroupNames(IOPCServer* opc) {
 }
 
 HRESULT FindGroup(IOPCServer* opc, const std::string& name, IUnknown** group) {
-  return opc->GetGroupByName(WidenLatin1(name).c_str(), IID_IUnknown, group);
+  return opc->GetGroupByName(WidenAnsi(name).c_str(), IID_IUnknown, group);
 }
 
 class GroupLifecycle : public ::testing::Test {

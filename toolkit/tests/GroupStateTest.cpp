@@ -34,7 +34,7 @@ GroupState StateOf(IOPCGroupStateMgt* state) {
   EXPECT_EQ(state->GetState(&read.rate, &read.active, &name, &read.timeBias, &read.deadband, &read.localeId,
                             &read.clientHandle, &read.serverHandle),
             S_OK);
-  read.name = NarrowLatin1(name);
+  read.name = NarrowAnsi(name).value();
   CoTaskMemFree(name);
   return read;
 }

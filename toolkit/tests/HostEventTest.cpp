@@ -13,18 +13,18 @@ TEST(HostEvent, UserMessagesAreSimpleEventsForEverySubscription) {
   EXPECT_TRUE(UserAEMessage(nullptr, 5));
   ASSERT_EQ(events.Size(), 2u);
   const ONEVENTSTRUCT& event = events[0];
-  EXPECT_EQ(NarrowLatin1(event.szSource), "User Message");
-  EXPECT_EQ(NarrowLatin1(event.szMessage), "Pump started");
+  EXPECT_EQ(NarrowAnsi(event.szSource).value(), "User Message");
+  EXPECT_EQ(NarrowAnsi(event.szMessage).value(), "Pump started");
   EXPECT_EQ(event.dwSeverity, 300u);
   EXPECT_EQ(event.dwEventType, OPC_SIMPLE_EVENT);
   EXPECT_EQ(event.dwEventCategory, 1u);
-  EXPECT_EQ(NarrowLatin1(event.szConditionName), "");
+  EXPECT_EQ(NarrowAnsi(event.szConditionName).value(), "");
   EXPECT_EQ(event.wChangeMask | event.wNewState | event.wQuality, 0);
   EXPECT_EQ(event.dwNumEventAttrs, 0u);
   EXPECT_EQ(events.Entries()[0].subscription, 0u);
   EXPECT_FALSE(events.Entries()[0].refresh);
   EXPECT_FALSE(events.Entries()[0].lastRefresh);
-  EXPECT_EQ(NarrowLatin1(events[1].szMessage), "");
+  EXPECT_EQ(NarrowAnsi(events[1].szMessage).value(), "");
   EXPECT_EQ(events[1].dwSeverity, 5u);
 }
 
@@ -79,8 +79,8 @@ TEST(HostEvent, EventsGivenFieldByFieldKeepTheirFieldsAndCopyTheirTexts) {
   }
   ASSERT_EQ(events.Size(), 1u);
   const ONEVENTSTRUCT& event = events[0];
-  // Units above 0xFF have no 8-bit form and come back as '?'.
-  EXPECT_EQ(std::u16string(event.szSource), u"Boiler\u00E9?");
+  // Texts pass through the ANSI code page (GBK) and come back as given.
+  EXPECT_EQ(std::u16string(event.szSource), u"Boiler\u00E9\u4E2D");
   EXPECT_EQ(std::u16string(event.szMessage), u"Pressure high");
   EXPECT_EQ(std::u16string(event.szConditionName), u"Pressure");
   EXPECT_EQ(std::u16string(event.szSubconditionName), u"High");

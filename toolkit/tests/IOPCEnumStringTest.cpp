@@ -36,7 +36,7 @@ class IOPCEnumStringTest : public ::testing::Test {
     texts->clear();
     for (LPOLESTR text : array) {
       if (text == nullptr) continue;
-      texts->push_back(NarrowLatin1(text));
+      texts->push_back(NarrowAnsi(text).value());
       CoTaskMemFree(text);
     }
     return hr;

@@ -85,7 +85,7 @@ TEST_F(ItemManagement, ValidItemsBecomeItemsAndTheOthersGetTheirOwnError) {
 TEST_F(ItemManagement, BadArgumentsAndMissingMemoryChangeNothing) {
   const DWORD flow = NewTag("Plant.Flow");
   OpcTestGroup group(connected.opc, "G");
-  std::vector<WideString> texts{WidenLatin1("Plant.Flow")};
+  std::vector<WideString> texts{WidenAnsi("Plant.Flow")};
   OPCITEMDEF definition{nullptr, texts[0].data(), TRUE, 0, 0, nullptr, VT_EMPTY, 0};
   OPCITEMRESULT* results = reinterpret_cast<OPCITEMRESULT*>(&texts);
   HRESULT* errors = reinterpret_cast<HRESULT*>(&texts);

@@ -83,7 +83,7 @@ TEST_F(ItemProperties, ListsTheSixStandardPropertiesThenTheHostsOwn) {
   ASSERT_EQ(count, std::size(expected));
   for (DWORD i = 0; i < count; ++i) {
     EXPECT_EQ(ids[i], expected[i].id);
-    EXPECT_EQ(NarrowLatin1(descriptions[i]), expected[i].description);
+    EXPECT_EQ(NarrowAnsi(descriptions[i]).value(), expected[i].description);
     EXPECT_EQ(types[i], expected[i].type);
     CoTaskMemFree(descriptions[i]);
   }
@@ -107,7 +107,7 @@ TEST_F(ItemProperties, ReadsEachAskedValueWithItsOwnResult) {
   EXPECT_EQ(values[3].lVal, OPC_READABLE | OPC_WRITEABLE);
   EXPECT_EQ(values[4].fltVal, 10.0f);
   EXPECT_EQ(values[5].vt, VT_EMPTY);
-  EXPECT_EQ(NarrowLatin1(values[6].bstrVal), "kPa");
+  EXPECT_EQ(NarrowAnsi(values[6].bstrVal).value(), "kPa");
   const HRESULT expectedErrors[] = {S_OK, S_OK, S_OK, S_OK, S_OK, OPC_E_INVALID_PID, S_OK};
   for (int i = 0; i < 7; ++i) {
     EXPECT_EQ(errors[i], expectedErrors[i]) << i;

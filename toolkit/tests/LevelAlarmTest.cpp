@@ -50,13 +50,13 @@ TEST(LevelAlarm, EveryChangeOfLevelRaisesOneConditionEvent) {
   for (size_t i = 0; i < events.Size(); ++i) {
     SCOPED_TRACE(i);
     const ONEVENTSTRUCT& event = events[i];
-    EXPECT_EQ(NarrowLatin1(event.szMessage), expected[i].message);
-    EXPECT_EQ(NarrowLatin1(event.szSubconditionName), expected[i].subcondition);
+    EXPECT_EQ(NarrowAnsi(event.szMessage).value(), expected[i].message);
+    EXPECT_EQ(NarrowAnsi(event.szSubconditionName).value(), expected[i].subcondition);
     EXPECT_EQ(event.dwSeverity, expected[i].severity);
     EXPECT_EQ(event.wNewState, expected[i].state);
     EXPECT_EQ(event.wChangeMask, OPC_CHANGE_ACTIVE_STATE);
-    EXPECT_EQ(NarrowLatin1(event.szSource), "Plant.Tank.Level");
-    EXPECT_EQ(NarrowLatin1(event.szConditionName), "Level");
+    EXPECT_EQ(NarrowAnsi(event.szSource).value(), "Plant.Tank.Level");
+    EXPECT_EQ(NarrowAnsi(event.szConditionName).value(), "Level");
     EXPECT_EQ(event.dwEventType, OPC_CONDITION_EVENT);
     EXPECT_EQ(event.dwEventCategory, 2u);
     EXPECT_EQ(event.wQuality, OPC_QUALITY_GOOD);
@@ -64,7 +64,7 @@ TEST(LevelAlarm, EveryChangeOfLevelRaisesOneConditionEvent) {
     EXPECT_EQ(event.dwCookie, tag);
     EXPECT_EQ(event.dwNumEventAttrs, 0u);
     EXPECT_EQ(event.pEventAttributes, nullptr);
-    EXPECT_EQ(NarrowLatin1(event.szActorID), "");
+    EXPECT_EQ(NarrowAnsi(event.szActorID).value(), "");
     EXPECT_EQ(FileTimeToTicks(event.ftActiveTime), 0u);
     EXPECT_GE(FileTimeToTicks(event.ftTime), before);
     EXPECT_LE(FileTimeToTicks(event.ftTime), after);
@@ -112,7 +112,7 @@ TEST(LevelAlarm, LimitsCountAsReachedAndTheOrderIsHiHiLoLoHiLo) {
       EXPECT_EQ(events.Size(), before);
     } else {
       ASSERT_EQ(events.Size(), before + 1);
-      EXPECT_EQ(NarrowLatin1(events[before].szMessage), c.message);
+      EXPECT_EQ(NarrowAnsi(events[before].szMessage).value(), c.message);
     }
   }
 }
@@ -124,7 +124,7 @@ TEST(LevelAlarm, AValueThatIsNoNumberReturnsTheTagToNormal) {
   Update(tag, MakeR4(150.0f));
   Update(tag, MakeBstr(u"abc"));
   ASSERT_EQ(events.Size(), 2u);
-  EXPECT_EQ(NarrowLatin1(events[1].szMessage), "Normal Condition");
+  EXPECT_EQ(NarrowAnsi(events[1].szMessage).value(), "Normal Condition");
   EXPECT_EQ(events[1].dwSeverity, 0u);
 }
 
@@ -146,8 +146,8 @@ TEST(LevelAlarm, TimestampedAndBatchedUpdatesEvaluateUpdatesByNameDoNot) {
   EXPECT_EQ(events.Size(), 1u);
   EXPECT_TRUE(EndUpdateTags());
   ASSERT_EQ(events.Size(), 3u);
-  EXPECT_EQ(NarrowLatin1(events[1].szMessage), "Normal Condition");
-  EXPECT_EQ(NarrowLatin1(events[2].szMessage), "High Limit Exceeded");
+  EXPECT_EQ(NarrowAnsi(events[1].szMessage).value(), "Normal Condition");
+  EXPECT_EQ(NarrowAnsi(events[2].szMessage).value(), "High Limit Exceeded");
 }
 
 TEST(LevelAlarm, SetAndGetCheckTheHandleAndTheAlarmNumber) {
@@ -229,7 +229,7 @@ TEST(LevelAlarm, TheNoLevelAlarmsFlagStopsEventsAndFreezesTheLevel) {
   EXPECT_EQ(events.Size(), 1u);
   Update(tag, MakeR4(50.0f));
   ASSERT_EQ(events.Size(), 2u);
-  EXPECT_EQ(NarrowLatin1(events[1].szMessage), "Normal Condition");
+  EXPECT_EQ(NarrowAnsi(events[1].szMessage).value(), "Normal Condition");
   EXPECT_EQ(destroyed, 0);
 }
 

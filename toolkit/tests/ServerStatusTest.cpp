@@ -18,7 +18,7 @@
 namespace {
 
 std::string TakeText(LPWSTR text) {
-  std::string narrow = NarrowLatin1(text);
+  std::string narrow = NarrowAnsi(text).value();
   CoTaskMemFree(text);
   return narrow;
 }

@@ -3,6 +3,9 @@
 // Key and value names are case-insensitive and keep the case they were created
 // with. The keys live in RegistryStore (registrystore.h), which keeps them in
 // files.
+// The ANSI forms convert names and string data through the ANSI code page
+// (codepage.h); a stored text that code page cannot hold is not handed out
+// (ERROR_NO_UNICODE_TRANSLATION).
 #pragma once
 
 #include "platform/accessmask.h"

@@ -46,7 +46,7 @@ TagReading ReadTagState(DWORD handle) {
 }
 
 ItemDefinition::ItemDefinition(const std::string& accessPath, const std::string& itemId, VARTYPE requested)
-    : accessPath_(WidenLatin1(accessPath)), itemId_(WidenLatin1(itemId)) {
+    : accessPath_(WidenAnsi(accessPath)), itemId_(WidenAnsi(itemId)) {
   definition_ = OPCITEMDEF{accessPath_.data(), itemId_.data(), TRUE, 0, 0, nullptr, requested, 0};
 }
 

@@ -106,7 +106,7 @@ std::vector<std::string> ReadAll(IEnumString* strings) {
   std::vector<std::string> texts;
   LPOLESTR text = nullptr;
   while (strings->Next(1, &text, nullptr) == S_OK) {
-    texts.push_back(NarrowLatin1(text));
+    texts.push_back(NarrowAnsi(text).value());
     CoTaskMemFree(text);
   }
   return texts;

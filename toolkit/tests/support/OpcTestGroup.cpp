@@ -11,9 +11,9 @@ std::vector<OPCITEMDEF> Definitions(const std::vector<TestItem>& items, std::vec
   texts.reserve(items.size() * 2);
   std::vector<OPCITEMDEF> definitions;
   for (const TestItem& item : items) {
-    texts.push_back(WidenLatin1(item.accessPath));
+    texts.push_back(WidenAnsi(item.accessPath));
     LPWSTR accessPath = texts.back().data();
-    texts.push_back(WidenLatin1(item.itemId));
+    texts.push_back(WidenAnsi(item.itemId));
     definitions.push_back(
         OPCITEMDEF{accessPath, texts.back().data(), item.active, item.clientHandle, 0, nullptr, item.requestedType, 0});
   }
@@ -37,7 +37,7 @@ std::vector<HRESULT> TakeErrors(HRESULT* errors, size_t count) {
 }
 
 OpcTestGroup::OpcTestGroup(IOPCServer* server, const char* name, Options options) {
-  const WideString wideName = name != nullptr ? WidenLatin1(name) : WideString();
+  const WideString wideName = name != nullptr ? WidenAnsi(name) : WideString();
   added_ = server->AddGroup(name != nullptr ? wideName.c_str() : nullptr, options.active, options.rate,
                             options.clientHandle, options.timeBias, options.percentDeadband, options.localeId,
                             &serverHandle_, &revisedRate_, IID_IUnknown, &unknown_);
@@ -96,7 +96,7 @@ std::string OpcTestGroup::Name() const {
   if (FAILED(state_->GetState(&rate, &active, &name, &bias, &deadband, &localeId, &clientHandle, &serverHandle))) {
     return "<no state>";
   }
-  std::string text = NarrowLatin1(name);
+  std::string text = NarrowAnsi(name).value();
   CoTaskMemFree(name);
   return text;
 }

@@ -49,8 +49,8 @@ HRESULT RecordingAECallback::SetEventSubscriptionFilter(DWORD subscription, DWOR
   std::string call = "Filter " + std::to_string(subscription) + " " + std::to_string(eventType);
   for (DWORD i = 0; i < categoryCount; ++i) call += " " + std::to_string(categories[i]);
   call += " " + std::to_string(lowSeverity) + "-" + std::to_string(highSeverity);
-  for (DWORD i = 0; i < areaCount; ++i) call += " " + NarrowLatin1(areas[i]);
-  for (DWORD i = 0; i < sourceCount; ++i) call += " " + NarrowLatin1(sources[i]);
+  for (DWORD i = 0; i < areaCount; ++i) call += " " + NarrowAnsi(areas[i]).value();
+  for (DWORD i = 0; i < sourceCount; ++i) call += " " + NarrowAnsi(sources[i]).value();
   Add(call);
   return S_OK;
 }

@@ -36,25 +36,25 @@ HRESULT TestEventSink::OnEvent(OPCHANDLE hClientSubscription, BOOL bRefresh, BOO
                         underLock,
                         event.wChangeMask,
                         event.wNewState,
-                        NarrowLatin1(event.szSource),
+                        NarrowAnsi(event.szSource).value(),
                         event.ftTime,
-                        NarrowLatin1(event.szMessage),
+                        NarrowAnsi(event.szMessage).value(),
                         event.dwEventType,
                         event.dwEventCategory,
                         event.dwSeverity,
-                        NarrowLatin1(event.szConditionName),
-                        NarrowLatin1(event.szSubconditionName),
+                        NarrowAnsi(event.szConditionName).value(),
+                        NarrowAnsi(event.szSubconditionName).value(),
                         event.wQuality,
                         event.bAckRequired,
                         event.ftActiveTime,
                         event.dwCookie,
                         {},
-                        NarrowLatin1(event.szActorID)};
+                        NarrowAnsi(event.szActorID).value()};
       for (DWORD a = 0; a < event.dwNumEventAttrs; ++a) {
         VARIANT text;
         VariantInit(&text);
         if (SUCCEEDED(VariantChangeType(&text, &event.pEventAttributes[a], 0, VT_BSTR))) {
-          received.attributes.push_back(NarrowLatin1(text.bstrVal));
+          received.attributes.push_back(NarrowAnsi(text.bstrVal).value());
         }
         VariantClear(&text);
       }
