@@ -193,7 +193,15 @@ BOOL OPCGroup::HasWriteSink() const {
 
 void OPCGroup::DrainAsyncRequests() {}
 
-void OPCGroup::Scan(BOOL) {}
+void OPCGroup::Scan(BOOL forced) {
+  if (!Active() || Removed() || Retired()) return;
+  const DWORD elapsed = elapsed_ += VorlixApp().ServerRate();
+  if (elapsed < UpdateRate() && !forced) return;
+  elapsed_ = 0;
+  // Data Access 1.0 sinks first. Their delivery clears the changed flags,
+  // since no Data Access 2.0 callback sink can be connected yet.
+  if (IOPCDataObjectHolder* dataObject = DataObject()) dataObject->SendSubscriptionData(true);
+}
 
 void OPCGroup::PropagateTag(const OPCTag&) {}
 

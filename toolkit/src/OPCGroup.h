@@ -133,6 +133,9 @@ class OPCGroup final : public IUnknown {
   // the items' access rights for the calling client. Until they are built
   // they find nothing to do.
   void DrainAsyncRequests();
+  // One pulse of the group's update timer: an active group counts the
+  // server's base rate towards its update rate and, once that is reached or
+  // when `forced`, sends its changed active items to its client's sinks.
   void Scan(BOOL forced);
   void PropagateTag(const OPCTag& tag);
   void PropagateTagList(const std::vector<const OPCTag*>& tags);
@@ -172,6 +175,7 @@ class OPCGroup final : public IUnknown {
   const OPCHANDLE identity_;
   std::atomic<OPCHANDLE> serverHandle_{0};
   std::atomic<OPCHANDLE> clientHandle_;
+  std::atomic<DWORD> elapsed_{0};
   HolderSlot holders_[kHolderCount];
   std::vector<std::unique_ptr<OPCGroupItem>> items_;
 };

@@ -4,6 +4,7 @@
 #include "CVorlixApp.h"
 #include "IOPCDataObjectHolder.h"
 #include "OPCGroup.h"
+#include "Eventually.h"
 #include "support/DataStreamReader.h"
 #include "support/GroupInterfaceTest.h"
 #include "support/HostCalls.h"
@@ -335,4 +336,19 @@ TEST_F(DataObject, ASinkLeavingWhileStreamsGoOutIsNeverCalledAfterItsRelease) {
   pulses.join();
   EXPECT_EQ(dataSink.UnreferencedCalls(), 0);
   EXPECT_EQ(dataSink.References(), 0);
+}
+
+TEST_F(DataObject, TheGroupsScanSendsItsChangesOncePerChange) {
+  NewTag("Dev.Flow", MakeI4(9));
+  const std::vector<OPCHANDLE> handles = Add({{"Dev.Flow", "", 1}});
+  ASSERT_EQ(Advise(kTime, &timeSink), S_OK);
+  // The server's worker scans the group once it is active.
+  DWORD rate = 100;
+  BOOL active = TRUE;
+  ASSERT_TRUE(SUCCEEDED(group.State()->SetState(&rate, &rate, &active, nullptr, nullptr, nullptr, nullptr)));
+  ASSERT_TRUE(Eventually([&] { return !timeSink.Streams().empty(); }));
+  EXPECT_FALSE(Changed(handles[0]));
+  ASSERT_EQ(RefreshAllClients(), TRUE);
+  ASSERT_EQ(timeSink.Streams().size(), 1u);
+  EXPECT_EQ(ReadDataStream(timeSink.Streams()[0].bytes, true).items[0].Int32(), 9);
 }
