@@ -31,8 +31,9 @@ const Json::Value& JsonReply::member(const Json::Value& object, const QByteArray
   return found != nullptr ? *found : absent;
 }
 
-QString JsonReply::text(const Json::Value& object, const QByteArray& key) {
-  const Json::Value& value = member(object, key);
+QString JsonReply::text(const Json::Value& object, const QByteArray& key) { return textOf(member(object, key)); }
+
+QString JsonReply::textOf(const Json::Value& value) {
   if (value.isString()) return QString::fromStdString(value.asString());
   if (value.isBool()) return value.asBool() ? QStringLiteral("true") : QStringLiteral("false");
   return QString();

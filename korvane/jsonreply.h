@@ -28,6 +28,8 @@ public:
   static const Json::Value& member(const Json::Value& object, const QByteArray& key);
   // A text member: a string as it is, a boolean as "true"/"false", anything else "".
   static QString text(const Json::Value& object, const QByteArray& key);
+  // A value read as text members are.
+  static QString textOf(const Json::Value& value);
   // An integer member: a number that fits 32 bits, a boolean as 1/0, anything else 0.
   static qint32 integer(const Json::Value& object, const QByteArray& key);
   // Like integer(), but a decimal text such as "1" counts as its number.

@@ -137,46 +137,49 @@ QList<CTag*> korvane::tags() const {
 }
 
 void korvane::getNewMessageSlot(QString msg) {
-  // A message names its device somewhere in its text; the last serial number
-  // in key order that occurs in it wins.
-  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device)
-    if (!device.key().isEmpty() && msg.contains(device.key())) m_curDevKey = device.key();
-
-  const DevTags devTags = m_devTags.value(m_curDevKey);
-  QStringList codes;
-  for (const CTag* tag : devTags.tags) codes.append(QString::number(tag->dataCode));
-  QMap<QString, QString> values;
-  if (!m_parser.parseRealtimeData(msg, m_curDevKey, &values, codes)) {
+  // The devices of a message are the members of its "data" object, each
+  // named by its exact serial number.
+  QMap<QString, QMap<QString, QString>> devices;
+  if (!m_parser.parseRealtimeDevices(msg, &devices)) {
     KLOG << "数据解析失败。";
     return;
   }
+  for (auto device = devices.cbegin(); device != devices.cend(); ++device)
+    applyDeviceValues(device.key(), device.value());
+}
 
-  struct Update {
-    DWORD handle;
-    VARIANT value;
-  };
+void korvane::applyDeviceValues(const QString& sn, const QMap<QString, QString>& values) {
+  const auto devTags = m_devTags.constFind(sn);
+  if (devTags == m_devTags.cend()) return;
+
   QVector<Update> updates;
   QStringList applied;
   {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
-    for (CTag* tag : devTags.tags) {
-      if (!tag->created()) continue;
+    // The device's first message since the read channel came back: its tags
+    // take the quality of its state again, also those it brings no value for.
+    const bool wasStale = m_staleDevices.remove(sn);
+    for (CTag* tag : devTags->tags) {
+      const DataTypeCode* type = DataTypeCode::find(tag->typeCode);
+      if (!tag->created() || type == nullptr) continue;
+      const QString text = values.value(QString::number(tag->dataCode));
       // The first message after a client's write may still carry the value
       // from before it: it is skipped.
       if (tag->state == CTag::Written) {
         tag->state = CTag::EchoSkipped;
-        continue;
+      } else {
+        tag->state = CTag::InStep;
+        if (!text.isEmpty()) {
+          tag->value = type->parse(text);
+          updates.append({tag->handle, tag->value});
+          applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
+          continue;
+        }
       }
-      tag->state = CTag::InStep;
-      const QString text = values.value(QString::number(tag->dataCode));
-      const DataTypeCode* type = DataTypeCode::find(tag->typeCode);
-      if (text.isEmpty() || type == nullptr) continue;
-      tag->value = type->parse(text);
-      updates.append({tag->handle, tag->value});
-      applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
+      if (wasStale) updates.append({tag->handle, tag->value});
     }
   }
-  const WORD quality = deviceQuality(m_curDevKey);
+  const WORD quality = deviceQuality(sn);
   for (const Update& update : updates) UpdateTag(update.handle, update.value, quality);
   if (!applied.isEmpty()) KLOG << QStringLiteral("[tag values] quality %1: ").arg(quality) + applied.join(QLatin1Char(' '));
 }
@@ -184,15 +187,28 @@ void korvane::getNewMessageSlot(QString msg) {
 void korvane::intervalRefreshLabs() {
   for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) {
     if (device.key().isEmpty()) continue;
-    m_curDevKey = device.key();
     emit MessageHandleSignal(MsgOneDevice, device.key());
   }
 }
 
 void korvane::on_getDeviceStat() {
   const QString reply = ucommucation::deviceListRequest(g_session);
-  m_devices = m_parser.parseDeviceList(reply);
+  // A list that could not be had says nothing about the devices: the last
+  // one stays.
+  if (!m_parser.parseDeviceList(reply, &m_devices)) KLOG << "device list not read, the last one is kept";
   emit curAllDeviceStat(reply);
+}
+
+void korvane::on_readChannelLost() {
+  QVector<Update> updates;
+  {
+    const std::lock_guard<std::mutex> lock(m_tagsMutex);
+    for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) m_staleDevices.insert(device.key());
+    for (const CTag* tag : m_tags)
+      if (tag->created() && DataTypeCode::find(tag->typeCode) != nullptr) updates.append({tag->handle, tag->value});
+  }
+  for (const Update& update : updates) UpdateTag(update.handle, update.value, LastKnownQuality);
+  KLOG << QStringLiteral("read channel lost: %1 tags keep their last values").arg(updates.size());
 }
 
 void korvane::NotificationHandler(DWORD handle, VARIANT* value, DWORD* result) {
@@ -244,7 +260,7 @@ void korvane::DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* 
     return;
   }
   VariantCopy(value, &tag->value);
-  *quality = OPC_QUALITY_GOOD;
+  *quality = m_staleDevices.contains(tag->sn) ? LastKnownQuality : OPC_QUALITY_GOOD;
   GetSystemTimeAsFileTime(timestamp);
 }
 

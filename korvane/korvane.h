@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -29,6 +30,9 @@ class korvane : public QObject {
 public:
   // How often the device list is fetched again.
   static constexpr int DeviceStatePeriodMs = 5000;
+  // Bad, last known value: communications have failed and the value is the
+  // last one that came.
+  static constexpr WORD LastKnownQuality = 0x14;
 
   // Fetches the device list once, at once, then every DeviceStatePeriodMs.
   // The tags come from the list init is given; this one is not used.
@@ -49,8 +53,9 @@ public:
   // or the error the client gets for the item.
   void NotificationHandler(DWORD handle, VARIANT* value, DWORD* result);
   // An OPC client's read from the device (a toolkit thread): the record's
-  // value with good quality and the current time; quality 0 alone when no
-  // record has the handle.
+  // value with good quality (the last-known quality while its device has
+  // had no message since the read channel was lost) and the current time;
+  // quality 0 alone when no record has the handle.
   void DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp);
 
   // The records of all devices, in creation order, and per device.
@@ -63,21 +68,35 @@ signals:
   void curAllDeviceStat(QString result);
 
 public slots:
-  // A text of the platform's WebSocket channels: the values of one device.
+  // A text of the platform's WebSocket channels: the values of the devices
+  // its "data" object names.
   void getNewMessageSlot(QString msg);
   // Asks for fresh values of every device.
   void intervalRefreshLabs();
   // Fetches the device list: the device states that decide the tags' quality.
+  // A list that cannot be had keeps the last one.
   void on_getDeviceStat();
+  // The platform's values stopped coming: every tag keeps its value with the
+  // last-known quality until its device's next message.
+  void on_readChannelLost();
 
 private:
   // A record and its toolkit tag for one variable; the handle stays invalid
   // when the toolkit refuses the tag.
   CTag* createTag(const DataGroup& group, const DataInfo& variable);
+  // Stores the pushed values of one device in its tags; a device without
+  // tags is passed over.
+  void applyDeviceValues(const QString& sn, const QMap<QString, QString>& values);
   // The record of a created tag; the caller holds m_tagsMutex.
   CTag* findTag(DWORD handle) const;
   // Good quality while the device is online in the last device list.
   WORD deviceQuality(const QString& sn) const;
+
+  // A value for the toolkit, published once the bridge's lock is released.
+  struct Update {
+    DWORD handle;
+    VARIANT value;
+  };
 
   QTimer m_refreshTimer;
   QTimer m_deviceStateTimer;
@@ -87,7 +106,9 @@ private:
   QList<CTag*> m_tags;  // owns the records
   QMap<QString, DevTags> m_devTags;
   QMap<QString, DevInfo> m_devices;
-  QString m_curDevKey;
+  // Devices without a message since the read channel was lost; guarded by
+  // m_tagsMutex, since device reads look at it.
+  QSet<QString> m_staleDevices;
   ujsonparser m_parser;
 };
 

@@ -99,19 +99,25 @@ bool ujsonparser::parseHeartReply(QString text) const {
 }
 
 QMap<QString, DevInfo> ujsonparser::parseDeviceList(QString text) const {
-  using DeviceMap = QMap<QString, DevInfo>;
-  return guarded(DeviceMap(), [&] {
+  QMap<QString, DevInfo> devices;
+  parseDeviceList(text, &devices);
+  return devices;
+}
+
+bool ujsonparser::parseDeviceList(QString text, QMap<QString, DevInfo>* devices) const {
+  return guarded(false, [&] {
     const JsonReply reply(text);
-    if (!reply.isEnvelope() || !reply.succeeded()) return DeviceMap();
+    if (!reply.isEnvelope() || !reply.succeeded()) return false;
     const Json::Value& rows = JsonReply::member(reply.data(), "rows");
-    if (!rows.isArray()) return DeviceMap();
-    DeviceMap devices;
+    if (!rows.isArray()) return false;
+    QMap<QString, DevInfo> read;
     for (const Json::Value& row : rows) {
-      if (!row.isObject()) return DeviceMap();
+      if (!row.isObject()) return false;
       const DevInfo device = readDevice(row);
-      devices.insert(device.sn_code, device);
+      read.insert(device.sn_code, device);
     }
-    return devices;
+    *devices = read;
+    return true;
   });
 }
 
@@ -156,6 +162,23 @@ bool ujsonparser::parseRealtimeData(QString text, QString sn, QMap<QString, QStr
     if (!device.isNull() && !device.isObject()) return true;
     if (values == nullptr) return true;
     for (const QString& code : codes) values->insert(code, JsonReply::text(device, code.toUtf8()));
+    return true;
+  });
+}
+
+bool ujsonparser::parseRealtimeDevices(QString text, QMap<QString, QMap<QString, QString>>* devices) const {
+  return guarded(true, [&] {
+    const JsonReply reply(text);
+    if (!reply.isEnvelope()) return true;
+    if (!reply.succeeded()) return false;
+    const Json::Value& data = reply.data();
+    if (!data.isObject() || devices == nullptr) return true;
+    for (auto device = data.begin(); device != data.end(); ++device) {
+      if (!device->isObject()) continue;
+      QMap<QString, QString>& values = (*devices)[QString::fromStdString(device.name())];
+      for (auto value = device->begin(); value != device->end(); ++value)
+        values.insert(QString::fromStdString(value.name()), JsonReply::textOf(*value));
+    }
     return true;
   });
 }

@@ -21,6 +21,9 @@ public:
   bool parseHeartReply(QString text) const;
   // The devices by serial number; fallback an empty map.
   QMap<QString, DevInfo> parseDeviceList(QString text) const;
+  // The same into *devices; false, with *devices untouched, for a reply that
+  // is not a successful, readable device list.
+  bool parseDeviceList(QString text, QMap<QString, DevInfo>* devices) const;
   // The variables of device `sn`; fallback {sn, 0, no groups}.
   DevConfig parseRealtimeConf(QString text, QString sn) const;
   // Sets (*values)[code] for every wanted code from the pushed values of
@@ -28,4 +31,9 @@ public:
   // message whose "meta"."success" is not "true"; values untouched then and
   // whenever the message holds no data.
   bool parseRealtimeData(QString text, QString sn, QMap<QString, QString>* values, QStringList codes) const;
+  // Every device of a pushed message: each member of its "data" object whose
+  // value is an object gives (*devices)[member name], that object's value
+  // texts by data code. False only for a readable message whose
+  // "meta"."success" is not "true"; devices untouched then.
+  bool parseRealtimeDevices(QString text, QMap<QString, QMap<QString, QString>>* devices) const;
 };

@@ -1,5 +1,7 @@
 #include "uwebsocket.h"
 
+#include <utility>
+
 #include <QMutexLocker>
 #include <QRandomGenerator>
 #include <QTime>
@@ -10,6 +12,7 @@
 #include <json/writer.h>
 
 #include "klog.h"
+#include "livenesscheck.h"
 #include "loginsession.h"
 #include "platformurls.h"
 
@@ -47,6 +50,8 @@ void uwebsocket::initWebSocket() {
   {
     QMutexLocker lock(&g_writeMutex);
     m_pendingWrites.clear();
+    m_sentBeforePing.clear();
+    m_sentBeforePong.clear();
   }
   m_heartTimer = newTimer(m_periods.keepAlive, &uwebsocket::wsheart);
   m_sendTimer = newTimer(m_periods.batch, &uwebsocket::on_sendweb);
@@ -55,6 +60,10 @@ void uwebsocket::initWebSocket() {
   m_readReconnectTimer = newTimer(m_periods.reconnect, &uwebsocket::reconnect);
   m_writeSocket = newSocket(&uwebsocket::onWWsConnected, &uwebsocket::onWWsDisconnected);
   m_writeReconnectTimer = newTimer(m_periods.reconnect, &uwebsocket::wWsReconnect);
+  new LivenessCheck(m_readSocket, m_periods.liveness, m_periods.pongWait, this);
+  auto* writeLiveness = new LivenessCheck(m_writeSocket, m_periods.liveness, m_periods.pongWait, this);
+  connect(writeLiveness, &LivenessCheck::pinged, this, &uwebsocket::onWriteChannelPinged);
+  connect(writeLiveness, &LivenessCheck::alive, this, &uwebsocket::onWriteChannelAlive);
 
   m_code = connectionCode();
   const QString code = QString::number(m_code);
@@ -133,7 +142,8 @@ void uwebsocket::on_writeNewRealTimeValue(const QString& sncode, int datacode, c
 }
 
 // The pending writes leave only when the write channel takes the batch; until
-// then they wait for the next period, where newer writes replace them.
+// then they wait for the next period, where newer writes replace them. Sent,
+// they wait for the write channel's next ping to be answered.
 void uwebsocket::on_sendweb() {
   QMutexLocker lock(&g_writeMutex);
   if (m_pendingWrites.isEmpty()) return;
@@ -155,9 +165,24 @@ void uwebsocket::on_sendweb() {
 
   lock.relock();
   for (auto sent = writes.cbegin(); sent != writes.cend(); ++sent) {
+    m_sentBeforePing.insert(sent.key(), sent.value());
     auto pending = m_pendingWrites.find(sent.key());
     if (pending != m_pendingWrites.end() && pending.value() == sent.value()) m_pendingWrites.erase(pending);
   }
+}
+
+void uwebsocket::onWriteChannelPinged() {
+  QMutexLocker lock(&g_writeMutex);
+  for (auto sent = m_sentBeforePing.cbegin(); sent != m_sentBeforePing.cend(); ++sent)
+    m_sentBeforePong.insert(sent.key(), sent.value());
+  m_sentBeforePing.clear();
+}
+
+void uwebsocket::onWriteChannelAlive() {
+  QMutexLocker lock(&g_writeMutex);
+  if (m_sentBeforePong.isEmpty()) return;
+  KLOG << QStringLiteral("%1 writes confirmed").arg(m_sentBeforePong.size());
+  m_sentBeforePong.clear();
 }
 
 QString uwebsocket::batchText(const QMap<QString, QString>& writes) const {
@@ -200,6 +225,7 @@ void uwebsocket::focus_close_ws() {
 }
 
 void uwebsocket::onConnected() {
+  m_readConnected = true;
   m_readReconnectTimer->stop();
   KLOG << "read websocket connect successful";
 }
@@ -207,6 +233,7 @@ void uwebsocket::onConnected() {
 void uwebsocket::onDisconnected() {
   m_readReconnectTimer->start();
   KLOG << "read websocket is disconnected";
+  if (std::exchange(m_readConnected, false)) emit readChannelLost();
 }
 
 void uwebsocket::reconnect() {
@@ -222,10 +249,24 @@ void uwebsocket::onWWsConnected() {
   KLOG << "write websocket connect successful";
 }
 
+// What was sent but not confirmed may never have reached the platform: it
+// goes out again, unless a newer write for its variable waits already.
 void uwebsocket::onWWsDisconnected() {
   m_writeReconnectTimer->start();
   m_heartTimer->stop();
   KLOG << "write websocket is disconnected";
+  QMutexLocker lock(&g_writeMutex);
+  int again = 0;
+  // The newer of two unconfirmed values of a variable comes first.
+  for (const QMap<QString, QString>* sent : {&m_sentBeforePing, &m_sentBeforePong})
+    for (auto write = sent->cbegin(); write != sent->cend(); ++write)
+      if (!m_pendingWrites.contains(write.key())) {
+        m_pendingWrites.insert(write.key(), write.value());
+        ++again;
+      }
+  if (again > 0) KLOG << QStringLiteral("%1 unconfirmed writes are sent again").arg(again);
+  m_sentBeforePing.clear();
+  m_sentBeforePong.clear();
 }
 
 void uwebsocket::wWsReconnect() {

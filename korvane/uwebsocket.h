@@ -20,9 +20,14 @@ extern QMutex g_writeMutex;
 // The two WebSocket channels to the platform, kept open for the whole run.
 // The read channel carries read requests out and pushed values in; the write
 // channel carries the OPC clients' writes out, in one batch per period, and a
-// keep-alive. A lost channel is reopened every reconnect period while
-// m_reTryflag is set. Every incoming text goes to the bridge, except the
-// platform's token error, which is reported instead. Lives on the GUI thread.
+// keep-alive. Both check that the platform is alive with pings; a silent
+// platform counts as a lost channel. A lost channel is reopened every
+// reconnect period while m_reTryflag is set. A write stays until the batch
+// that carried it was confirmed by the pong of a later ping; a batch whose
+// connection was lost before that goes out again after the reopen, unless a
+// newer write replaced its value. Every incoming text goes to the bridge,
+// except the platform's token error, which is reported instead. Lives on the
+// GUI thread.
 class uwebsocket : public QObject {
   Q_OBJECT
 
@@ -44,6 +49,8 @@ public:
 signals:
   void getNewMessageSignal(QString msg);
   void token_error_and_restart_app();
+  // The read channel, connected until now, is lost.
+  void readChannelLost();
 
 public slots:
   void MessageHandleSlot(MsgType msgType, const QString& msgContext);
@@ -67,6 +74,8 @@ private:
   QTimer* newTimer(int period, void (uwebsocket::*slot)());
   QWebSocket* newSocket(void (uwebsocket::*onConnected)(), void (uwebsocket::*onDisconnected)());
   QString batchText(const QMap<QString, QString>& writes) const;
+  void onWriteChannelPinged();
+  void onWriteChannelAlive();
 
   QWebSocket* m_readSocket = nullptr;
   QWebSocket* m_writeSocket = nullptr;
@@ -78,7 +87,13 @@ private:
   QUrl m_readUrl;
   QUrl m_writeUrl;
   QList<DevConfig> m_devConfigs;
+  bool m_readConnected = false;
   // "<serial>_<data code>" -> the newest value written to that variable.
+  // g_writeMutex guards the three maps.
   QMap<QString, QString> m_pendingWrites;
+  // Sent since the last ping of the write channel went out.
+  QMap<QString, QString> m_sentBeforePing;
+  // Sent before the ping whose pong is awaited.
+  QMap<QString, QString> m_sentBeforePong;
   const WebSocketPeriods m_periods;
 };

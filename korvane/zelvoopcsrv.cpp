@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QStringList>
 #include <QTimer>
 
@@ -25,7 +26,7 @@ namespace {
 const char* const programIcon = ":/images/opc.png";
 }  // namespace
 
-ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent) : QDialog(parent) {
+ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods) : QDialog(parent), m_periods(periods) {
   setWindowIcon(QIcon(QLatin1String(programIcon)));
   setWindowTitle(QStringLiteral("Zelvo OPC"));
 
@@ -65,7 +66,7 @@ void ZelvoOpcSrv::InitializeConfigData() {
     KLOG << reply;
   }
 
-  m_webSocket = new uwebsocket(configs);
+  m_webSocket = new uwebsocket(configs, nullptr, m_periods);
   m_webSocket->initWebSocket();
   auto* bridge = new korvane(configs);
   setOpcServer(bridge);
@@ -77,6 +78,7 @@ void ZelvoOpcSrv::InitializeConfigData() {
   connect(bridge, &korvane::writeNewRealTimeValue, m_webSocket, &uwebsocket::on_writeNewRealTimeValue);
   connect(bridge, &korvane::curAllDeviceStat, m_configWidget, &propertyConfigWidget::curAllDeviceStat);
   connect(m_webSocket, &uwebsocket::token_error_and_restart_app, this, &ZelvoOpcSrv::on_token_error_and_restart_app);
+  connect(m_webSocket, &uwebsocket::readChannelLost, bridge, &korvane::on_readChannelLost);
 }
 
 void ZelvoOpcSrv::showDevsState() { showNormal(); }
@@ -110,6 +112,9 @@ void ZelvoOpcSrv::showTrayMessage(const QString& title, const QString& text, QSy
 }
 
 void ZelvoOpcSrv::on_token_error_and_restart_app() {
+  // A token error during the re-login belongs to the session being replaced.
+  if (m_reloggingIn) return;
+  const QScopedValueRollback<bool> relogging(m_reloggingIn, true);
   m_webSocket->focus_close_ws();
   for (int attempt = 0; attempt < LoginTries; ++attempt) {
     const QString reply = ucommucation::loginRequest(g_loginForm);
@@ -125,6 +130,8 @@ void ZelvoOpcSrv::on_token_error_and_restart_app() {
   }
   KLOG << "token error: no login succeeded, the channels stay closed";
 }
+
+void ZelvoOpcSrv::reject() { close(); }
 
 void ZelvoOpcSrv::closeEvent(QCloseEvent* event) {
   if (!m_trayIcon->isVisible()) return;

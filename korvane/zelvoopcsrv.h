@@ -9,6 +9,7 @@
 #include "devconfig.h"
 #include "devinfo.h"
 #include "ujsonparser.h"
+#include "websocketperiods.h"
 
 class QAction;
 class QCloseEvent;
@@ -30,7 +31,8 @@ public:
   static constexpr int LoginTries = 4;
   static constexpr int BalloonDisplayMs = 10000;
 
-  explicit ZelvoOpcSrv(QWidget* parent = nullptr);
+  // The WebSocket client's timers run with `periods`.
+  explicit ZelvoOpcSrv(QWidget* parent = nullptr, WebSocketPeriods periods = {});
 
   // Fetches the device list and each device's variables, creates the
   // WebSocket client and the bridge (stored in g_opcServer) on them, runs
@@ -47,6 +49,10 @@ public slots:
   void on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
   void on_token_error_and_restart_app();
 
+  // Esc: the window goes as closing it would, so the program runs on in the
+  // tray; only "Quit Application" ends it.
+  void reject() override;
+
 protected:
   void closeEvent(QCloseEvent* event) override;
   // Shows a balloon message at the tray icon.
@@ -62,4 +68,8 @@ private:
   QMap<QString, DevInfo> m_devices;
   uwebsocket* m_webSocket = nullptr;
   propertyConfigWidget* m_configWidget;
+  const WebSocketPeriods m_periods;
+  // Set while the token-error slot logs in again: its login requests run a
+  // local event loop, where a second token error may arrive.
+  bool m_reloggingIn = false;
 };

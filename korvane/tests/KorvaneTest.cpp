@@ -1,5 +1,6 @@
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -189,17 +190,37 @@ TEST_F(KorvaneTest, PushedValuesReachTheirTagsWithTheQualityOfTheirDevice) {
   EXPECT_EQ(tagState(handle("A1.Switch.Odd")).value.vt, VT_R8);
 }
 
-TEST_F(KorvaneTest, AMessageNamingTwoDevicesUpdatesTheOneWhoseSerialSortsLast) {
-  bridge->addTagsForRealTimeData(configs);
-  bridge->getNewMessageSlot(pushed(R"({"B2":{"1":"3"},"A1":{"1":"4"}})"));
-  EXPECT_EQ(tagState(handle("B2.Counter.Starts")).value.uiVal, 3);
-  EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 0.0f);
+TEST_F(KorvaneTest, AMessageUpdatesExactlyTheDevicesItsDataNames) {
+  // One serial number inside another, and one that only the message's text holds.
+  const QList<DevConfig> nested = {
+      device("AB1", {group("AB1", "Analog", {variable("AB1", "Temp", 7, 1, 1)})}),
+      device("B1", {group("B1", "Analog", {variable("B1", "Temp", 7, 1, 1)})}),
+      device("ok", {group("ok", "Analog", {variable("ok", "Temp", 7, 1, 1)})}),
+  };
+  bridge->addTagsForRealTimeData(nested);
+  const struct {
+    const char* message;
+    LONG ab1, b1;
+  } cases[] = {
+      {R"({"AB1":{"1":"5"}})", 5, 0},
+      {R"({"B1":{"1":"6"}})", 5, 6},
+      {R"({"B1":{"1":"7"},"AB1":{"1":"8"}})", 8, 7},
+      {R"({"AB":{"1":"9"},"b1":{"1":"9"},"B1 ":{"1":"9"}})", 8, 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    bridge->getNewMessageSlot(pushed(c.message));
+    EXPECT_EQ(tagState(handle("AB1.Analog.Temp")).value.lVal, c.ab1);
+    EXPECT_EQ(tagState(handle("B1.Analog.Temp")).value.lVal, c.b1);
+  }
 
   // A message that names no device, such as an acknowledgement on the write
-  // channel, counts for the device of the message before.
-  EXPECT_EQ(write("B2.Counter.Starts", variantOf(VT_UI2, 4)), 0u);
+  // channel, counts for none: the echo after a write is still skipped.
+  EXPECT_EQ(write("B1.Analog.Temp", variantOf(VT_I4, 4)), 0u);
   bridge->getNewMessageSlot(R"({"meta":{"success":"true","message":"ok"}})");
-  EXPECT_EQ(tag("B2.Counter.Starts")->state, CTag::EchoSkipped);
+  EXPECT_EQ(tag("B1.Analog.Temp")->state, CTag::Written);
+  bridge->getNewMessageSlot(pushed(R"({"B1":{"1":"7"}})"));
+  EXPECT_EQ(tagState(handle("B1.Analog.Temp")).value.lVal, 4);
 }
 
 TEST_F(KorvaneTest, AfterAClientWriteTheNextMessageOfTheDeviceIsSkippedAndTheOneAfterApplied) {
@@ -340,16 +361,39 @@ TEST_F(KorvaneTest, InitStartsTheServerCreatesTheTagsAndAsksForEveryDeviceEachIn
   }
 }
 
-TEST_F(KorvaneTest, EachDeviceListReplacesTheDeviceStatesAndIsPassedOnRaw) {
+TEST_F(KorvaneTest, EachDeviceListReadReplacesTheDeviceStatesAndEveryReplyIsPassedOnRaw) {
   bridge->addTagsForRealTimeData(configs);
   QSignalSpy passed(bridge.get(), &korvane::curAllDeviceStat);
-  standin.replies().set(StandinEndpoint::DeviceList, ScriptedReply::rawText("not json"));
-  bridge->on_getDeviceStat();
-  ASSERT_EQ(passed.size(), 1);
-  EXPECT_EQ(passed[0][0].toString(), "not json");
-
-  bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"2"}})"));
-  EXPECT_EQ(tagState(handle("A1.Analog.Temp")).quality, OPC_QUALITY_BAD);
+  const std::string a1Offline =
+      R"({"meta":{"success":"true","message":"ok"},"data":{"total":1,"rows":[{"sn_code":"A1","dev_state":0}]}})";
+  const struct {
+    const char* name;
+    std::optional<ScriptedReply> reply;
+    WORD quality;
+  } cases[] = {
+      // A list that cannot be had keeps the last one.
+      {"not json", ScriptedReply::rawText("not json"), OPC_QUALITY_GOOD},
+      {"refused", ScriptedReply::rawText(R"({"meta":{"success":"false","message":"100009"},"data":null})"), OPC_QUALITY_GOOD},
+      {"no reply", ScriptedReply::closeConnection(), OPC_QUALITY_GOOD},
+      {"A1 offline", ScriptedReply::rawText(a1Offline), OPC_QUALITY_BAD},
+      {"the stand-in's own list", std::nullopt, OPC_QUALITY_GOOD},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.reply) {
+      standin.replies().set(StandinEndpoint::DeviceList, *c.reply);
+    } else {
+      standin.replies().clear(StandinEndpoint::DeviceList);
+    }
+    passed.clear();
+    bridge->on_getDeviceStat();
+    ASSERT_EQ(passed.size(), 1);
+    if (c.reply && c.reply->body) {
+      EXPECT_EQ(passed[0][0].toString().toStdString(), *c.reply->body);
+    }
+    bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"2"}})"));
+    EXPECT_EQ(tagState(handle("A1.Analog.Temp")).quality, c.quality);
+  }
 }
 
 TEST_F(KorvaneTest, CallbacksOnOtherThreadsMeetTagsBeingCreatedAndValuesArriving) {

@@ -188,7 +188,17 @@ TEST(UjsonparserTest, DeviceListOfAWrongShapeIsEmpty) {
       R"("rows")",    R"({"rows":{}})", R"({"rows":{"sn_code":"A1"}})", R"({"rows":[1]})",
       R"({"rows":[{"sn_code":"A1"},"B2"]})",
   };
-  for (const std::string& d : data) EXPECT_TRUE(parser.parseDeviceList(okReply(d)).isEmpty()) << d;
+  for (const std::string& d : data) {
+    EXPECT_TRUE(parser.parseDeviceList(okReply(d)).isEmpty()) << d;
+    // Told apart from an empty list, so a failed refresh can keep the last one.
+    QMap<QString, DevInfo> kept{{"Z9", DevInfo()}};
+    EXPECT_FALSE(parser.parseDeviceList(okReply(d), &kept)) << d;
+    EXPECT_EQ(kept.keys(), QStringList{"Z9"}) << d;
+  }
+  QMap<QString, DevInfo> replaced{{"Z9", DevInfo()}};
+  EXPECT_TRUE(parser.parseDeviceList(okReply(R"({"rows":[]})"), &replaced));
+  EXPECT_TRUE(replaced.isEmpty());
+  EXPECT_FALSE(parser.parseDeviceList("", &replaced));
 }
 
 TEST(UjsonparserTest, ConfigurationKeepsNamedGroupsWithDataAndLogsEachVariable) {
@@ -297,5 +307,30 @@ TEST(UjsonparserTest, PushedValues) {
     QMap<QString, QString> values = untouched();
     EXPECT_EQ(parser.parseRealtimeData(c.text, "A1", &values, wanted), c.result);
     EXPECT_EQ(values, c.values);
+  }
+}
+
+TEST(UjsonparserTest, PushedValuesOfEveryDevice) {
+  using Devices = QMap<QString, QMap<QString, QString>>;
+  const Devices kept{{"Z9", {{"1", "kept"}}}};
+  const struct {
+    const char* name;
+    QString text;
+    bool result;
+    Devices devices;
+  } cases[] = {
+      {"two devices", okReply(R"({"B1":{"1":"5"},"AB1":{"2":"-7","10":true,"3":4}})"), true,
+       {{"Z9", {{"1", "kept"}}}, {"AB1", {{"2", "-7"}, {"10", "true"}, {"3", ""}}}, {"B1", {{"1", "5"}}}}},
+      {"device not an object", okReply(R"({"A1":"5","B2":["5"],"C3":{}})"), true, {{"Z9", {{"1", "kept"}}}, {"C3", {}}}},
+      {"refused", reply(R"({"success":"false","message":""})", R"({"A1":{"1":"5"}})"), false, kept},
+      {"no data", QString(R"({"meta":{"success":"true","message":"ok"}})"), true, kept},
+      {"data is an array", okReply(R"([{"A1":{"1":"5"}}])"), true, kept},
+      {"not JSON", QString("A1 B2"), true, kept},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Devices devices = kept;
+    EXPECT_EQ(parser.parseRealtimeDevices(c.text, &devices), c.result);
+    EXPECT_EQ(devices, c.devices);
   }
 }

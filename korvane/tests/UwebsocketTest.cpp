@@ -307,3 +307,46 @@ TEST_F(UwebsocketTest, WritesWaitOutAChannelOutageAndLeaveAfterTheReconnect) {
                           R"("req_type":1,"user_id":1001,"user_token":"tok-abc123"})"
                           "\n"));
 }
+
+TEST_F(UwebsocketTest, ABatchIsSentAgainAfterALossUnlessTheNextPingWasAnswered) {
+  const struct {
+    const char* name;
+    int liveness;
+    std::vector<std::string> batchesAfterTheLoss;
+  } cases[] = {
+      {"confirmed", brief, {}},
+      {"not confirmed", never,
+       {R"({"batch_flag":true,"data_list":[{"data":"6","data_code":"1","sn_code":"A1"},)"
+        R"({"data":"8","data_code":"2","sn_code":"A1"}],"req_type":1,"user_id":1001,"user_token":"tok-abc123"})"
+        "\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    standin.frames().clear();
+    const int connects = logCount("write websocket connect successful");
+    const auto client = connectedClient({never, retry, never, c.liveness, never});
+    ASSERT_TRUE(waitForLog("write websocket connect successful", connects + 1));
+    client->on_writeNewRealTimeValue("A1", 1, "5");
+    client->on_writeNewRealTimeValue("A1", 2, "8");
+    client->on_sendweb();
+    ASSERT_TRUE(waitForFrames(WebSocketChannel::Write, 1));
+    if (c.liveness != never) {
+      ASSERT_TRUE(waitForLog("2 writes confirmed"));
+    }
+    // A newer value of a variable replaces the unconfirmed one.
+    client->on_writeNewRealTimeValue("A1", 1, "6");
+    standin.webSockets().drop(WebSocketChannel::Write);
+    ASSERT_TRUE(waitForLog("write websocket connect successful", connects + 2));
+    standin.frames().clear();
+    client->on_sendweb();
+    client->on_sendweb();
+
+    // The unconfirmed value of A1_1 was replaced, so it goes only if A1_2 goes again.
+    const std::string newest =
+        R"({"batch_flag":true,"data_list":[{"data":"6","data_code":"1","sn_code":"A1"}],"req_type":1,"user_id":1001,"user_token":"tok-abc123"})"
+        "\n";
+    ASSERT_TRUE(waitForFrames(WebSocketChannel::Write, 1));
+    EXPECT_THAT(frames(WebSocketChannel::Write),
+                ElementsAreArray(c.batchesAfterTheLoss.empty() ? std::vector<std::string>{newest} : c.batchesAfterTheLoss));
+  }
+}

@@ -2,11 +2,13 @@
 #include <vector>
 
 #include <QAction>
+#include <QApplication>
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
 #include <QTableWidget>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -211,4 +213,46 @@ TEST_F(ZelvoOpcSrvTest, QuitApplicationDestroysTheWindowAndEndsTheEventLoop) {
   EXPECT_EQ(loop.exec(), 0);
   EXPECT_TRUE(window.isNull());
   EXPECT_EQ(g_mainWindow, nullptr);
+}
+
+TEST_F(ZelvoOpcSrvTest, EscapeHidesTheOpenWindowAndTheProgramRunsOn) {
+  // The application quits when its last window closes only while its event
+  // loop runs, so the key is pressed inside the running loop.
+  struct QuitWatch : QObject {
+    bool quitAsked = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Quit) quitAsked = true;
+      return false;
+    }
+  } watch;
+  qApp->installEventFilter(&watch);
+  QTimer::singleShot(0, window, [&] {
+    menuAction("Open Window")->trigger();
+    QTest::keyClick(window, Qt::Key_Escape);
+    // Posted after whatever the key press posted.
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(7); }, Qt::QueuedConnection);
+  });
+  const int exitCode = QApplication::exec();
+  qApp->removeEventFilter(&watch);
+
+  EXPECT_FALSE(watch.quitAsked);
+  EXPECT_EQ(exitCode, 7);
+  ASSERT_FALSE(window.isNull());
+  EXPECT_FALSE(window->isVisible());
+  menuAction("Open Window")->trigger();
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(ZelvoOpcSrvTest, ATokenErrorDuringTheReloginIsNotAnsweredWithASecondRelogin) {
+  configure();
+  ASSERT_TRUE(waitForLog("read websocket connect successful"));
+  standin.replies().set(StandinEndpoint::Login, ScriptedReply::delayed(std::chrono::milliseconds(300)));
+  // Comes while the first re-login waits for its reply.
+  QTimer::singleShot(0, client, [this] { emit client->token_error_and_restart_app(); });
+  window->on_token_error_and_restart_app();
+  runEventsFor(100);
+
+  EXPECT_EQ(requestsTo("POST /ZirOrurodaz/login HTTP/1.1"), 1);
+  EXPECT_EQ(g_session.token, "tok-abc123");
+  EXPECT_TRUE(waitForLog("read websocket connect successful", 2));
 }

@@ -23,7 +23,15 @@ std::unique_ptr<CodePageConverter> Open(UINT codePage) {
     iconv_close(toWide);
     return nullptr;
   }
-  return std::make_unique<CodePageConverter>(toWide, toNarrow);
+  // Without memory for the converter the descriptors go back, and the caller
+  // hears of it: a code page iconv knows is not remembered as refused.
+  try {
+    return std::make_unique<CodePageConverter>(toWide, toNarrow);
+  } catch (...) {
+    iconv_close(toWide);
+    iconv_close(toNarrow);
+    throw;
+  }
 }
 
 bool IsAscii(const char* bytes, size_t size) {

@@ -6,7 +6,7 @@ bool IsReserved(DWORD handle) { return handle == 0 || handle == 0xFFFFFFFF; }
 
 }  // namespace
 
-DWORD HandleTableBase::Add(void* object) {
+DWORD HandleTableBase::Add(void* object, const void* kind) {
   if (object == nullptr) return 0;
   std::lock_guard<std::mutex> guard(mutex_);
   // Handles count up, so a removed one comes back only after the counter has
@@ -14,21 +14,21 @@ DWORD HandleTableBase::Add(void* object) {
   do {
     ++lastIssued_;
   } while (IsReserved(lastIssued_) || objects_.count(lastIssued_) != 0);
-  objects_[lastIssued_] = object;
+  objects_[lastIssued_] = Entry{object, kind};
   return lastIssued_;
 }
 
-void* HandleTableBase::Lookup(DWORD handle) const {
+void* HandleTableBase::Lookup(DWORD handle, const void* kind) const {
   std::lock_guard<std::mutex> guard(mutex_);
   const auto entry = objects_.find(handle);
-  return entry == objects_.end() ? nullptr : entry->second;
+  return entry == objects_.end() || entry->second.kind != kind ? nullptr : entry->second.object;
 }
 
-void* HandleTableBase::Remove(DWORD handle) {
+void* HandleTableBase::Remove(DWORD handle, const void* kind) {
   std::lock_guard<std::mutex> guard(mutex_);
   const auto entry = objects_.find(handle);
-  if (entry == objects_.end()) return nullptr;
-  void* object = entry->second;
+  if (entry == objects_.end() || entry->second.kind != kind) return nullptr;
+  void* object = entry->second.object;
   objects_.erase(entry);
   return object;
 }
@@ -36,4 +36,9 @@ void* HandleTableBase::Remove(DWORD handle) {
 size_t HandleTableBase::Count() const {
   std::lock_guard<std::mutex> guard(mutex_);
   return objects_.size();
+}
+
+HandleTableBase& ProcessHandleTable() {
+  static HandleTableBase* const table = new HandleTableBase;
+  return *table;
 }

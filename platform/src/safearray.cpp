@@ -2,6 +2,7 @@
 
 #include "platform/bstr.h"
 #include "platform/variant.h"
+#include "varianttype.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,20 +19,6 @@ constexpr size_t kHeaderBytes = 16;
 unsigned char* BlockOf(SAFEARRAY* psa) { return reinterpret_cast<unsigned char*>(psa) - kHeaderBytes; }
 
 VARTYPE& StoredVartype(SAFEARRAY* psa) { return *reinterpret_cast<VARTYPE*>(BlockOf(psa)); }
-
-ULONG ElementSize(VARTYPE vt) {
-  if (const ULONG scalar = VariantScalarSize(vt)) return scalar;
-  switch (vt) {
-    case VT_BSTR:
-    case VT_UNKNOWN:
-    case VT_DISPATCH:
-      return sizeof(void*);
-    case VT_VARIANT:
-      return sizeof(VARIANT);
-    default:
-      return 0;
-  }
-}
 
 USHORT OwnershipFeature(VARTYPE vt) {
   switch (vt) {
@@ -157,7 +144,7 @@ const SAFEARRAYBOUND* BoundOf(SAFEARRAY* psa, UINT nDim) {
 }  // namespace
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound) {
-  const ULONG size = ElementSize(vt);
+  const ULONG size = ValueSize(vt);
   if (size == 0 || rgsabound == nullptr || cDims == 0 || cDims > UINT16_MAX) return nullptr;
   const std::vector<SAFEARRAYBOUND> stored(std::make_reverse_iterator(rgsabound + cDims),
                                            std::make_reverse_iterator(rgsabound));

@@ -4,6 +4,8 @@
 #include "platform/safearray.h"
 #include "varianttype.h"
 
+#include <cstring>
+
 void VariantInit(VARIANTARG* pvarg) {
   if (pvarg == nullptr) return;
   pvarg->vt = VT_EMPTY;
@@ -51,29 +53,33 @@ HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc) {
   return S_OK;
 }
 
-ULONG VariantScalarSize(VARTYPE vt) {
-  switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-      return 8;
-    default:
-      return 0;
+HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc) {
+  if (pvarDest == nullptr || pvargSrc == nullptr) return E_INVALIDARG;
+  const VARTYPE vt = pvargSrc->vt;
+  if (!IsValidVariantType(vt)) return DISP_E_BADVARTYPE;
+  if ((vt & VT_BYREF) == 0) return VariantCopy(pvarDest, pvargSrc);
+  if (pvargSrc->byref == nullptr) return E_INVALIDARG;
+  // A shallow view of the referred value, which VariantCopy then copies deeply.
+  VARIANT referred;
+  VariantInit(&referred);
+  const VARTYPE base = vt & VT_TYPEMASK;
+  if (base == VT_VARIANT && (vt & VT_ARRAY) == 0) {
+    referred = *pvargSrc->pvarVal;
+    if ((referred.vt & VT_BYREF) != 0) return E_INVALIDARG;
+  } else if ((vt & VT_ARRAY) != 0) {
+    referred.vt = vt & ~VT_BYREF;
+    referred.parray = *pvargSrc->pparray;
+  } else {
+    const ULONG size = ValueSize(base);
+    if (size == 0) return DISP_E_BADVARTYPE;
+    referred.vt = base;
+    std::memcpy(&referred.llVal, pvargSrc->byref, size);
   }
+  return VariantCopy(pvarDest, &referred);
+}
+
+ULONG VariantScalarSize(VARTYPE vt) {
+  // Strings, interfaces and variants are reached through pointers.
+  if (OwnsString(vt) || OwnsInterface(vt) || vt == VT_VARIANT) return 0;
+  return ValueSize(vt);
 }

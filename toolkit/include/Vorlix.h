@@ -2,15 +2,18 @@
 // it makes into its host.
 //
 // Strings are zero-terminated 8-bit texts (Latin-1). Values are VARIANTs; one
-// passed by value is copied by the library, and the caller keeps its own.
+// passed by value is copied by the library, and the caller keeps its own; a
+// reference (VT_BYREF) is copied as the value it refers to, never kept.
 // Qualities are 16-bit OPC quality words; timestamps are FILETIMEs in UTC. A tag
 // handle is a 32-bit value; VORLIX_INVALID_TAG (-1) means failure and never
 // names a tag. Functions with a BOOL result return FALSE for an unknown handle
-// or name and for a NULL argument.
+// or name and for a NULL argument. Nothing thrown inside the library reaches
+// the host: when memory runs out a function answers its failure value.
 //
-// Every callback is called with the library's lock released; callbacks come
-// from library threads, concurrently with the host's own calls, so the host
-// protects its own data. Exports may be called from any host thread.
+// Every callback but the trace callback (EVENTMSGPROC) is called with the
+// library's lock released; callbacks come from library threads, concurrently
+// with the host's own calls, so the host protects its own data. Exports may be
+// called from any host thread.
 #pragma once
 
 #include "platform/opcae.h"
@@ -43,7 +46,11 @@ typedef void (*ITEMREMOVEDPROC)(DWORD tag, char* accessPath, char* tagName);
 typedef void (*DISCONNECTNOTIFYPROC)(DWORD clients);
 // The fastest update rate a client asks for a tag changed (0: no client item left).
 typedef void (*RATENOTIFYPROC)(DWORD tag, DWORD rate);
-// A trace line, in a 100-byte buffer (longer lines are cut).
+// A trace line, in a 100-byte buffer (longer lines are cut). Traces are made
+// where the traced work happens, often with the library's lock held (a group's
+// QueryInterface and AddRef inside AddGroup, for instance): the callback must
+// not wait for another thread that calls into the library, and should not
+// call into the library itself.
 typedef void (*EVENTMSGPROC)(char* text);
 
 // The AE callback object: it answers the alarms-and-events questions of
@@ -161,7 +168,8 @@ VORLIX_API UINT SetHashing(UINT size);
 // read-only for every client. CreateSecureTag takes the read and write words'
 // NT levels in their high 16 bits; its tags are readable and writable for
 // clients without NT security. The handle, or VORLIX_INVALID_TAG when the name
-// exists already.
+// exists already or is one no client could name (an empty one, or one with
+// bytes that are no text in the system's ANSI code page).
 VORLIX_API DWORD CreateTag(char* name, VARIANT value, WORD quality, BOOL writable);
 VORLIX_API DWORD CreateSecureTag(char* name, VARIANT value, WORD quality, DWORD readAccess, DWORD writeAccess);
 
@@ -233,7 +241,9 @@ VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description,
 // the others send the event as given, its texts and attribute values copied.
 // Each event reaches the clients' sinks on the calling thread, in the order of
 // the calls, before the call returns (level-alarm events of the tag updates
-// too). TRUE.
+// too). TRUE; FALSE, nothing sent, when UserAEMessageEx or UserAEMessageEx2
+// cannot build the event (attributes NULL with a count above 0, an attribute
+// of a type a VARIANT cannot have, not enough memory).
 VORLIX_API BOOL UserAEMessage(char* message, DWORD severity);
 VORLIX_API BOOL UserAEMessageEx(ONEVENTSTRUCT event);
 VORLIX_API BOOL UserAEMessageEx2(DWORD subscription, ONEVENTSTRUCT event, BOOL refresh, BOOL lastRefresh);

@@ -1,5 +1,6 @@
 #include "CIOPCBrowseServerAddressSpace.h"
 
+#include "CallBoundary.h"
 #include "IOPCEnumString.h"
 #include "ItemName.h"
 #include "OPCServer.h"
@@ -13,31 +14,37 @@ CIOPCBrowseServerAddressSpace::CIOPCBrowseServerAddressSpace(OPCServer& server)
     : InterfaceHolder(server, "IOPCBrowseServerAddressSpace", "OPCServer") {}
 
 HRESULT CIOPCBrowseServerAddressSpace::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
-  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::QueryOrganization");
-  if (pNameSpaceType == nullptr) return E_INVALIDARG;
-  *pNameSpaceType = VorlixApp().QueryOrganization();
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::QueryOrganization");
+    if (pNameSpaceType == nullptr) return E_INVALIDARG;
+    *pNameSpaceType = VorlixApp().QueryOrganization();
+    return S_OK;
+  });
 }
 
 HRESULT CIOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
-  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::ChangeBrowsePosition");
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  if (VorlixApp().QueryOrganization() == OPC_NS_FLAT) return E_FAIL;
-  switch (dwBrowseDirection) {
-    case OPC_BROWSE_UP:
-      if (position_.empty()) return E_FAIL;
-      position_.pop_back();
-      return S_OK;
-    case OPC_BROWSE_DOWN:
-    case OPC_BROWSE_TO:
-      break;
-    default:
-      return E_FAIL;
-  }
-  // A name the ANSI code page cannot hold names no branch.
-  const std::optional<std::string> name = NarrowAnsi(szString);
-  if (!name) return E_FAIL;
-  return dwBrowseDirection == OPC_BROWSE_DOWN ? MoveDown(*name) : MoveTo(*name);
+  // A client may pass any 32-bit value: it is kept as a number, not as the enumeration.
+  const DWORD direction = dwBrowseDirection;
+  return AnswerComCall([&]() -> HRESULT {
+    VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::ChangeBrowsePosition");
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    if (VorlixApp().QueryOrganization() == OPC_NS_FLAT) return E_FAIL;
+    switch (direction) {
+      case OPC_BROWSE_UP:
+        if (position_.empty()) return E_FAIL;
+        position_.pop_back();
+        return S_OK;
+      case OPC_BROWSE_DOWN:
+      case OPC_BROWSE_TO:
+        break;
+      default:
+        return E_FAIL;
+    }
+    // A name the ANSI code page cannot hold names no branch.
+    const std::optional<std::string> name = NarrowAnsi(szString);
+    if (!name) return E_FAIL;
+    return direction == OPC_BROWSE_DOWN ? MoveDown(*name) : MoveTo(*name);
+  });
 }
 
 HRESULT CIOPCBrowseServerAddressSpace::MoveDown(const std::string& text) {
@@ -59,50 +66,58 @@ HRESULT CIOPCBrowseServerAddressSpace::MoveTo(const std::string& text) {
 HRESULT CIOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFilterCriteria,
                                                         VARTYPE vtDataTypeFilter, DWORD dwAccessRightsFilter,
                                                         LPENUMSTRING* ppIEnumString) {
-  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs");
-  if (ppIEnumString == nullptr) return E_INVALIDARG;
-  std::vector<std::string> names;
-  {
-    ServerLock::Hold hold(VorlixApp().GetServerLock());
-    if (VorlixApp().QueryOrganization() == OPC_NS_FLAT) {
-      position_.clear();
-      dwBrowseFilterType = OPC_FLAT;
+  // A client may pass any 32-bit value: it is kept as a number, not as the enumeration.
+  DWORD browseType = dwBrowseFilterType;
+  return AnswerComCall([&]() -> HRESULT {
+    VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs");
+    if (ppIEnumString == nullptr) return E_INVALIDARG;
+    std::vector<std::string> names;
+    {
+      ServerLock::Hold hold(VorlixApp().GetServerLock());
+      if (VorlixApp().QueryOrganization() == OPC_NS_FLAT) {
+        position_.clear();
+        browseType = OPC_FLAT;
+      }
+      VorlixApp().BrowseItemIDs(position_, names, static_cast<OPCBROWSETYPE>(browseType), szFilterCriteria,
+                                vtDataTypeFilter, dwAccessRightsFilter);
     }
-    VorlixApp().BrowseItemIDs(position_, names, dwBrowseFilterType, szFilterCriteria, vtDataTypeFilter,
-                              dwAccessRightsFilter);
-  }
-  IOPCEnumString* strings = new (std::nothrow) IOPCEnumString(std::move(names));
-  *ppIEnumString = strings;
-  if (strings == nullptr) return E_OUTOFMEMORY;
-  strings->AddRef();
-  return S_OK;
+    IOPCEnumString* strings = new (std::nothrow) IOPCEnumString(std::move(names));
+    *ppIEnumString = strings;
+    if (strings == nullptr) return E_OUTOFMEMORY;
+    strings->AddRef();
+    return S_OK;
+  });
 }
 
 HRESULT CIOPCBrowseServerAddressSpace::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
-  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::GetItemID");
-  if (szItemID == nullptr) return E_INVALIDARG;
-  *szItemID = nullptr;
-  const std::optional<std::string> name = NarrowAnsi(szItemDataID);
-  if (!name) return OPC_E_INVALIDITEMID;
-  std::string itemId;
-  {
-    ServerLock::Hold hold(VorlixApp().GetServerLock());
-    if (name->empty()) {
-      itemId = JoinedPosition();
-    } else {
-      const bool fromRoot = position_.empty() || VorlixApp().QueryOrganization() == OPC_NS_FLAT;
-      itemId = fromRoot ? *name : JoinedPosition() + VorlixApp().Delimiter() + *name;
-      if (VorlixApp().FindBranch(itemId, nullptr) == nullptr) return OPC_E_INVALIDITEMID;
+  return AnswerComCall([&]() -> HRESULT {
+    VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::GetItemID");
+    if (szItemID == nullptr) return E_INVALIDARG;
+    *szItemID = nullptr;
+    const std::optional<std::string> name = NarrowAnsi(szItemDataID);
+    if (!name) return OPC_E_INVALIDITEMID;
+    std::string itemId;
+    {
+      ServerLock::Hold hold(VorlixApp().GetServerLock());
+      if (name->empty()) {
+        itemId = JoinedPosition();
+      } else {
+        const bool fromRoot = position_.empty() || VorlixApp().QueryOrganization() == OPC_NS_FLAT;
+        itemId = fromRoot ? *name : JoinedPosition() + VorlixApp().Delimiter() + *name;
+        if (VorlixApp().FindBranch(itemId, nullptr) == nullptr) return OPC_E_INVALIDITEMID;
+      }
     }
-  }
-  *szItemID = VorlixApp().AllocWideFromAnsi(itemId.c_str(), TRUE);
-  return *szItemID != nullptr ? S_OK : E_OUTOFMEMORY;
+    *szItemID = VorlixApp().AllocWideFromAnsi(itemId.c_str(), TRUE);
+    return *szItemID != nullptr ? S_OK : E_OUTOFMEMORY;
+  });
 }
 
 HRESULT CIOPCBrowseServerAddressSpace::BrowseAccessPaths(LPCWSTR, LPENUMSTRING* ppIEnumString) {
-  VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::BrowseAccessPaths");
-  if (ppIEnumString != nullptr) *ppIEnumString = nullptr;
-  return E_NOTIMPL;
+  return AnswerComCall([&]() -> HRESULT {
+    VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::BrowseAccessPaths");
+    if (ppIEnumString != nullptr) *ppIEnumString = nullptr;
+    return E_NOTIMPL;
+  });
 }
 
 std::string CIOPCBrowseServerAddressSpace::JoinedPosition() const {

@@ -1,6 +1,7 @@
 #include "CIOPCEventServer.h"
 
 #include "AECallbackCall.h"
+#include "CallBoundary.h"
 #include "COPCEventSubscription.h"
 #include "OutPointers.h"
 
@@ -18,76 +19,93 @@ CIOPCEventServer::CIOPCEventServer(OPCServer& owner)
     : InterfaceHolder(owner, "IOPCEventServer", "OPCServer") {}
 
 HRESULT CIOPCEventServer::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) {
-  Trace("GetStatus");
-  if (!ClearOutPointers(ppEventServerStatus)) return E_INVALIDARG;
-  const FILETIME connected = owner_.CreationTime();
-  return CallAECallback([&](CLumoAExCallback& callback) { return callback.GetStatus(ppEventServerStatus, connected); });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("GetStatus");
+    if (!ClearOutPointers(ppEventServerStatus)) return E_INVALIDARG;
+    const FILETIME connected = owner_.CreationTime();
+    return CallAECallback(
+        [&](CLumoAExCallback& callback) { return callback.GetStatus(ppEventServerStatus, connected); });
+  });
 }
 
 HRESULT CIOPCEventServer::CreateEventSubscription(BOOL, DWORD, DWORD, OPCHANDLE hClientSubscription,
                                                       REFIID riid, LPUNKNOWN* ppUnk, DWORD* pdwRevisedBufferTime,
                                                       DWORD* pdwRevisedMaxSize) {
-  Trace("CreateEventSubscription");
-  if (!ClearOutPointers(ppUnk, pdwRevisedBufferTime, pdwRevisedMaxSize)) return E_INVALIDARG;
-  DWORD subscription = 0;
-  const HRESULT hr =
-      COPCEventSubscription::Create(owner_, hClientSubscription, riid, reinterpret_cast<void**>(ppUnk), &subscription);
-  if (FAILED(hr)) return hr;
-  *pdwRevisedBufferTime = kRevisedBufferTime;
-  *pdwRevisedMaxSize = kRevisedMaxSize;
-  CallAECallback([&](CLumoAExCallback& callback) {
-    return callback.CreateEventSubscription(subscription, kRevisedBufferTime, kRevisedMaxSize, hClientSubscription);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("CreateEventSubscription");
+    if (!ClearOutPointers(ppUnk, pdwRevisedBufferTime, pdwRevisedMaxSize)) return E_INVALIDARG;
+    DWORD subscription = 0;
+    const HRESULT hr = COPCEventSubscription::Create(owner_, hClientSubscription, riid,
+                                                     reinterpret_cast<void**>(ppUnk), &subscription);
+    if (FAILED(hr)) return hr;
+    *pdwRevisedBufferTime = kRevisedBufferTime;
+    *pdwRevisedMaxSize = kRevisedMaxSize;
+    CallAECallback([&](CLumoAExCallback& callback) {
+      return callback.CreateEventSubscription(subscription, kRevisedBufferTime, kRevisedMaxSize, hClientSubscription);
+    });
+    return S_OK;
   });
-  return S_OK;
 }
 
 HRESULT CIOPCEventServer::QueryAvailableFilters(DWORD* pdwFilterMask) {
-  Trace("QueryAvailableFilters");
-  if (!ClearOutPointers(pdwFilterMask)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) { return callback.QueryAvailableFilters(pdwFilterMask); });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("QueryAvailableFilters");
+    if (!ClearOutPointers(pdwFilterMask)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) { return callback.QueryAvailableFilters(pdwFilterMask); });
+  });
 }
 
 HRESULT CIOPCEventServer::QueryEventCategories(DWORD dwEventType, DWORD* pdwCount, DWORD** ppdwEventCategories,
                                                    LPWSTR** ppszEventCategoryDescs) {
-  Trace("QueryEventCategories");
-  if (!ClearOutPointers(pdwCount, ppdwEventCategories, ppszEventCategoryDescs)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) {
-    return callback.QueryEventCategories(dwEventType, pdwCount, ppdwEventCategories, ppszEventCategoryDescs);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("QueryEventCategories");
+    if (!ClearOutPointers(pdwCount, ppdwEventCategories, ppszEventCategoryDescs)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) {
+      return callback.QueryEventCategories(dwEventType, pdwCount, ppdwEventCategories, ppszEventCategoryDescs);
+    });
   });
 }
 
 HRESULT CIOPCEventServer::QueryConditionNames(DWORD dwEventCategory, DWORD* pdwCount,
                                                   LPWSTR** ppszConditionNames) {
-  Trace("QueryConditionNames");
-  if (!ClearOutPointers(pdwCount, ppszConditionNames)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) {
-    return callback.QueryConditionNames(dwEventCategory, pdwCount, ppszConditionNames);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("QueryConditionNames");
+    if (!ClearOutPointers(pdwCount, ppszConditionNames)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) {
+      return callback.QueryConditionNames(dwEventCategory, pdwCount, ppszConditionNames);
+    });
   });
 }
 
 HRESULT CIOPCEventServer::QuerySubConditionNames(LPWSTR szConditionName, DWORD* pdwCount,
                                                      LPWSTR** ppszSubConditionNames) {
-  Trace("QuerySubConditionNames");
-  if (!ClearOutPointers(pdwCount, ppszSubConditionNames)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) {
-    return callback.QuerySubConditionNames(szConditionName, pdwCount, ppszSubConditionNames);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("QuerySubConditionNames");
+    if (!ClearOutPointers(pdwCount, ppszSubConditionNames)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) {
+      return callback.QuerySubConditionNames(szConditionName, pdwCount, ppszSubConditionNames);
+    });
   });
 }
 
 HRESULT CIOPCEventServer::QuerySourceConditions(LPWSTR szSource, DWORD* pdwCount, LPWSTR** ppszConditionNames) {
-  Trace("QuerySourceConditions");
-  if (!ClearOutPointers(pdwCount, ppszConditionNames)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) {
-    return callback.QuerySourceConditions(szSource, pdwCount, ppszConditionNames);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("QuerySourceConditions");
+    if (!ClearOutPointers(pdwCount, ppszConditionNames)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) {
+      return callback.QuerySourceConditions(szSource, pdwCount, ppszConditionNames);
+    });
   });
 }
 
 HRESULT CIOPCEventServer::QueryEventAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttrIDs,
                                                    LPWSTR** ppszAttrDescs, VARTYPE** ppvtAttrTypes) {
-  Trace("QueryEventAttributes");
-  if (!ClearOutPointers(pdwCount, ppdwAttrIDs, ppszAttrDescs, ppvtAttrTypes)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) {
-    return callback.QueryEventAttributes(dwEventCategory, pdwCount, ppdwAttrIDs, ppszAttrDescs, ppvtAttrTypes);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("QueryEventAttributes");
+    if (!ClearOutPointers(pdwCount, ppdwAttrIDs, ppszAttrDescs, ppvtAttrTypes)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) {
+      return callback.QueryEventAttributes(dwEventCategory, pdwCount, ppdwAttrIDs, ppszAttrDescs, ppvtAttrTypes);
+    });
   });
 }
 
@@ -95,60 +113,76 @@ HRESULT CIOPCEventServer::TranslateToItemIDs(LPWSTR szSource, DWORD dwEventCateg
                                                  LPWSTR szSubconditionName, DWORD dwCount, DWORD* pdwAssocAttrIDs,
                                                  LPWSTR** ppszAttrItemIDs, LPWSTR** ppszNodeNames,
                                                  CLSID** ppCLSIDs) {
-  Trace("TranslateToItemIDs");
-  if (!ClearOutPointers(ppszAttrItemIDs, ppszNodeNames, ppCLSIDs)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) {
-    return callback.TranslateToItemIDs(szSource, dwEventCategory, szConditionName, szSubconditionName, dwCount,
-                                       pdwAssocAttrIDs, ppszAttrItemIDs, ppszNodeNames, ppCLSIDs);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("TranslateToItemIDs");
+    if (!ClearOutPointers(ppszAttrItemIDs, ppszNodeNames, ppCLSIDs)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) {
+      return callback.TranslateToItemIDs(szSource, dwEventCategory, szConditionName, szSubconditionName, dwCount,
+                                         pdwAssocAttrIDs, ppszAttrItemIDs, ppszNodeNames, ppCLSIDs);
+    });
   });
 }
 
 HRESULT CIOPCEventServer::GetConditionState(LPWSTR szSource, LPWSTR szConditionName, DWORD dwNumEventAttrs,
                                                 DWORD* pdwAttributeIDs, OPCCONDITIONSTATE** ppConditionState) {
-  Trace("GetConditionState");
-  if (!ClearOutPointers(ppConditionState)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) {
-    return callback.GetConditionState(szSource, szConditionName, dwNumEventAttrs, pdwAttributeIDs, ppConditionState);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("GetConditionState");
+    if (!ClearOutPointers(ppConditionState)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) {
+      return callback.GetConditionState(szSource, szConditionName, dwNumEventAttrs, pdwAttributeIDs, ppConditionState);
+    });
   });
 }
 
 HRESULT CIOPCEventServer::EnableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
-  Trace("EnableConditionByArea");
-  return CallAECallback(
-      [&](CLumoAExCallback& callback) { return callback.EnableConditionByArea(dwNumAreas, pszAreas); });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("EnableConditionByArea");
+    return CallAECallback(
+        [&](CLumoAExCallback& callback) { return callback.EnableConditionByArea(dwNumAreas, pszAreas); });
+  });
 }
 
 HRESULT CIOPCEventServer::EnableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
-  Trace("EnableConditionBySource");
-  return CallAECallback(
-      [&](CLumoAExCallback& callback) { return callback.EnableConditionBySource(dwNumSources, pszSources); });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("EnableConditionBySource");
+    return CallAECallback(
+        [&](CLumoAExCallback& callback) { return callback.EnableConditionBySource(dwNumSources, pszSources); });
+  });
 }
 
 HRESULT CIOPCEventServer::DisableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
-  Trace("DisableConditionByArea");
-  return CallAECallback(
-      [&](CLumoAExCallback& callback) { return callback.DisableConditionByArea(dwNumAreas, pszAreas); });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("DisableConditionByArea");
+    return CallAECallback(
+        [&](CLumoAExCallback& callback) { return callback.DisableConditionByArea(dwNumAreas, pszAreas); });
+  });
 }
 
 HRESULT CIOPCEventServer::DisableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
-  Trace("DisableConditionBySource");
-  return CallAECallback(
-      [&](CLumoAExCallback& callback) { return callback.DisableConditionBySource(dwNumSources, pszSources); });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("DisableConditionBySource");
+    return CallAECallback(
+        [&](CLumoAExCallback& callback) { return callback.DisableConditionBySource(dwNumSources, pszSources); });
+  });
 }
 
 HRESULT CIOPCEventServer::AckCondition(DWORD dwCount, LPWSTR szAcknowledgerID, LPWSTR szComment,
                                            LPWSTR* pszSource, LPWSTR* pszConditionName, FILETIME* pftActiveTime,
                                            DWORD* pdwCookie, HRESULT** ppErrors) {
-  Trace("AckCondition");
-  if (!ClearOutPointers(ppErrors)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) {
-    return callback.AckCondition(dwCount, szAcknowledgerID, szComment, pszSource, pszConditionName, pftActiveTime,
-                                 pdwCookie, ppErrors);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("AckCondition");
+    if (!ClearOutPointers(ppErrors)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) {
+      return callback.AckCondition(dwCount, szAcknowledgerID, szComment, pszSource, pszConditionName, pftActiveTime,
+                                   pdwCookie, ppErrors);
+    });
   });
 }
 
 HRESULT CIOPCEventServer::CreateAreaBrowser(REFIID riid, LPUNKNOWN* ppUnk) {
-  Trace("CreateAreaBrowser");
-  if (!ClearOutPointers(ppUnk)) return E_INVALIDARG;
-  return CallAECallback([&](CLumoAExCallback& callback) { return callback.CreateAreaBrowser(riid, ppUnk); });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("CreateAreaBrowser");
+    if (!ClearOutPointers(ppUnk)) return E_INVALIDARG;
+    return CallAECallback([&](CLumoAExCallback& callback) { return callback.CreateAreaBrowser(riid, ppUnk); });
+  });
 }

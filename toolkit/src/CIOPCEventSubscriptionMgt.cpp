@@ -1,6 +1,7 @@
 #include "CIOPCEventSubscriptionMgt.h"
 
 #include "AECallbackCall.h"
+#include "CallBoundary.h"
 #include "OutPointers.h"
 
 namespace {
@@ -24,11 +25,13 @@ CIOPCEventSubscriptionMgt::CIOPCEventSubscriptionMgt(COPCEventSubscription& owne
 HRESULT CIOPCEventSubscriptionMgt::SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD* pdwEventCategories,
                                                  DWORD dwLowSeverity, DWORD dwHighSeverity, DWORD dwNumAreas,
                                                  LPWSTR* pszAreaList, DWORD dwNumSources, LPWSTR* pszSourceList) {
-  Trace("SetFilter");
-  return Forward(owner_, [&](CLumoAExCallback& callback) {
-    return callback.SetEventSubscriptionFilter(owner_.Handle(), dwEventType, dwNumCategories, pdwEventCategories,
-                                               dwLowSeverity, dwHighSeverity, dwNumAreas, pszAreaList, dwNumSources,
-                                               pszSourceList);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("SetFilter");
+    return Forward(owner_, [&](CLumoAExCallback& callback) {
+      return callback.SetEventSubscriptionFilter(owner_.Handle(), dwEventType, dwNumCategories, pdwEventCategories,
+                                                 dwLowSeverity, dwHighSeverity, dwNumAreas, pszAreaList, dwNumSources,
+                                                 pszSourceList);
+    });
   });
 }
 
@@ -36,66 +39,82 @@ HRESULT CIOPCEventSubscriptionMgt::GetFilter(DWORD* pdwEventType, DWORD* pdwNumC
                                                  DWORD** ppdwEventCategories, DWORD* pdwLowSeverity,
                                                  DWORD* pdwHighSeverity, DWORD* pdwNumAreas, LPWSTR** ppszAreaList,
                                                  DWORD* pdwNumSources, LPWSTR** ppszSourceList) {
-  Trace("GetFilter");
-  if (!ClearOutPointers(pdwEventType, pdwNumCategories, ppdwEventCategories, pdwLowSeverity, pdwHighSeverity,
-                        pdwNumAreas, ppszAreaList, pdwNumSources, ppszSourceList)) {
-    return E_INVALIDARG;
-  }
-  return Forward(owner_, [&](CLumoAExCallback& callback) {
-    return callback.GetEventSubscriptionFilter(owner_.Handle(), pdwEventType, pdwNumCategories, ppdwEventCategories,
-                                               pdwLowSeverity, pdwHighSeverity, pdwNumAreas, ppszAreaList,
-                                               pdwNumSources, ppszSourceList);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("GetFilter");
+    if (!ClearOutPointers(pdwEventType, pdwNumCategories, ppdwEventCategories, pdwLowSeverity, pdwHighSeverity,
+                          pdwNumAreas, ppszAreaList, pdwNumSources, ppszSourceList)) {
+      return E_INVALIDARG;
+    }
+    return Forward(owner_, [&](CLumoAExCallback& callback) {
+      return callback.GetEventSubscriptionFilter(owner_.Handle(), pdwEventType, pdwNumCategories, ppdwEventCategories,
+                                                 pdwLowSeverity, pdwHighSeverity, pdwNumAreas, ppszAreaList,
+                                                 pdwNumSources, ppszSourceList);
+    });
   });
 }
 
 HRESULT CIOPCEventSubscriptionMgt::SelectReturnedAttributes(DWORD dwEventCategory, DWORD dwCount,
                                                                 DWORD* dwAttributeIDs) {
-  Trace("SelectReturnedAttributes");
-  return Forward(owner_, [&](CLumoAExCallback& callback) {
-    return callback.SelectEventSubscriptionReturnedAttributes(owner_.Handle(), dwEventCategory, dwCount,
-                                                              dwAttributeIDs);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("SelectReturnedAttributes");
+    return Forward(owner_, [&](CLumoAExCallback& callback) {
+      return callback.SelectEventSubscriptionReturnedAttributes(owner_.Handle(), dwEventCategory, dwCount,
+                                                                dwAttributeIDs);
+    });
   });
 }
 
 HRESULT CIOPCEventSubscriptionMgt::GetReturnedAttributes(DWORD dwEventCategory, DWORD* pdwCount,
                                                              DWORD** ppdwAttributeIDs) {
-  Trace("GetReturnedAttributes");
-  if (!ClearOutPointers(pdwCount, ppdwAttributeIDs)) return E_INVALIDARG;
-  return Forward(owner_, [&](CLumoAExCallback& callback) {
-    return callback.GetEventSubscriptionReturnedAttributes(owner_.Handle(), dwEventCategory, pdwCount,
-                                                           ppdwAttributeIDs);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("GetReturnedAttributes");
+    if (!ClearOutPointers(pdwCount, ppdwAttributeIDs)) return E_INVALIDARG;
+    return Forward(owner_, [&](CLumoAExCallback& callback) {
+      return callback.GetEventSubscriptionReturnedAttributes(owner_.Handle(), dwEventCategory, pdwCount,
+                                                             ppdwAttributeIDs);
+    });
   });
 }
 
 HRESULT CIOPCEventSubscriptionMgt::Refresh(DWORD dwConnection) {
-  Trace("Refresh");
-  return Forward(owner_, [&](CLumoAExCallback& callback) { return callback.RefreshEventSubscription(owner_.Handle(), dwConnection); });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("Refresh");
+    return Forward(owner_, [&](CLumoAExCallback& callback) {
+      return callback.RefreshEventSubscription(owner_.Handle(), dwConnection);
+    });
+  });
 }
 
 HRESULT CIOPCEventSubscriptionMgt::CancelRefresh(DWORD dwConnection) {
-  Trace("CancelRefresh");
-  return Forward(owner_, [&](CLumoAExCallback& callback) {
-    return callback.CancelEventSubscriptionRefresh(owner_.Handle(), dwConnection);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("CancelRefresh");
+    return Forward(owner_, [&](CLumoAExCallback& callback) {
+      return callback.CancelEventSubscriptionRefresh(owner_.Handle(), dwConnection);
+    });
   });
 }
 
 HRESULT CIOPCEventSubscriptionMgt::GetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
                                                 OPCHANDLE* phClientSubscription) {
-  Trace("GetState");
-  if (!ClearOutPointers(pbActive, pdwBufferTime, pdwMaxSize, phClientSubscription)) return E_INVALIDARG;
-  return Forward(owner_, [&](CLumoAExCallback& callback) {
-    return callback.GetEventSubscriptionState(owner_.Handle(), pbActive, pdwBufferTime, pdwMaxSize,
-                                              phClientSubscription);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("GetState");
+    if (!ClearOutPointers(pbActive, pdwBufferTime, pdwMaxSize, phClientSubscription)) return E_INVALIDARG;
+    return Forward(owner_, [&](CLumoAExCallback& callback) {
+      return callback.GetEventSubscriptionState(owner_.Handle(), pbActive, pdwBufferTime, pdwMaxSize,
+                                                phClientSubscription);
+    });
   });
 }
 
 HRESULT CIOPCEventSubscriptionMgt::SetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
                                                 OPCHANDLE hClientSubscription, DWORD* pdwRevisedBufferTime,
                                                 DWORD* pdwRevisedMaxSize) {
-  Trace("SetState");
-  if (!ClearOutPointers(pdwRevisedBufferTime, pdwRevisedMaxSize)) return E_INVALIDARG;
-  return Forward(owner_, [&](CLumoAExCallback& callback) {
-    return callback.SetEventSubscriptionState(owner_.Handle(), pbActive, pdwBufferTime, pdwMaxSize,
-                                              hClientSubscription, pdwRevisedBufferTime, pdwRevisedMaxSize);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("SetState");
+    if (!ClearOutPointers(pdwRevisedBufferTime, pdwRevisedMaxSize)) return E_INVALIDARG;
+    return Forward(owner_, [&](CLumoAExCallback& callback) {
+      return callback.SetEventSubscriptionState(owner_.Handle(), pbActive, pdwBufferTime, pdwMaxSize,
+                                                hClientSubscription, pdwRevisedBufferTime, pdwRevisedMaxSize);
+    });
   });
 }

@@ -1,5 +1,6 @@
 #include "CIOPCItemProperties.h"
 
+#include "CallBoundary.h"
 #include "OPCServer.h"
 #include "OPCTag.h"
 
@@ -60,78 +61,84 @@ const OPCTag* CIOPCItemProperties::FindItem(LPWSTR itemId) {
 
 HRESULT CIOPCItemProperties::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD** ppPropertyIDs,
                                                       LPWSTR** ppDescriptions, VARTYPE** ppvtDataTypes) {
-  VorlixApp().TraceMessage("CIOPCItemProperties::QueryAvailableProperties");
-  if (pdwCount != nullptr) *pdwCount = 0;
-  ClearOuts(ppPropertyIDs, ppDescriptions, ppvtDataTypes);
-  if (pdwCount == nullptr || ppPropertyIDs == nullptr || ppDescriptions == nullptr || ppvtDataTypes == nullptr) {
-    return E_INVALIDARG;
-  }
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  const OPCTag* tag = FindItem(szItemID);
-  if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
-  const DWORD count = static_cast<DWORD>(tag->GetPropertyCount());
-  DWORD* ids = TaskArray<DWORD>(count);
-  LPWSTR* descriptions = TaskArray<LPWSTR>(count);
-  VARTYPE* types = TaskArray<VARTYPE>(count);
-  bool complete = ids != nullptr && descriptions != nullptr && types != nullptr;
-  for (DWORD i = 0; complete && i < count; ++i) {
-    std::string description;
-    tag->GetPropertyInfo(static_cast<int>(i), &ids[i], &description, &types[i]);
-    descriptions[i] = VorlixApp().AllocWideFromAnsi(description.c_str(), TRUE);
-    complete = descriptions[i] != nullptr;
-  }
-  if (!complete) {
-    VorlixApp().TaskFree(ids, TRUE);
-    FreeTexts(descriptions, count);
-    VorlixApp().TaskFree(types, TRUE);
-    return E_OUTOFMEMORY;
-  }
-  *pdwCount = count;
-  *ppPropertyIDs = ids;
-  *ppDescriptions = descriptions;
-  *ppvtDataTypes = types;
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    VorlixApp().TraceMessage("CIOPCItemProperties::QueryAvailableProperties");
+    if (pdwCount != nullptr) *pdwCount = 0;
+    ClearOuts(ppPropertyIDs, ppDescriptions, ppvtDataTypes);
+    if (pdwCount == nullptr || ppPropertyIDs == nullptr || ppDescriptions == nullptr || ppvtDataTypes == nullptr) {
+      return E_INVALIDARG;
+    }
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    const OPCTag* tag = FindItem(szItemID);
+    if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
+    const DWORD count = static_cast<DWORD>(tag->GetPropertyCount());
+    DWORD* ids = TaskArray<DWORD>(count);
+    LPWSTR* descriptions = TaskArray<LPWSTR>(count);
+    VARTYPE* types = TaskArray<VARTYPE>(count);
+    bool complete = ids != nullptr && descriptions != nullptr && types != nullptr;
+    for (DWORD i = 0; complete && i < count; ++i) {
+      std::string description;
+      tag->GetPropertyInfo(static_cast<int>(i), &ids[i], &description, &types[i]);
+      descriptions[i] = VorlixApp().AllocWideFromAnsi(description.c_str(), TRUE);
+      complete = descriptions[i] != nullptr;
+    }
+    if (!complete) {
+      VorlixApp().TaskFree(ids, TRUE);
+      FreeTexts(descriptions, count);
+      VorlixApp().TaskFree(types, TRUE);
+      return E_OUTOFMEMORY;
+    }
+    *pdwCount = count;
+    *ppPropertyIDs = ids;
+    *ppDescriptions = descriptions;
+    *ppvtDataTypes = types;
+    return S_OK;
+  });
 }
 
 HRESULT CIOPCItemProperties::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs,
                                                VARIANT** ppvData, HRESULT** ppErrors) {
-  VorlixApp().TraceMessage("CIOPCItemProperties::GetItemProperties");
-  ClearOuts(ppvData, ppErrors);
-  if (ppvData == nullptr || ppErrors == nullptr || (dwCount != 0 && pdwPropertyIDs == nullptr)) return E_INVALIDARG;
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  const OPCTag* tag = FindItem(szItemID);
-  if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
-  VARIANT* values = nullptr;
-  HRESULT* errors = nullptr;
-  if (FAILED(TaskArrays(dwCount, &values, &errors))) return E_OUTOFMEMORY;
-  HRESULT result = S_OK;
-  for (DWORD i = 0; i < dwCount; ++i) {
-    errors[i] = tag->GetPropertyValue(pdwPropertyIDs[i], &values[i]);
-    if (FAILED(errors[i])) result = S_FALSE;
-  }
-  *ppvData = values;
-  *ppErrors = errors;
-  return result;
+  return AnswerComCall([&]() -> HRESULT {
+    VorlixApp().TraceMessage("CIOPCItemProperties::GetItemProperties");
+    ClearOuts(ppvData, ppErrors);
+    if (ppvData == nullptr || ppErrors == nullptr || (dwCount != 0 && pdwPropertyIDs == nullptr)) return E_INVALIDARG;
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    const OPCTag* tag = FindItem(szItemID);
+    if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
+    VARIANT* values = nullptr;
+    HRESULT* errors = nullptr;
+    if (FAILED(TaskArrays(dwCount, &values, &errors))) return E_OUTOFMEMORY;
+    HRESULT result = S_OK;
+    for (DWORD i = 0; i < dwCount; ++i) {
+      errors[i] = tag->GetPropertyValue(pdwPropertyIDs[i], &values[i]);
+      if (FAILED(errors[i])) result = S_FALSE;
+    }
+    *ppvData = values;
+    *ppErrors = errors;
+    return result;
+  });
 }
 
 HRESULT CIOPCItemProperties::LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs,
                                            LPWSTR** ppszNewItemIDs, HRESULT** ppErrors) {
-  VorlixApp().TraceMessage("CIOPCItemProperties::LookupItemIDs");
-  ClearOuts(ppszNewItemIDs, ppErrors);
-  if (dwCount == 0 || pdwPropertyIDs == nullptr || ppszNewItemIDs == nullptr || ppErrors == nullptr) {
-    return E_INVALIDARG;
-  }
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  const OPCTag* tag = FindItem(szItemID);
-  if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
-  LPWSTR* newIds = nullptr;
-  HRESULT* errors = nullptr;
-  if (FAILED(TaskArrays(dwCount, &newIds, &errors))) return E_OUTOFMEMORY;
-  for (DWORD i = 0; i < dwCount; ++i) {
-    const HRESULT probe = ProbeProperty(*tag, pdwPropertyIDs[i]);
-    errors[i] = SUCCEEDED(probe) ? E_FAIL : probe;
-  }
-  *ppszNewItemIDs = newIds;
-  *ppErrors = errors;
-  return S_FALSE;
+  return AnswerComCall([&]() -> HRESULT {
+    VorlixApp().TraceMessage("CIOPCItemProperties::LookupItemIDs");
+    ClearOuts(ppszNewItemIDs, ppErrors);
+    if (dwCount == 0 || pdwPropertyIDs == nullptr || ppszNewItemIDs == nullptr || ppErrors == nullptr) {
+      return E_INVALIDARG;
+    }
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    const OPCTag* tag = FindItem(szItemID);
+    if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
+    LPWSTR* newIds = nullptr;
+    HRESULT* errors = nullptr;
+    if (FAILED(TaskArrays(dwCount, &newIds, &errors))) return E_OUTOFMEMORY;
+    for (DWORD i = 0; i < dwCount; ++i) {
+      const HRESULT probe = ProbeProperty(*tag, pdwPropertyIDs[i]);
+      errors[i] = SUCCEEDED(probe) ? E_FAIL : probe;
+    }
+    *ppszNewItemIDs = newIds;
+    *ppErrors = errors;
+    return S_FALSE;
+  });
 }

@@ -1,5 +1,6 @@
 #include "CIOPCSecurityNT.h"
 
+#include "CallBoundary.h"
 #include "OPCServer.h"
 
 #include "platform/callcontext.h"
@@ -12,25 +13,31 @@ constexpr HRESULT kImpersonationLevelTooLow = MakeHResult(0xC0040302);
 CIOPCSecurityNT::CIOPCSecurityNT(OPCServer& server) : InterfaceHolder(server, "IOPCSecurityNT", "OPCServer") {}
 
 HRESULT CIOPCSecurityNT::IsAvailableNT(BOOL* pbAvailable) {
-  if (pbAvailable == nullptr) return E_INVALIDARG;
-  *pbAvailable = VorlixApp().NTSecurityEnabled();
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (pbAvailable == nullptr) return E_INVALIDARG;
+    *pbAvailable = VorlixApp().NTSecurityEnabled();
+    return S_OK;
+  });
 }
 
 HRESULT CIOPCSecurityNT::QueryMinImpersonationLevel(DWORD* pdwMinImpLevel) {
-  if (pdwMinImpLevel == nullptr) return E_INVALIDARG;
-  *pdwMinImpLevel = VorlixApp().MinImpersonationLevel();
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (pdwMinImpLevel == nullptr) return E_INVALIDARG;
+    *pdwMinImpLevel = VorlixApp().MinImpersonationLevel();
+    return S_OK;
+  });
 }
 
 HRESULT CIOPCSecurityNT::ChangeUser() {
-  HRESULT hr = CoImpersonateClient();
-  if (FAILED(hr)) return hr;
-  DWORD level = RPC_C_IMP_LEVEL_DEFAULT;
-  hr = CoQueryClientBlanket(nullptr, nullptr, nullptr, nullptr, &level, nullptr, nullptr);
-  if (SUCCEEDED(hr) && level < VorlixApp().MinImpersonationLevel()) hr = kImpersonationLevelTooLow;
-  // The recheck's outcome is not the client's concern: the items carry it.
-  if (SUCCEEDED(hr)) owner_.RecheckItemRights();
-  CoRevertToSelf();
-  return SUCCEEDED(hr) ? S_OK : hr;
+  return AnswerComCall([&]() -> HRESULT {
+    HRESULT hr = CoImpersonateClient();
+    if (FAILED(hr)) return hr;
+    DWORD level = RPC_C_IMP_LEVEL_DEFAULT;
+    hr = CoQueryClientBlanket(nullptr, nullptr, nullptr, nullptr, &level, nullptr, nullptr);
+    if (SUCCEEDED(hr) && level < VorlixApp().MinImpersonationLevel()) hr = kImpersonationLevelTooLow;
+    // The recheck's outcome is not the client's concern: the items carry it.
+    if (SUCCEEDED(hr)) owner_.RecheckItemRights();
+    CoRevertToSelf();
+    return SUCCEEDED(hr) ? S_OK : hr;
+  });
 }

@@ -88,7 +88,7 @@ HRESULT COPCEvent::SetAttributes(const VARIANT* values, DWORD count) {
   for (DWORD i = 0; i < count; ++i) {
     VARIANT copy;
     VariantInit(&copy);
-    const HRESULT hr = VariantCopy(&copy, &values[i]);
+    const HRESULT hr = VariantCopyInd(&copy, &values[i]);
     if (FAILED(hr)) {
       ClearAttributes();
       return hr;

@@ -22,7 +22,8 @@ class COPCEvent {
   // A simple event of category 1; NULL texts read as empty.
   static std::unique_ptr<COPCEvent> MakeSimpleEvent(const char* source, const char* message, DWORD severity);
   // The record of an event given field by field: texts narrowed, attributes
-  // deep-copied, the cookie as given. NULL when an attribute cannot be copied.
+  // deep-copied (references as the values they refer to), the cookie as given.
+  // NULL when an attribute cannot be copied.
   static std::unique_ptr<COPCEvent> FromEventStruct(const ONEVENTSTRUCT& event);
 
   // Replaces the attributes by deep copies of `count` values; on failure the

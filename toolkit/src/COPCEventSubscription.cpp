@@ -13,17 +13,6 @@
 #include <new>
 #include <string>
 
-namespace {
-
-HandleTable<COPCEventSubscription>& SubscriptionHandles() {
-  static HandleTable<COPCEventSubscription> table;
-  return table;
-}
-
-void Trace(const std::string& text) { VorlixApp().TraceMessage(text.c_str()); }
-
-}  // namespace
-
 HRESULT COPCEventSubscription::Create(OPCServer& server, OPCHANDLE clientHandle, REFIID riid, void** ppvObject,
                                       DWORD* handle) {
   auto* subscription = new (std::nothrow) COPCEventSubscription(server, clientHandle);
@@ -40,9 +29,9 @@ HRESULT COPCEventSubscription::Create(OPCServer& server, OPCHANDLE clientHandle,
 }
 
 COPCEventSubscription::COPCEventSubscription(OPCServer& server, OPCHANDLE clientHandle)
-    : server_(&server), clientHandle_(clientHandle), handle_(SubscriptionHandles().Add(this)) {}
+    : server_(&server), clientHandle_(clientHandle), handle_(SharedHandleTable<COPCEventSubscription>::Add(this)) {}
 
-COPCEventSubscription::~COPCEventSubscription() { SubscriptionHandles().Remove(handle_); }
+COPCEventSubscription::~COPCEventSubscription() { SharedHandleTable<COPCEventSubscription>::Remove(handle_); }
 
 const InterfaceTableRow<COPCEventSubscription> COPCEventSubscription::kOfferedInterfaces[] = {
     {&IID_IUnknown, nullptr, " IID_IUnknown", kAnswersItself, nullptr},
@@ -59,13 +48,13 @@ HRESULT COPCEventSubscription::QueryInterface(REFIID riid, void** ppvObject) {
 ULONG COPCEventSubscription::AddRef() {
   holds_.fetch_add(1);
   const LONG count = ++references_;
-  Trace("COPCEventSubscription::AddRef(" + std::to_string(count) + ")");
+  VorlixApp().TraceCount("COPCEventSubscription", "AddRef", count);
   return static_cast<ULONG>(count);
 }
 
 ULONG COPCEventSubscription::Release() {
   const LONG count = --references_;
-  Trace("COPCEventSubscription::Release(" + std::to_string(count + 1) + ")");
+  VorlixApp().TraceCount("COPCEventSubscription", "Release", count + 1);
   if (count == 0) LeaveServer();
   DropHold();
   return static_cast<ULONG>(count);
@@ -97,10 +86,8 @@ void COPCEventSubscription::FireSimpleEvent(const char* source, const char* mess
   Deliver(*COPCEvent::MakeSimpleEvent(source, message, severity), FALSE, FALSE);
 }
 
-void COPCEventSubscription::FireEvent(const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
-  if (const std::unique_ptr<COPCEvent> record = COPCEvent::FromEventStruct(event)) {
-    Deliver(*record, refresh, lastRefresh);
-  }
+void COPCEventSubscription::FireEvent(const COPCEvent& event, BOOL refresh, BOOL lastRefresh) {
+  Deliver(event, refresh, lastRefresh);
 }
 
 void COPCEventSubscription::FireEventRecord(const COPCEvent& event) { Deliver(event, FALSE, FALSE); }

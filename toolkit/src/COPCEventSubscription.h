@@ -58,11 +58,11 @@ class COPCEventSubscription final : public IUnknown {
   void AnnounceRemoval();
   bool Removed() const { return removalAnnounced_.load(); }
 
-  // A simple event from the host, an event the host built, and an event the
-  // tag database raised (a level alarm), each sent at once to the client's
-  // sink when one is connected. Called without the server lock.
+  // A simple event from the host, an event built from the host's fields, and
+  // an event the tag database raised (a level alarm), each sent at once to the
+  // client's sink when one is connected. Called without the server lock.
   void FireSimpleEvent(const char* source, const char* message, DWORD severity);
-  void FireEvent(const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
+  void FireEvent(const COPCEvent& event, BOOL refresh, BOOL lastRefresh);
   void FireEventRecord(const COPCEvent& event);
 
  private:

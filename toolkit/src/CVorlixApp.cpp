@@ -79,7 +79,8 @@ int CVorlixApp::SplitName(const std::string& name, std::vector<std::string>& com
 
 DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD quality, DWORD readAccess,
                             DWORD writeAccess) {
-  if (fullName == nullptr || value == nullptr) return VORLIX_INVALID_TAG;
+  // A tag no client could name would only show in browsing, never be read.
+  if (fullName == nullptr || value == nullptr || !ClientCanNameItem(fullName)) return VORLIX_INVALID_TAG;
   ServerLock::Hold hold(serverLock_);
   return tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, CountTagItems(fullName));
 }
@@ -111,32 +112,31 @@ HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, 
   const std::string& accessPath = *narrowPath;
   const std::string& itemId = *narrowId;
 
-  Lock();
-  OPCTag* tag = FindVisibleTag(accessPath, itemId);
-  if (tag == nullptr) {
-    Unlock();
-    if (!NotifyUnknownItem(accessPath, itemId)) return OPC_E_UNKNOWNITEMID;
-    Lock();
-    tag = FindVisibleTag(accessPath, itemId);
-    if (tag == nullptr) {
-      Unlock();
-      return OPC_E_UNKNOWNITEMID;
+  const auto answer = [&](OPCTag* tag) -> HRESULT {
+    if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
+    if (tagOut != nullptr) *tagOut = tag;
+    const HRESULT hr = CheckRequestedType(tag->value, item.vtRequestedDataType);
+    if (SUCCEEDED(hr)) {
+      const DWORD rights = ClientAccessRights(*tag);
+      if (result != nullptr) *result = OPCITEMRESULT{0, tag->value.vt, 0, rights, 0, nullptr};
+      if (accessRights != nullptr) *accessRights = rights;
     }
+    return hr;
+  };
+  {
+    ServerLock::Hold hold(serverLock_);
+    if (OPCTag* tag = FindItemTag(accessPath, itemId)) return answer(tag);
   }
-  if (tagOut != nullptr) *tagOut = tag;
-  const HRESULT hr = CheckRequestedType(tag->value, item.vtRequestedDataType);
-  if (SUCCEEDED(hr)) {
-    const DWORD rights = ClientAccessRights(*tag);
-    if (result != nullptr) *result = OPCITEMRESULT{0, tag->value.vt, 0, rights, 0, nullptr};
-    if (accessRights != nullptr) *accessRights = rights;
-  }
-  Unlock();
-  return hr;
+  // The host may make the tag when it hears of the name; it is told without the lock.
+  if (!NotifyUnknownItem(accessPath, itemId)) return OPC_E_UNKNOWNITEMID;
+  ServerLock::Hold hold(serverLock_);
+  return answer(FindItemTag(accessPath, itemId));
 }
 
-OPCTag* CVorlixApp::FindVisibleTag(const std::string& accessPath, const std::string& itemId) const {
+OPCTag* CVorlixApp::FindItemTag(const std::string& accessPath, const std::string& itemId) const {
   OPCTag* tag = tags_.FindTag(accessPath, itemId);
-  return tag != nullptr && tag->visible ? tag : nullptr;
+  // A branch has no value and no handle: no client item may refer to one.
+  return tag != nullptr && tag->visible && tag->HasHandle() ? tag : nullptr;
 }
 
 DWORD CVorlixApp::ClientAccessRights(const OPCTag& tag) {
@@ -276,13 +276,14 @@ void CVorlixApp::BroadcastUserMessage(const char* source, const char* message, D
   for (OPCServer* client : clients) client->BroadcastUserMessage(source, message, severity);
 }
 
-void CVorlixApp::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
-  const ClientSnapshot clients = SnapshotClientsObserved([&](const EventObserver& observer) {
-    if (const std::unique_ptr<COPCEvent> record = COPCEvent::FromEventStruct(event)) {
-      observer(*record, subscription, refresh, lastRefresh);
-    }
-  });
-  for (OPCServer* client : clients) client->BroadcastEvent(subscription, event, refresh, lastRefresh);
+BOOL CVorlixApp::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
+  // Built once, before anything is sent: an event that cannot be built is refused.
+  const std::unique_ptr<COPCEvent> record = COPCEvent::FromEventStruct(event);
+  if (record == nullptr) return FALSE;
+  const ClientSnapshot clients = SnapshotClientsObserved(
+      [&](const EventObserver& observer) { observer(*record, subscription, refresh, lastRefresh); });
+  for (OPCServer* client : clients) client->BroadcastEvent(subscription, *record, refresh, lastRefresh);
+  return TRUE;
 }
 
 ClientSnapshot CVorlixApp::SnapshotClientsObserved(const std::function<void(const EventObserver&)>& show) {

@@ -46,6 +46,10 @@ class CVorlixApp {
   // Tracing to the host's EVENTMSGPROC.
   void TraceMessage(const char* text) const { trace_.Trace(text); }
   void TraceMessage(const std::string& text) const { trace_.Trace(text.c_str()); }
+  // "<object>::<method>(<count>)", without allocating.
+  void TraceCount(const char* object, const char* method, LONG count) const {
+    trace_.TraceCount(object, method, count);
+  }
   BOOL EnableEventMessages(EVENTMSGPROC proc) { return trace_.Enable(proc); }
 
   // Task memory: every block handed to a COM client comes from the task
@@ -114,7 +118,8 @@ class CVorlixApp {
   OPCTag* TagFromHandle(DWORD handle) const { return tags_.TagFromHandle(handle); }
   OPCTag& RootTag() { return tags_.Root(); }
   // A new leaf with read word `readAccess` and write word `writeAccess`: its
-  // handle, or VORLIX_INVALID_TAG (name taken, NULL argument, uncopyable value).
+  // handle, or VORLIX_INVALID_TAG (name taken or one no client could name,
+  // NULL argument, uncopyable value).
   DWORD CreateTag(const char* fullName, const VARIANT* value, WORD quality, DWORD readAccess, DWORD writeAccess);
   BOOL RemoveTag(DWORD handle);
   // A suspended tag counts as unknown to new client items.
@@ -122,7 +127,8 @@ class CVorlixApp {
 
   // Resolves one client item definition: the tag (while the caller holds no
   // lock, the unknown-item callback may create it), the requested type's
-  // convertibility and the client's access rights. Takes the lock itself and
+  // convertibility and the client's access rights. A name that resolves to a
+  // branch is unknown (OPC_E_UNKNOWNITEMID). Takes the lock itself and
   // must be called without it. The tag given out stays valid only until it is
   // removed; hold the lock while using it.
   HRESULT ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, OPCTag** tagOut, DWORD* accessRights);
@@ -181,7 +187,8 @@ class CVorlixApp {
   void BroadcastEventRecord(const COPCEvent& event);
   void BroadcastBatchEvents(const std::vector<std::unique_ptr<COPCEvent>>& events);
   void BroadcastUserMessage(const char* source, const char* message, DWORD severity);
-  void BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
+  // FALSE, nothing sent, when the event cannot be built from the fields.
+  BOOL BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
 
   // For tests: sees, under the lock, every event broadcast, with the
   // subscription it is for (0: all) and the refresh flags. A host message is
@@ -257,8 +264,9 @@ class CVorlixApp {
 
  private:
   void InitInstance();
-  // The tag for a client item, or NULL when there is none or it is suspended.
-  OPCTag* FindVisibleTag(const std::string& accessPath, const std::string& itemId) const;
+  // The leaf for a client item, or NULL when there is none, it is suspended or
+  // the name resolves to a branch.
+  OPCTag* FindItemTag(const std::string& accessPath, const std::string& itemId) const;
   // Calls the host's unknown-item callback with copies of the names; false when none is set.
   bool NotifyUnknownItem(const std::string& accessPath, const std::string& itemId);
   // The rights the calling client gets for the tag: by its NT levels while NT

@@ -1,5 +1,6 @@
 #include "ConnectionContainer.h"
 
+#include "CallBoundary.h"
 #include "ConnectionPointEnumerator.h"
 #include "QueryOwnInterface.h"
 
@@ -19,33 +20,37 @@ HRESULT ConnectionContainer::QueryInterface(REFIID riid, void** ppvObject) {
 }
 
 HRESULT ConnectionContainer::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
-  if (ppEnum == nullptr) {
-    Trace(kind_.traces.enumConnectionPoints, " E_INVALIDARG");
-    return E_INVALIDARG;
-  }
-  ConnectionPointEnumerator* enumerator = new (std::nothrow) ConnectionPointEnumerator(*this);
-  *ppEnum = enumerator;
-  if (enumerator == nullptr) {
-    Trace(kind_.traces.enumConnectionPoints, " E_OUTOFMEMORY");
-    return E_OUTOFMEMORY;
-  }
-  enumerator->AddRef();
-  Trace(kind_.traces.enumConnectionPoints, " S_OK");
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (ppEnum == nullptr) {
+      Trace(kind_.traces.enumConnectionPoints, " E_INVALIDARG");
+      return E_INVALIDARG;
+    }
+    ConnectionPointEnumerator* enumerator = new (std::nothrow) ConnectionPointEnumerator(*this);
+    *ppEnum = enumerator;
+    if (enumerator == nullptr) {
+      Trace(kind_.traces.enumConnectionPoints, " E_OUTOFMEMORY");
+      return E_OUTOFMEMORY;
+    }
+    enumerator->AddRef();
+    Trace(kind_.traces.enumConnectionPoints, " S_OK");
+    return S_OK;
+  });
 }
 
 HRESULT ConnectionContainer::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {
-  if (ppCP == nullptr) {
-    Trace(kind_.traces.findConnectionPoint, " E_INVALIDARG");
-    return E_INVALIDARG;
-  }
-  if (riid != *kind_.sinkIid) {
-    *ppCP = nullptr;
-    Trace(kind_.traces.findConnectionPoint, " E_NOINTERFACE");
-    return E_NOINTERFACE;
-  }
-  Trace(kind_.traces.findConnectionPoint, kind_.traces.sinkName);
-  point_.AddRef();
-  *ppCP = &point_;
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (ppCP == nullptr) {
+      Trace(kind_.traces.findConnectionPoint, " E_INVALIDARG");
+      return E_INVALIDARG;
+    }
+    if (riid != *kind_.sinkIid) {
+      *ppCP = nullptr;
+      Trace(kind_.traces.findConnectionPoint, " E_NOINTERFACE");
+      return E_NOINTERFACE;
+    }
+    Trace(kind_.traces.findConnectionPoint, kind_.traces.sinkName);
+    point_.AddRef();
+    *ppCP = &point_;
+    return S_OK;
+  });
 }

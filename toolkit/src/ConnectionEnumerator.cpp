@@ -1,5 +1,6 @@
 #include "ConnectionEnumerator.h"
 
+#include "CallBoundary.h"
 #include "QueryOwnInterface.h"
 
 #include <new>
@@ -26,27 +27,33 @@ ULONG ConnectionEnumerator::Release() {
 }
 
 HRESULT ConnectionEnumerator::Next(ULONG cConnections, LPCONNECTDATA rgcd, ULONG* pcFetched) {
-  return cursor_.Next(cConnections, rgcd, pcFetched, connections_.size(), [&](ULONG first, ULONG count) {
-    for (ULONG i = 0; i < count; ++i) {
-      rgcd[i] = connections_[first + i];
-      rgcd[i].pUnk->AddRef();
-    }
-    return true;
+  return AnswerComCall([&]() -> HRESULT {
+    return cursor_.Next(cConnections, rgcd, pcFetched, connections_.size(), [&](ULONG first, ULONG count) {
+      for (ULONG i = 0; i < count; ++i) {
+        rgcd[i] = connections_[first + i];
+        rgcd[i].pUnk->AddRef();
+      }
+      return true;
+    });
   });
 }
 
 HRESULT ConnectionEnumerator::Skip(ULONG cConnections) { return cursor_.Skip(cConnections, connections_.size()); }
 
 HRESULT ConnectionEnumerator::Reset() {
-  cursor_.Reset();
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    cursor_.Reset();
+    return S_OK;
+  });
 }
 
 HRESULT ConnectionEnumerator::Clone(IEnumConnections** ppEnum) {
-  if (ppEnum == nullptr) return E_INVALIDARG;
-  ConnectionEnumerator* clone = new (std::nothrow) ConnectionEnumerator(connections_, cursor_.Position());
-  *ppEnum = clone;
-  if (clone == nullptr) return E_OUTOFMEMORY;
-  clone->AddRef();
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (ppEnum == nullptr) return E_INVALIDARG;
+    ConnectionEnumerator* clone = new (std::nothrow) ConnectionEnumerator(connections_, cursor_.Position());
+    *ppEnum = clone;
+    if (clone == nullptr) return E_OUTOFMEMORY;
+    clone->AddRef();
+    return S_OK;
+  });
 }

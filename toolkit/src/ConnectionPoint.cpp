@@ -1,5 +1,6 @@
 #include "ConnectionPoint.h"
 
+#include "CallBoundary.h"
 #include "ConnectionContainer.h"
 #include "ConnectionEnumerator.h"
 #include "QueryOwnInterface.h"
@@ -39,56 +40,62 @@ ULONG ConnectionPoint::Release() {
 }
 
 HRESULT ConnectionPoint::GetConnectionInterface(IID* pIID) {
-  if (pIID == nullptr) {
-    Trace(kind_.traces.getConnectionInterface, " E_INVALIDARG");
-    return E_INVALIDARG;
-  }
-  *pIID = *kind_.sinkIid;
-  Trace(kind_.traces.getConnectionInterface, kind_.traces.getConnectionInterfaceDone);
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (pIID == nullptr) {
+      Trace(kind_.traces.getConnectionInterface, " E_INVALIDARG");
+      return E_INVALIDARG;
+    }
+    *pIID = *kind_.sinkIid;
+    Trace(kind_.traces.getConnectionInterface, kind_.traces.getConnectionInterfaceDone);
+    return S_OK;
+  });
 }
 
 HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** ppCPC) {
-  if (ppCPC == nullptr) {
-    Trace(kind_.traces.getConnectionPointContainer, " E_INVALIDARG");
-    return E_INVALIDARG;
-  }
-  container_.AddRef();
-  *ppCPC = &container_;
-  Trace(kind_.traces.getConnectionPointContainer);
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (ppCPC == nullptr) {
+      Trace(kind_.traces.getConnectionPointContainer, " E_INVALIDARG");
+      return E_INVALIDARG;
+    }
+    container_.AddRef();
+    *ppCPC = &container_;
+    Trace(kind_.traces.getConnectionPointContainer);
+    return S_OK;
+  });
 }
 
 HRESULT ConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
-  if (pUnkSink == nullptr || pdwCookie == nullptr) {
-    if (pdwCookie != nullptr) *pdwCookie = 0;
-    Trace(kind_.traces.advise, " E_POINTER");
-    return E_POINTER;
-  }
-  // Checked before the client's object is asked, and again when the answer is kept.
-  if (Connected()) return RefuseSecondSink(pdwCookie);
-  void* sink = nullptr;
-  if (FAILED(pUnkSink->QueryInterface(*kind_.sinkIid, &sink)) || sink == nullptr) {
-    *pdwCookie = 0;
-    Trace(kind_.traces.advise, " CONNECT_E_CANNOTCONNECT");
-    return CONNECT_E_CANNOTCONNECT;
-  }
-  IUnknown* const offered = static_cast<IUnknown*>(sink);
-  bool kept = false;
-  {
-    std::lock_guard<std::mutex> guard(sinkLock_);
-    if (sink_ == nullptr) {
-      sink_ = offered;
-      kept = true;
+  return AnswerComCall([&]() -> HRESULT {
+    if (pUnkSink == nullptr || pdwCookie == nullptr) {
+      if (pdwCookie != nullptr) *pdwCookie = 0;
+      Trace(kind_.traces.advise, " E_POINTER");
+      return E_POINTER;
     }
-  }
-  if (!kept) {
-    offered->Release();
-    return RefuseSecondSink(pdwCookie);
-  }
-  *pdwCookie = kCookie;
-  Trace(kind_.traces.advise, " S_OK");
-  return S_OK;
+    // Checked before the client's object is asked, and again when the answer is kept.
+    if (Connected()) return RefuseSecondSink(pdwCookie);
+    void* sink = nullptr;
+    if (FAILED(pUnkSink->QueryInterface(*kind_.sinkIid, &sink)) || sink == nullptr) {
+      *pdwCookie = 0;
+      Trace(kind_.traces.advise, " CONNECT_E_CANNOTCONNECT");
+      return CONNECT_E_CANNOTCONNECT;
+    }
+    IUnknown* const offered = static_cast<IUnknown*>(sink);
+    bool kept = false;
+    {
+      std::lock_guard<std::mutex> guard(sinkLock_);
+      if (sink_ == nullptr) {
+        sink_ = offered;
+        kept = true;
+      }
+    }
+    if (!kept) {
+      offered->Release();
+      return RefuseSecondSink(pdwCookie);
+    }
+    *pdwCookie = kCookie;
+    Trace(kind_.traces.advise, " S_OK");
+    return S_OK;
+  });
 }
 
 HRESULT ConnectionPoint::RefuseSecondSink(DWORD* pdwCookie) const {
@@ -98,33 +105,37 @@ HRESULT ConnectionPoint::RefuseSecondSink(DWORD* pdwCookie) const {
 }
 
 HRESULT ConnectionPoint::Unadvise(DWORD dwCookie) {
-  IUnknown* released = dwCookie == kCookie ? TakeSink() : nullptr;
-  if (released == nullptr) {
-    Trace(kind_.traces.unadviseFailed);
-    return CONNECT_E_NOCONNECTION;
-  }
-  released->Release();
-  Trace(kind_.traces.unadvised);
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    IUnknown* released = dwCookie == kCookie ? TakeSink() : nullptr;
+    if (released == nullptr) {
+      Trace(kind_.traces.unadviseFailed);
+      return CONNECT_E_NOCONNECTION;
+    }
+    released->Release();
+    Trace(kind_.traces.unadvised);
+    return S_OK;
+  });
 }
 
 HRESULT ConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
-  if (ppEnum == nullptr) {
-    Trace(kind_.traces.enumConnections, " E_INVALIDARG");
-    return E_INVALIDARG;
-  }
-  std::vector<CONNECTDATA> connections;
-  if (IUnknown* sink = Sink()) connections.push_back({sink, kCookie});
-  ConnectionEnumerator* enumerator = new (std::nothrow) ConnectionEnumerator(connections);
-  for (const CONNECTDATA& connection : connections) connection.pUnk->Release();
-  *ppEnum = enumerator;
-  if (enumerator == nullptr) {
-    Trace(kind_.traces.enumConnections, " E_OUTOFMEMORY");
-    return E_OUTOFMEMORY;
-  }
-  enumerator->AddRef();
-  Trace(kind_.traces.enumConnections, " S_OK");
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (ppEnum == nullptr) {
+      Trace(kind_.traces.enumConnections, " E_INVALIDARG");
+      return E_INVALIDARG;
+    }
+    std::vector<CONNECTDATA> connections;
+    if (IUnknown* sink = Sink()) connections.push_back({sink, kCookie});
+    ConnectionEnumerator* enumerator = new (std::nothrow) ConnectionEnumerator(connections);
+    for (const CONNECTDATA& connection : connections) connection.pUnk->Release();
+    *ppEnum = enumerator;
+    if (enumerator == nullptr) {
+      Trace(kind_.traces.enumConnections, " E_OUTOFMEMORY");
+      return E_OUTOFMEMORY;
+    }
+    enumerator->AddRef();
+    Trace(kind_.traces.enumConnections, " S_OK");
+    return S_OK;
+  });
 }
 
 IUnknown* ConnectionPoint::Sink() const {

@@ -1,5 +1,6 @@
 #include "ConnectionPointEnumerator.h"
 
+#include "CallBoundary.h"
 #include "ConnectionContainer.h"
 #include "QueryOwnInterface.h"
 
@@ -25,15 +26,13 @@ HRESULT ConnectionPointEnumerator::QueryInterface(REFIID riid, void** ppvObject)
 
 ULONG ConnectionPointEnumerator::AddRef() {
   const LONG count = ++references_;
-  VorlixApp().TraceMessage(std::string(container_.Kind().traces.enumeratorName) + "::AddRef(" +
-                           std::to_string(count) + ")");
+  VorlixApp().TraceCount(container_.Kind().traces.enumeratorName, "AddRef", count);
   return container_.AddRef();
 }
 
 ULONG ConnectionPointEnumerator::Release() {
   const LONG count = --references_;
-  VorlixApp().TraceMessage(std::string(container_.Kind().traces.enumeratorName) + "::Release(" +
-                           std::to_string(count + 1) + ")");
+  VorlixApp().TraceCount(container_.Kind().traces.enumeratorName, "Release", count + 1);
   // The container may go with this release; nothing here touches it after.
   container_.Release();
   if (count == 0) delete this;
@@ -41,31 +40,39 @@ ULONG ConnectionPointEnumerator::Release() {
 }
 
 HRESULT ConnectionPointEnumerator::Next(ULONG cConnections, LPCONNECTIONPOINT* ppCP, ULONG* pcFetched) {
-  Trace(container_.Kind().traces.enumeratorNext);
-  return cursor_.Next(cConnections, ppCP, pcFetched, kPointCount, [&](ULONG, ULONG) {
-    // Asked for its own sink interface, the container always has the point.
-    container_.FindConnectionPoint(*container_.Kind().sinkIid, &ppCP[0]);
-    return true;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace(container_.Kind().traces.enumeratorNext);
+    return cursor_.Next(cConnections, ppCP, pcFetched, kPointCount, [&](ULONG, ULONG) {
+      // Asked for its own sink interface, the container always has the point.
+      container_.FindConnectionPoint(*container_.Kind().sinkIid, &ppCP[0]);
+      return true;
+    });
   });
 }
 
 HRESULT ConnectionPointEnumerator::Skip(ULONG cConnections) {
-  Trace(container_.Kind().traces.enumeratorSkip);
-  return cursor_.Skip(cConnections, kPointCount);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace(container_.Kind().traces.enumeratorSkip);
+    return cursor_.Skip(cConnections, kPointCount);
+  });
 }
 
 HRESULT ConnectionPointEnumerator::Reset() {
-  Trace(container_.Kind().traces.enumeratorReset);
-  cursor_.Reset();
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace(container_.Kind().traces.enumeratorReset);
+    cursor_.Reset();
+    return S_OK;
+  });
 }
 
 HRESULT ConnectionPointEnumerator::Clone(IEnumConnectionPoints** ppEnum) {
-  Trace(container_.Kind().traces.enumeratorClone);
-  if (ppEnum == nullptr) return E_INVALIDARG;
-  ConnectionPointEnumerator* clone = new (std::nothrow) ConnectionPointEnumerator(container_, cursor_.Position());
-  *ppEnum = clone;
-  if (clone == nullptr) return E_OUTOFMEMORY;
-  clone->AddRef();
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace(container_.Kind().traces.enumeratorClone);
+    if (ppEnum == nullptr) return E_INVALIDARG;
+    ConnectionPointEnumerator* clone = new (std::nothrow) ConnectionPointEnumerator(container_, cursor_.Position());
+    *ppEnum = clone;
+    if (clone == nullptr) return E_OUTOFMEMORY;
+    clone->AddRef();
+    return S_OK;
+  });
 }

@@ -1,6 +1,7 @@
 // Exports of level alarms, the host's alarms-and-events messages and the AE
 // callback object.
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "Vorlix.h"
 
 namespace {
@@ -9,30 +10,36 @@ constexpr DWORD kAllSubscriptions = 0;
 }  // namespace
 
 VORLIX_API BOOL SetItemLevelAlarm(DWORD tag, int alarm, float limit, DWORD severity, BOOL enabled) {
-  return VorlixApp().SetLevelAlarm(tag, alarm, limit, severity, enabled);
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().SetLevelAlarm(tag, alarm, limit, severity, enabled); });
 }
 
 VORLIX_API BOOL GetItemLevelAlarm(DWORD tag, int alarm, float* limit, DWORD* severity, BOOL* enabled) {
-  if (limit == nullptr || severity == nullptr || enabled == nullptr) return FALSE;
-  return VorlixApp().GetLevelAlarm(tag, alarm, limit, severity, enabled);
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    if (limit == nullptr || severity == nullptr || enabled == nullptr) return FALSE;
+    return VorlixApp().GetLevelAlarm(tag, alarm, limit, severity, enabled);
+  });
 }
 
 VORLIX_API BOOL UserAEMessage(char* message, DWORD severity) {
-  VorlixApp().BroadcastUserMessage(kUserMessageSource, message != nullptr ? message : "", severity);
-  return TRUE;
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    VorlixApp().BroadcastUserMessage(kUserMessageSource, message != nullptr ? message : "", severity);
+    return TRUE;
+  });
 }
 
 VORLIX_API BOOL UserAEMessageEx(ONEVENTSTRUCT event) {
-  VorlixApp().BroadcastEvent(kAllSubscriptions, event, FALSE, FALSE);
-  return TRUE;
+  return AnswerAtBoundary<BOOL>(FALSE,
+                                [&] { return VorlixApp().BroadcastEvent(kAllSubscriptions, event, FALSE, FALSE); });
 }
 
 VORLIX_API BOOL UserAEMessageEx2(DWORD subscription, ONEVENTSTRUCT event, BOOL refresh, BOOL lastRefresh) {
-  VorlixApp().BroadcastEvent(subscription, event, refresh, lastRefresh);
-  return TRUE;
+  return AnswerAtBoundary<BOOL>(FALSE,
+                                [&] { return VorlixApp().BroadcastEvent(subscription, event, refresh, lastRefresh); });
 }
 
 VORLIX_API BOOL SetAEServerCallback(BOOL noLevelAlarms, CLumoAExCallback* callback) {
-  VorlixApp().SetAECallback(noLevelAlarms, callback);
-  return TRUE;
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    VorlixApp().SetAECallback(noLevelAlarms, callback);
+    return TRUE;
+  });
 }

@@ -1,5 +1,6 @@
 // Exports that start, pace and stop the OPC server.
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "ClsidText.h"
 #include "Vorlix.h"
 
@@ -8,18 +9,26 @@ constexpr DWORD kApartmentThreaded = 2;
 }  // namespace
 
 VORLIX_API BOOL SetThreadingModel(DWORD model) {
-  VorlixApp().SetApartmentThreaded(model == kApartmentThreaded);
-  return TRUE;
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    VorlixApp().SetApartmentThreaded(model == kApartmentThreaded);
+    return TRUE;
+  });
 }
 
 VORLIX_API BOOL InitVarnOPCsvr(BYTE* clsid, UINT serverRate) {
-  if (clsid == nullptr) return FALSE;
-  return VorlixApp().InitServer(ClsidFromBytes(clsid), serverRate);
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    if (clsid == nullptr) return FALSE;
+    return VorlixApp().InitServer(ClsidFromBytes(clsid), serverRate);
+  });
 }
 
-VORLIX_API BOOL UninitVarnOPCsvr() { return VorlixApp().UninitServer(); }
+VORLIX_API BOOL UninitVarnOPCsvr() {
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().UninitServer(); });
+}
 
 VORLIX_API BOOL ResetVarnServerRate(UINT rate) {
-  VorlixApp().ResetServerRate(rate);
-  return TRUE;
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    VorlixApp().ResetServerRate(rate);
+    return TRUE;
+  });
 }

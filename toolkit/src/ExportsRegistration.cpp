@@ -1,26 +1,33 @@
 // Exports that write and remove the server's COM registration.
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "ClsidText.h"
 #include "ServerRegistration.h"
 #include "Vorlix.h"
 
 VORLIX_API BOOL UpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath) {
-  if (clsid == nullptr || progId == nullptr || description == nullptr || exePath == nullptr) return FALSE;
-  const CLSID id = ClsidFromBytes(clsid);
-  VorlixApp().SetServerClsid(id);
-  return ServerRegistration(id).Register(progId, description, exePath) ? TRUE : FALSE;
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    if (clsid == nullptr || progId == nullptr || description == nullptr || exePath == nullptr) return FALSE;
+    const CLSID id = ClsidFromBytes(clsid);
+    VorlixApp().SetServerClsid(id);
+    return ServerRegistration(id).Register(progId, description, exePath) ? TRUE : FALSE;
+  });
 }
 
 VORLIX_API BOOL LUMOUpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath) {
-  return UpdateRegistry(clsid, progId, description, exePath);
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return UpdateRegistry(clsid, progId, description, exePath); });
 }
 
 VORLIX_API BOOL AddLocalServiceKeysToRegistry(char* serviceName) {
-  if (serviceName == nullptr) return FALSE;
-  return ServerRegistration(VorlixApp().ServerClsid()).AddLocalServiceKeys(serviceName) ? TRUE : FALSE;
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    if (serviceName == nullptr) return FALSE;
+    return ServerRegistration(VorlixApp().ServerClsid()).AddLocalServiceKeys(serviceName) ? TRUE : FALSE;
+  });
 }
 
 VORLIX_API BOOL UnregisterServer(BYTE* clsid, char* progId) {
-  if (clsid == nullptr || progId == nullptr) return FALSE;
-  return ServerRegistration(ClsidFromBytes(clsid)).Unregister(progId) ? TRUE : FALSE;
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    if (clsid == nullptr || progId == nullptr) return FALSE;
+    return ServerRegistration(ClsidFromBytes(clsid)).Unregister(progId) ? TRUE : FALSE;
+  });
 }

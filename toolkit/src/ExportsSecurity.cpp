@@ -1,12 +1,15 @@
 // Exports that configure the NT access control of tags.
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "Vorlix.h"
 
 VORLIX_API BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel) {
-  return VorlixApp().EnableNTSecurity(enable, minImpersonationLevel);
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().EnableNTSecurity(enable, minImpersonationLevel); });
 }
 
 VORLIX_API DWORD DefineNTUser(char* userRecordName, char* accountName, DWORD access) {
-  if (userRecordName == nullptr || accountName == nullptr) return ERROR_INVALID_PARAMETER;
-  return VorlixApp().DefineNTUser(userRecordName, accountName, access);
+  return AnswerAtBoundary<DWORD>(ERROR_OUTOFMEMORY, [&]() -> DWORD {
+    if (userRecordName == nullptr || accountName == nullptr) return ERROR_INVALID_PARAMETER;
+    return VorlixApp().DefineNTUser(userRecordName, accountName, access);
+  });
 }

@@ -1,5 +1,6 @@
 // Exports that configure the server as a whole.
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "Vorlix.h"
 
 namespace {
@@ -8,19 +9,33 @@ constexpr WORD kRevision = 0x0803;
 
 VORLIX_API WORD VarnOPCsvrRevision() { return kRevision; }
 
-VORLIX_API void SetVarnVendorInfo(char* vendor) { VorlixApp().SetVendorInfo(vendor); }
+VORLIX_API void SetVarnVendorInfo(char* vendor) {
+  RunAtBoundary([&] { VorlixApp().SetVendorInfo(vendor); });
+}
 
-VORLIX_API char SetVarnOPCsvrQualifier(char delimiter) { return VorlixApp().SetDelimiter(delimiter); }
+VORLIX_API char SetVarnOPCsvrQualifier(char delimiter) {
+  return AnswerAtBoundary<char>('\0', [&] { return VorlixApp().SetDelimiter(delimiter); });
+}
 
-VORLIX_API UINT SetHashing(UINT size) { return VorlixApp().SetHashing(size); }
+VORLIX_API UINT SetHashing(UINT size) {
+  return AnswerAtBoundary<UINT>(0u, [&] { return VorlixApp().SetHashing(size); });
+}
 
-VORLIX_API void SetServerState(DWORD state) { VorlixApp().SetServerState(state); }
+VORLIX_API void SetServerState(DWORD state) {
+  RunAtBoundary([&] { VorlixApp().SetServerState(state); });
+}
 
-VORLIX_API int NumbrClientConnections() { return VorlixApp().ClientCount(); }
+VORLIX_API int NumbrClientConnections() {
+  return AnswerAtBoundary<int>(0, [&] { return VorlixApp().ClientCount(); });
+}
 
-VORLIX_API int RequestDisconnect() { return VorlixApp().RequestDisconnectAll(); }
+VORLIX_API int RequestDisconnect() {
+  return AnswerAtBoundary<int>(0, [&] { return VorlixApp().RequestDisconnectAll(); });
+}
 
 VORLIX_API BOOL RefreshAllClients() {
-  VorlixApp().ScanClients(TRUE);
-  return TRUE;
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    VorlixApp().ScanClients(TRUE);
+    return TRUE;
+  });
 }

@@ -1,5 +1,6 @@
 // Exports that create, remove and suspend tags and attach custom properties.
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "Vorlix.h"
 
 namespace {
@@ -8,20 +9,30 @@ constexpr DWORD kDefaultNTLevel = 0x10000;
 }  // namespace
 
 VORLIX_API DWORD CreateTag(char* name, VARIANT value, WORD quality, BOOL writable) {
-  if (writable) return CreateSecureTag(name, value, quality, kDefaultNTLevel, kDefaultNTLevel);
-  // No write word at all, so that no client can write the tag, with NT security or without.
-  return VorlixApp().CreateTag(name, &value, quality, kDefaultNTLevel | OPC_READABLE, 0);
+  return AnswerAtBoundary<DWORD>(VORLIX_INVALID_TAG, [&]() -> DWORD {
+    if (writable) return CreateSecureTag(name, value, quality, kDefaultNTLevel, kDefaultNTLevel);
+    // No write word at all, so that no client can write the tag, with NT security or without.
+    return VorlixApp().CreateTag(name, &value, quality, kDefaultNTLevel | OPC_READABLE, 0);
+  });
 }
 
 VORLIX_API DWORD CreateSecureTag(char* name, VARIANT value, WORD quality, DWORD readAccess, DWORD writeAccess) {
-  return VorlixApp().CreateTag(name, &value, quality, readAccess | OPC_READABLE, writeAccess | OPC_WRITEABLE);
+  return AnswerAtBoundary<DWORD>(VORLIX_INVALID_TAG, [&] {
+    return VorlixApp().CreateTag(name, &value, quality, readAccess | OPC_READABLE, writeAccess | OPC_WRITEABLE);
+  });
 }
 
-VORLIX_API BOOL RemoveTag(DWORD tag) { return VorlixApp().RemoveTag(tag); }
+VORLIX_API BOOL RemoveTag(DWORD tag) {
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().RemoveTag(tag); });
+}
 
-VORLIX_API BOOL SuspendTagUpdates(DWORD tag, BOOL suspend) { return VorlixApp().SuspendTag(tag, suspend); }
+VORLIX_API BOOL SuspendTagUpdates(DWORD tag, BOOL suspend) {
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().SuspendTag(tag, suspend); });
+}
 
 VORLIX_API BOOL SetTagProperties(DWORD tag, DWORD propertyId, char* description, VARIANT value) {
-  if (description == nullptr) return FALSE;
-  return VorlixApp().SetTagProperty(tag, propertyId, description, value);
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    if (description == nullptr) return FALSE;
+    return VorlixApp().SetTagProperty(tag, propertyId, description, value);
+  });
 }

@@ -1,30 +1,39 @@
 // Exports that update and read tag values, singly and in batches.
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "Vorlix.h"
 
 VORLIX_API BOOL UpdateTag(DWORD tag, VARIANT value, WORD quality) {
-  return VorlixApp().UpdateTagValue(tag, &value, quality);
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().UpdateTagValue(tag, &value, quality); });
 }
 
 VORLIX_API BOOL UpdateTagWithTimeStamp(DWORD tag, VARIANT value, WORD quality, FILETIME timestamp) {
-  return VorlixApp().UpdateTagValueAt(tag, &value, quality, timestamp);
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().UpdateTagValueAt(tag, &value, quality, timestamp); });
 }
 
 VORLIX_API BOOL UpdateTagByName(char* name, VARIANT value, WORD quality) {
-  return VorlixApp().UpdateTagValueByName(name, &value, quality);
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().UpdateTagValueByName(name, &value, quality); });
 }
 
-VORLIX_API BOOL ReadTag(DWORD tag, VARIANT* value) { return VorlixApp().ReadTagValue(tag, value, nullptr, nullptr); }
+VORLIX_API BOOL ReadTag(DWORD tag, VARIANT* value) {
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().ReadTagValue(tag, value, nullptr, nullptr); });
+}
 
 VORLIX_API BOOL ReadTagWithTimeStamp(DWORD tag, VARIANT* value, WORD* quality, FILETIME* timestamp) {
-  if (quality == nullptr || timestamp == nullptr) return FALSE;
-  return VorlixApp().ReadTagValue(tag, value, quality, timestamp);
+  return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    if (quality == nullptr || timestamp == nullptr) return FALSE;
+    return VorlixApp().ReadTagValue(tag, value, quality, timestamp);
+  });
 }
 
-VORLIX_API BOOL StartUpdateTags() { return VorlixApp().StartUpdateTags(); }
+VORLIX_API BOOL StartUpdateTags() {
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().StartUpdateTags(); });
+}
 
 VORLIX_API BOOL UpdateTagToList(DWORD tag, VARIANT value, WORD quality) {
-  return VorlixApp().AddTagToBatch(tag, &value, quality);
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().AddTagToBatch(tag, &value, quality); });
 }
 
-VORLIX_API BOOL EndUpdateTags() { return VorlixApp().EndUpdateTags(); }
+VORLIX_API BOOL EndUpdateTags() {
+  return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().EndUpdateTags(); });
+}

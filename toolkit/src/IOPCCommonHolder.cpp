@@ -1,5 +1,6 @@
 #include "IOPCCommonHolder.h"
 
+#include "CallBoundary.h"
 #include "OPCServer.h"
 
 #include "platform/widetext.h"
@@ -14,38 +15,46 @@ IOPCCommonHolder::IOPCCommonHolder(OPCServer& owner) : InterfaceHolder(owner, "I
 HRESULT IOPCCommonHolder::SetLocaleID(LCID dwLcid) { return dwLcid == kSystemDefaultLocale ? S_OK : E_INVALIDARG; }
 
 HRESULT IOPCCommonHolder::GetLocaleID(LCID* pdwLcid) {
-  if (pdwLcid == nullptr) return E_INVALIDARG;
-  *pdwLcid = kSystemDefaultLocale;
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (pdwLcid == nullptr) return E_INVALIDARG;
+    *pdwLcid = kSystemDefaultLocale;
+    return S_OK;
+  });
 }
 
 HRESULT IOPCCommonHolder::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
-  if (pdwCount != nullptr) *pdwCount = 0;
-  if (pdwLcid != nullptr) *pdwLcid = nullptr;
-  if (pdwCount == nullptr || pdwLcid == nullptr) return E_INVALIDARG;
-  auto* locales = static_cast<LCID*>(VorlixApp().TaskAlloc(sizeof(LCID)));
-  if (locales == nullptr) return E_OUTOFMEMORY;
-  locales[0] = kSystemDefaultLocale;
-  *pdwLcid = locales;
-  *pdwCount = 1;
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (pdwCount != nullptr) *pdwCount = 0;
+    if (pdwLcid != nullptr) *pdwLcid = nullptr;
+    if (pdwCount == nullptr || pdwLcid == nullptr) return E_INVALIDARG;
+    auto* locales = static_cast<LCID*>(VorlixApp().TaskAlloc(sizeof(LCID)));
+    if (locales == nullptr) return E_OUTOFMEMORY;
+    locales[0] = kSystemDefaultLocale;
+    *pdwLcid = locales;
+    *pdwCount = 1;
+    return S_OK;
+  });
 }
 
 HRESULT IOPCCommonHolder::GetErrorString(HRESULT dwError, LPWSTR* ppString) {
-  if (ppString == nullptr) return E_INVALIDARG;
-  *ppString = nullptr;
-  const CVorlixApp& app = VorlixApp();
-  const std::string text = app.GetErrorText(dwError);
-  if (text.empty()) return E_FAIL;
-  *ppString = app.AllocWideFromAnsi(text.c_str(), TRUE);
-  return *ppString != nullptr ? S_OK : E_OUTOFMEMORY;
+  return AnswerComCall([&]() -> HRESULT {
+    if (ppString == nullptr) return E_INVALIDARG;
+    *ppString = nullptr;
+    const CVorlixApp& app = VorlixApp();
+    const std::string text = app.GetErrorText(dwError);
+    if (text.empty()) return E_FAIL;
+    *ppString = app.AllocWideFromAnsi(text.c_str(), TRUE);
+    return *ppString != nullptr ? S_OK : E_OUTOFMEMORY;
+  });
 }
 
 HRESULT IOPCCommonHolder::SetClientName(LPCWSTR szName) {
-  if (szName == nullptr) return E_INVALIDARG;
-  std::optional<std::string> name = NarrowAnsi(szName);
-  if (!name) return E_INVALIDARG;
-  VorlixApp().TraceMessage(("SetClientName " + *name).c_str());
-  owner_.SetClientName(std::move(*name));
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    if (szName == nullptr) return E_INVALIDARG;
+    std::optional<std::string> name = NarrowAnsi(szName);
+    if (!name) return E_INVALIDARG;
+    VorlixApp().TraceMessage(("SetClientName " + *name).c_str());
+    owner_.SetClientName(std::move(*name));
+    return S_OK;
+  });
 }

@@ -1,5 +1,6 @@
 #include "IOPCDataObjectHolder.h"
 
+#include "CallBoundary.h"
 #include "OPCGroup.h"
 
 #include "platform/clipboard.h"
@@ -62,50 +63,54 @@ HRESULT IOPCDataObjectHolder::EnumDAdvise(IEnumSTATDATA**) {
 
 HRESULT IOPCDataObjectHolder::DAdvise(FORMATETC* pformatetc, DWORD, IAdviseSink* pAdvSink, DWORD* pdwConnection) {
   Trace("IOPCDataObject::DAdvise");
-  if (pdwConnection != nullptr) *pdwConnection = 0;
-  if (pformatetc == nullptr || pAdvSink == nullptr || pdwConnection == nullptr) return E_POINTER;
-  const int slot = SlotOf(pformatetc->cfFormat);
-  if (slot == kSlotCount) return DV_E_FORMATETC;
-  if (owner_.Retired()) return E_FAIL;
-  ServerLock& lock = VorlixApp().GetServerLock();
-  {
-    ServerLock::Hold hold(lock);
-    if (sinks_[slot] != nullptr) return CONNECT_E_ADVISELIMIT;
-  }
-  // The client's object is asked without the lock; the slot is checked again
-  // when its answer is kept.
-  void* asked = nullptr;
-  const HRESULT hr = pAdvSink->QueryInterface(IID_IAdviseSink, &asked);
-  if (FAILED(hr)) return hr;
-  if (asked == nullptr) return E_NOINTERFACE;
-  IAdviseSink* const offered = static_cast<IAdviseSink*>(asked);
-  bool kept = false;
-  {
-    ServerLock::Hold hold(lock);
-    if (sinks_[slot] == nullptr) {
-      sinks_[slot] = offered;
-      kept = true;
+  return AnswerComCall([&]() -> HRESULT {
+    if (pdwConnection != nullptr) *pdwConnection = 0;
+    if (pformatetc == nullptr || pAdvSink == nullptr || pdwConnection == nullptr) return E_POINTER;
+    const int slot = SlotOf(pformatetc->cfFormat);
+    if (slot == kSlotCount) return DV_E_FORMATETC;
+    if (owner_.Retired()) return E_FAIL;
+    ServerLock& lock = VorlixApp().GetServerLock();
+    {
+      ServerLock::Hold hold(lock);
+      if (sinks_[slot] != nullptr) return CONNECT_E_ADVISELIMIT;
     }
-  }
-  if (!kept) {
-    offered->Release();
-    return CONNECT_E_ADVISELIMIT;
-  }
-  *pdwConnection = formats_[slot];
-  return S_OK;
+    // The client's object is asked without the lock; the slot is checked again
+    // when its answer is kept.
+    void* asked = nullptr;
+    const HRESULT hr = pAdvSink->QueryInterface(IID_IAdviseSink, &asked);
+    if (FAILED(hr)) return hr;
+    if (asked == nullptr) return E_NOINTERFACE;
+    IAdviseSink* const offered = static_cast<IAdviseSink*>(asked);
+    bool kept = false;
+    {
+      ServerLock::Hold hold(lock);
+      if (sinks_[slot] == nullptr) {
+        sinks_[slot] = offered;
+        kept = true;
+      }
+    }
+    if (!kept) {
+      offered->Release();
+      return CONNECT_E_ADVISELIMIT;
+    }
+    *pdwConnection = formats_[slot];
+    return S_OK;
+  });
 }
 
 HRESULT IOPCDataObjectHolder::DUnadvise(DWORD dwConnection) {
   Trace("IOPCDataObject::DUnadvise");
-  const int slot = SlotOf(dwConnection);
-  IAdviseSink* released = nullptr;
-  if (slot != kSlotCount) {
-    ServerLock::Hold hold(VorlixApp().GetServerLock());
-    std::swap(released, sinks_[slot]);
-  }
-  if (released == nullptr) return OLE_E_NOCONNECTION;
-  released->Release();
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    const int slot = SlotOf(dwConnection);
+    IAdviseSink* released = nullptr;
+    if (slot != kSlotCount) {
+      ServerLock::Hold hold(VorlixApp().GetServerLock());
+      std::swap(released, sinks_[slot]);
+    }
+    if (released == nullptr) return OLE_E_NOCONNECTION;
+    released->Release();
+    return S_OK;
+  });
 }
 
 bool IOPCDataObjectHolder::HasDataSink() const {

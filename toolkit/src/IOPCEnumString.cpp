@@ -1,5 +1,7 @@
 #include "IOPCEnumString.h"
 
+#include "CallBoundary.h"
+
 #include <new>
 #include <utility>
 
@@ -7,19 +9,21 @@ IOPCEnumString::IOPCEnumString(std::vector<std::string> texts, ULONG position)
     : SnapshotEnumerator("IOPCEnumString", IID_IEnumString, " IID_IEnumString", std::move(texts), position) {}
 
 HRESULT IOPCEnumString::Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetched) {
-  Trace("::Next");
-  return HandOutNext(celt, rgelt, pceltFetched, [&](const std::string* texts, ULONG count) {
-    const CVorlixApp& app = VorlixApp();
-    for (ULONG i = 0; i < count; ++i) {
-      rgelt[i] = app.AllocWideFromAnsi(texts[i].c_str(), TRUE);
-      if (rgelt[i] != nullptr) continue;
-      for (ULONG written = 0; written < i; ++written) {
-        app.TaskFree(rgelt[written], TRUE);
-        rgelt[written] = nullptr;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("::Next");
+    return HandOutNext(celt, rgelt, pceltFetched, [&](const std::string* texts, ULONG count) {
+      const CVorlixApp& app = VorlixApp();
+      for (ULONG i = 0; i < count; ++i) {
+        rgelt[i] = app.AllocWideFromAnsi(texts[i].c_str(), TRUE);
+        if (rgelt[i] != nullptr) continue;
+        for (ULONG written = 0; written < i; ++written) {
+          app.TaskFree(rgelt[written], TRUE);
+          rgelt[written] = nullptr;
+        }
+        return false;
       }
-      return false;
-    }
-    return true;
+      return true;
+    });
   });
 }
 

@@ -1,5 +1,6 @@
 #include "IOPCItemEnumerator.h"
 
+#include "CallBoundary.h"
 #include "platform/opcguid.h"
 
 #include <new>
@@ -23,25 +24,27 @@ IOPCItemEnumerator::IOPCItemEnumerator(std::vector<std::unique_ptr<OPCGroupItem>
                          std::move(items), position) {}
 
 HRESULT IOPCItemEnumerator::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) {
-  Trace("::Next");
-  if (ppItemArray != nullptr) *ppItemArray = nullptr;
-  if (Snapshot().empty()) {
-    if (pceltFetched != nullptr) *pceltFetched = 0;
-    return S_FALSE;
-  }
-  // The array is ours to allocate: the caller gives only where it goes.
-  if (ppItemArray == nullptr) return E_POINTER;
-  return HandOutNext(celt, ppItemArray, pceltFetched, [&](const std::unique_ptr<OPCGroupItem>* items, ULONG count) {
-    auto* elements = static_cast<OPCITEMATTRIBUTES*>(VorlixApp().TaskAlloc(count * sizeof(OPCITEMATTRIBUTES)));
-    if (elements == nullptr) return false;
-    for (ULONG i = 0; i < count; ++i) {
-      if (!items[i]->FillAttributes(&elements[i], TRUE)) {
-        FreeAttributes(elements, i);
-        return false;
-      }
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("::Next");
+    if (ppItemArray != nullptr) *ppItemArray = nullptr;
+    if (Snapshot().empty()) {
+      if (pceltFetched != nullptr) *pceltFetched = 0;
+      return S_FALSE;
     }
-    *ppItemArray = elements;
-    return true;
+    // The array is ours to allocate: the caller gives only where it goes.
+    if (ppItemArray == nullptr) return E_POINTER;
+    return HandOutNext(celt, ppItemArray, pceltFetched, [&](const std::unique_ptr<OPCGroupItem>* items, ULONG count) {
+      auto* elements = static_cast<OPCITEMATTRIBUTES*>(VorlixApp().TaskAlloc(count * sizeof(OPCITEMATTRIBUTES)));
+      if (elements == nullptr) return false;
+      for (ULONG i = 0; i < count; ++i) {
+        if (!items[i]->FillAttributes(&elements[i], TRUE)) {
+          FreeAttributes(elements, i);
+          return false;
+        }
+      }
+      *ppItemArray = elements;
+      return true;
+    });
   });
 }
 

@@ -1,5 +1,6 @@
 #include "IOPCItemMgtHolder.h"
 
+#include "CallBoundary.h"
 #include "IOPCItemEnumerator.h"
 #include "ItemHostNotices.h"
 #include "OPCGroup.h"
@@ -20,14 +21,18 @@ IOPCItemMgtHolder::IOPCItemMgtHolder(OPCGroup& owner) : InterfaceHolder(owner, "
 
 HRESULT IOPCItemMgtHolder::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** ppAddResults,
                                     HRESULT** ppErrors) {
-  Trace("IOPCItemMgt::AddItems");
-  return ResolveItems(dwCount, pItemArray, ppAddResults, ppErrors, true);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCItemMgt::AddItems");
+    return ResolveItems(dwCount, pItemArray, ppAddResults, ppErrors, true);
+  });
 }
 
 HRESULT IOPCItemMgtHolder::ValidateItems(DWORD dwCount, OPCITEMDEF* pItemArray, BOOL,
                                          OPCITEMRESULT** ppValidationResults, HRESULT** ppErrors) {
-  Trace("IOPCItemMgt::ValidateItems");
-  return ResolveItems(dwCount, pItemArray, ppValidationResults, ppErrors, false);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCItemMgt::ValidateItems");
+    return ResolveItems(dwCount, pItemArray, ppValidationResults, ppErrors, false);
+  });
 }
 
 HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitions, OPCITEMRESULT** results,
@@ -35,7 +40,8 @@ HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitio
   if (results != nullptr) *results = nullptr;
   if (errors != nullptr) *errors = nullptr;
   if (count == 0 || definitions == nullptr || results == nullptr || errors == nullptr) return E_INVALIDARG;
-  if (owner_.Retired()) return E_FAIL;
+  // Items are added to listed groups only; a removed one may still be validated against.
+  if (add ? owner_.Removed() : owner_.Retired()) return E_FAIL;
   CVorlixApp& app = VorlixApp();
   auto* resultArray = AllocPerItem<OPCITEMRESULT>(count);
   auto* errorArray = AllocPerItem<HRESULT>(count);
@@ -77,6 +83,8 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, O
   ItemHostNotices notices;
   {
     ServerLock::Hold hold(app.GetServerLock());
+    // The group may have been removed since the call began.
+    if (owner_.Removed()) return E_FAIL;
     // The tag may have gone since it was validated.
     OPCTag* tag = app.FindTag(std::string(), item->fullName);
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
@@ -98,20 +106,23 @@ HRESULT IOPCItemMgtHolder::StartHandleCall(DWORD count, const OPCHANDLE* handles
                                            HRESULT** errorArray) const {
   if (errors != nullptr) *errors = nullptr;
   if (count == 0 || handles == nullptr || !valuesGiven || errors == nullptr) return E_INVALIDARG;
-  if (owner_.Retired()) return E_FAIL;
+  // Every call that starts here changes the group's items.
+  if (owner_.Removed()) return E_FAIL;
   *errorArray = AllocPerItem<HRESULT>(count);
   return *errorArray != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT IOPCItemMgtHolder::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) {
-  Trace("IOPCItemMgt::RemoveItems");
-  HRESULT* errorArray = nullptr;
-  const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, &errorArray);
-  if (hr != S_OK) return hr;
-  // Each removal takes the lock itself and tells the host outside it.
-  for (DWORD i = 0; i < dwCount; ++i) errorArray[i] = owner_.RemoveItem(phServer[i]) ? S_OK : OPC_E_INVALIDHANDLE;
-  *ppErrors = errorArray;
-  return PerItemOutcome(errorArray, dwCount);
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCItemMgt::RemoveItems");
+    HRESULT* errorArray = nullptr;
+    const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, &errorArray);
+    if (hr != S_OK) return hr;
+    // Each removal takes the lock itself and tells the host outside it.
+    for (DWORD i = 0; i < dwCount; ++i) errorArray[i] = owner_.RemoveItem(phServer[i]) ? S_OK : OPC_E_INVALIDHANDLE;
+    *ppErrors = errorArray;
+    return PerItemOutcome(errorArray, dwCount);
+  });
 }
 
 template <class Change>
@@ -133,33 +144,41 @@ HRESULT IOPCItemMgtHolder::ChangeItems(DWORD count, const OPCHANDLE* handles, bo
 }
 
 HRESULT IOPCItemMgtHolder::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
-  Trace("IOPCItemMgt::SetActiveState");
-  return ChangeItems(dwCount, phServer, true, ppErrors, [&](OPCGroupItem& item, DWORD) { item.active = bActive; });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCItemMgt::SetActiveState");
+    return ChangeItems(dwCount, phServer, true, ppErrors, [&](OPCGroupItem& item, DWORD) { item.active = bActive; });
+  });
 }
 
 HRESULT IOPCItemMgtHolder::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, OPCHANDLE* phClient,
                                             HRESULT** ppErrors) {
-  Trace("IOPCItemMgt::SetClientHandles");
-  return ChangeItems(dwCount, phServer, phClient != nullptr, ppErrors,
-                     [&](OPCGroupItem& item, DWORD i) { item.clientHandle = phClient[i]; });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCItemMgt::SetClientHandles");
+    return ChangeItems(dwCount, phServer, phClient != nullptr, ppErrors,
+                       [&](OPCGroupItem& item, DWORD i) { item.clientHandle = phClient[i]; });
+  });
 }
 
 HRESULT IOPCItemMgtHolder::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYPE* pRequestedDatatypes,
                                         HRESULT** ppErrors) {
-  Trace("IOPCItemMgt::SetDatatypes");
-  return ChangeItems(dwCount, phServer, pRequestedDatatypes != nullptr, ppErrors,
-                     [&](OPCGroupItem& item, DWORD i) { item.requestedType = pRequestedDatatypes[i]; });
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCItemMgt::SetDatatypes");
+    return ChangeItems(dwCount, phServer, pRequestedDatatypes != nullptr, ppErrors,
+                       [&](OPCGroupItem& item, DWORD i) { item.requestedType = pRequestedDatatypes[i]; });
+  });
 }
 
 HRESULT IOPCItemMgtHolder::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) {
-  Trace("IOPCItemMgt::CreateEnumerator");
-  if (ppUnk == nullptr) return E_INVALIDARG;
-  *ppUnk = nullptr;
-  if (riid != IID_IEnumOPCItemAttributes) return E_INVALIDARG;
-  if (owner_.Retired()) return E_FAIL;
-  auto* enumerator = new (std::nothrow) IOPCItemEnumerator(owner_.CopyItems());
-  if (enumerator == nullptr) return E_OUTOFMEMORY;
-  enumerator->AddRef();
-  *ppUnk = enumerator;
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCItemMgt::CreateEnumerator");
+    if (ppUnk == nullptr) return E_INVALIDARG;
+    *ppUnk = nullptr;
+    if (riid != IID_IEnumOPCItemAttributes) return E_INVALIDARG;
+    if (owner_.Retired()) return E_FAIL;
+    auto* enumerator = new (std::nothrow) IOPCItemEnumerator(owner_.CopyItems());
+    if (enumerator == nullptr) return E_OUTOFMEMORY;
+    enumerator->AddRef();
+    *ppUnk = enumerator;
+    return S_OK;
+  });
 }

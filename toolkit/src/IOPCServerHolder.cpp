@@ -1,5 +1,6 @@
 #include "IOPCServerHolder.h"
 
+#include "CallBoundary.h"
 #include "IOPCEnumString.h"
 #include "OPCGroupEnumerator.h"
 #include "OPCServer.h"
@@ -38,107 +39,121 @@ IOPCServerHolder::IOPCServerHolder(OPCServer& owner) : InterfaceHolder(owner, "I
 HRESULT IOPCServerHolder::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRate, OPCHANDLE hClientGroup,
                                    LONG* pTimeBias, FLOAT* pPercentDeadband, DWORD dwLCID, OPCHANDLE* phServerGroup,
                                    DWORD* pRevisedUpdateRate, REFIID riid, LPUNKNOWN* ppUnk) {
-  Trace("IOPCServer::AddGroup");
-  if (phServerGroup != nullptr) *phServerGroup = 0;
-  if (pRevisedUpdateRate != nullptr) *pRevisedUpdateRate = 0;
-  if (ppUnk != nullptr) *ppUnk = nullptr;
-  if (phServerGroup == nullptr || pRevisedUpdateRate == nullptr || ppUnk == nullptr) return E_INVALIDARG;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCServer::AddGroup");
+    if (phServerGroup != nullptr) *phServerGroup = 0;
+    if (pRevisedUpdateRate != nullptr) *pRevisedUpdateRate = 0;
+    if (ppUnk != nullptr) *ppUnk = nullptr;
+    if (phServerGroup == nullptr || pRevisedUpdateRate == nullptr || ppUnk == nullptr) return E_INVALIDARG;
 
-  const std::optional<std::string> name = NarrowAnsi(szName);
-  if (!name) return E_INVALIDARG;
-  const RevisedUpdateRate revised = ReviseUpdateRate(dwRequestedUpdateRate, VorlixApp().ServerRate());
-  OPCGroup::Settings settings;
-  settings.name = *name;
-  settings.active = bActive;
-  settings.updateRate = revised.rate;
-  settings.clientHandle = hClientGroup;
-  settings.timeBias = pTimeBias != nullptr ? *pTimeBias : LocalTimeBias();
-  settings.percentDeadband = pPercentDeadband != nullptr ? *pPercentDeadband : 0.0f;
-  settings.localeId = dwLCID;
-  OPCGroup* group = nullptr;
-  const HRESULT hr = owner_.CreateGroup(settings, riid, reinterpret_cast<void**>(ppUnk), &group);
-  if (FAILED(hr)) return hr;
-  // The client's reference keeps the group alive here.
-  *phServerGroup = group->ServerHandle();
-  *pRevisedUpdateRate = revised.rate;
-  return revised.supported ? S_OK : OPC_S_UNSUPPORTEDRATE;
+    const std::optional<std::string> name = NarrowAnsi(szName);
+    if (!name) return E_INVALIDARG;
+    const RevisedUpdateRate revised = ReviseUpdateRate(dwRequestedUpdateRate, VorlixApp().ServerRate());
+    OPCGroup::Settings settings;
+    settings.name = *name;
+    settings.active = bActive;
+    settings.updateRate = revised.rate;
+    settings.clientHandle = hClientGroup;
+    settings.timeBias = pTimeBias != nullptr ? *pTimeBias : LocalTimeBias();
+    settings.percentDeadband = pPercentDeadband != nullptr ? *pPercentDeadband : 0.0f;
+    settings.localeId = dwLCID;
+    OPCGroup* group = nullptr;
+    const HRESULT hr = owner_.CreateGroup(settings, riid, reinterpret_cast<void**>(ppUnk), &group);
+    if (FAILED(hr)) return hr;
+    // The client's reference keeps the group alive here.
+    *phServerGroup = group->ServerHandle();
+    *pRevisedUpdateRate = revised.rate;
+    return revised.supported ? S_OK : OPC_S_UNSUPPORTEDRATE;
+  });
 }
 
 HRESULT IOPCServerHolder::GetErrorString(HRESULT dwError, LCID, LPWSTR* ppString) {
-  Trace("IOPCServer::GetErrorString");
-  if (ppString == nullptr) return E_INVALIDARG;
-  const CVorlixApp& app = VorlixApp();
-  *ppString = app.AllocWideFromAnsi(app.GetErrorText(dwError).c_str(), TRUE);
-  return *ppString != nullptr ? S_OK : E_OUTOFMEMORY;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCServer::GetErrorString");
+    if (ppString == nullptr) return E_INVALIDARG;
+    const CVorlixApp& app = VorlixApp();
+    *ppString = app.AllocWideFromAnsi(app.GetErrorText(dwError).c_str(), TRUE);
+    return *ppString != nullptr ? S_OK : E_OUTOFMEMORY;
+  });
 }
 
 HRESULT IOPCServerHolder::GetGroupByName(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
-  Trace("IOPCServer::GetGroupByName");
-  if (ppUnk == nullptr) return E_INVALIDARG;
-  *ppUnk = nullptr;
-  if (szName == nullptr) return E_INVALIDARG;
-  const std::optional<std::string> name = NarrowAnsi(szName);
-  if (!name) return E_INVALIDARG;
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  OPCGroup* group = owner_.GroupNamed(*name);
-  return group != nullptr ? group->QueryInterface(riid, reinterpret_cast<void**>(ppUnk)) : E_INVALIDARG;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCServer::GetGroupByName");
+    if (ppUnk == nullptr) return E_INVALIDARG;
+    *ppUnk = nullptr;
+    if (szName == nullptr) return E_INVALIDARG;
+    const std::optional<std::string> name = NarrowAnsi(szName);
+    if (!name) return E_INVALIDARG;
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    OPCGroup* group = owner_.GroupNamed(*name);
+    return group != nullptr ? group->QueryInterface(riid, reinterpret_cast<void**>(ppUnk)) : E_INVALIDARG;
+  });
 }
 
 HRESULT IOPCServerHolder::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
-  Trace("IOPCServer::GetStatus");
-  if (ppServerStatus == nullptr) return E_INVALIDARG;
-  *ppServerStatus = nullptr;
-  CVorlixApp& app = VorlixApp();
-  auto* status = static_cast<OPCSERVERSTATUS*>(app.TaskAlloc(sizeof(OPCSERVERSTATUS)));
-  if (status == nullptr) return E_OUTOFMEMORY;
-  status->szVendorInfo = app.AllocWideFromAnsi(app.VendorInfo().c_str(), TRUE);
-  if (status->szVendorInfo == nullptr) {
-    app.TaskFree(status, TRUE);
-    return E_OUTOFMEMORY;
-  }
-  status->ftStartTime = app.StartTime();
-  CoFileTimeNow(&status->ftCurrentTime);
-  status->ftLastUpdateTime = owner_.CreationTime();
-  status->dwServerState = static_cast<OPCSERVERSTATE>(app.ServerState());
-  status->wReserved = kStatusReservedWord;
-  *ppServerStatus = status;
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCServer::GetStatus");
+    if (ppServerStatus == nullptr) return E_INVALIDARG;
+    *ppServerStatus = nullptr;
+    CVorlixApp& app = VorlixApp();
+    auto* status = static_cast<OPCSERVERSTATUS*>(app.TaskAlloc(sizeof(OPCSERVERSTATUS)));
+    if (status == nullptr) return E_OUTOFMEMORY;
+    status->szVendorInfo = app.AllocWideFromAnsi(app.VendorInfo().c_str(), TRUE);
+    if (status->szVendorInfo == nullptr) {
+      app.TaskFree(status, TRUE);
+      return E_OUTOFMEMORY;
+    }
+    status->ftStartTime = app.StartTime();
+    CoFileTimeNow(&status->ftCurrentTime);
+    status->ftLastUpdateTime = owner_.CreationTime();
+    status->dwServerState = static_cast<OPCSERVERSTATE>(app.ServerState());
+    status->wReserved = kStatusReservedWord;
+    *ppServerStatus = status;
+    return S_OK;
+  });
 }
 
 HRESULT IOPCServerHolder::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
-  Trace("IOPCServer::RemoveGroup");
-  OPCGroup* group = owner_.UnlistGroup(hServerGroup);
-  if (group == nullptr) return E_FAIL;
-  const bool stillHeld = group->ReferenceCount() != 0;
-  if (stillHeld && bForce) group->Retire();
-  group->ReleaseFromList();
-  return stillHeld && !bForce ? OPC_S_INUSE : S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCServer::RemoveGroup");
+    OPCGroup* group = owner_.UnlistGroup(hServerGroup);
+    if (group == nullptr) return E_FAIL;
+    const bool stillHeld = group->ReferenceCount() != 0;
+    if (stillHeld && bForce) group->Retire();
+    group->ReleaseFromList();
+    return stillHeld && !bForce ? OPC_S_INUSE : S_OK;
+  });
 }
 
 HRESULT IOPCServerHolder::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, LPUNKNOWN* ppUnk) {
-  Trace("IOPCServer::CreateGroupEnumerator");
-  if (ppUnk == nullptr) return E_INVALIDARG;
-  *ppUnk = nullptr;
-  if (riid == IID_IEnumUnknown) {
-    std::vector<IUnknown*> groups;
-    owner_.SnapshotGroups(dwScope, groups);
-    auto* enumerator = new (std::nothrow) OPCGroupEnumerator(&owner_, groups);
-    if (enumerator == nullptr) {
-      for (IUnknown* group : groups) group->Release();
-      return E_OUTOFMEMORY;
+  // A client may pass any 32-bit value: it is kept as a number, not as the enumeration.
+  const DWORD scope = dwScope;
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("IOPCServer::CreateGroupEnumerator");
+    if (ppUnk == nullptr) return E_INVALIDARG;
+    *ppUnk = nullptr;
+    if (riid == IID_IEnumUnknown) {
+      std::vector<IUnknown*> groups;
+      owner_.SnapshotGroups(scope, groups);
+      auto* enumerator = new (std::nothrow) OPCGroupEnumerator(&owner_, groups);
+      if (enumerator == nullptr) {
+        for (IUnknown* group : groups) group->Release();
+        return E_OUTOFMEMORY;
+      }
+      enumerator->AddRef();
+      *ppUnk = enumerator;
+      return S_OK;
     }
-    enumerator->AddRef();
-    *ppUnk = enumerator;
-    return S_OK;
-  }
-  if (riid == IID_IEnumString) {
-    std::vector<std::string> names;
-    owner_.SnapshotGroupNames(dwScope, names);
-    auto* enumerator = new (std::nothrow) IOPCEnumString(std::move(names));
-    if (enumerator == nullptr) return E_OUTOFMEMORY;
-    enumerator->AddRef();
-    *ppUnk = enumerator;
-    return S_OK;
-  }
-  return E_NOINTERFACE;
+    if (riid == IID_IEnumString) {
+      std::vector<std::string> names;
+      owner_.SnapshotGroupNames(scope, names);
+      auto* enumerator = new (std::nothrow) IOPCEnumString(std::move(names));
+      if (enumerator == nullptr) return E_OUTOFMEMORY;
+      enumerator->AddRef();
+      *ppUnk = enumerator;
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  });
 }

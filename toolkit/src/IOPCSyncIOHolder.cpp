@@ -1,5 +1,6 @@
 #include "IOPCSyncIOHolder.h"
 
+#include "CallBoundary.h"
 #include "OPCGroup.h"
 #include "OPCTag.h"
 #include "PerItemCall.h"
@@ -47,28 +48,30 @@ IOPCSyncIOHolder::IOPCSyncIOHolder(OPCGroup& owner) : InterfaceHolder(owner, "IO
 HRESULT IOPCSyncIOHolder::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer,
                                OPCITEMSTATE** ppItemValues, HRESULT** ppErrors) {
   Trace("IOPCSyncIO::Read");
-  if (ppItemValues != nullptr) *ppItemValues = nullptr;
-  if (ppErrors != nullptr) *ppErrors = nullptr;
-  if (dwCount == 0 || phServer == nullptr || ppItemValues == nullptr || ppErrors == nullptr) return E_INVALIDARG;
-  if (dwSource != OPC_DS_CACHE && dwSource != OPC_DS_DEVICE) return E_INVALIDARG;
-  if (owner_.Retired()) return E_FAIL;
-  CVorlixApp& app = VorlixApp();
-  auto* errors = AllocPerItem<HRESULT>(dwCount);
-  if (errors == nullptr) return E_OUTOFMEMORY;
-  auto* states = AllocPerItem<OPCITEMSTATE>(dwCount);
-  if (states == nullptr) {
-    app.TaskFree(errors, TRUE);
-    return E_OUTOFMEMORY;
-  }
-  // Read once: the host may switch it off meanwhile.
-  const READDEVICEPROC deviceRead = dwSource == OPC_DS_DEVICE ? app.DeviceReadProc().Get() : nullptr;
-  for (DWORD i = 0; i < dwCount; ++i) {
-    errors[i] = deviceRead != nullptr ? ReadFromDevice(deviceRead, phServer[i], states[i])
-                                      : ReadFromCache(phServer[i], states[i]);
-  }
-  *ppItemValues = states;
-  *ppErrors = errors;
-  return PerItemOutcome(errors, dwCount);
+  return AnswerComCall([&]() -> HRESULT {
+    if (ppItemValues != nullptr) *ppItemValues = nullptr;
+    if (ppErrors != nullptr) *ppErrors = nullptr;
+    if (dwCount == 0 || phServer == nullptr || ppItemValues == nullptr || ppErrors == nullptr) return E_INVALIDARG;
+    if (dwSource != OPC_DS_CACHE && dwSource != OPC_DS_DEVICE) return E_INVALIDARG;
+    if (owner_.Retired()) return E_FAIL;
+    CVorlixApp& app = VorlixApp();
+    auto* errors = AllocPerItem<HRESULT>(dwCount);
+    if (errors == nullptr) return E_OUTOFMEMORY;
+    auto* states = AllocPerItem<OPCITEMSTATE>(dwCount);
+    if (states == nullptr) {
+      app.TaskFree(errors, TRUE);
+      return E_OUTOFMEMORY;
+    }
+    // Read once: the host may switch it off meanwhile.
+    const READDEVICEPROC deviceRead = dwSource == OPC_DS_DEVICE ? app.DeviceReadProc().Get() : nullptr;
+    for (DWORD i = 0; i < dwCount; ++i) {
+      errors[i] = deviceRead != nullptr ? ReadFromDevice(deviceRead, phServer[i], states[i])
+                                        : ReadFromCache(phServer[i], states[i]);
+    }
+    *ppItemValues = states;
+    *ppErrors = errors;
+    return PerItemOutcome(errors, dwCount);
+  });
 }
 
 HRESULT IOPCSyncIOHolder::ReadFromCache(OPCHANDLE serverHandle, OPCITEMSTATE& state) const {
@@ -107,49 +110,51 @@ HRESULT IOPCSyncIOHolder::ReadFromDevice(READDEVICEPROC deviceRead, OPCHANDLE se
 
 HRESULT IOPCSyncIOHolder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
   Trace("IOPCSyncIO::Write");
-  if (ppErrors != nullptr) *ppErrors = nullptr;
-  if (dwCount == 0 || phServer == nullptr || pItemValues == nullptr || ppErrors == nullptr) return E_INVALIDARG;
-  if (owner_.Retired()) return E_FAIL;
-  CVorlixApp& app = VorlixApp();
-  auto* errors = AllocPerItem<HRESULT>(dwCount);
-  if (errors == nullptr) return E_OUTOFMEMORY;
+  return AnswerComCall([&]() -> HRESULT {
+    if (ppErrors != nullptr) *ppErrors = nullptr;
+    if (dwCount == 0 || phServer == nullptr || pItemValues == nullptr || ppErrors == nullptr) return E_INVALIDARG;
+    if (owner_.Retired()) return E_FAIL;
+    CVorlixApp& app = VorlixApp();
+    auto* errors = AllocPerItem<HRESULT>(dwCount);
+    if (errors == nullptr) return E_OUTOFMEMORY;
 
-  std::vector<PendingWrite> writes(dwCount);
-  {
-    ServerLock::Hold hold(app.GetServerLock());
-    for (DWORD i = 0; i < dwCount; ++i) {
-      OPCGroupItem* item = owner_.FindItem(phServer[i]);
-      if (item == nullptr) {
-        errors[i] = OPC_E_INVALIDHANDLE;
-        continue;
+    std::vector<PendingWrite> writes(dwCount);
+    {
+      ServerLock::Hold hold(app.GetServerLock());
+      for (DWORD i = 0; i < dwCount; ++i) {
+        OPCGroupItem* item = owner_.FindItem(phServer[i]);
+        if (item == nullptr) {
+          errors[i] = OPC_E_INVALIDHANDLE;
+          continue;
+        }
+        PendingWrite& write = writes[i];
+        errors[i] = VariantCopy(&write.value, &pItemValues[i]);
+        if (SUCCEEDED(errors[i])) errors[i] = VariantCopy(&write.previousValue, &item->value);
+        if (FAILED(errors[i])) continue;
+        write.serverHandle = item->serverHandle;
+        write.tagName = item->fullName;
+        write.userName = item->userName;
+        write.previousQuality = item->quality;
+        write.previousChanged = item->changed;
+        write.timestamp = item->timestamp;
+        errors[i] = item->CheckWrite(&write.value);
       }
-      PendingWrite& write = writes[i];
-      errors[i] = VariantCopy(&write.value, &pItemValues[i]);
-      if (SUCCEEDED(errors[i])) errors[i] = VariantCopy(&write.previousValue, &item->value);
-      if (FAILED(errors[i])) continue;
-      write.serverHandle = item->serverHandle;
-      write.tagName = item->fullName;
-      write.userName = item->userName;
-      write.previousQuality = item->quality;
-      write.previousChanged = item->changed;
-      write.timestamp = item->timestamp;
-      errors[i] = item->CheckWrite(&write.value);
     }
-  }
-  for (DWORD i = 0; i < dwCount; ++i) {
-    if (errors[i] != S_OK) continue;
-    PendingWrite& write = writes[i];
-    errors[i] = app.ClientWrite(write.userName.c_str(), write.tagName, &write.value);
-    if (errors[i] == S_OK) continue;
-    // The host refused the value: no subscription may report it. An update
-    // that reached the item since (a new timestamp) stays.
-    ServerLock::Hold hold(app.GetServerLock());
-    OPCGroupItem* item = owner_.FindItem(write.serverHandle);
-    if (item == nullptr || !SameTime(item->timestamp, write.timestamp)) continue;
-    if (FAILED(VariantCopy(&item->value, &write.previousValue))) continue;
-    item->quality = write.previousQuality;
-    item->changed = write.previousChanged;
-  }
-  *ppErrors = errors;
-  return PerItemOutcome(errors, dwCount);
+    for (DWORD i = 0; i < dwCount; ++i) {
+      if (errors[i] != S_OK) continue;
+      PendingWrite& write = writes[i];
+      errors[i] = app.ClientWrite(write.userName.c_str(), write.tagName, &write.value);
+      if (errors[i] == S_OK) continue;
+      // The host refused the value: no subscription may report it. An update
+      // that reached the item since (a new timestamp) stays.
+      ServerLock::Hold hold(app.GetServerLock());
+      OPCGroupItem* item = owner_.FindItem(write.serverHandle);
+      if (item == nullptr || !SameTime(item->timestamp, write.timestamp)) continue;
+      if (FAILED(VariantCopy(&item->value, &write.previousValue))) continue;
+      item->quality = write.previousQuality;
+      item->changed = write.previousChanged;
+    }
+    *ppErrors = errors;
+    return PerItemOutcome(errors, dwCount);
+  });
 }

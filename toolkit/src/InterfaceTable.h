@@ -7,6 +7,7 @@
 #pragma once
 
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "HolderSlot.h"
 #include "IIDTraceName.h"
 
@@ -33,14 +34,10 @@ InterfaceHolderBase* MakeHolder(Owner& owner) {
   return new (std::nothrow) Holder(owner);
 }
 
-// QueryInterface of `owner` from its table. Traces "<ownerName>::QueryInterface"
-// with the row's suffix (the IID's trace name for an identifier outside the
-// table, " E_INVALIDARG" for a null out-pointer). A hit sets the out-pointer
-// and AddRefs the owner once; a miss, or no memory for the holder, gives a
-// null out-pointer and E_NOINTERFACE.
+// The work of QueryInterfaceFromTable below, which may throw.
 template <class Owner, size_t N>
-HRESULT QueryInterfaceFromTable(Owner& owner, const char* ownerName, const InterfaceTableRow<Owner> (&table)[N],
-                                HolderSlot* slots, REFIID riid, void** ppvObject) {
+HRESULT AnswerFromTable(Owner& owner, const char* ownerName, const InterfaceTableRow<Owner> (&table)[N],
+                        HolderSlot* slots, REFIID riid, void** ppvObject) {
   const std::string trace = std::string(ownerName) + "::QueryInterface";
   if (ppvObject == nullptr) {
     VorlixApp().TraceMessage((trace + " E_INVALIDARG").c_str());
@@ -65,4 +62,16 @@ HRESULT QueryInterfaceFromTable(Owner& owner, const char* ownerName, const Inter
   *ppvObject = answer;
   owner.AddRef();
   return S_OK;
+}
+
+// QueryInterface of `owner` from its table. Traces "<ownerName>::QueryInterface"
+// with the row's suffix (the IID's trace name for an identifier outside the
+// table, " E_INVALIDARG" for a null out-pointer). A hit sets the out-pointer
+// and AddRefs the owner once; a miss, or no memory for the holder, gives a
+// null out-pointer and E_NOINTERFACE; E_OUTOFMEMORY when memory runs out
+// otherwise.
+template <class Owner, size_t N>
+HRESULT QueryInterfaceFromTable(Owner& owner, const char* ownerName, const InterfaceTableRow<Owner> (&table)[N],
+                                HolderSlot* slots, REFIID riid, void** ppvObject) {
+  return AnswerComCall([&] { return AnswerFromTable(owner, ownerName, table, slots, riid, ppvObject); });
 }

@@ -15,8 +15,9 @@ void ItemHostNotices::ItemAdded(const OPCGroupItem& item, OPCTag& tag) {
 void ItemHostNotices::ItemLeft(const OPCGroupItem& item) {
   CVorlixApp& app = VorlixApp();
   OPCTag* tag = app.FindTag(std::string(), item.fullName);
-  // A tag made again since the item was added counts only the items of listed groups.
-  if (tag == nullptr || tag->refCount < 1) return;
+  // A tag made again since the item was added counts only the items of listed
+  // groups; a branch made under the item's name counts none.
+  if (tag == nullptr || !tag->HasHandle() || tag->refCount < 1) return;
   --tag->refCount;
   if (item.updateRate == tag->fastestClientRate) {
     tag->fastestClientRate = tag->refCount > 0 ? app.FastestItemRate(*tag) : 0;

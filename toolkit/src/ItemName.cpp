@@ -1,5 +1,7 @@
 #include "ItemName.h"
 
+#include "platform/widetext.h"
+
 std::string MakeFullItemName(const std::string& accessPath, const std::string& itemId, char delimiter) {
   if (accessPath.empty()) return itemId;
   if (accessPath.back() == delimiter) return accessPath + itemId;
@@ -19,4 +21,10 @@ std::vector<std::string> SplitItemName(const std::string& name, char delimiter) 
     start = end + 1;
   }
   return components;
+}
+
+bool ClientCanNameItem(const std::string& name) {
+  if (name.empty()) return false;
+  const std::optional<std::string> back = NarrowAnsi(WidenAnsi(name));
+  return back && *back == name;
 }

@@ -13,3 +13,7 @@ std::string MakeFullItemName(const std::string& accessPath, const std::string& i
 // trailing empty one is dropped: "a..b" gives a, "", b; "a.b." gives a, b; ""
 // gives none.
 std::vector<std::string> SplitItemName(const std::string& name, char delimiter);
+
+// Whether a client can give the name back as an item ID: it is not empty and
+// comes back as the same bytes from the wide text clients see and send.
+bool ClientCanNameItem(const std::string& name);

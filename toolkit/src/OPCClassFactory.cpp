@@ -1,5 +1,6 @@
 #include "OPCClassFactory.h"
 
+#include "CallBoundary.h"
 #include "CVorlixApp.h"
 
 HRESULT OPCClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
@@ -18,11 +19,13 @@ ULONG OPCClassFactory::AddRef() { return static_cast<ULONG>(++references_); }
 ULONG OPCClassFactory::Release() { return static_cast<ULONG>(--references_); }
 
 HRESULT OPCClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) {
-  if (pUnkOuter != nullptr) {
-    if (ppvObject != nullptr) *ppvObject = nullptr;
-    return CLASS_E_NOAGGREGATION;
-  }
-  return VorlixApp().CreateServer(riid, ppvObject);
+  return AnswerComCall([&]() -> HRESULT {
+    if (pUnkOuter != nullptr) {
+      if (ppvObject != nullptr) *ppvObject = nullptr;
+      return CLASS_E_NOAGGREGATION;
+    }
+    return VorlixApp().CreateServer(riid, ppvObject);
+  });
 }
 
 HRESULT OPCClassFactory::LockServer(BOOL) { return S_OK; }

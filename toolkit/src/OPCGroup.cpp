@@ -13,19 +13,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Never destroyed: groups may go while the library is unloaded, after static
-// objects made later than the application object are gone.
-HandleTable<OPCGroup>& GroupIdentities() {
-  static HandleTable<OPCGroup>* const table = new HandleTable<OPCGroup>;
-  return *table;
-}
-
-void Trace(const std::string& text) { VorlixApp().TraceMessage(text.c_str()); }
-
-}  // namespace
-
 const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
     {&IID_IUnknown, nullptr, " IID_IUnknown", kAnswersItself, nullptr},
     {&IID_IOPCGroupStateMgt, nullptr, " IID_IOPCGroupStateMgt", kStateMgtHolder,
@@ -48,12 +35,12 @@ OPCGroup::OPCGroup(OPCServer* server, const Settings& settings)
       localeId_(settings.localeId),
       timeBias_(settings.timeBias),
       active_(settings.active),
-      identity_(GroupIdentities().Add(this)),
+      identity_(SharedHandleTable<OPCGroup>::Add(this)),
       clientHandle_(settings.clientHandle) {}
 
 OPCGroup::~OPCGroup() {
   ReleaseItems();
-  GroupIdentities().Remove(identity_);
+  SharedHandleTable<OPCGroup>::Remove(identity_);
 }
 
 HRESULT OPCGroup::QueryInterface(REFIID riid, void** ppvObject) {
@@ -63,15 +50,20 @@ HRESULT OPCGroup::QueryInterface(REFIID riid, void** ppvObject) {
 ULONG OPCGroup::AddRef() {
   holds_.fetch_add(1);
   const LONG count = ++references_;
-  Trace("OPCGroup::AddRef(" + std::to_string(count) + ")");
+  VorlixApp().TraceCount("OPCGroup", "AddRef", count);
   return static_cast<ULONG>(count);
 }
 
 ULONG OPCGroup::Release() {
-  const LONG count = --references_;
-  Trace("OPCGroup::Release(" + std::to_string(count + 1) + ")");
+  LONG count = references_.load();
+  // A client that releases more often than it holds the group takes nothing
+  // away: the server's list still holds it.
+  while (count > 0 && !references_.compare_exchange_weak(count, count - 1)) {
+  }
+  VorlixApp().TraceCount("OPCGroup", "Release", count);
+  if (count <= 0) return 0;
   DropHold();
-  return static_cast<ULONG>(count);
+  return static_cast<ULONG>(count - 1);
 }
 
 std::string OPCGroup::Name() const {
@@ -118,7 +110,9 @@ OPCGroupItem* OPCGroup::FindItem(OPCHANDLE serverHandle) const {
 
 OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item) {
   item->AssignServerHandle();
-  if (OPCTag* tag = VorlixApp().FindTag(std::string(), item->fullName)) ++tag->refCount;
+  OPCTag* tag = VorlixApp().FindTag(std::string(), item->fullName);
+  // Only a leaf counts client items: a name may have become a branch since.
+  if (tag != nullptr && tag->HasHandle()) ++tag->refCount;
   items_.push_back(std::move(item));
   return items_.back()->serverHandle;
 }

@@ -46,7 +46,8 @@ class OPCGroup final : public IUnknown {
   OPCGroup& operator=(const OPCGroup&) = delete;
 
   // IUnknown, traced. A null out-pointer gives E_INVALIDARG; an interface the
-  // group does not offer gives a null out-pointer and E_NOINTERFACE.
+  // group does not offer gives a null out-pointer and E_NOINTERFACE. A Release
+  // the client holds no reference for changes nothing and answers 0.
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
   ULONG AddRef() override;
   ULONG Release() override;
@@ -70,7 +71,8 @@ class OPCGroup final : public IUnknown {
   LONG TimeBias() const { return timeBias_.load(); }
   void SetTimeBias(LONG bias) { timeBias_ = bias; }
 
-  // The group's own identity, unique in the process while the group lives.
+  // The group's own identity, from the one table of server handles, so that
+  // no item or event subscription carries it while the group lives.
   OPCHANDLE Identity() const { return identity_; }
   OPCHANDLE ServerHandle() const { return serverHandle_.load(); }
   void SetServerHandle(OPCHANDLE handle) { serverHandle_ = handle; }
@@ -80,6 +82,8 @@ class OPCGroup final : public IUnknown {
   // reads it and uses it under the server lock: the server clears it under
   // that lock before it goes.
   OPCServer* Server() const { return server_.load(); }
+  // Out of its server's list (removed, or its server gone): calls that would
+  // change the group fail from then on.
   bool Removed() const { return Server() == nullptr; }
 
   // The server lets go of the group: Detach, under the server lock, as it

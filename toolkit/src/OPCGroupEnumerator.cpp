@@ -1,5 +1,7 @@
 #include "OPCGroupEnumerator.h"
 
+#include "CallBoundary.h"
+
 #include <new>
 
 OPCGroupEnumerator::OPCGroupEnumerator(IUnknown* owner, std::vector<IUnknown*> groups, ULONG position)
@@ -11,17 +13,19 @@ OPCGroupEnumerator::~OPCGroupEnumerator() {
 }
 
 HRESULT OPCGroupEnumerator::Next(ULONG celt, IUnknown** rgelt, ULONG* pceltFetched) {
-  Trace("::Next");
-  if (Snapshot().empty()) {
-    if (pceltFetched != nullptr) *pceltFetched = 0;
-    return S_FALSE;
-  }
-  return HandOutNext(celt, rgelt, pceltFetched, [&](IUnknown* const* groups, ULONG count) {
-    for (ULONG i = 0; i < count; ++i) {
-      rgelt[i] = groups[i];
-      rgelt[i]->AddRef();
+  return AnswerComCall([&]() -> HRESULT {
+    Trace("::Next");
+    if (Snapshot().empty()) {
+      if (pceltFetched != nullptr) *pceltFetched = 0;
+      return S_FALSE;
     }
-    return true;
+    return HandOutNext(celt, rgelt, pceltFetched, [&](IUnknown* const* groups, ULONG count) {
+      for (ULONG i = 0; i < count; ++i) {
+        rgelt[i] = groups[i];
+        rgelt[i]->AddRef();
+      }
+      return true;
+    });
   });
 }
 

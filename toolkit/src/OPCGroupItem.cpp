@@ -14,13 +14,6 @@ namespace {
 // The user name of an item whose client NT security does not identify.
 constexpr char kUnknownUser[] = "Unknown";
 
-// Never destroyed: items may go while the library is unloaded, after static
-// objects made later than the application object are gone.
-HandleTable<OPCGroupItem>& ItemHandles() {
-  static HandleTable<OPCGroupItem>* const table = new HandleTable<OPCGroupItem>;
-  return *table;
-}
-
 // Whether two arrays have the same dimensions and bounds.
 bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
   if (first == nullptr || second == nullptr || first->cDims != second->cDims) return false;
@@ -35,14 +28,14 @@ OPCGroupItem::OPCGroupItem() : userName(kUnknownUser) {
 }
 
 OPCGroupItem::~OPCGroupItem() {
-  if (ownsServerHandle_) ItemHandles().Remove(serverHandle);
+  if (ownsServerHandle_) SharedHandleTable<OPCGroupItem>::Remove(serverHandle);
   VariantClear(&value);
   VariantClear(&referenceValue);
 }
 
 void OPCGroupItem::AssignServerHandle() {
-  if (ownsServerHandle_) ItemHandles().Remove(serverHandle);
-  serverHandle = ItemHandles().Add(this);
+  if (ownsServerHandle_) SharedHandleTable<OPCGroupItem>::Remove(serverHandle);
+  serverHandle = SharedHandleTable<OPCGroupItem>::Add(this);
   ownsServerHandle_ = true;
 }
 
@@ -98,6 +91,11 @@ HRESULT OPCGroupItem::ConvertToRequested(VARIANT* value, VARTYPE requested, WORD
 
 HRESULT OPCGroupItem::CheckWrite(VARIANT* written) {
   if ((accessRights & OPC_WRITEABLE) == 0) return OPC_E_BADRIGHTS;
+  if (V_ISBYREF(written)) {
+    // The client's memory is not ours to keep: the copy takes the value itself.
+    const HRESULT hr = VariantCopyInd(written, written);
+    if (FAILED(hr)) return hr;
+  }
   if (VorlixApp().ConvertToCanonical()) {
     if (written->vt != canonicalType && canonicalType != VT_EMPTY && canonicalType != VT_NULL) {
       const HRESULT hr = VariantChangeType(written, written, 0, canonicalType);

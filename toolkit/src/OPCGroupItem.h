@@ -22,8 +22,9 @@ class OPCGroupItem {
   OPCGroupItem(const OPCGroupItem&) = delete;
   OPCGroupItem& operator=(const OPCGroupItem&) = delete;
 
-  // Gives the item a server handle of its own, unique in the process while
-  // the item lives (the group does this when it takes the item in).
+  // Gives the item a server handle of its own from the one table of server
+  // handles, so that no other item, group or event subscription carries it
+  // while the item lives (the group does this when it takes the item in).
   void AssignServerHandle();
 
   // Copies everything but the user name and the changed flag, which keep the
@@ -52,7 +53,9 @@ class OPCGroupItem {
   // the host asked for conversion, converted in place to the canonical type
   // (an array must keep the shape of the cached one). On success it becomes
   // the cached value and the item counts as changed; on failure the item is
-  // unchanged. Callers pass their own copy of the client's value.
+  // unchanged. Callers pass their own copy of the client's value; a reference
+  // (VT_BYREF) in it is replaced by the value it refers to, which the caller
+  // then owns and clears.
   HRESULT CheckWrite(VARIANT* value);
 
   // Fills one enumerator element; the two strings come from the task

@@ -31,8 +31,6 @@ FILETIME NowUtc() {
   return now;
 }
 
-void Trace(const std::string& text) { VorlixApp().TraceMessage(text.c_str()); }
-
 // Hands the event to each pinned subscription, then unpins it; the number of them.
 template <class Fire>
 int FireEach(const std::vector<COPCEventSubscription*>& subscriptions, Fire fire) {
@@ -89,13 +87,13 @@ HRESULT OPCServer::QueryInterface(REFIID riid, void** ppvObject) {
 
 ULONG OPCServer::AddRef() {
   const LONG count = ++references_;
-  Trace("OPCServer::AddRef(" + std::to_string(count) + ")");
+  VorlixApp().TraceCount("OPCServer", "AddRef", count);
   return static_cast<ULONG>(count);
 }
 
 ULONG OPCServer::Release() {
   const LONG count = --references_;
-  Trace("OPCServer::Release(" + std::to_string(count + 1) + ")");
+  VorlixApp().TraceCount("OPCServer", "Release", count + 1);
   // From here on the worker thread may delete the object at any moment.
   if (count == 0) VorlixApp().RemoveServer(this);
   return static_cast<ULONG>(count);
@@ -155,6 +153,8 @@ HRESULT OPCServer::CreateGroup(OPCGroup::Settings settings, REFIID riid, void** 
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   if (settings.name.empty()) settings.name = MakeDefaultGroupName();
   if (FindGroupByName(settings.name)) return OPC_E_DUPLICATENAME;
+  // Room first: once the client holds the group, appending it must not fail.
+  groups_.reserve(groups_.size() + 1);
   OPCGroup* group = new (std::nothrow) OPCGroup(this, settings);
   if (group == nullptr) return E_OUTOFMEMORY;
   const HRESULT hr = group->QueryInterface(riid, ppUnk);
@@ -309,7 +309,7 @@ int OPCServer::BroadcastUserMessage(const char* source, const char* message, DWO
   });
 }
 
-int OPCServer::BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh) {
+int OPCServer::BroadcastEvent(DWORD subscription, const COPCEvent& event, BOOL refresh, BOOL lastRefresh) {
   return FireEach(PinSubscriptions(subscription), [&](COPCEventSubscription& named) {
     named.FireEvent(event, refresh, lastRefresh);
   });

@@ -123,7 +123,7 @@ class OPCServer final : public IUnknown {
   // (unless the caller holds it), on the calling thread. The number of
   // subscriptions reached.
   int BroadcastUserMessage(const char* source, const char* message, DWORD severity);
-  int BroadcastEvent(DWORD subscription, const ONEVENTSTRUCT& event, BOOL refresh, BOOL lastRefresh);
+  int BroadcastEvent(DWORD subscription, const COPCEvent& event, BOOL refresh, BOOL lastRefresh);
   int BroadcastEventRecord(const COPCEvent& event);
 
   // Asks the client to disconnect through its shutdown sink, when it has one.

@@ -82,7 +82,8 @@ OPCTag::~OPCTag() {
 HRESULT OPCTag::SetValue(const VARIANT& newValue) {
   VARIANT copy;
   VariantInit(&copy);
-  const HRESULT hr = VariantCopy(&copy, &newValue);
+  // A reference is stored as what it refers to: its target is the caller's.
+  const HRESULT hr = VariantCopyInd(&copy, &newValue);
   if (FAILED(hr)) return hr;
   VariantClear(&value);
   value = copy;
@@ -147,7 +148,7 @@ BOOL OPCTag::SetProperty(DWORD id, const std::string& description, const VARIANT
   if (id <= kLastStandardPropertyId) return FALSE;
   VARIANT copy;
   VariantInit(&copy);
-  if (FAILED(VariantCopy(&copy, &newValue))) return FALSE;
+  if (FAILED(VariantCopyInd(&copy, &newValue))) return FALSE;
   auto existing = std::find_if(properties.begin(), properties.end(),
                                [id](const std::unique_ptr<OPCTagProperty>& custom) { return custom->id == id; });
   if (existing == properties.end()) {

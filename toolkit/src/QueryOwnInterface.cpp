@@ -1,27 +1,30 @@
 #include "QueryOwnInterface.h"
 
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "IIDTraceName.h"
 
 #include <string>
 
 HRESULT QueryOwnInterface(IUnknown& self, REFIID ownIid, const char* ownTraceName, const char* traceText, REFIID riid,
                           void** ppvObject) {
-  const auto trace = [traceText](const char* outcome) {
-    if (traceText != nullptr) VorlixApp().TraceMessage(std::string(traceText) + outcome);
-  };
-  if (ppvObject == nullptr) {
-    trace(" E_INVALIDARG");
-    return E_INVALIDARG;
-  }
-  const bool unknown = riid == IID_IUnknown;
-  const bool own = !unknown && riid == ownIid;
-  trace(unknown ? " IID_IUnknown" : own ? ownTraceName : IIDTraceName(riid));
-  if (!unknown && !own) {
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
-  }
-  self.AddRef();
-  *ppvObject = &self;
-  return S_OK;
+  return AnswerComCall([&]() -> HRESULT {
+    const auto trace = [traceText](const char* outcome) {
+      if (traceText != nullptr) VorlixApp().TraceMessage(std::string(traceText) + outcome);
+    };
+    if (ppvObject == nullptr) {
+      trace(" E_INVALIDARG");
+      return E_INVALIDARG;
+    }
+    const bool unknown = riid == IID_IUnknown;
+    const bool own = !unknown && riid == ownIid;
+    trace(unknown ? " IID_IUnknown" : own ? ownTraceName : IIDTraceName(riid));
+    if (!unknown && !own) {
+      *ppvObject = nullptr;
+      return E_NOINTERFACE;
+    }
+    self.AddRef();
+    *ppvObject = &self;
+    return S_OK;
+  });
 }

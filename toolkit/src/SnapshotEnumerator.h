@@ -10,6 +10,7 @@
 #pragma once
 
 #include "CVorlixApp.h"
+#include "CallBoundary.h"
 #include "EnumeratorCursor.h"
 #include "QueryOwnInterface.h"
 
@@ -26,13 +27,15 @@ class SnapshotEnumerator : public Interface {
 
   // IUnknown and the member's own interface give the enumerator itself.
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
-    return QueryOwnInterface(*this, ownIid_, ownIidTrace_, (traceClass_ + "::QueryInterface").c_str(), riid,
-                             ppvObject);
+    return AnswerComCall([&] {
+      return QueryOwnInterface(*this, ownIid_, ownIidTrace_, (traceClass_ + "::QueryInterface").c_str(), riid,
+                               ppvObject);
+    });
   }
 
   ULONG AddRef() override {
     const LONG count = ++references_;
-    Trace("::AddRef(" + std::to_string(count) + ")");
+    VorlixApp().TraceCount(traceClass_.c_str(), "AddRef", count);
     if (owner_ != nullptr) owner_->AddRef();
     return static_cast<ULONG>(count);
   }
@@ -40,7 +43,7 @@ class SnapshotEnumerator : public Interface {
   // The last Release deletes the enumerator before it lets go of its owner.
   ULONG Release() override {
     const LONG count = --references_;
-    Trace("::Release(" + std::to_string(count + 1) + ")");
+    VorlixApp().TraceCount(traceClass_.c_str(), "Release", count + 1);
     IUnknown* owner = owner_;
     if (count == 0) delete this;
     if (owner != nullptr) owner->Release();
@@ -48,24 +51,30 @@ class SnapshotEnumerator : public Interface {
   }
 
   HRESULT Skip(ULONG celt) override {
-    Trace("::Skip");
-    return cursor_.Skip(celt, snapshot_.size());
+    return AnswerComCall([&] {
+      Trace("::Skip");
+      return cursor_.Skip(celt, snapshot_.size());
+    });
   }
 
   HRESULT Reset() override {
-    Trace("::Reset");
-    cursor_.Reset();
-    return S_OK;
+    return AnswerComCall([&]() -> HRESULT {
+      Trace("::Reset");
+      cursor_.Reset();
+      return S_OK;
+    });
   }
 
   HRESULT Clone(Interface** ppenum) override {
-    Trace("::Clone");
-    if (ppenum == nullptr) return E_INVALIDARG;
-    SnapshotEnumerator* clone = MakeClone(cursor_.Position());
-    *ppenum = clone;
-    if (clone == nullptr) return E_OUTOFMEMORY;
-    clone->AddRef();
-    return S_OK;
+    return AnswerComCall([&]() -> HRESULT {
+      Trace("::Clone");
+      if (ppenum == nullptr) return E_INVALIDARG;
+      SnapshotEnumerator* clone = MakeClone(cursor_.Position());
+      *ppenum = clone;
+      if (clone == nullptr) return E_OUTOFMEMORY;
+      clone->AddRef();
+      return S_OK;
+    });
   }
 
  protected:

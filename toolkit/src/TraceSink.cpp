@@ -1,5 +1,6 @@
 #include "TraceSink.h"
 
+#include <cstdio>
 #include <cstring>
 
 void TraceSink::Trace(const char* text) const {
@@ -10,4 +11,11 @@ void TraceSink::Trace(const char* text) const {
   std::memcpy(buffer, text, length);
   buffer[length] = '\0';
   proc(buffer);
+}
+
+void TraceSink::TraceCount(const char* object, const char* method, long count) const {
+  if (proc_.Get() == nullptr) return;
+  char text[kBufferSize];
+  std::snprintf(text, sizeof text, "%s::%s(%ld)", object, method, count);
+  Trace(text);
 }

@@ -18,6 +18,9 @@ class TraceSink {
   // Calls the callback with a terminated copy of the text on the caller's
   // thread; takes no lock. Does nothing while no callback is set.
   void Trace(const char* text) const;
+  // Traces "<object>::<method>(<count>)", as reference counts are traced.
+  // Allocates nothing, so AddRef and Release cannot fail for want of memory.
+  void TraceCount(const char* object, const char* method, long count) const;
 
  private:
   HostCallback<EVENTMSGPROC> proc_;

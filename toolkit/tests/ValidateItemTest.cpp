@@ -54,7 +54,7 @@ TEST(ValidateItem, EmptyUnknownAndSuspendedItems) {
   EXPECT_EQ(Validate("A", ""), OPC_E_INVALIDITEMID);
   EXPECT_EQ(Validate("", "A.C", VT_EMPTY, &result), OPC_E_UNKNOWNITEMID);
   EXPECT_TRUE(Untouched(result));
-  EXPECT_EQ(Validate("", "A"), S_OK);  // a top-level branch answers to its name
+  EXPECT_EQ(Validate("", "A"), OPC_E_UNKNOWNITEMID);  // a branch is no item
 
   EXPECT_TRUE(SuspendTagUpdates(tag, TRUE));
   EXPECT_EQ(Validate("", "A.B"), OPC_E_UNKNOWNITEMID);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <memory>
@@ -28,6 +29,12 @@ public:
   void drop(WebSocketChannel channel) const;
   std::size_t openConnections(WebSocketChannel channel) const;
 
+  // A connection whose frames not yet sent would exceed `bytes` is dropped,
+  // so a client that stops reading cannot make the stand-in grow without end.
+  void limitSendQueue(std::size_t bytes) { sendQueueLimit_ = bytes; }
+  std::size_t sendQueueLimit() const { return sendQueueLimit_; }
+  static constexpr std::size_t DefaultSendQueueLimit = 16 * 1024 * 1024;
+
   // Answers upgrade requests with 503 for `period` from now; zero accepts them again.
   void refuseUpgradesFor(std::chrono::milliseconds period);
   bool refusingUpgrades() const;
@@ -41,4 +48,5 @@ private:
   // hold it.
   std::vector<std::weak_ptr<WebSocketSession>> sessions_;
   std::chrono::steady_clock::time_point refuseUntil_;
+  std::atomic<std::size_t> sendQueueLimit_{DefaultSendQueueLimit};
 };

@@ -30,19 +30,25 @@ void WebSocketSession::start(const Upgrade& upgrade) {
 void WebSocketSession::send(std::string text) {
   net::post(socket_.get_executor(), [self = shared_from_this(), text = std::move(text)]() mutable {
     if (self->finished_) return;
+    if (self->outboxBytes_ + text.size() > self->hub_.sendQueueLimit()) return self->close();
+    self->outboxBytes_ += text.size();
     self->outbox_.push_back(std::move(text));
     if (self->outbox_.size() == 1) self->writeNext();
   });
 }
 
 void WebSocketSession::drop() {
-  net::post(socket_.get_executor(), [self = shared_from_this()] {
-    beast::error_code ignored;
-    auto& tcp = beast::get_lowest_layer(self->socket_).socket();
-    tcp.shutdown(net::ip::tcp::socket::shutdown_both, ignored);
-    tcp.close(ignored);
-    self->finish();
-  });
+  net::post(socket_.get_executor(), [self = shared_from_this()] { self->close(); });
+}
+
+void WebSocketSession::close() {
+  beast::error_code ignored;
+  auto& tcp = beast::get_lowest_layer(socket_).socket();
+  tcp.shutdown(net::ip::tcp::socket::shutdown_both, ignored);
+  tcp.close(ignored);
+  // A write under way still reads the front frame until it is aborted, so
+  // the frames go with the session.
+  finish();
 }
 
 void WebSocketSession::read() {
@@ -58,6 +64,7 @@ void WebSocketSession::read() {
 void WebSocketSession::writeNext() {
   socket_.async_write(net::buffer(outbox_.front()), [self = shared_from_this()](beast::error_code ec, std::size_t) {
     if (ec) return self->finish();
+    self->outboxBytes_ -= self->outbox_.front().size();
     self->outbox_.pop_front();
     if (!self->outbox_.empty() && !self->finished_) self->writeNext();
   });

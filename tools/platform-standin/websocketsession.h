@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <memory>
 #include <string>
@@ -28,7 +29,8 @@ public:
 
   // Completes the handshake the upgrade request asked for.
   void start(const Upgrade& upgrade);
-  // Queues one text frame; callable from any thread.
+  // Queues one text frame; callable from any thread. A frame that would take
+  // the queue past the hub's limit drops the connection instead.
   void send(std::string text);
   // Closes the connection at once; callable from any thread.
   void drop();
@@ -40,10 +42,12 @@ private:
   void read();
   void writeNext();
   void finish();
+  void close();
 
   boost::beast::websocket::stream<boost::beast::tcp_stream> socket_;
   boost::beast::flat_buffer buffer_;
   std::deque<std::string> outbox_;
+  std::size_t outboxBytes_ = 0;  // of the frames in outbox_
   bool finished_ = false;
   const WebSocketChannel channel_;
   const std::string code_;

@@ -32,24 +32,30 @@ const char* const tables = R"({
 
 }  // namespace
 
-void BridgeTest::SetUp() {
-  standin.data().loadJson(tables);
-  standin.start();
-  g_serverAddress = QString::fromStdString(standin.address());
+void useLoggedInProgram(const std::string& address, const QTemporaryDir& registry) {
+  g_serverAddress = QString::fromStdString(address);
   buildPlatformUrls();
   g_session = {"13800000000", "true", "login ok", 1001, "tok-abc123"};
   g_loginForm = {"13800000000", "demo123", "", "0123456789abcdefghij"};
   // Long enough that no refresh comes unasked during a test.
   g_intervalTime = QStringLiteral("3600000");
-  qputenv("ZELVO_REGISTRY_DIR", registry_.path().toLocal8Bit());
+  qputenv("ZELVO_REGISTRY_DIR", registry.path().toLocal8Bit());
   RegistryStore::Instance().Reset();
 }
 
-void BridgeTest::TearDown() {
+void endLoggedInProgram() {
   RegistryStore::Instance().Reset();
   g_session = LoginSession();
   g_loginForm = LoginForm();
 }
+
+void BridgeTest::SetUp() {
+  standin.data().loadJson(tables);
+  standin.start();
+  useLoggedInProgram(standin.address(), registry_);
+}
+
+void BridgeTest::TearDown() { endLoggedInProgram(); }
 
 int BridgeTest::logCount(const QString& text) const {
   const QStringList lines = log.lines();

@@ -11,6 +11,13 @@
 #include "platformstandin.h"
 #include "Vorlix.h"
 
+// The program's settings pointed at the platform at `address`, logged in as
+// the stand-ins' account, and the toolkit's server registration kept in
+// `registry`.
+void useLoggedInProgram(const std::string& address, const QTemporaryDir& registry);
+// Undoes the login and the registration.
+void endLoggedInProgram();
+
 // The surroundings of the OPC bridge and the main window: the platform
 // stand-in serving devices A1 (online) and B2 (offline) and their variables,
 // the program's settings pointing at it, a logged-in session, and a registry

@@ -10,6 +10,8 @@
 // A main window that records its tray balloons, which no test platform shows.
 class RecordingWindow : public ZelvoOpcSrv {
 public:
+  explicit RecordingWindow(WebSocketPeriods periods = {}) : ZelvoOpcSrv(nullptr, periods) {}
+
   struct Balloon {
     QString title;
     QString text;

@@ -5,6 +5,10 @@
 // been, so a stale handle finds nothing. Looking up an unknown or removed handle
 // gives null. All calls are thread-safe; keeping a looked-up object alive is the
 // caller's business (its own lock, usually).
+//
+// A table may hold objects of several kinds: each entry keeps the kind it was
+// added with, and a lookup or removal for another kind finds nothing, as an
+// address taken for one kind of object names no object of another.
 #pragma once
 
 #include "platform/wintypes.h"
@@ -17,18 +21,29 @@ class HandleTableBase {
   // Handles are issued from `lastIssued` + 1 on; tests start near the end of the range.
   explicit HandleTableBase(DWORD lastIssued = 0) : lastIssued_(lastIssued) {}
 
-  // A new handle for a non-null object; 0 for a null object.
-  DWORD Add(void* object);
-  void* Lookup(DWORD handle) const;
-  // Unlists the handle; its object, or null when it was not listed.
-  void* Remove(DWORD handle);
+  // A new handle for a non-null object of that kind; 0 for a null object.
+  DWORD Add(void* object, const void* kind = nullptr);
+  // The object listed under the handle with that kind, or null.
+  void* Lookup(DWORD handle, const void* kind = nullptr) const;
+  // Unlists the handle when it has that kind; its object, or null when no
+  // object of that kind was listed under it.
+  void* Remove(DWORD handle, const void* kind = nullptr);
   size_t Count() const;
 
  private:
+  struct Entry {
+    void* object;
+    const void* kind;
+  };
+
   mutable std::mutex mutex_;
-  std::unordered_map<DWORD, void*> objects_;
+  std::unordered_map<DWORD, Entry> objects_;
   DWORD lastIssued_;
 };
+
+// The one table of the process from which every SharedHandleTable issues.
+// Never destroyed: objects may give their handles back during exit.
+HandleTableBase& ProcessHandleTable();
 
 template <class T>
 class HandleTable {
@@ -42,4 +57,22 @@ class HandleTable {
 
  private:
   HandleTableBase table_;
+};
+
+// Handles for objects of type T from the one process-wide table, shared by
+// every kind that uses it: a handle issued for another type is unknown here,
+// and no two objects listed at the same time, of any kinds, share a handle.
+template <class T>
+class SharedHandleTable {
+ public:
+  static DWORD Add(T* object) { return ProcessHandleTable().Add(object, Kind()); }
+  static T* Lookup(DWORD handle) { return static_cast<T*>(ProcessHandleTable().Lookup(handle, Kind())); }
+  static T* Remove(DWORD handle) { return static_cast<T*>(ProcessHandleTable().Remove(handle, Kind())); }
+
+ private:
+  // One address per type names its kind.
+  static const void* Kind() {
+    static const char kind = 0;
+    return &kind;
+  }
 };

@@ -137,6 +137,13 @@ HRESULT VariantClear(VARIANTARG* pvarg);
 // Deep copy: strings and arrays are duplicated, interfaces AddRef'd. The
 // destination is cleared first; copying a variant onto itself does nothing.
 HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc);
+// VariantCopy, but a reference (VT_BYREF) is copied as the value it refers to,
+// deeply, under the type without VT_BYREF; a VT_VARIANT reference as the
+// variant it points to. A null reference, or a reference to a variant that is
+// itself a reference, gives E_INVALIDARG; a type a reference cannot carry,
+// DISP_E_BADVARTYPE. The destination may be the source. On failure the
+// destination is left as it was.
+HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc);
 // Converts to type vt between the scalar types, EMPTY and NULL; other types
 // only copy to themselves (DISP_E_TYPEMISMATCH otherwise). Integers of one size
 // keep their bits between signed and unsigned, other values must fit the target

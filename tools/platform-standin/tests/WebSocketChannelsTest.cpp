@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core/buffers_to_string.hpp>
@@ -152,4 +153,27 @@ TEST_F(WebSocketChannelsTest, SimulationWalksNumbersWithinTheirRangeKeepsSwitche
   ChannelClient read(port, readTarget("7"));
   standin.simulateValues(std::chrono::milliseconds(10));
   EXPECT_THAT(read.receive(), ::testing::StartsWith(R"({"meta":{"success":"true","message":""},"data":{"A1":{)"));
+}
+
+TEST_F(WebSocketChannelsTest, AClientThatStopsReadingIsDroppedOnceItsQueueIsFull) {
+  standin.webSockets().limitSendQueue(1024 * 1024);
+  ChannelClient reading(port, readTarget("7"));
+  ChannelClient stalled(port, readTarget("8"));
+  const auto waitFor = [&](std::size_t connections) {
+    for (int i = 0; i < 1000 && standin.webSockets().openConnections(WebSocketChannel::Read) != connections; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return standin.webSockets().openConnections(WebSocketChannel::Read) == connections;
+  };
+  ASSERT_TRUE(waitFor(2));
+
+  // Far more than the socket buffers and the queue hold; only the stalled
+  // connection is pushed to, until it is gone.
+  const std::string frame(64 * 1024, 'x');
+  for (int i = 0; i < 1024 && standin.webSockets().push(WebSocketChannel::Read, frame, "8") == 1; ++i)
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  EXPECT_TRUE(waitFor(1));
+
+  // The stand-in serves on.
+  ASSERT_EQ(standin.webSockets().push(WebSocketChannel::Read, "still here"), 1u);
+  EXPECT_EQ(reading.receive(), "still here");
 }
