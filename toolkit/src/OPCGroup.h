@@ -26,6 +26,7 @@
 #include <vector>
 
 class OPCGroupConnectionContainer;
+class IOPCDataObjectHolder;
 class OPCServer;
 class OPCTag;
 
@@ -107,6 +108,12 @@ class OPCGroup final : public IUnknown {
   int ItemCount() const { return static_cast<int>(items_.size()); }
   // The item at that position, or NULL.
   OPCGroupItem* ItemAt(int index) const;
+  // The active items whose change no delivery has sent yet, the active
+  // items, and the items with the given server handles (a handle named twice
+  // gives its item twice; unknown handles give nothing), each in order.
+  std::vector<OPCGroupItem*> ChangedActiveItems() const;
+  std::vector<OPCGroupItem*> ActiveItems() const;
+  std::vector<OPCGroupItem*> ItemsWithHandles(const std::vector<OPCHANDLE>& serverHandles) const;
   // The item with that server handle, or NULL.
   OPCGroupItem* FindItem(OPCHANDLE serverHandle) const;
   // Gives the item its server handle and appends it; its tag, when there is
@@ -129,6 +136,14 @@ class OPCGroup final : public IUnknown {
   // host what it changed for the item's tag (see ItemHostNotices). Called
   // without the server lock. FALSE when no item of the group has the handle.
   BOOL RemoveItem(OPCHANDLE serverHandle);
+
+  // The group's IDataObject, or NULL while no client asked for it; it lives
+  // as long as the group.
+  IOPCDataObjectHolder* DataObject() const;
+  // Whether a Data Access 1.0 client registered a sink for read results (a
+  // data stream with or without time) or for write results.
+  BOOL HasReadSink() const;
+  BOOL HasWriteSink() const;
 
   // The group's share of its server's per-client work: queued asynchronous
   // requests, the data-change scan, copying updated tags into its items, and

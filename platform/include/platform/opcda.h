@@ -26,6 +26,8 @@ constexpr WORD OPC_QUALITY_MASK = 0xC0;
 constexpr WORD OPC_QUALITY_BAD = 0x00;
 constexpr WORD OPC_QUALITY_UNCERTAIN = 0x40;
 constexpr WORD OPC_QUALITY_GOOD = 0xC0;
+// Bad, out of service: the value of an inactive item or group, read from the cache.
+constexpr WORD OPC_QUALITY_OUT_OF_SERVICE = 0x1C;
 
 // What the engineering-unit information of an item describes.
 enum OPCEUTYPE { OPC_NOENUM = 0, OPC_ANALOG = 1, OPC_ENUMERATED = 2 };
