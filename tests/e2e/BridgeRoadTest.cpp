@@ -1,18 +1,11 @@
-#include <memory>
-
-#include <QPointer>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "BridgeRoad.h"
 #include "CVorlixApp.h"
-#include "LoggedInProgramTest.h"
 #include "korvane.h"
 #include "platform/opcda.h"
 #include "support/HostCalls.h"
-#include "support/OpcTestClient.h"
-#include "support/bridgetest.h"
-#include "support/recordingwindow.h"
 #include "support/variants.h"
 #include "support/waituntil.h"
 #include "uwebsocket.h"
@@ -21,19 +14,8 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class BridgeRoadTest : public LoggedInProgramTest {
+class BridgeRoadTest : public BridgeRoad {
 protected:
-  // The tag's value, when its quality is good.
-  static VARIANT goodValue(const char* name) {
-    VARIANT value;
-    VariantInit(&value);
-    WORD quality = 0;
-    FILETIME timestamp{};
-    if (!ReadTagWithTimeStamp(handleOf(name), &value, &quality, &timestamp) || quality != OPC_QUALITY_GOOD)
-      value.vt = VT_EMPTY;
-    return value;
-  }
-
   // A client's write of the item named `name`, as the toolkit's group write hands it on.
   static HRESULT clientWrite(const char* name, VARIANT value) {
     return VorlixApp().ClientWrite("Unknown", name, &value);
@@ -87,11 +69,7 @@ TEST_F(BridgeRoadTest, ClientWritesReachThePlatformsWriteChannelAsOneBatch) {
   ASSERT_EQ(clientWrite("A1.Switch.Pump", variantOf(VT_BOOL, 0)), S_OK);
 
   ASSERT_TRUE(waitUntil([&] { return !frames(WebSocketChannel::Write).empty(); }));
-  EXPECT_THAT(frames(WebSocketChannel::Write), ElementsAre(R"({"batch_flag":true,"data_list":[)"
-                                                           R"({"data":"1.5","data_code":"1","sn_code":"A1"},)"
-                                                           R"({"data":"0","data_code":"10","sn_code":"A1"}],)"
-                                                           R"("req_type":1,"user_id":1001,"user_token":"tok-abc123"})"
-                                                           "\n"));
+  EXPECT_THAT(frames(WebSocketChannel::Write), ElementsAre(tempAndPumpWriteBatch));
   // The platform takes the values and echoes them; the tags keep them.
   ASSERT_TRUE(waitUntil([&] { return standin.data().values().device("A1")["1"] == "1.5"; }));
   EXPECT_EQ(standin.data().values().device("A1")["10"], "0");

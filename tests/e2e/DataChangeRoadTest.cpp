@@ -9,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "LoggedInProgramTest.h"
+#include "BridgeRoad.h"
+#include "support/waituntil.h"
 #include "platform/IConnectionPointContainer.h"
 #include "platform/opcda.h"
 #include "platform/opcguid.h"
@@ -23,10 +24,10 @@ constexpr OPCHANDLE kLevelHandle = 8;
 
 // The program after a login with both channels open, and an OPC client
 // subscribed to two of A1's variables through a group with a 10 % deadband.
-class DataChangeRoadTest : public LoggedInProgramTest {
+class DataChangeRoadTest : public BridgeRoad {
 protected:
   void SetUp() override {
-    LoggedInProgramTest::SetUp();
+    BridgeRoad::SetUp();
     // The fixture's server rate is an hour; the client's worker scans every 20 ms here.
     ASSERT_TRUE(ResetVarnServerRate(20));
     ASSERT_EQ(client->Connect(), S_OK);
@@ -51,7 +52,7 @@ protected:
     if (point != nullptr) point->Release();
     if (group != nullptr) client->OpcServer()->RemoveGroup(group->ServerHandle(), TRUE);
     group.reset();
-    LoggedInProgramTest::TearDown();
+    BridgeRoad::TearDown();
   }
 
   // The items the sink received through OnDataChange so far, in order.

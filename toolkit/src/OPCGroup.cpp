@@ -3,8 +3,10 @@
 #include "CVorlixApp.h"
 #include "IOPCAsyncIO2Holder.h"
 #include "IOPCAsyncIOHolder.h"
+#include "IOPCDataObjectHolder.h"
 #include "IOPCGroupStateMgtHolder.h"
 #include "IOPCItemMgtHolder.h"
+#include "IOPCSyncIOHolder.h"
 #include "ItemHostNotices.h"
 #include "OPCGroupConnectionContainer.h"
 #include "OPCTag.h"
@@ -21,13 +23,14 @@ const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
     {&IID_IOPCGroupStateMgt, nullptr, " IID_IOPCGroupStateMgt", kStateMgtHolder,
      MakeHolder<IOPCGroupStateMgtHolder, OPCGroup>},
     {&IID_IOPCPublicGroupStateMgt, nullptr, " IID_IOPCPublicGroupStateMgt", kRefused, nullptr},
-    {&IID_IOPCSyncIO, nullptr, " IID_IOPCSyncIO", kSyncIOHolder, nullptr},
+    {&IID_IOPCSyncIO, nullptr, " IID_IOPCSyncIO", kSyncIOHolder, MakeHolder<IOPCSyncIOHolder, OPCGroup>},
     {&IID_IOPCAsyncIO, nullptr, " IID_IOPCAsyncIO", kAsyncIOHolder, MakeHolder<IOPCAsyncIOHolder, OPCGroup>},
     {&IID_IOPCAsyncIO2, nullptr, " IID_IOPCAsyncIO2", kAsyncIO2Holder, MakeHolder<IOPCAsyncIO2Holder, OPCGroup>},
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
      MakeHolder<OPCGroupConnectionContainer, OPCGroup>},
     {&IID_IOPCItemMgt, nullptr, " IID_IOPCItemMgt", kItemMgtHolder, MakeHolder<IOPCItemMgtHolder, OPCGroup>},
-    {&IID_IDataObject, nullptr, " IID_IDataObject", kDataObjectHolder, nullptr},
+    {&IID_IDataObject, nullptr, " IID_IDataObject", kDataObjectHolder,
+     MakeHolder<IOPCDataObjectHolder, OPCGroup>},
 };
 
 OPCGroup::OPCGroup(OPCServer* server, const Settings& settings)
@@ -110,6 +113,30 @@ void OPCGroup::DropHold() {
 
 OPCGroupItem* OPCGroup::ItemAt(int index) const {
   return index >= 0 && index < ItemCount() ? items_[static_cast<size_t>(index)].get() : nullptr;
+}
+
+std::vector<OPCGroupItem*> OPCGroup::ChangedActiveItems() const {
+  std::vector<OPCGroupItem*> selected;
+  for (const std::unique_ptr<OPCGroupItem>& item : items_) {
+    if (item->changed && item->active) selected.push_back(item.get());
+  }
+  return selected;
+}
+
+std::vector<OPCGroupItem*> OPCGroup::ActiveItems() const {
+  std::vector<OPCGroupItem*> selected;
+  for (const std::unique_ptr<OPCGroupItem>& item : items_) {
+    if (item->active) selected.push_back(item.get());
+  }
+  return selected;
+}
+
+std::vector<OPCGroupItem*> OPCGroup::ItemsWithHandles(const std::vector<OPCHANDLE>& serverHandles) const {
+  std::vector<OPCGroupItem*> selected;
+  for (OPCHANDLE handle : serverHandles) {
+    if (OPCGroupItem* item = FindItem(handle)) selected.push_back(item);
+  }
+  return selected;
 }
 
 OPCGroupItem* OPCGroup::FindItem(OPCHANDLE serverHandle) const {
@@ -201,22 +228,33 @@ void OPCGroup::ReleaseItems() {
   notices.Send();
 }
 
+IOPCDataObjectHolder* OPCGroup::DataObject() const {
+  return static_cast<IOPCDataObjectHolder*>(holders_[kDataObjectHolder].Existing());
+}
+
+BOOL OPCGroup::HasReadSink() const {
+  const IOPCDataObjectHolder* dataObject = DataObject();
+  return dataObject != nullptr && dataObject->HasDataSink() ? TRUE : FALSE;
+}
+
+BOOL OPCGroup::HasWriteSink() const {
+  const IOPCDataObjectHolder* dataObject = DataObject();
+  return dataObject != nullptr && dataObject->HasWriteSink() ? TRUE : FALSE;
+}
+
 void OPCGroup::DrainAsyncRequests() {
   transactions_.Drain([this](const OPCTransaction& transaction) { DeliverTransaction(*this, transaction); });
 }
-
-// Until the data object is built there is no stream sink.
-BOOL OPCGroup::HasReadSink() const { return FALSE; }
-BOOL OPCGroup::HasWriteSink() const { return FALSE; }
 
 void OPCGroup::Scan(BOOL forced) {
   if (!Active() || Removed() || Retired()) return;
   const DWORD elapsed = elapsed_ += VorlixApp().ServerRate();
   if (elapsed < UpdateRate() && !forced) return;
   elapsed_ = 0;
-  // The Data Access 1.0 data object's delivery goes here, before the 2.0
-  // callback's: it clears the changed flags only while HasCallbackSink() is
-  // FALSE, leaving them to the 2.0 delivery otherwise.
+  // The Data Access 1.0 data object's delivery first: it clears the changed
+  // flags only while no 2.0 callback sink is connected, leaving them to the
+  // 2.0 delivery otherwise.
+  if (IOPCDataObjectHolder* dataObject = DataObject()) dataObject->SendSubscriptionData(!HasCallbackSink());
   if (OPCGroupConnectionContainer* container = CallbackContainer()) container->SendDataChange();
 }
 

@@ -27,6 +27,7 @@
 #include <vector>
 
 class OPCGroupConnectionContainer;
+class IOPCDataObjectHolder;
 class OPCServer;
 class OPCTag;
 
@@ -108,6 +109,12 @@ class OPCGroup final : public IUnknown {
   int ItemCount() const { return static_cast<int>(items_.size()); }
   // The item at that position, or NULL.
   OPCGroupItem* ItemAt(int index) const;
+  // The active items whose change no delivery has sent yet, the active
+  // items, and the items with the given server handles (a handle named twice
+  // gives its item twice; unknown handles give nothing), each in order.
+  std::vector<OPCGroupItem*> ChangedActiveItems() const;
+  std::vector<OPCGroupItem*> ActiveItems() const;
+  std::vector<OPCGroupItem*> ItemsWithHandles(const std::vector<OPCHANDLE>& serverHandles) const;
   // The item with that server handle, or NULL.
   OPCGroupItem* FindItem(OPCHANDLE serverHandle) const;
   // Gives the item its server handle and appends it; its tag, when there is
@@ -133,7 +140,11 @@ class OPCGroup final : public IUnknown {
 
   // The asynchronous requests waiting for their results to be sent.
   OPCTransactionQueue& Transactions() { return transactions_; }
-  // Whether the client has a Data Access 1.0 data or write-complete stream sink.
+  // The group's IDataObject, or NULL while no client asked for it; it lives
+  // as long as the group.
+  IOPCDataObjectHolder* DataObject() const;
+  // Whether a Data Access 1.0 client registered a sink for read results (a
+  // data stream with or without time) or for write results.
   BOOL HasReadSink() const;
   BOOL HasWriteSink() const;
 

@@ -81,8 +81,7 @@ void OPCGroupConnectionContainer::SendValues(ValuesCall call, DWORD transactionI
   ItemValueArrays arrays;
   {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
-    std::vector<OPCGroupItem*> items;
-    select(items);
+    const std::vector<OPCGroupItem*> items = select();
     // Without memory the changed flags stay set, so the next scan tries again.
     if (items.empty() || !arrays.Fill(items)) return;
     if (clearChanged) {
@@ -95,29 +94,16 @@ void OPCGroupConnectionContainer::SendValues(ValuesCall call, DWORD transactionI
 
 void OPCGroupConnectionContainer::SendDataChange() {
   if (!Enabled()) return;
-  SendValues(&IOPCDataCallback::OnDataChange, 0, true, [&](std::vector<OPCGroupItem*>& items) {
-    for (int i = 0; i < group_.ItemCount(); ++i) {
-      OPCGroupItem* item = group_.ItemAt(i);
-      if (item->changed && item->active) items.push_back(item);
-    }
-  });
+  SendValues(&IOPCDataCallback::OnDataChange, 0, true, [&] { return group_.ChangedActiveItems(); });
 }
 
 void OPCGroupConnectionContainer::SendRefresh(DWORD transactionId) {
-  SendValues(&IOPCDataCallback::OnDataChange, transactionId, false, [&](std::vector<OPCGroupItem*>& items) {
-    for (int i = 0; i < group_.ItemCount(); ++i) {
-      OPCGroupItem* item = group_.ItemAt(i);
-      if (item->active) items.push_back(item);
-    }
-  });
+  SendValues(&IOPCDataCallback::OnDataChange, transactionId, false, [&] { return group_.ActiveItems(); });
 }
 
 void OPCGroupConnectionContainer::SendReadComplete(DWORD transactionId, const std::vector<OPCHANDLE>& serverHandles) {
-  SendValues(&IOPCDataCallback::OnReadComplete, transactionId, false, [&](std::vector<OPCGroupItem*>& items) {
-    for (OPCHANDLE handle : serverHandles) {
-      if (OPCGroupItem* item = group_.FindItem(handle)) items.push_back(item);
-    }
-  });
+  SendValues(&IOPCDataCallback::OnReadComplete, transactionId, false,
+             [&] { return group_.ItemsWithHandles(serverHandles); });
 }
 
 void OPCGroupConnectionContainer::SendWriteComplete(DWORD transactionId, const std::vector<OPCHANDLE>& serverHandles,

@@ -1,6 +1,7 @@
 #include "OPCGroupItem.h"
 
 #include "CVorlixApp.h"
+#include "DataStreamBuilder.h"
 
 #include "platform/bstr.h"
 #include "platform/handletable.h"
@@ -12,8 +13,6 @@ namespace {
 
 // The user name of an item whose client NT security does not identify.
 constexpr char kUnknownUser[] = "Unknown";
-// Every value of a Data Access 1.0 stream takes one VARIANT's room.
-constexpr size_t kStreamVariantSize = 16;
 
 // Whether two arrays have the same dimensions and bounds.
 bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
@@ -74,12 +73,17 @@ HRESULT OPCGroupItem::ReadCached(VARIANT* valueOut, WORD* qualityOut, FILETIME* 
   if (qualityOut != nullptr) *qualityOut = quality;
   if (timestampOut != nullptr) *timestampOut = timestamp;
   if (valueOut == nullptr) return S_OK;
-  HRESULT hr = VariantCopy(valueOut, &value);
-  if (FAILED(hr) || requestedType == VT_EMPTY || requestedType == valueOut->vt) return hr;
-  hr = VariantChangeType(valueOut, valueOut, 0, requestedType);
+  const HRESULT hr = VariantCopy(valueOut, &value);
+  if (FAILED(hr)) return hr;
+  return ConvertToRequested(valueOut, requestedType, qualityOut);
+}
+
+HRESULT OPCGroupItem::ConvertToRequested(VARIANT* value, VARTYPE requested, WORD* qualityOut) {
+  if (requested == VT_EMPTY || requested == value->vt) return S_OK;
+  const HRESULT hr = VariantChangeType(value, value, 0, requested);
   if (FAILED(hr)) {
     // No value of the wrong type goes out.
-    VariantClear(valueOut);
+    VariantClear(value);
     if (qualityOut != nullptr) *qualityOut = OPC_QUALITY_BAD;
   }
   return hr;
@@ -141,8 +145,7 @@ size_t OPCGroupItem::ValueStreamSize() const {
   } else {
     VariantCopy(&streamed, &value);
   }
-  size_t size = kStreamVariantSize;
-  if (streamed.vt == VT_BSTR) size += sizeof(DWORD) + SysStringByteLen(streamed.bstrVal) + sizeof(WCHAR);
+  const size_t size = DataStreamBuilder::ValueSize(streamed);
   VariantClear(&streamed);
   return size;
 }

@@ -44,6 +44,10 @@ class OPCGroupItem {
   // conversion's error, with quality bad and the value empty, when the value
   // does not convert.
   HRESULT ReadCached(VARIANT* value, WORD* qualityOut, FILETIME* timestampOut) const;
+  // Converts a value read for a client in place to the requested type
+  // (VT_EMPTY: none), as ReadCached does; on failure the value is emptied,
+  // the quality set bad and the conversion's error returned.
+  static HRESULT ConvertToRequested(VARIANT* value, VARTYPE requested, WORD* qualityOut);
 
   // A client writes `value`: it is checked against the write right and, when
   // the host asked for conversion, converted in place to the canonical type

@@ -6,11 +6,14 @@
 #include "support/ConnectedClient.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"
+#include "support/RecordingAdviseSink.h"
 #include "support/TestDataCallback.h"
 
 #include "platform/IConnectionPoint.h"
 #include "platform/IConnectionPointContainer.h"
+#include "platform/IDataObject.h"
 #include "platform/IOPCAsyncIO2.h"
+#include "platform/clipboard.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
 
@@ -28,6 +31,13 @@ constexpr int kRoundsAfterRemoval = 20;
 // As a host does: confirms the written value with an update.
 void ConfirmWrite(DWORD tag, VARIANT* value, DWORD* result, char*) {
   *result = UpdateTag(tag, *value, OPC_QUALITY_GOOD) ? 0 : static_cast<DWORD>(OPC_E_BADRIGHTS);
+}
+
+void Advise(IDataObject* data, const char* format, IAdviseSink* sink) {
+  FORMATETC formatetc{static_cast<CLIPFORMAT>(RegisterClipboardFormatA(format)), nullptr, DVASPECT_CONTENT, -1,
+                      TYMED_HGLOBAL};
+  DWORD connection = 0;
+  ASSERT_EQ(data->DAdvise(&formatetc, 0, sink, &connection), S_OK);
 }
 
 // One round of every asynchronous call of both interfaces; how many were accepted.
@@ -63,6 +73,7 @@ TEST(AsyncIOConcurrency, ClientThreadsQueueAndCancelWhileDrainsRunAndTheGroupIsR
   ASSERT_TRUE(EnableWriteNotification2(ConfirmWrite, TRUE));
   // Declared before the group, so that they outlive it.
   TestDataCallback callback;
+  RecordingAdviseSink dataSink, writeSink;
   OpcTestGroup group(connected.opc, "Busy");
   ASSERT_EQ(group.Added(), S_OK);
   std::vector<OPCHANDLE> handles;
@@ -78,6 +89,10 @@ TEST(AsyncIOConcurrency, ClientThreadsQueueAndCancelWhileDrainsRunAndTheGroupIsR
   container->Release();
   DWORD cookie = 0;
   ASSERT_EQ(point->Advise(&callback, &cookie), S_OK);
+  IDataObject* data = nullptr;
+  ASSERT_EQ(group.Unknown()->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+  Advise(data, "OPCSTMFORMATDATA", &dataSink);
+  Advise(data, "OPCSTMFORMATWRITECOMPLETE", &writeSink);
   IOPCAsyncIO* io1 = nullptr;
   IOPCAsyncIO2* io2 = nullptr;
   ASSERT_EQ(group.Unknown()->QueryInterface(IID_IOPCAsyncIO, reinterpret_cast<void**>(&io1)), S_OK);
@@ -109,10 +124,14 @@ TEST(AsyncIOConcurrency, ClientThreadsQueueAndCancelWhileDrainsRunAndTheGroupIsR
   DWORD id = 0;
   EXPECT_EQ(io2->Refresh2(OPC_DS_CACHE, 1, &id), E_FAIL);
   for (const TestDataCallback::Call& call : callback.Calls()) EXPECT_FALSE(call.underLock);
+  for (const RecordingAdviseSink::Received& stream : dataSink.Streams()) EXPECT_FALSE(stream.lockHeld);
+  for (const RecordingAdviseSink::Received& stream : writeSink.Streams()) EXPECT_FALSE(stream.lockHeld);
   io1->Release();
   io2->Release();
+  data->Release();
   point->Release();
   group.Release();
   EXPECT_EQ(callback.References(), 0);
+  EXPECT_EQ(dataSink.References(), 0);
   EnableWriteNotification2(nullptr, FALSE);
 }

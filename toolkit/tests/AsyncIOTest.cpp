@@ -6,15 +6,19 @@
 #include "CVorlixApp.h"
 #include "OPCGroup.h"
 #include "OPCServer.h"
+#include "support/DataStreamReader.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"
+#include "support/RecordingAdviseSink.h"
 #include "support/RunningServer.h"
 #include "support/TestDataCallback.h"
 #include "support/TraceCapture.h"
 
 #include "platform/IConnectionPoint.h"
 #include "platform/IConnectionPointContainer.h"
+#include "platform/IDataObject.h"
 #include "platform/IOPCAsyncIO2.h"
+#include "platform/clipboard.h"
 #include "platform/opcguid.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +89,7 @@ class AsyncIO : public ::testing::Test {
     hostWrites.clear();
     hostAnswer = 0;
     if (point_ != nullptr) point_->Release();
+    if (data_ != nullptr) data_->Release();
     if (io1_ != nullptr) io1_->Release();
     if (io2_ != nullptr) io2_->Release();
     group_.reset();
@@ -103,6 +108,17 @@ class AsyncIO : public ::testing::Test {
     DWORD cookie = 0;
     ASSERT_EQ(point_->Advise(&callback_, &cookie), S_OK);
   }
+  // A Data Access 1.0 advise sink for the stream format of that name.
+  void AdviseStream(const char* format, RecordingAdviseSink& sink) {
+    if (data_ == nullptr) {
+      ASSERT_EQ(group_->Unknown()->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data_)), S_OK);
+    }
+    FORMATETC formatetc{static_cast<CLIPFORMAT>(RegisterClipboardFormatA(format)), nullptr, DVASPECT_CONTENT, -1,
+                        TYMED_HGLOBAL};
+    DWORD connection = 0;
+    ASSERT_EQ(data_->DAdvise(&formatetc, 0, &sink, &connection), S_OK);
+  }
+
   // A call naming items: `call(count, handles, values, id out, errors out)`.
   template <class Call>
   static Queued Queue(std::vector<OPCHANDLE> handles, const std::vector<float>& values, Call call) {
@@ -114,6 +130,16 @@ class AsyncIO : public ::testing::Test {
     queued.errors = TakeErrors(errors, handles.size());
     return queued;
   }
+  Queued Read1(std::vector<OPCHANDLE> handles) {
+    return Queue(std::move(handles), {}, [&](DWORD n, OPCHANDLE* h, VARIANT*, DWORD* id, HRESULT** errors) {
+      return io1_->Read(0, OPC_DS_CACHE, n, h, id, errors);
+    });
+  }
+  Queued Write1(std::vector<OPCHANDLE> handles, const std::vector<float>& values) {
+    return Queue(std::move(handles), values, [&](DWORD n, OPCHANDLE* h, VARIANT* v, DWORD* id, HRESULT** errors) {
+      return io1_->Write(0, n, h, v, id, errors);
+    });
+  }
   Queued Read2(std::vector<OPCHANDLE> handles, DWORD transactionId) {
     return Queue(std::move(handles), {}, [&](DWORD n, OPCHANDLE* h, VARIANT*, DWORD* id, HRESULT** errors) {
       return io2_->Read(n, h, transactionId, id, errors);
@@ -123,6 +149,10 @@ class AsyncIO : public ::testing::Test {
     return Queue(std::move(handles), values, [&](DWORD n, OPCHANDLE* h, VARIANT* v, DWORD* id, HRESULT** errors) {
       return io2_->Write(n, h, v, transactionId, id, errors);
     });
+  }
+  HRESULT Refresh1() {
+    DWORD id = 0;
+    return io1_->Refresh(0, OPC_DS_CACHE, &id);
   }
   HRESULT Refresh2(DWORD transactionId, DWORD* cancelId = nullptr) {
     DWORD id = 0;
@@ -134,6 +164,7 @@ class AsyncIO : public ::testing::Test {
   RunningServer running_{100};
   // Declared before the server, so that they outlive the group.
   TestDataCallback callback_;
+  RecordingAdviseSink dataSink_, writeSink_;
   const std::unique_ptr<OPCServer> server_ = std::make_unique<OPCServer>();
   IOPCServer* opc_ = nullptr;
   std::unique_ptr<OpcTestGroup> group_;
@@ -141,6 +172,7 @@ class AsyncIO : public ::testing::Test {
   IOPCAsyncIO* io1_ = nullptr;
   IOPCAsyncIO2* io2_ = nullptr;
   IConnectionPoint* point_ = nullptr;
+  IDataObject* data_ = nullptr;
 };
 
 }  // namespace
@@ -262,69 +294,85 @@ TEST_F(AsyncIO, WithTheQueueFullEachMethodAnswersInItsOwnOrderOfChecks) {
   };
   for (const auto& c : withoutStreamSinks) EXPECT_EQ(c.actual, c.expected) << c.call;
   EXPECT_TRUE(enabled);
+  EXPECT_TRUE(callback_.Calls().empty());
+  Drain();
+  EXPECT_EQ(Group().Transactions().Pending(), 0u);
+  EXPECT_EQ(callback_.Take().size(), 10u);
 
-  // The 2.0 sink goes; the ten stay queued.
+  // Ten 1.0 refreshes fill it again; now the 2.0 sink is gone.
   ASSERT_EQ(point_->Unadvise(1), S_OK);
+  AdviseStream("OPCSTMFORMATDATA", dataSink_);
+  for (DWORD i = 0; i < 10; ++i) ASSERT_EQ(Refresh1(), S_OK) << i;
   const struct {
     const char* call;
     HRESULT expected;
     HRESULT actual;
   } withoutCallback[] = {
+      {"1.0 Read", E_FAIL, io1_->Read(0, OPC_DS_CACHE, 2, handles, &id, &errors)},
+      {"1.0 Write", E_FAIL, io1_->Write(0, 2, handles, values, &id, &errors)},
       {"2.0 Read", CONNECT_E_NOCONNECTION, io2_->Read(2, handles, 1, &id, &errors)},
       {"2.0 Write", E_FAIL, io2_->Write(2, handles, values, 1, &id, &errors)},
       {"Refresh2", E_FAIL, io2_->Refresh2(OPC_DS_CACHE, 1, &id)},
       {"GetEnable", CONNECT_E_NOCONNECTION, io2_->GetEnable(nullptr)},
   };
   for (const auto& c : withoutCallback) EXPECT_EQ(c.actual, c.expected) << c.call;
+  EXPECT_EQ(Group().Transactions().Pending(), 10u);
   EXPECT_EQ(errors, nullptr);
   EXPECT_EQ(id, 0u);
-  EXPECT_TRUE(callback_.Calls().empty());
-
-  // One drain empties it, with nowhere to send the refreshes.
-  Drain();
-  EXPECT_EQ(Group().Transactions().Pending(), 0u);
-  EXPECT_TRUE(callback_.Calls().empty());
 }
 
-TEST_F(AsyncIO, CancelIdsComeFromTheGroupsCounterAndA20RequestKeepsTheClientsOwnId) {
+TEST_F(AsyncIO, TransactionIdsComeFromOneCounterAndA20RequestKeepsTheClientsOwn) {
   AdviseCallback();
-  const Queued first = Read2({handles_[0]}, 555);
-  const Queued second = Read2({handles_[0], handles_[1]}, 555);
+  AdviseStream("OPCSTMFORMATDATA", dataSink_);
+  const Queued first = Read1({handles_[0]});
+  const Queued second = Read1({handles_[1]});
+  const Queued third = Read2({handles_[0], handles_[1]}, 555);
   EXPECT_EQ(first.hr, S_OK);
   EXPECT_EQ(first.id, 1u);
   EXPECT_EQ(second.id, 2u);
-  EXPECT_EQ(second.errors, (std::vector<HRESULT>{S_OK, S_OK}));
+  EXPECT_EQ(third.hr, S_OK);
+  EXPECT_EQ(third.id, 3u);
+  EXPECT_EQ(third.errors, (std::vector<HRESULT>{S_OK, S_OK}));
   Drain();
 
+  const std::vector<RecordingAdviseSink::Received> streams = dataSink_.Streams();
+  ASSERT_EQ(streams.size(), 2u);
+  EXPECT_EQ(ReadDataStream(streams[0].bytes, false).transactionId, 1u);
+  EXPECT_EQ(ReadDataStream(streams[1].bytes, false).transactionId, 2u);
   const std::vector<Call> calls = callback_.Take();
-  ASSERT_EQ(calls.size(), 2u);
-  for (const Call& call : calls) {
-    EXPECT_EQ(call.kind, Call::kReadComplete);
-    EXPECT_EQ(call.transactionId, 555u);
-    EXPECT_EQ(call.group, kGroupClientHandle);
-    EXPECT_FALSE(call.underLock);
-  }
-  EXPECT_EQ(ClientHandles(calls[1]), (std::vector<OPCHANDLE>{1, 2}));
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].kind, Call::kReadComplete);
+  EXPECT_EQ(calls[0].transactionId, 555u);
+  EXPECT_EQ(calls[0].group, kGroupClientHandle);
+  EXPECT_EQ(ClientHandles(calls[0]), (std::vector<OPCHANDLE>{1, 2}));
+  EXPECT_FALSE(calls[0].underLock);
 }
 
-TEST_F(AsyncIO, ACancelled20RequestCompletesAsCancelledAndIsFoundByItsCancelIdAlone) {
+TEST_F(AsyncIO, ACancelledRequestCompletesAsCancelledOnlyForA20Client) {
   AdviseCallback();
-  const Queued read = Read2({handles_[0]}, 9);
-  ASSERT_EQ(read.id, 1u);
-  // Cancel knows 1.0 transaction ids only, not the 2.0 client's own id nor its cancel id.
-  EXPECT_EQ(io1_->Cancel(9), E_FAIL);
-  EXPECT_EQ(io1_->Cancel(read.id), E_FAIL);
-  EXPECT_EQ(io2_->Cancel2(9), E_FAIL);
-  EXPECT_EQ(io2_->Cancel2(read.id), S_OK);
+  AdviseStream("OPCSTMFORMATDATA", dataSink_);
+  const Queued old = Read1({handles_[0]});
+  const Queued current = Read2({handles_[0]}, old.id);
+  ASSERT_EQ(old.id, 1u);
+  ASSERT_EQ(current.id, 2u);
+  // Cancel2 does not know 1.0 ids, and Cancel not 2.0 ones: the 2.0 request
+  // whose client chose the same transaction id stays.
+  EXPECT_EQ(io2_->Cancel2(old.id), E_FAIL);
+  EXPECT_EQ(io1_->Cancel(old.id), S_OK);
+  EXPECT_EQ(io1_->Cancel(current.id), E_FAIL);
+  EXPECT_EQ(io2_->Cancel2(current.id), S_OK);
   Drain();
 
+  // The cancelled 1.0 read sends nothing; the 2.0 one its cancellation.
+  EXPECT_TRUE(dataSink_.Streams().empty());
   const std::vector<Call> calls = callback_.Take();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].kind, Call::kCancelComplete);
-  EXPECT_EQ(calls[0].transactionId, 9u);
+  EXPECT_EQ(calls[0].transactionId, old.id);
   EXPECT_EQ(calls[0].group, kGroupClientHandle);
   // Delivered: nothing is pending to cancel any more.
-  EXPECT_EQ(io2_->Cancel2(read.id), E_FAIL);
+  EXPECT_EQ(io2_->Cancel2(current.id), E_FAIL);
+  EXPECT_EQ(io1_->Cancel(old.id), E_FAIL);
 }
 
 TEST_F(AsyncIO, AnAsyncWriteCallsTheHostAtOnceAndItsCompletionCarriesEachItemsResult) {
@@ -361,8 +409,25 @@ TEST_F(AsyncIO, AnAsyncWriteCallsTheHostAtOnceAndItsCompletionCarriesEachItemsRe
   EXPECT_EQ(Group().FindItem(handles_[0])->value.fltVal, 5.0f);
 }
 
+TEST_F(AsyncIO, A10WriteSendsItsResultsInTheWriteCompleteStream) {
+  AdviseStream("OPCSTMFORMATWRITECOMPLETE", writeSink_);
+  const Queued written = Write1({handles_[1], handles_[0]}, {7.0f, 8.0f});
+  EXPECT_EQ(written.hr, S_OK);
+  EXPECT_EQ(written.id, 1u);
+  Drain();
+  const std::vector<RecordingAdviseSink::Received> streams = writeSink_.Streams();
+  ASSERT_EQ(streams.size(), 1u);
+  EXPECT_FALSE(streams[0].lockHeld);
+  const WriteCompleteStream stream = ReadWriteCompleteStream(streams[0].bytes);
+  EXPECT_EQ(stream.transactionId, 1u);
+  EXPECT_EQ(stream.groupClientHandle, kGroupClientHandle);
+  EXPECT_EQ(stream.results, (std::vector<std::pair<OPCHANDLE, HRESULT>>{{2, S_OK}, {1, S_OK}}));
+}
+
 TEST_F(AsyncIO, UnknownHandlesFailAloneAndARequestWithoutAnyValidOneIsNotQueued) {
   AdviseCallback();
+  AdviseStream("OPCSTMFORMATDATA", dataSink_);
+  AdviseStream("OPCSTMFORMATWRITECOMPLETE", writeSink_);
   const OPCHANDLE unknown = 0x7FFF0001;
   ASSERT_TRUE(EnableWriteNotification2(RecordHostWrite, TRUE));
 
@@ -370,29 +435,30 @@ TEST_F(AsyncIO, UnknownHandlesFailAloneAndARequestWithoutAnyValidOneIsNotQueued)
   EXPECT_EQ(someRead.hr, S_FALSE);
   EXPECT_EQ(someRead.errors, (std::vector<HRESULT>{OPC_E_INVALIDHANDLE, S_OK}));
   EXPECT_NE(someRead.id, 0u);
-  const Queued someWrite = Write2({handles_[0], unknown}, {3.0f, 4.0f}, 8);
+  const Queued someWrite = Write1({handles_[0], unknown}, {3.0f, 4.0f});
   EXPECT_EQ(someWrite.hr, S_FALSE);
   EXPECT_EQ(someWrite.errors, (std::vector<HRESULT>{S_OK, OPC_E_INVALIDHANDLE}));
   EXPECT_EQ(hostWrites.size(), 1u);
 
-  const Queued noRead = Read2({unknown}, 9);
-  EXPECT_EQ(noRead.hr, S_FALSE);
-  EXPECT_EQ(noRead.errors, std::vector<HRESULT>{OPC_E_INVALIDHANDLE});
-  EXPECT_EQ(noRead.id, 0u);
-  const Queued noWrite = Write2({unknown, unknown}, {1.0f, 2.0f}, 10);
-  EXPECT_EQ(noWrite.hr, S_FALSE);
-  EXPECT_EQ(noWrite.id, 0u);
+  const Queued noRead2 = Read2({unknown}, 8);
+  EXPECT_EQ(noRead2.hr, S_FALSE);
+  EXPECT_EQ(noRead2.errors, std::vector<HRESULT>{OPC_E_INVALIDHANDLE});
+  EXPECT_EQ(noRead2.id, 0u);
+  const Queued noWrite1 = Write1({unknown, unknown}, {1.0f, 2.0f});
+  EXPECT_EQ(noWrite1.hr, OPC_E_INVALIDHANDLE);
+  EXPECT_TRUE(noWrite1.errors.empty());
+  EXPECT_EQ(noWrite1.id, 0u);
   EXPECT_EQ(hostWrites.size(), 1u);
   EXPECT_EQ(Group().Transactions().Pending(), 2u);
 
   Drain();
   const std::vector<Call> calls = callback_.Take();
-  ASSERT_EQ(calls.size(), 2u);
+  ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].transactionId, 7u);
   EXPECT_EQ(ClientHandles(calls[0]), std::vector<OPCHANDLE>{2});
-  EXPECT_EQ(calls[1].transactionId, 8u);
-  EXPECT_EQ(ClientHandles(calls[1]), std::vector<OPCHANDLE>{1});
-  EXPECT_EQ(ItemErrors(calls[1]), std::vector<HRESULT>{S_OK});
+  ASSERT_EQ(writeSink_.Streams().size(), 1u);
+  EXPECT_EQ(ReadWriteCompleteStream(writeSink_.Streams()[0].bytes).results,
+            (std::vector<std::pair<OPCHANDLE, HRESULT>>{{1, S_OK}}));
 }
 
 TEST_F(AsyncIO, ADrainDeliversInQueueOrderAndLeavesARemovedSinksRequestsUnsent) {

@@ -12,6 +12,7 @@
 #include "Vorlix.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"
+#include "support/RecordingAdviseSink.h"
 #include "support/RunningServer.h"
 #include "support/TestDataCallback.h"
 #include "support/TraceCapture.h"
@@ -19,9 +20,11 @@
 #include "CountingUnknown.h"
 
 #include "platform/IConnectionPointContainer.h"
+#include "platform/IDataObject.h"
 #include "platform/IEnumConnectionPoints.h"
 #include "platform/IOPCSecurityNT.h"
 #include "platform/callcontext.h"
+#include "platform/clipboard.h"
 #include "platform/opcguid.h"
 #include "platform/security.h"
 
@@ -480,4 +483,37 @@ TEST_F(DataCallback, WithNTSecurityOffChangeUserKeepsTheTagsOwnRights) {
   EXPECT_EQ(Of(group).ItemAt(0)->accessRights, static_cast<DWORD>(OPC_READABLE));
   EXPECT_EQ(Of(group).ItemAt(1)->accessRights, 0u);
   EXPECT_EQ(Of(group).ItemAt(2), nullptr);
+}
+
+TEST_F(DataCallback, AChangeReachesTheOneZeroSinksAndTheCallbackAlikeAndOnlyTheCallbackClearsIt) {
+  const DWORD flow = NewTag("Plant.Flow", MakeI4(1));
+  OpcTestGroup& group = AddGroup({{"Plant.Flow", "", 5}});
+  Advise(group, sinks_[0]);
+  IDataObject* data = nullptr;
+  ASSERT_EQ(group.Unknown()->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+  RecordingAdviseSink streamSink;
+  FORMATETC format{static_cast<CLIPFORMAT>(RegisterClipboardFormatA("OPCSTMFORMATDATA")), nullptr, DVASPECT_CONTENT,
+                   -1, TYMED_HGLOBAL};
+  DWORD connection = 0;
+  ASSERT_EQ(data->DAdvise(&format, 0, &streamSink, &connection), S_OK);
+
+  Pulse(TRUE);
+  EXPECT_EQ(streamSink.Streams().size(), 1u);
+  ASSERT_EQ(sinks_[0].Calls().size(), 1u);
+  EXPECT_EQ(ClientHandles(sinks_[0].Calls()[0]), std::vector<OPCHANDLE>{5});
+
+  // With the callback turned off the change waits for it, and the 1.0 sink
+  // is sent it again on every pulse meanwhile.
+  ASSERT_TRUE(Of(group).SetCallbackEnable(FALSE));
+  Update(flow, MakeI4(2));
+  Pulse(TRUE);
+  Pulse(TRUE);
+  EXPECT_EQ(streamSink.Streams().size(), 3u);
+  EXPECT_EQ(sinks_[0].Calls().size(), 1u);
+  ASSERT_TRUE(Of(group).SetCallbackEnable(TRUE));
+  Pulse(TRUE);
+  EXPECT_EQ(Values(sinks_[0].Calls()), (std::vector<std::string>{"1", "2"}));
+
+  EXPECT_EQ(data->DUnadvise(connection), S_OK);
+  data->Release();
 }

@@ -9,9 +9,6 @@
 #include "platform/unknown.h"
 #include "platform/variant.h"
 
-// Where a read takes its values from.
-enum OPCDATASOURCE { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 };
-
 struct IOPCAsyncIO : public IUnknown {
   virtual HRESULT Read(DWORD dwConnection, OPCDATASOURCE dwSource, DWORD dwNumItems, OPCHANDLE* phServer,
                        DWORD* pTransactionID, HRESULT** ppErrors) = 0;

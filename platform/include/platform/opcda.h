@@ -17,6 +17,9 @@ enum OPCENUMSCOPE {
   OPC_ENUM_ALL = 6,
 };
 
+// Where a read takes its values from.
+enum OPCDATASOURCE { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 };
+
 // Item access rights.
 constexpr DWORD OPC_READABLE = 0x01;
 constexpr DWORD OPC_WRITEABLE = 0x02;
@@ -26,6 +29,8 @@ constexpr WORD OPC_QUALITY_MASK = 0xC0;
 constexpr WORD OPC_QUALITY_BAD = 0x00;
 constexpr WORD OPC_QUALITY_UNCERTAIN = 0x40;
 constexpr WORD OPC_QUALITY_GOOD = 0xC0;
+// Bad, out of service: the value of an inactive item or group, read from the cache.
+constexpr WORD OPC_QUALITY_OUT_OF_SERVICE = 0x1C;
 
 // What the engineering-unit information of an item describes.
 enum OPCEUTYPE { OPC_NOENUM = 0, OPC_ANALOG = 1, OPC_ENUMERATED = 2 };

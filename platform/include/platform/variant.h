@@ -159,3 +159,8 @@ HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LC
 // by element, reals by value with NaN equal to NaN, interfaces and references
 // by identity.
 bool VariantValuesEqual(const VARIANT& a, const VARIANT& b);
+
+// Ours, not the platform's: the bytes a value of type vt takes in the value
+// field: 1 to 8 for numbers, booleans, currency, dates and error codes; 0 for
+// every other type (strings, interfaces, references and arrays are pointers).
+ULONG VariantScalarSize(VARTYPE vt);
