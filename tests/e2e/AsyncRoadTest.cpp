@@ -8,7 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "LoggedInProgramTest.h"
+#include "BridgeRoad.h"
 #include "platform/IConnectionPoint.h"
 #include "platform/IConnectionPointContainer.h"
 #include "platform/IOPCAsyncIO2.h"
@@ -35,10 +35,10 @@ using Call = TestDataCallback::Call;
 // a group of three of the stand-in's variables (the last one read-only), its
 // IOPCDataCallback sink connected. The group is inactive, so no subscription
 // data comes between the completions.
-class AsyncRoadTest : public LoggedInProgramTest {
+class AsyncRoadTest : public BridgeRoad {
 protected:
   void SetUp() override {
-    LoggedInProgramTest::SetUp();
+    BridgeRoad::SetUp();
     // The client's worker drains the queue on every pulse of the update timer.
     ASSERT_TRUE(ResetVarnServerRate(20));
     ASSERT_EQ(client->Connect(), S_OK);
@@ -65,7 +65,7 @@ protected:
     if (point != nullptr) point->Release();
     if (group != nullptr) client->OpcServer()->RemoveGroup(group->ServerHandle(), TRUE);
     group.reset();
-    LoggedInProgramTest::TearDown();
+    BridgeRoad::TearDown();
   }
 
   // The sink's calls of one kind so far.
@@ -127,14 +127,7 @@ TEST_F(AsyncRoadTest, AnAsyncWriteReachesTheWriteChannelAndItsCompletionCarriesT
 TEST_F(AsyncRoadTest, AnAsyncReadAndARefreshCompleteThroughTheDataCallbackInTheirOrder) {
   standin.data().values().set("A1", "1", "42.5");
   standin.pushValues("A1");
-  ASSERT_TRUE(waitUntil([&] {
-    VARIANT value;
-    VariantInit(&value);
-    WORD quality = 0;
-    FILETIME stamp{};
-    return ReadTagWithTimeStamp(handleOf("A1.Analog.Temp"), &value, &quality, &stamp) && value.vt == VT_R4 &&
-           value.fltVal == 42.5f;
-  }));
+  ASSERT_TRUE(waitUntil([&] { return goodValue("A1.Analog.Temp").fltVal == 42.5f; }));
 
   std::vector<OPCHANDLE> read = {handles[1], handles[0]};
   DWORD readCancelId = 0;
