@@ -1,6 +1,7 @@
 #include "IOPCSyncIOHolder.h"
 
 #include "CallBoundary.h"
+#include "GroupItemWrites.h"
 #include "OPCGroup.h"
 #include "OPCTag.h"
 #include "PerItemCall.h"
@@ -11,35 +12,6 @@
 namespace {
 
 void Trace(const char* text) { VorlixApp().TraceMessage(text); }
-
-// One item of a write between its check under the lock and the host's answer.
-struct PendingWrite {
-  PendingWrite() {
-    VariantInit(&value);
-    VariantInit(&previousValue);
-  }
-  ~PendingWrite() {
-    VariantClear(&value);
-    VariantClear(&previousValue);
-  }
-  PendingWrite(const PendingWrite&) = delete;
-  PendingWrite& operator=(const PendingWrite&) = delete;
-
-  OPCHANDLE serverHandle = 0;
-  std::string tagName;
-  std::string userName;
-  // The client's value, converted as the item's check converts it.
-  VARIANT value;
-  // What the item held before the check stored the value.
-  VARIANT previousValue;
-  WORD previousQuality = 0;
-  BOOL previousChanged = FALSE;
-  FILETIME timestamp = {0, 0};
-};
-
-bool SameTime(const FILETIME& a, const FILETIME& b) {
-  return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
 
 }  // namespace
 
@@ -118,7 +90,9 @@ HRESULT IOPCSyncIOHolder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pIt
     auto* errors = AllocPerItem<HRESULT>(dwCount);
     if (errors == nullptr) return E_OUTOFMEMORY;
 
-    std::vector<PendingWrite> writes(dwCount);
+    GroupItemWrites writes(owner_);
+    // The position in the call of each item that was checked, in check order.
+    std::vector<DWORD> checked;
     {
       ServerLock::Hold hold(app.GetServerLock());
       for (DWORD i = 0; i < dwCount; ++i) {
@@ -127,33 +101,12 @@ HRESULT IOPCSyncIOHolder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pIt
           errors[i] = OPC_E_INVALIDHANDLE;
           continue;
         }
-        PendingWrite& write = writes[i];
-        errors[i] = VariantCopy(&write.value, &pItemValues[i]);
-        if (SUCCEEDED(errors[i])) errors[i] = VariantCopy(&write.previousValue, &item->value);
-        if (FAILED(errors[i])) continue;
-        write.serverHandle = item->serverHandle;
-        write.tagName = item->fullName;
-        write.userName = item->userName;
-        write.previousQuality = item->quality;
-        write.previousChanged = item->changed;
-        write.timestamp = item->timestamp;
-        errors[i] = item->CheckWrite(&write.value);
+        writes.Check(*item, pItemValues[i]);
+        checked.push_back(i);
       }
     }
-    for (DWORD i = 0; i < dwCount; ++i) {
-      if (errors[i] != S_OK) continue;
-      PendingWrite& write = writes[i];
-      errors[i] = app.ClientWrite(write.userName.c_str(), write.tagName, &write.value);
-      if (errors[i] == S_OK) continue;
-      // The host refused the value: no subscription may report it. An update
-      // that reached the item since (a new timestamp) stays.
-      ServerLock::Hold hold(app.GetServerLock());
-      OPCGroupItem* item = owner_.FindItem(write.serverHandle);
-      if (item == nullptr || !SameTime(item->timestamp, write.timestamp)) continue;
-      if (FAILED(VariantCopy(&item->value, &write.previousValue))) continue;
-      item->quality = write.previousQuality;
-      item->changed = write.previousChanged;
-    }
+    const std::vector<HRESULT> results = writes.Perform();
+    for (size_t k = 0; k < checked.size(); ++k) errors[checked[k]] = results[k];
     *ppErrors = errors;
     return PerItemOutcome(errors, dwCount);
   });

@@ -1,6 +1,8 @@
 #include "OPCGroup.h"
 
 #include "CVorlixApp.h"
+#include "IOPCAsyncIO2Holder.h"
+#include "IOPCAsyncIOHolder.h"
 #include "IOPCDataObjectHolder.h"
 #include "IOPCGroupStateMgtHolder.h"
 #include "IOPCItemMgtHolder.h"
@@ -9,6 +11,7 @@
 #include "OPCGroupConnectionContainer.h"
 #include "OPCTag.h"
 #include "PercentDeadband.h"
+#include "TransactionDelivery.h"
 
 #include "platform/handletable.h"
 #include "platform/opcguid.h"
@@ -21,8 +24,8 @@ const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
      MakeHolder<IOPCGroupStateMgtHolder, OPCGroup>},
     {&IID_IOPCPublicGroupStateMgt, nullptr, " IID_IOPCPublicGroupStateMgt", kRefused, nullptr},
     {&IID_IOPCSyncIO, nullptr, " IID_IOPCSyncIO", kSyncIOHolder, MakeHolder<IOPCSyncIOHolder, OPCGroup>},
-    {&IID_IOPCAsyncIO, nullptr, " IID_IOPCAsyncIO", kAsyncIOHolder, nullptr},
-    {&IID_IOPCAsyncIO2, nullptr, " IID_IOPCAsyncIO2", kAsyncIO2Holder, nullptr},
+    {&IID_IOPCAsyncIO, nullptr, " IID_IOPCAsyncIO", kAsyncIOHolder, MakeHolder<IOPCAsyncIOHolder, OPCGroup>},
+    {&IID_IOPCAsyncIO2, nullptr, " IID_IOPCAsyncIO2", kAsyncIO2Holder, MakeHolder<IOPCAsyncIO2Holder, OPCGroup>},
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
      MakeHolder<OPCGroupConnectionContainer, OPCGroup>},
     {&IID_IOPCItemMgt, nullptr, " IID_IOPCItemMgt", kItemMgtHolder, MakeHolder<IOPCItemMgtHolder, OPCGroup>},
@@ -97,6 +100,7 @@ OPCGroup::Settings OPCGroup::CurrentSettings() const {
 void OPCGroup::Retire() {
   retired_ = true;
   ReleaseItems();
+  transactions_.Clear();
 }
 
 void OPCGroup::Pin() { holds_.fetch_add(1); }
@@ -238,7 +242,9 @@ BOOL OPCGroup::HasWriteSink() const {
   return dataObject != nullptr && dataObject->HasWriteSink() ? TRUE : FALSE;
 }
 
-void OPCGroup::DrainAsyncRequests() {}
+void OPCGroup::DrainAsyncRequests() {
+  transactions_.Drain([this](const OPCTransaction& transaction) { DeliverTransaction(*this, transaction); });
+}
 
 void OPCGroup::Scan(BOOL forced) {
   if (!Active() || Removed() || Retired()) return;

@@ -15,6 +15,7 @@
 #include "HolderSlot.h"
 #include "InterfaceTable.h"
 #include "OPCGroupItem.h"
+#include "OPCTransactionQueue.h"
 
 #include "platform/opcda.h"
 #include "platform/unknown.h"
@@ -137,6 +138,8 @@ class OPCGroup final : public IUnknown {
   // without the server lock. FALSE when no item of the group has the handle.
   BOOL RemoveItem(OPCHANDLE serverHandle);
 
+  // The asynchronous requests waiting for their results to be sent.
+  OPCTransactionQueue& Transactions() { return transactions_; }
   // The group's IDataObject, or NULL while no client asked for it; it lives
   // as long as the group.
   IOPCDataObjectHolder* DataObject() const;
@@ -146,9 +149,9 @@ class OPCGroup final : public IUnknown {
   BOOL HasWriteSink() const;
 
   // The group's share of its server's per-client work: queued asynchronous
-  // requests, the data-change scan, copying updated tags into its items, and
-  // the items' access rights for the calling client.
-  // Until the asynchronous requests are built there is nothing to drain.
+  // requests (each sent to the client's sinks, in the order they came, with
+  // the server lock released), the data-change scan, copying updated tags
+  // into its items, and the items' access rights for the calling client.
   void DrainAsyncRequests();
   // One pulse of the group's update timer; the server serialises the scans
   // of its groups. An active group counts the server's base rate towards its
@@ -227,4 +230,6 @@ class OPCGroup final : public IUnknown {
   // The items naming each full tag name, in item order, so that an update
   // reaches its items without a walk over the others.
   std::unordered_map<std::string, std::vector<OPCGroupItem*>> itemsByTag_;
+  // Records still queued when the group goes are dropped undelivered.
+  OPCTransactionQueue transactions_;
 };

@@ -8,9 +8,6 @@
 #include "platform/unknown.h"
 #include "platform/variant.h"
 
-// Where a read takes its values from.
-enum OPCDATASOURCE { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 };
-
 struct OPCITEMSTATE {
   OPCHANDLE hClient;
   FILETIME ftTimeStamp;

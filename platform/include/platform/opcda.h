@@ -17,6 +17,9 @@ enum OPCENUMSCOPE {
   OPC_ENUM_ALL = 6,
 };
 
+// Where a read takes its values from.
+enum OPCDATASOURCE { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 };
+
 // Item access rights.
 constexpr DWORD OPC_READABLE = 0x01;
 constexpr DWORD OPC_WRITEABLE = 0x02;

@@ -1,0 +1,86 @@
+#include "TransactionIntake.h"
+
+#include "CVorlixApp.h"
+#include "GroupItemWrites.h"
+#include "OPCGroup.h"
+#include "PerItemCall.h"
+
+#include <memory>
+#include <new>
+
+HRESULT TransactionIntake::QueueItems(OPCTransaction::Operation operation, DWORD count, const OPCHANDLE* handles,
+                                      const VARIANT* values, DWORD clientTransactionId, DWORD* idOut,
+                                      HRESULT** errorsOut) {
+  CVorlixApp& app = VorlixApp();
+  auto* errors = AllocPerItem<HRESULT>(count);
+  if (errors == nullptr) return E_OUTOFMEMORY;
+  const std::shared_ptr<OPCTransaction> transaction(new (std::nothrow) OPCTransaction(operation, path_));
+  if (transaction == nullptr) {
+    app.TaskFree(errors, TRUE);
+    return E_OUTOFMEMORY;
+  }
+  const bool write = operation == OPCTransaction::kWrite;
+  OPCTransactionQueue& queue = group_.Transactions();
+  GroupItemWrites writes(group_);
+  DWORD id = 0;
+  {
+    ServerLock::Hold hold(app.GetServerLock());
+    // Another request may have taken the last room since the caller looked.
+    if (queue.Full()) {
+      app.TaskFree(errors, TRUE);
+      return E_FAIL;
+    }
+    for (DWORD i = 0; i < count; ++i) {
+      OPCGroupItem* item = group_.FindItem(handles[i]);
+      errors[i] = item != nullptr ? S_OK : OPC_E_INVALIDHANDLE;
+      if (item == nullptr) continue;
+      transaction->serverHandles.push_back(handles[i]);
+      // A value the check refuses never reaches the host; its error travels
+      // with the completion, not in the errors of this call.
+      if (write) writes.Check(*item, values[i]);
+    }
+    if (transaction->serverHandles.empty()) {
+      if (path_ == OPCTransaction::kCallbackPath) {
+        *errorsOut = errors;
+        return S_FALSE;
+      }
+      app.TaskFree(errors, TRUE);
+      return OPC_E_INVALIDHANDLE;
+    }
+    id = Identify(*transaction, clientTransactionId);
+    transaction->busy = write;
+    queue.Append(transaction);
+    // The group, its queue and the items stay while the host is called, even
+    // if the group is removed by force meanwhile.
+    if (write) group_.Pin();
+  }
+  *idOut = id;
+  *errorsOut = errors;
+  if (write) {
+    queue.CompleteWrite(*transaction, writes.Perform());
+    group_.Unpin();
+  }
+  return PerItemOutcome(errors, count);
+}
+
+HRESULT TransactionIntake::QueueRefresh(DWORD clientTransactionId, DWORD* idOut) {
+  const std::shared_ptr<OPCTransaction> transaction(
+      new (std::nothrow) OPCTransaction(OPCTransaction::kRefresh, path_));
+  if (transaction == nullptr) return E_OUTOFMEMORY;
+  OPCTransactionQueue& queue = group_.Transactions();
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  if (queue.Full()) return E_FAIL;
+  *idOut = Identify(*transaction, clientTransactionId);
+  queue.Append(transaction);
+  return S_OK;
+}
+
+DWORD TransactionIntake::Identify(OPCTransaction& transaction, DWORD clientTransactionId) {
+  if (path_ == OPCTransaction::kDataObjectPath) {
+    transaction.transactionId = group_.NextTransactionId();
+    return transaction.transactionId;
+  }
+  transaction.transactionId = clientTransactionId;
+  transaction.cancelId = group_.NextTransactionId();
+  return transaction.cancelId;
+}
