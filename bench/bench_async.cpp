@@ -71,12 +71,7 @@ class ReadingGroup {
     std::vector<TestItem> items;
     for (size_t i = 0; i < names_.size(); ++i) items.push_back({names_[i], "", static_cast<OPCHANDLE>(i)});
     for (const OPCITEMRESULT& result : group_->AddItems(items).results) handles.push_back(result.hServer);
-    IConnectionPointContainer* container = nullptr;
-    group_->Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
-    container->FindConnectionPoint(IID_IOPCDataCallback, &point_);
-    container->Release();
-    DWORD cookie = 0;
-    point_->Advise(&sink, &cookie);
+    point_ = group_->AdviseDataCallback(&sink);
     group_->Unknown()->QueryInterface(IID_IOPCAsyncIO2, reinterpret_cast<void**>(&async));
     group_->Unknown()->QueryInterface(IID_IOPCSyncIO, reinterpret_cast<void**>(&sync));
   }
@@ -121,7 +116,7 @@ void AsyncReadAndDrain(benchmark::State& state) {
     CoTaskMemFree(errors);
     group.Drain();
   }
-  if (group.sink.items != state.iterations() * count) std::abort();
+  if (group.sink.items != static_cast<uint64_t>(state.iterations()) * count) std::abort();
   state.SetItemsProcessed(state.iterations() * count);
 }
 

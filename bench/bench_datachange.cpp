@@ -83,12 +83,7 @@ class SubscribedClient {
     std::vector<TestItem> items;
     for (size_t i = 0; i < names.size(); ++i) items.push_back({names[i], "", static_cast<OPCHANDLE>(i)});
     group_->AddItems(items);
-    IConnectionPointContainer* container = nullptr;
-    group_->Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
-    container->FindConnectionPoint(IID_IOPCDataCallback, &point_);
-    container->Release();
-    DWORD cookie = 0;
-    point_->Advise(&sink, &cookie);
+    point_ = group_->AdviseDataCallback(&sink);
   }
   ~SubscribedClient() {
     point_->Unadvise(1);

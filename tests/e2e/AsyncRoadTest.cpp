@@ -50,13 +50,8 @@ protected:
         {{"A1.Analog.Temp", "", kTempHandle}, {"A1.Switch.Pump", "", kPumpHandle}, {"B2.Counter.Serial", "", kSerialHandle}});
     ASSERT_EQ(added.hr, S_OK);
     for (const OPCITEMRESULT& result : added.results) handles.push_back(result.hServer);
-    IConnectionPointContainer* container = nullptr;
-    ASSERT_EQ(group->Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
-              S_OK);
-    ASSERT_EQ(container->FindConnectionPoint(IID_IOPCDataCallback, &point), S_OK);
-    container->Release();
-    DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    point = group->AdviseDataCallback(&sink);
+    ASSERT_NE(point, nullptr);
     ASSERT_EQ(group->Unknown()->QueryInterface(IID_IOPCAsyncIO2, reinterpret_cast<void**>(&io)), S_OK);
   }
 

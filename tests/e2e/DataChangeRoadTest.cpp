@@ -36,13 +36,8 @@ protected:
     options.clientHandle = 3;
     group = std::make_unique<OpcTestGroup>(client->OpcServer(), "Road", options);
     ASSERT_EQ(group->AddItems({{"A1.Analog.Temp", "", kTempHandle}, {"A1.Analog.Level", "", kLevelHandle}}).hr, S_OK);
-    IConnectionPointContainer* container = nullptr;
-    ASSERT_EQ(group->Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
-              S_OK);
-    ASSERT_EQ(container->FindConnectionPoint(IID_IOPCDataCallback, &point), S_OK);
-    container->Release();
-    DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    point = group->AdviseDataCallback(&sink);
+    ASSERT_NE(point, nullptr);
     // New items are sent once with the values they were added with.
     ASSERT_TRUE(waitUntil([&] { return sink.DeliveredItems() == 2; }));
     sink.Take();

@@ -81,14 +81,8 @@ TEST(AsyncIOConcurrency, ClientThreadsQueueAndCancelWhileDrainsRunAndTheGroupIsR
     handles.push_back(result.hServer);
   }
 
-  IConnectionPointContainer* container = nullptr;
-  ASSERT_EQ(group.Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
-            S_OK);
-  IConnectionPoint* point = nullptr;
-  ASSERT_EQ(container->FindConnectionPoint(IID_IOPCDataCallback, &point), S_OK);
-  container->Release();
-  DWORD cookie = 0;
-  ASSERT_EQ(point->Advise(&callback, &cookie), S_OK);
+  IConnectionPoint* point = group.AdviseDataCallback(&callback);
+  ASSERT_NE(point, nullptr);
   IDataObject* data = nullptr;
   ASSERT_EQ(group.Unknown()->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
   Advise(data, "OPCSTMFORMATDATA", &dataSink);

@@ -100,13 +100,8 @@ class AsyncIO : public ::testing::Test {
 
   // The client's IOPCDataCallback sink on the group's connection point.
   void AdviseCallback() {
-    IConnectionPointContainer* container = nullptr;
-    ASSERT_EQ(group_->Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
-              S_OK);
-    ASSERT_EQ(container->FindConnectionPoint(IID_IOPCDataCallback, &point_), S_OK);
-    container->Release();
-    DWORD cookie = 0;
-    ASSERT_EQ(point_->Advise(&callback_, &cookie), S_OK);
+    point_ = group_->AdviseDataCallback(&callback_);
+    ASSERT_NE(point_, nullptr);
   }
   // A Data Access 1.0 advise sink for the stream format of that name.
   void AdviseStream(const char* format, RecordingAdviseSink& sink) {

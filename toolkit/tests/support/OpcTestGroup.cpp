@@ -1,5 +1,6 @@
 #include "support/OpcTestGroup.h"
 
+#include "platform/IConnectionPointContainer.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
 #include "platform/widetext.h"
@@ -99,4 +100,26 @@ std::string OpcTestGroup::Name() const {
   std::string text = NarrowAnsi(name).value();
   CoTaskMemFree(name);
   return text;
+}
+
+IConnectionPoint* OpcTestGroup::DataCallbackPoint() const {
+  IConnectionPointContainer* container = nullptr;
+  if (unknown_ == nullptr ||
+      unknown_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)) != S_OK) {
+    return nullptr;
+  }
+  IConnectionPoint* point = nullptr;
+  if (container->FindConnectionPoint(IID_IOPCDataCallback, &point) != S_OK) point = nullptr;
+  container->Release();
+  return point;
+}
+
+IConnectionPoint* OpcTestGroup::AdviseDataCallback(IOPCDataCallback* sink) const {
+  IConnectionPoint* point = DataCallbackPoint();
+  DWORD cookie = 0;
+  if (point != nullptr && point->Advise(sink, &cookie) != S_OK) {
+    point->Release();
+    point = nullptr;
+  }
+  return point;
 }

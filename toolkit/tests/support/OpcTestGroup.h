@@ -4,6 +4,8 @@
 // free it, as a client would. Make, use and destroy it on one thread.
 #pragma once
 
+#include "platform/IConnectionPoint.h"
+#include "platform/IOPCDataCallback.h"
 #include "platform/IOPCGroupStateMgt.h"
 #include "platform/IOPCItemMgt.h"
 #include "platform/IOPCServer.h"
@@ -58,6 +60,12 @@ class OpcTestGroup {
   ItemCall RemoveItems(std::vector<OPCHANDLE> handles);
   // The group's name as GetState reports it.
   std::string Name() const;
+  // The group's IOPCDataCallback connection point, AddRef'd for the caller;
+  // NULL when it cannot be had.
+  IConnectionPoint* DataCallbackPoint() const;
+  // That point with `sink` advised on it (the caller releases the point), or
+  // NULL when either step failed.
+  IConnectionPoint* AdviseDataCallback(IOPCDataCallback* sink) const;
 
   // Releases every interface now; what the last Release returned.
   ULONG Release();
