@@ -105,6 +105,8 @@ TEST_F(ZelvoOpcSrvTest, ConfigurationStepConnectsTheBridgeTheClientTheWindowAndI
     VariantInit(&value);
     return ReadTag(bridge->tags()[0]->handle, &value) && value.fltVal == 23.5f;
   }));
+  // The second device's request may still be on its way when the first answer lands.
+  ASSERT_TRUE(waitUntil([&] { return frames(WebSocketChannel::Read).size() >= 2; }));
   EXPECT_THAT(frames(WebSocketChannel::Read),
               ElementsAre(HasSubstr(R"("sn_code":"A1","data_code":"")"), HasSubstr(R"("sn_code":"B2","data_code":"")")));
 
