@@ -6,6 +6,7 @@
 // The group belongs to a server object without a worker thread, so the
 // measured thread drains the queue itself.
 #include "BenchTagNames.h"
+#include "CountingDataCallback.h"
 #include "OPCServer.h"
 #include "support/OpcTestClient.h"
 #include "support/OpcTestGroup.h"
@@ -26,31 +27,6 @@
 #include <vector>
 
 namespace {
-
-// A sink that counts the items of the read completions it receives.
-class CountingSink : public IOPCDataCallback {
- public:
-  HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (riid != IID_IUnknown && riid != IID_IOPCDataCallback) return E_NOINTERFACE;
-    *object = static_cast<IOPCDataCallback*>(this);
-    return S_OK;
-  }
-  ULONG AddRef() override { return 2; }
-  ULONG Release() override { return 1; }
-  HRESULT OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
-                       HRESULT*) override {
-    return S_OK;
-  }
-  HRESULT OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD count, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
-                         HRESULT*) override {
-    items += count;
-    return S_OK;
-  }
-  HRESULT OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override { return S_OK; }
-  HRESULT OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
-
-  uint64_t items = 0;
-};
 
 // The server, started once for the whole program.
 void StartServer() {
@@ -89,7 +65,7 @@ class ReadingGroup {
   // One pulse of the client's worker, as far as the queue goes.
   void Drain() { server_->ProcessAsyncRequests(); }
 
-  CountingSink sink;
+  CountingDataCallback sink;
   std::vector<OPCHANDLE> handles;
   IOPCAsyncIO2* async = nullptr;
   IOPCSyncIO* sync = nullptr;

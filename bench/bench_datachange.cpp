@@ -8,6 +8,7 @@
 // item of a rate-0 group, beside the same road without the wait for the
 // worker's pulse (UpdateTag, then a forced scan on the same thread).
 #include "BenchTagNames.h"
+#include "CountingDataCallback.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestClient.h"
 #include "support/OpcTestGroup.h"
@@ -35,33 +36,6 @@ constexpr size_t kItems = 10000;
 constexpr DWORD kGroupRate = 100;
 constexpr UINT kServerRate = 10;
 constexpr WORD kGood = 0xC0;
-
-// A sink that counts the items it receives and keeps the last value.
-class CountingSink : public IOPCDataCallback {
- public:
-  HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (riid != IID_IUnknown && riid != IID_IOPCDataCallback) return E_NOINTERFACE;
-    *object = static_cast<IOPCDataCallback*>(this);
-    return S_OK;
-  }
-  ULONG AddRef() override { return 2; }
-  ULONG Release() override { return 1; }
-  HRESULT OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD count, OPCHANDLE*, VARIANT* values, WORD*,
-                       FILETIME*, HRESULT*) override {
-    items += count;
-    if (count > 0) lastValue = values[count - 1].fltVal;
-    return S_OK;
-  }
-  HRESULT OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*, FILETIME*,
-                         HRESULT*) override {
-    return S_OK;
-  }
-  HRESULT OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override { return S_OK; }
-  HRESULT OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
-
-  std::atomic<uint64_t> items{0};
-  std::atomic<float> lastValue{-1.0f};
-};
 
 // The server, started once for the whole program at the 10 ms server rate.
 void StartServer() {
@@ -92,7 +66,7 @@ class SubscribedClient {
     group_.reset();
   }
 
-  CountingSink sink;
+  CountingDataCallback sink;
 
  private:
   OpcTestClient client_;
