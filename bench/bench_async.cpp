@@ -7,7 +7,7 @@
 // measured thread drains the queue itself.
 #include "BenchTagNames.h"
 #include "CountingDataCallback.h"
-#include "OPCServer.h"
+#include "da/server/OPCServer.h"
 #include "support/OpcTestClient.h"
 #include "support/OpcTestGroup.h"
 

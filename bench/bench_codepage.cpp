@@ -3,8 +3,8 @@
 // conversion did. And a filtered flat browse, which widens every tag name,
 // beside matching names that are wide already.
 #include "BenchTagNames.h"
-#include "CVorlixApp.h"
-#include "MatchPattern.h"
+#include "app/CVorlixApp.h"
+#include "tags/MatchPattern.h"
 
 #include "platform/widetext.h"
 

@@ -1,6 +1,6 @@
 // Creating tags with the hash index off and on, and resolving client items against them.
 #include "BenchTagNames.h"
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 #include "platform/widetext.h"
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "BridgeRoad.h"
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 #include "korvane.h"
 #include "platform/opcda.h"
 #include "support/HostCalls.h"

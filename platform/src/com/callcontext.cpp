@@ -1,8 +1,8 @@
 #include "platform/callcontext.h"
 
-#include "accesstoken.h"
 #include "platform/lasterror.h"
 #include "platform/threads.h"
+#include "security/accesstoken.h"
 
 namespace {
 thread_local const ClientCallContext* currentContext = nullptr;

@@ -1,6 +1,6 @@
 #include "platform/classobject.h"
 
-#include "apartment.h"
+#include "com/apartment.h"
 
 #include <mutex>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "platform/cominit.h"
 
-#include "apartment.h"
+#include "com/apartment.h"
 
 namespace {
 

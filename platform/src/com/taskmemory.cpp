@@ -1,6 +1,6 @@
 #include "platform/taskmemory.h"
 
-#include "allocationfaults.h"
+#include "kernel/allocationfaults.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "platform/codepage.h"
 
-#include "codepageconverter.h"
+#include "kernel/codepageconverter.h"
 #include "platform/hresult.h"
 #include "platform/lasterror.h"
 #include "platform/widetext.h"

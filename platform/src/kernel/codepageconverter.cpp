@@ -1,4 +1,4 @@
-#include "codepageconverter.h"
+#include "kernel/codepageconverter.h"
 
 #include <cerrno>
 #include <map>

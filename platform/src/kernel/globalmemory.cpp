@@ -3,7 +3,7 @@
 #include "platform/hresult.h"
 #include "platform/lasterror.h"
 
-#include "allocationfaults.h"
+#include "kernel/allocationfaults.h"
 
 #include <cstdlib>
 #include <cstring>

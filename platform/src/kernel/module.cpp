@@ -1,6 +1,6 @@
 #include "platform/module.h"
 
-#include "codepageconverter.h"
+#include "kernel/codepageconverter.h"
 #include "platform/codepage.h"
 #include "platform/hresult.h"
 #include "platform/lasterror.h"

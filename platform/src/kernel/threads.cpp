@@ -1,6 +1,6 @@
 #include "platform/threads.h"
 
-#include "allocationfaults.h"
+#include "kernel/allocationfaults.h"
 
 #include <exception>
 #include <thread>

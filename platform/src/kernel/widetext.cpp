@@ -1,6 +1,6 @@
 #include "platform/widetext.h"
 
-#include "codepageconverter.h"
+#include "kernel/codepageconverter.h"
 #include "platform/codepage.h"
 
 #include <cstring>

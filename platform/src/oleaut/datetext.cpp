@@ -1,6 +1,6 @@
-#include "datetext.h"
+#include "oleaut/datetext.h"
 
-#include "numbertext.h"
+#include "oleaut/numbertext.h"
 #include "platform/hresult.h"
 #include "platform/oletime.h"
 

@@ -1,4 +1,4 @@
-#include "numbertext.h"
+#include "oleaut/numbertext.h"
 
 #include "platform/hresult.h"
 

@@ -1,8 +1,8 @@
 #include "platform/safearray.h"
 
+#include "oleaut/varianttype.h"
 #include "platform/bstr.h"
 #include "platform/variant.h"
-#include "varianttype.h"
 
 #include <cstdint>
 #include <cstdlib>

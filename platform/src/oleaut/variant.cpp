@@ -1,8 +1,8 @@
 #include "platform/variant.h"
 
+#include "oleaut/varianttype.h"
 #include "platform/bstr.h"
 #include "platform/safearray.h"
-#include "varianttype.h"
 
 #include <cstring>
 

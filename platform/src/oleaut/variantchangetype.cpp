@@ -4,10 +4,10 @@
 // only text results allocate.
 #include "platform/variant.h"
 
-#include "datetext.h"
-#include "numbertext.h"
+#include "oleaut/datetext.h"
+#include "oleaut/numbertext.h"
+#include "oleaut/varianttype.h"
 #include "platform/bstr.h"
-#include "varianttype.h"
 
 #include <cmath>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "platform/registry.h"
 
 #include "platform/registrystore.h"
-#include "registrykey.h"
+#include "registry/registrykey.h"
 
 #include <cstring>
 #include <optional>

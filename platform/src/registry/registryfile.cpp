@@ -1,4 +1,4 @@
-#include "registryfile.h"
+#include "registry/registryfile.h"
 
 #include "platform/registry.h"
 

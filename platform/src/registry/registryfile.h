@@ -13,7 +13,7 @@
 // Any unit outside printable ASCII, and % " [ ], is written %XXXX (its hex value).
 #pragma once
 
-#include "registrykey.h"
+#include "registry/registrykey.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "registrykey.h"
+#include "registry/registrykey.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "platform/registrystore.h"
 
-#include "registryfile.h"
-#include "registrykey.h"
+#include "registry/registryfile.h"
+#include "registry/registrykey.h"
 
 #include <cstdlib>
 

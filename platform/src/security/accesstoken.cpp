@@ -1,6 +1,6 @@
-#include "accesstoken.h"
+#include "security/accesstoken.h"
 
-#include "accountmodel.h"
+#include "security/accountmodel.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "accountmodel.h"
+#include "security/accountmodel.h"
 
 #include "platform/security.h"
 

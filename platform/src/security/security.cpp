@@ -1,9 +1,9 @@
 #include "platform/security.h"
 
-#include "accesstoken.h"
-#include "accountmodel.h"
 #include "platform/lasterror.h"
-#include "selfrelativedescriptor.h"
+#include "security/accesstoken.h"
+#include "security/accountmodel.h"
+#include "security/selfrelativedescriptor.h"
 
 #include <vector>
 

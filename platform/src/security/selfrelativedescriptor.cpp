@@ -1,4 +1,4 @@
-#include "selfrelativedescriptor.h"
+#include "security/selfrelativedescriptor.h"
 
 #include "platform/globalmemory.h"
 

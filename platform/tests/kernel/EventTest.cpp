@@ -1,6 +1,6 @@
-#include "Eventually.h"
 #include "platform/event.h"
 #include "platform/threads.h"
+#include "support/Eventually.h"
 
 #include <gtest/gtest.h>
 

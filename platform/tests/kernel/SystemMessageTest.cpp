@@ -2,7 +2,7 @@
 #include "platform/lasterror.h"
 #include "platform/systemmessage.h"
 
-#include "ReferenceTable.h"
+#include "support/ReferenceTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "Eventually.h"
 #include "platform/event.h"
 #include "platform/threads.h"
 #include "platform/timerqueue.h"
+#include "support/Eventually.h"
 
 #include <gtest/gtest.h>
 

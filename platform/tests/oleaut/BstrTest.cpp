@@ -1,5 +1,5 @@
-#include "TestVariants.h"
 #include "platform/bstr.h"
+#include "support/TestVariants.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "platform/lasterror.h"
 #include "platform/oletime.h"
 
-#include "ReferenceTable.h"
+#include "support/ReferenceTable.h"
 
 #include <gtest/gtest.h>
 

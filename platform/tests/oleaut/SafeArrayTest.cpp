@@ -1,7 +1,7 @@
-#include "CountingUnknown.h"
 #include "platform/bstr.h"
 #include "platform/safearray.h"
 #include "platform/variant.h"
+#include "support/CountingUnknown.h"
 
 #include <gtest/gtest.h>
 

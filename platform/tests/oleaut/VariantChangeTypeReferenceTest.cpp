@@ -1,10 +1,10 @@
 // VariantChangeType against the reference tables of the target platform's
 // answers: every row of variant_change_type.tsv and the conversion groups of
 // variant_misc.tsv.
-#include "ReferenceTable.h"
-#include "TestVariants.h"
 #include "platform/bstr.h"
 #include "platform/variant.h"
+#include "support/ReferenceTable.h"
+#include "support/TestVariants.h"
 
 #include <gtest/gtest.h>
 

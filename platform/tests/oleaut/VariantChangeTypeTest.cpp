@@ -1,12 +1,12 @@
 // VariantChangeType beyond the reference table: 64-bit and INT sources, number
 // and date texts the table does not list, and the types that do not convert.
-#include "CountingUnknown.h"
-#include "TestVariants.h"
 #include "platform/bstr.h"
 #include "platform/oletime.h"
 #include "platform/safearray.h"
 #include "platform/variant.h"
 #include "platform/widetext.h"
+#include "support/CountingUnknown.h"
+#include "support/TestVariants.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "CountingUnknown.h"
-#include "TestVariants.h"
 #include "platform/bstr.h"
 #include "platform/safearray.h"
 #include "platform/variant.h"
+#include "support/CountingUnknown.h"
+#include "support/TestVariants.h"
 
 #include <gtest/gtest.h>
 

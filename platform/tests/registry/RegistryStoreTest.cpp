@@ -1,6 +1,6 @@
 // The registry store's files: restart, refusal of writes, atomic replacement,
 // failed and unreadable files, concurrent writers.
-#include "RegistryFixture.h"
+#include "support/RegistryFixture.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,5 +1,5 @@
 // The Reg* functions: names, values and their sizes, deletion, handles.
-#include "RegistryFixture.h"
+#include "support/RegistryFixture.h"
 
 #include <cstring>
 #include <vector>

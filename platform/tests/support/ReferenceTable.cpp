@@ -1,4 +1,4 @@
-#include "ReferenceTable.h"
+#include "support/ReferenceTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TestVariants.h"
+#include "support/TestVariants.h"
 
 #include "platform/bstr.h"
 

@@ -3,7 +3,7 @@
 // so the host may replace it meanwhile; E_NOTIMPL when none is installed.
 #pragma once
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 template <class Call>
 HRESULT CallAECallback(Call call) {

@@ -1,9 +1,9 @@
-#include "CIOPCEventServer.h"
+#include "ae/CIOPCEventServer.h"
 
-#include "AECallbackCall.h"
-#include "CallBoundary.h"
-#include "COPCEventSubscription.h"
-#include "OutPointers.h"
+#include "ae/AECallbackCall.h"
+#include "ae/COPCEventSubscription.h"
+#include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 
 namespace {
 

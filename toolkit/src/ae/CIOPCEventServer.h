@@ -4,8 +4,8 @@
 // there is none). Out-pointers are checked before anything else.
 #pragma once
 
-#include "InterfaceHolder.h"
-#include "OPCServer.h"
+#include "com/InterfaceHolder.h"
+#include "da/server/OPCServer.h"
 
 #include "platform/IOPCEventServer.h"
 

@@ -1,8 +1,8 @@
-#include "CIOPCEventSubscriptionMgt.h"
+#include "ae/CIOPCEventSubscriptionMgt.h"
 
-#include "AECallbackCall.h"
-#include "CallBoundary.h"
-#include "OutPointers.h"
+#include "ae/AECallbackCall.h"
+#include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 
 namespace {
 

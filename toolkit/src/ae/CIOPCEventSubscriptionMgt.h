@@ -5,8 +5,8 @@
 // subscription whose server has gone answers E_FAIL.
 #pragma once
 
-#include "COPCEventSubscription.h"
-#include "InterfaceHolder.h"
+#include "ae/COPCEventSubscription.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCEventSubscriptionMgt.h"
 

@@ -1,9 +1,9 @@
 // The AE callback class of the host interface with its default answers. Its
 // destructor is defined here, so the class's table of virtual operations lives
 // in the library, where a host's derived class finds it.
-#include "CVorlixApp.h"
-#include "TaskTexts.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/TaskTexts.h"
 
 #include "platform/widetext.h"
 #include "platform/wintime.h"

@@ -1,6 +1,6 @@
-#include "COPCEvent.h"
+#include "ae/COPCEvent.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 #include "platform/widetext.h"
 #include "platform/wintime.h"

@@ -1,10 +1,10 @@
-#include "COPCEventSubscription.h"
+#include "ae/COPCEventSubscription.h"
 
-#include "AECallbackCall.h"
-#include "CIOPCEventSubscriptionMgt.h"
-#include "COPCEvent.h"
-#include "OPCEventConnectionContainer.h"
-#include "OPCServer.h"
+#include "ae/AECallbackCall.h"
+#include "ae/CIOPCEventSubscriptionMgt.h"
+#include "ae/COPCEvent.h"
+#include "ae/OPCEventConnectionContainer.h"
+#include "da/server/OPCServer.h"
 
 #include "platform/IOPCEventSink.h"
 #include "platform/handletable.h"

@@ -12,8 +12,8 @@
 // subscription lets go of it, and the client's last Release then deletes it.
 #pragma once
 
-#include "HolderSlot.h"
-#include "InterfaceTable.h"
+#include "com/HolderSlot.h"
+#include "com/InterfaceTable.h"
 
 #include "platform/opcae.h"
 #include "platform/opcda.h"

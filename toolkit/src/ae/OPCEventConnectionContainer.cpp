@@ -1,6 +1,6 @@
-#include "OPCEventConnectionContainer.h"
+#include "ae/OPCEventConnectionContainer.h"
 
-#include "COPCEventSubscription.h"
+#include "ae/COPCEventSubscription.h"
 
 #include "platform/opcguid.h"
 

@@ -2,7 +2,7 @@
 // the client's IOPCEventSink, through which the subscription sends its events.
 #pragma once
 
-#include "ConnectionContainer.h"
+#include "com/ConnectionContainer.h"
 
 #include "platform/IOPCEventSink.h"
 

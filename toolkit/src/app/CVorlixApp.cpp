@@ -1,9 +1,9 @@
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
-#include "AddressSpaceLister.h"
-#include "ItemName.h"
-#include "OPCErrorText.h"
-#include "OPCServer.h"
+#include "app/OPCErrorText.h"
+#include "da/server/OPCServer.h"
+#include "tags/AddressSpaceLister.h"
+#include "tags/ItemName.h"
 
 #include "platform/widetext.h"
 #include "platform/wintime.h"

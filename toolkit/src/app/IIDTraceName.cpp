@@ -1,4 +1,4 @@
-#include "IIDTraceName.h"
+#include "app/IIDTraceName.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "OPCErrorText.h"
+#include "app/OPCErrorText.h"
 
 #include "platform/opcerror.h"
 #include "platform/systemmessage.h"

@@ -1,4 +1,4 @@
-#include "ServerLock.h"
+#include "app/ServerLock.h"
 
 namespace {
 // How deep the calling thread holds the lock. The library has one ServerLock, so

@@ -1,4 +1,4 @@
-#include "TaskMemory.h"
+#include "app/TaskMemory.h"
 
 #include "platform/widetext.h"
 

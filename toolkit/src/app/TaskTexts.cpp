@@ -1,6 +1,6 @@
-#include "TaskTexts.h"
+#include "app/TaskTexts.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 LPWSTR* AllocTaskTexts(const std::vector<const char*>& texts) {
   const CVorlixApp& app = VorlixApp();

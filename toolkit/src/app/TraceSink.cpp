@@ -1,4 +1,4 @@
-#include "TraceSink.h"
+#include "app/TraceSink.h"
 
 #include <cstdio>
 #include <cstring>

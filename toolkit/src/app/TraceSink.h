@@ -1,8 +1,8 @@
 // Forwards the library's trace lines to the host's EVENTMSGPROC, when one is set.
 #pragma once
 
-#include "HostCallback.h"
 #include "Vorlix.h"
+#include "app/HostCallback.h"
 
 #include <cstddef>
 

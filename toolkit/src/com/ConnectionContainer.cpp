@@ -1,8 +1,8 @@
-#include "ConnectionContainer.h"
+#include "com/ConnectionContainer.h"
 
-#include "CallBoundary.h"
-#include "ConnectionPointEnumerator.h"
-#include "QueryOwnInterface.h"
+#include "app/CallBoundary.h"
+#include "com/ConnectionPointEnumerator.h"
+#include "com/QueryOwnInterface.h"
 
 #include <new>
 #include <string>

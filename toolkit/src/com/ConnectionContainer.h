@@ -4,9 +4,9 @@
 // container alone. The point lives and goes with the container.
 #pragma once
 
-#include "ConnectionPoint.h"
-#include "ConnectionPointKind.h"
-#include "InterfaceHolder.h"
+#include "com/ConnectionPoint.h"
+#include "com/ConnectionPointKind.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IConnectionPointContainer.h"
 

@@ -1,7 +1,7 @@
-#include "ConnectionEnumerator.h"
+#include "com/ConnectionEnumerator.h"
 
-#include "CallBoundary.h"
-#include "QueryOwnInterface.h"
+#include "app/CallBoundary.h"
+#include "com/QueryOwnInterface.h"
 
 #include <new>
 

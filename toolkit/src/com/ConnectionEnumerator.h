@@ -4,7 +4,7 @@
 // and goes at its last Release.
 #pragma once
 
-#include "EnumeratorCursor.h"
+#include "com/EnumeratorCursor.h"
 
 #include "platform/IEnumConnections.h"
 

@@ -1,9 +1,9 @@
-#include "ConnectionPoint.h"
+#include "com/ConnectionPoint.h"
 
-#include "CallBoundary.h"
-#include "ConnectionContainer.h"
-#include "ConnectionEnumerator.h"
-#include "QueryOwnInterface.h"
+#include "app/CallBoundary.h"
+#include "com/ConnectionContainer.h"
+#include "com/ConnectionEnumerator.h"
+#include "com/QueryOwnInterface.h"
 
 #include <new>
 #include <utility>

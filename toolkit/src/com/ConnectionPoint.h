@@ -5,7 +5,7 @@
 // the point's own and called only through an AddRef'd copy, with no lock held.
 #pragma once
 
-#include "ConnectionPointKind.h"
+#include "com/ConnectionPointKind.h"
 
 #include "platform/IConnectionPoint.h"
 

@@ -1,8 +1,8 @@
-#include "ConnectionPointEnumerator.h"
+#include "com/ConnectionPointEnumerator.h"
 
-#include "CallBoundary.h"
-#include "ConnectionContainer.h"
-#include "QueryOwnInterface.h"
+#include "app/CallBoundary.h"
+#include "com/ConnectionContainer.h"
+#include "com/QueryOwnInterface.h"
 
 #include <new>
 #include <string>

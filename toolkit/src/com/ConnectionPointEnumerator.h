@@ -4,7 +4,7 @@
 // container's owner) for each of them; it goes at its last Release.
 #pragma once
 
-#include "EnumeratorCursor.h"
+#include "com/EnumeratorCursor.h"
 
 #include "platform/IEnumConnectionPoints.h"
 

@@ -1,4 +1,4 @@
-#include "EnumeratorCursor.h"
+#include "com/EnumeratorCursor.h"
 
 HRESULT EnumeratorCursor::Skip(ULONG count, size_t size) {
   std::lock_guard<std::mutex> guard(mutex_);

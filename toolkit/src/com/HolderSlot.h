@@ -3,7 +3,7 @@
 // the slot. Concurrent first requests keep one holder and discard the others.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include <atomic>
 

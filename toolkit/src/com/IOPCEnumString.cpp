@@ -1,6 +1,6 @@
-#include "IOPCEnumString.h"
+#include "com/IOPCEnumString.h"
 
-#include "CallBoundary.h"
+#include "app/CallBoundary.h"
 
 #include <new>
 #include <utility>

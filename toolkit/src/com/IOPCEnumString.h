@@ -3,7 +3,7 @@
 // allocator, which the caller frees.
 #pragma once
 
-#include "SnapshotEnumerator.h"
+#include "com/SnapshotEnumerator.h"
 
 #include "platform/IEnumString.h"
 

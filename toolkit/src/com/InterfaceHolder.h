@@ -6,7 +6,7 @@
 // owner itself goes.
 #pragma once
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 #include "platform/unknown.h"
 

@@ -6,10 +6,10 @@
 // has no maker yet answers like a refused one.
 #pragma once
 
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
-#include "HolderSlot.h"
-#include "IIDTraceName.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
+#include "app/IIDTraceName.h"
+#include "com/HolderSlot.h"
 
 #include <new>
 #include <string>

@@ -1,4 +1,4 @@
-#include "KeepAlive.h"
+#include "com/KeepAlive.h"
 
 void KeepAlive::Add() {
   std::lock_guard<std::mutex> guard(mutex_);

@@ -1,4 +1,4 @@
-#include "PerItemCall.h"
+#include "com/PerItemCall.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // when any item failed.
 #pragma once
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 // `count` elements of T from the task allocator, zero-filled; NULL when there is no memory.
 template <class T>

@@ -1,8 +1,8 @@
-#include "QueryOwnInterface.h"
+#include "com/QueryOwnInterface.h"
 
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
-#include "IIDTraceName.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
+#include "app/IIDTraceName.h"
 
 #include <string>
 

@@ -9,10 +9,10 @@
 // clones in MakeClone.
 #pragma once
 
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
-#include "EnumeratorCursor.h"
-#include "QueryOwnInterface.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
+#include "com/EnumeratorCursor.h"
+#include "com/QueryOwnInterface.h"
 
 #include <atomic>
 #include <string>

@@ -1,8 +1,8 @@
 // Exports of level alarms, the host's alarms-and-events messages and the AE
 // callback object.
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
 
 namespace {
 constexpr char kUserMessageSource[] = "User Message";

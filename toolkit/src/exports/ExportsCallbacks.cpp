@@ -1,7 +1,7 @@
 // Exports that register the host's callbacks.
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
 
 VORLIX_API BOOL EnableEventMsgs(EVENTMSGPROC proc) {
   return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().EnableEventMessages(proc); });

@@ -1,6 +1,6 @@
 // Exports that convert between OLE dates and FILETIMEs, without a time-zone shift.
-#include "CallBoundary.h"
 #include "Vorlix.h"
+#include "app/CallBoundary.h"
 #include "platform/oletime.h"
 #include "platform/wintime.h"
 

@@ -1,8 +1,8 @@
 // Exports that start, pace and stop the OPC server.
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
-#include "ClsidText.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
+#include "security/ClsidText.h"
 
 namespace {
 constexpr DWORD kApartmentThreaded = 2;

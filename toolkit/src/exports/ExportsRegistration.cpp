@@ -1,9 +1,9 @@
 // Exports that write and remove the server's COM registration.
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
-#include "ClsidText.h"
-#include "ServerRegistration.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
+#include "security/ClsidText.h"
+#include "security/ServerRegistration.h"
 
 VORLIX_API BOOL UpdateRegistry(BYTE* clsid, char* progId, char* description, char* exePath) {
   return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {

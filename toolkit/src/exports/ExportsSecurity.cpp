@@ -1,7 +1,7 @@
 // Exports that configure the NT access control of tags.
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
 
 VORLIX_API BOOL EnableNTSecurity(BOOL enable, DWORD minImpersonationLevel) {
   return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().EnableNTSecurity(enable, minImpersonationLevel); });

@@ -1,7 +1,7 @@
 // Exports that configure the server as a whole.
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
 
 namespace {
 constexpr WORD kRevision = 0x0803;

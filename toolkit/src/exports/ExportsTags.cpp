@@ -1,7 +1,7 @@
 // Exports that create, remove and suspend tags and attach custom properties.
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
 
 namespace {
 // The NT level CreateTag asks for.

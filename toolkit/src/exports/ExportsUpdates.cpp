@@ -1,7 +1,7 @@
 // Exports that update and read tag values, singly and in batches.
-#include "CVorlixApp.h"
-#include "CallBoundary.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
 
 VORLIX_API BOOL UpdateTag(DWORD tag, VARIANT value, WORD quality) {
   return AnswerAtBoundary<BOOL>(FALSE, [&] { return VorlixApp().UpdateTagValue(tag, &value, quality); });

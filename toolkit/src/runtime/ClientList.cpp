@@ -1,6 +1,6 @@
-#include "ClientList.h"
+#include "runtime/ClientList.h"
 
-#include "OPCServer.h"
+#include "da/server/OPCServer.h"
 
 #include <algorithm>
 

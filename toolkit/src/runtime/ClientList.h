@@ -3,7 +3,7 @@
 // sinks goes over a snapshot taken under the lock and runs without it.
 #pragma once
 
-#include "ClientSnapshot.h"
+#include "runtime/ClientSnapshot.h"
 
 #include "platform/wintypes.h"
 

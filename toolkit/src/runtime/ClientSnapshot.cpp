@@ -1,6 +1,6 @@
-#include "ClientSnapshot.h"
+#include "runtime/ClientSnapshot.h"
 
-#include "OPCServer.h"
+#include "da/server/OPCServer.h"
 
 ClientSnapshot::ClientSnapshot(std::vector<OPCServer*> servers) : servers_(std::move(servers)) {
   for (OPCServer* server : servers_) server->Pin();

@@ -1,8 +1,8 @@
-#include "ClientWorkers.h"
+#include "runtime/ClientWorkers.h"
 
-#include "CVorlixApp.h"
-#include "OPCServer.h"
-#include "UpdateTimer.h"
+#include "app/CVorlixApp.h"
+#include "da/server/OPCServer.h"
+#include "runtime/UpdateTimer.h"
 
 #include "platform/event.h"
 #include "platform/interlocked.h"

@@ -1,7 +1,7 @@
-#include "OPCClassFactory.h"
+#include "runtime/OPCClassFactory.h"
 
-#include "CallBoundary.h"
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
+#include "app/CallBoundary.h"
 
 HRESULT OPCClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
   if (ppvObject == nullptr) return E_INVALIDARG;

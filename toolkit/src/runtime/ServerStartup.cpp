@@ -1,4 +1,4 @@
-#include "ServerStartup.h"
+#include "runtime/ServerStartup.h"
 
 #include "platform/cominit.h"
 #include "platform/wintime.h"

@@ -6,10 +6,10 @@
 // registration and re-arms the one update timer with the new rate.
 #pragma once
 
-#include "ClientWorkers.h"
-#include "OPCClassFactory.h"
-#include "TaskMemory.h"
-#include "UpdateTimer.h"
+#include "app/TaskMemory.h"
+#include "runtime/ClientWorkers.h"
+#include "runtime/OPCClassFactory.h"
+#include "runtime/UpdateTimer.h"
 
 #include "platform/guid.h"
 

@@ -1,4 +1,4 @@
-#include "UpdateTimer.h"
+#include "runtime/UpdateTimer.h"
 
 #include "platform/event.h"
 #include "platform/timerqueue.h"

@@ -1,4 +1,4 @@
-#include "ClsidText.h"
+#include "security/ClsidText.h"
 
 #include <cstdio>
 #include <cstring>

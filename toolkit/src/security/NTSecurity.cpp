@@ -1,4 +1,4 @@
-#include "NTSecurity.h"
+#include "security/NTSecurity.h"
 
 #include "platform/callcontext.h"
 #include "platform/kernelobject.h"

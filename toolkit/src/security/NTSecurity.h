@@ -5,7 +5,7 @@
 // records against client threads checking while the host changes them.
 #pragma once
 
-#include "NTUserRecord.h"
+#include "security/NTUserRecord.h"
 
 #include "platform/wintypes.h"
 

@@ -1,4 +1,4 @@
-#include "NTUserRecord.h"
+#include "security/NTUserRecord.h"
 
 #include "platform/globalmemory.h"
 #include "platform/hresult.h"

@@ -1,4 +1,4 @@
-#include "ScopedRegKey.h"
+#include "security/ScopedRegKey.h"
 
 ScopedRegKey::~ScopedRegKey() {
   if (key_ != nullptr) RegCloseKey(key_);

@@ -1,7 +1,7 @@
-#include "ServerRegistration.h"
+#include "security/ServerRegistration.h"
 
-#include "ClsidText.h"
-#include "ScopedRegKey.h"
+#include "security/ClsidText.h"
+#include "security/ScopedRegKey.h"
 
 namespace {
 

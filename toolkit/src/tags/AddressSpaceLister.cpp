@@ -1,6 +1,6 @@
-#include "AddressSpaceLister.h"
+#include "tags/AddressSpaceLister.h"
 
-#include "MatchPattern.h"
+#include "tags/MatchPattern.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 // splits their names differently. The caller holds the server lock.
 #pragma once
 
-#include "OPCTag.h"
+#include "tags/OPCTag.h"
 
 #include "platform/opcda.h"
 #include "platform/widetext.h"

@@ -1,4 +1,4 @@
-#include "ItemName.h"
+#include "tags/ItemName.h"
 
 #include "platform/widetext.h"
 

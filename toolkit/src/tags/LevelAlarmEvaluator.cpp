@@ -1,6 +1,6 @@
-#include "LevelAlarmEvaluator.h"
+#include "tags/LevelAlarmEvaluator.h"
 
-#include "OPCTag.h"
+#include "tags/OPCTag.h"
 
 #include <algorithm>
 #include <iterator>

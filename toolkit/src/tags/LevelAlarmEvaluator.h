@@ -3,7 +3,7 @@
 // is the number of the active alarm, or 0 (normal).
 #pragma once
 
-#include "COPCEvent.h"
+#include "ae/COPCEvent.h"
 
 #include <memory>
 

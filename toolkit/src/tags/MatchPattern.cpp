@@ -1,4 +1,4 @@
-#include "MatchPattern.h"
+#include "tags/MatchPattern.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "OPCTag.h"
+#include "tags/OPCTag.h"
 
-#include "COPCEvent.h"
-#include "LevelAlarmEvaluator.h"
-#include "OPCTagProperty.h"
+#include "ae/COPCEvent.h"
+#include "tags/LevelAlarmEvaluator.h"
+#include "tags/OPCTagProperty.h"
 
 #include "platform/oletime.h"
 #include "platform/opcda.h"

@@ -1,4 +1,4 @@
-#include "OPCTagProperty.h"
+#include "tags/OPCTagProperty.h"
 
 #include <utility>
 

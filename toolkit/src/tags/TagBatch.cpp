@@ -1,4 +1,4 @@
-#include "TagBatch.h"
+#include "tags/TagBatch.h"
 
 #include <utility>
 

@@ -4,7 +4,7 @@
 // holds the lock and finds a batch open is its owner.
 #pragma once
 
-#include "COPCEvent.h"
+#include "ae/COPCEvent.h"
 
 #include "platform/wintypes.h"
 

@@ -1,6 +1,6 @@
-#include "TagDatabase.h"
+#include "tags/TagDatabase.h"
 
-#include "ItemName.h"
+#include "tags/ItemName.h"
 
 #include <algorithm>
 #include <utility>

@@ -3,8 +3,8 @@
 // hold the server lock.
 #pragma once
 
-#include "OPCTag.h"
-#include "TagHashIndex.h"
+#include "tags/OPCTag.h"
+#include "tags/TagHashIndex.h"
 
 #include "platform/handletable.h"
 

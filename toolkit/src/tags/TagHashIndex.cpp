@@ -1,4 +1,4 @@
-#include "TagHashIndex.h"
+#include "tags/TagHashIndex.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
-#include "COPCEvent.h"
-#include "CVorlixApp.h"
+#include "ae/COPCEvent.h"
+#include "app/CVorlixApp.h"
 #include "support/HostCalls.h"
 
 #include "platform/taskmemory.h"

@@ -1,5 +1,5 @@
-#include "CVorlixApp.h"
-#include "OPCServer.h"
+#include "app/CVorlixApp.h"
+#include "da/server/OPCServer.h"
 #include "support/OpcTestClient.h"
 #include "support/RecordingAECallback.h"
 #include "support/RunningServer.h"

@@ -1,7 +1,7 @@
 // Client names in wide text meet the host's names in the ANSI code page, 936
 // (GBK) unless the environment names another.
-#include "COPCEvent.h"
-#include "CVorlixApp.h"
+#include "ae/COPCEvent.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"

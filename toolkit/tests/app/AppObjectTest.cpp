@@ -1,6 +1,6 @@
-#include "CVorlixApp.h"
-#include "IIDTraceName.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "app/IIDTraceName.h"
 #include "support/TraceCapture.h"
 
 #include <gtest/gtest.h>

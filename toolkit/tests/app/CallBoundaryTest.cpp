@@ -1,7 +1,7 @@
 // Nothing thrown inside the library reaches its callers: when memory runs out
 // an export answers its failure value and a COM method E_OUTOFMEMORY, and the
 // library goes on working.
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
 #include "support/EventLog.h"
 #include "support/FreeStoreFaults.h"

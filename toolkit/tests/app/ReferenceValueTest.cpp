@@ -1,10 +1,10 @@
 // Values passed as references (VT_BYREF) are stored as the value referred to:
 // the library never keeps a pointer into the caller's memory.
-#include "CVorlixApp.h"
-#include "OPCGroupItem.h"
-#include "OPCTag.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroupItem.h"
 #include "support/EventLog.h"
 #include "support/HostCalls.h"
+#include "tags/OPCTag.h"
 
 #include "platform/bstr.h"
 

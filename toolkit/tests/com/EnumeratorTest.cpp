@@ -1,6 +1,6 @@
 // The enumerators a client gets: over the server's groups, over their names,
 // and over a group's items. All walk a snapshot taken when they were made.
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"

@@ -1,5 +1,5 @@
-#include "CVorlixApp.h"
-#include "IOPCEnumString.h"
+#include "app/CVorlixApp.h"
+#include "com/IOPCEnumString.h"
 #include "support/TraceCapture.h"
 
 #include "platform/taskmemory.h"

@@ -1,5 +1,5 @@
-#include "HolderSlot.h"
-#include "InterfaceHolder.h"
+#include "com/HolderSlot.h"
+#include "com/InterfaceHolder.h"
 #include "support/TraceCapture.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "CVorlixApp.h"
-#include "OPCClassFactory.h"
+#include "app/CVorlixApp.h"
+#include "runtime/OPCClassFactory.h"
 #include "support/OpcTestClient.h"
 #include "support/RunningServer.h"
 #include "support/ThreadCount.h"

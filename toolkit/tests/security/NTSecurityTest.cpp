@@ -1,5 +1,5 @@
-#include "CVorlixApp.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
 #include "support/HostCalls.h"
 
 #include "platform/callcontext.h"

@@ -1,6 +1,6 @@
-#include "CVorlixApp.h"
-#include "ClsidText.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "security/ClsidText.h"
 #include "support/RegistryFolder.h"
 #include "support/RegistryTree.h"
 

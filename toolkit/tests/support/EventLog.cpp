@@ -1,6 +1,6 @@
 #include "support/EventLog.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 #include "platform/taskmemory.h"
 

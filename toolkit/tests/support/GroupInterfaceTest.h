@@ -4,8 +4,8 @@
 // end. The test may reach the group's own item records under the server lock.
 #pragma once
 
-#include "CVorlixApp.h"
-#include "OPCGroup.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroup.h"
 #include "support/ConnectedClient.h"
 #include "support/OpcTestGroup.h"
 

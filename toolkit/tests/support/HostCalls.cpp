@@ -1,6 +1,6 @@
 #include "support/HostCalls.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 #include "platform/bstr.h"
 

@@ -1,6 +1,6 @@
 #include "support/ItemNoticeLog.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 #include <mutex>
 #include <ostream>

@@ -1,6 +1,6 @@
 #include "support/RecordingAECallback.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 #include "platform/widetext.h"
 

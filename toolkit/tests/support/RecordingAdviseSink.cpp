@@ -1,6 +1,6 @@
 #include "support/RecordingAdviseSink.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 HRESULT RecordingAdviseSink::QueryInterface(REFIID riid, void** ppvObject) {
   if (ppvObject == nullptr) return E_POINTER;

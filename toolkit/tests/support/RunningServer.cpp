@@ -1,6 +1,6 @@
 #include "support/RunningServer.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 #include "support/OpcTestClient.h"
 
 RunningServer::RunningServer(UINT rate) {

@@ -1,6 +1,6 @@
 #include "support/ShutdownSink.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 #include "platform/opcguid.h"
 

@@ -1,7 +1,7 @@
 #include "support/TestDataCallback.h"
 
-#include "CVorlixApp.h"
-#include "Eventually.h"
+#include "app/CVorlixApp.h"
+#include "support/Eventually.h"
 
 #include <gtest/gtest.h>
 

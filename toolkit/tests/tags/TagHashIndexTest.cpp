@@ -1,6 +1,6 @@
-#include "CVorlixApp.h"
-#include "TagHashIndex.h"
+#include "app/CVorlixApp.h"
 #include "support/HostCalls.h"
+#include "tags/TagHashIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // A tag is made only under a name a client can give back to find it.
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 #include "support/HostCalls.h"
 
 #include <gtest/gtest.h>

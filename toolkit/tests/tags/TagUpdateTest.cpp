@@ -1,4 +1,4 @@
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 #include "support/HostCalls.h"
 
 #include "platform/bstr.h"

@@ -1,9 +1,9 @@
-#include "IOPCGroupStateMgtHolder.h"
+#include "da/group/IOPCGroupStateMgtHolder.h"
 
-#include "CallBoundary.h"
-#include "OPCGroup.h"
-#include "OPCServer.h"
-#include "UpdateRateRevision.h"
+#include "app/CallBoundary.h"
+#include "da/group/OPCGroup.h"
+#include "da/group/UpdateRateRevision.h"
+#include "da/server/OPCServer.h"
 
 #include "platform/widetext.h"
 

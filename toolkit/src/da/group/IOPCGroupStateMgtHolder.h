@@ -3,7 +3,7 @@
 // group removed by force every method answers E_FAIL.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCGroupStateMgt.h"
 

@@ -1,6 +1,6 @@
-#include "IOPCItemEnumerator.h"
+#include "da/group/IOPCItemEnumerator.h"
 
-#include "CallBoundary.h"
+#include "app/CallBoundary.h"
 #include "platform/opcguid.h"
 
 #include <new>

@@ -2,8 +2,8 @@
 // was made; it takes no lock afterwards.
 #pragma once
 
-#include "OPCGroupItem.h"
-#include "SnapshotEnumerator.h"
+#include "com/SnapshotEnumerator.h"
+#include "da/group/OPCGroupItem.h"
 
 #include "platform/IEnumOPCItemAttributes.h"
 

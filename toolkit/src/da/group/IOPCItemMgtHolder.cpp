@@ -1,11 +1,11 @@
-#include "IOPCItemMgtHolder.h"
+#include "da/group/IOPCItemMgtHolder.h"
 
-#include "CallBoundary.h"
-#include "IOPCItemEnumerator.h"
-#include "ItemHostNotices.h"
-#include "OPCGroup.h"
-#include "OPCTag.h"
-#include "PerItemCall.h"
+#include "app/CallBoundary.h"
+#include "com/PerItemCall.h"
+#include "da/group/IOPCItemEnumerator.h"
+#include "da/group/ItemHostNotices.h"
+#include "da/group/OPCGroup.h"
+#include "tags/OPCTag.h"
 
 #include "platform/opcguid.h"
 #include "platform/widetext.h"

@@ -5,7 +5,7 @@
 // array and answer S_FALSE when any item failed.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCItemMgt.h"
 

@@ -1,8 +1,8 @@
-#include "ItemHostNotices.h"
+#include "da/group/ItemHostNotices.h"
 
-#include "CVorlixApp.h"
-#include "OPCGroupItem.h"
-#include "OPCTag.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroupItem.h"
+#include "tags/OPCTag.h"
 
 #include <cassert>
 

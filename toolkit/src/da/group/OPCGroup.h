@@ -12,10 +12,10 @@
 // RemoveItems does: their tags count them no more and the host hears of it.
 #pragma once
 
-#include "HolderSlot.h"
-#include "InterfaceTable.h"
-#include "OPCGroupItem.h"
-#include "OPCTransactionQueue.h"
+#include "com/HolderSlot.h"
+#include "com/InterfaceTable.h"
+#include "da/group/OPCGroupItem.h"
+#include "da/io/OPCTransactionQueue.h"
 
 #include "platform/opcda.h"
 #include "platform/unknown.h"

@@ -1,8 +1,8 @@
-#include "OPCGroupConnectionContainer.h"
+#include "da/group/OPCGroupConnectionContainer.h"
 
-#include "ItemValueArrays.h"
-#include "OPCGroup.h"
-#include "PerItemCall.h"
+#include "com/PerItemCall.h"
+#include "da/group/OPCGroup.h"
+#include "da/io/ItemValueArrays.h"
 
 #include "platform/opcguid.h"
 

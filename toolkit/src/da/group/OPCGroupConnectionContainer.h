@@ -7,7 +7,7 @@
 // sink nothing is sent.
 #pragma once
 
-#include "ConnectionContainer.h"
+#include "com/ConnectionContainer.h"
 
 #include "platform/IOPCDataCallback.h"
 

@@ -1,7 +1,7 @@
-#include "OPCGroupItem.h"
+#include "da/group/OPCGroupItem.h"
 
-#include "CVorlixApp.h"
-#include "DataStreamBuilder.h"
+#include "app/CVorlixApp.h"
+#include "da/io/DataStreamBuilder.h"
 
 #include "platform/bstr.h"
 #include "platform/handletable.h"

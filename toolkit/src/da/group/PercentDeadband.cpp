@@ -1,4 +1,4 @@
-#include "PercentDeadband.h"
+#include "da/group/PercentDeadband.h"
 
 namespace {
 

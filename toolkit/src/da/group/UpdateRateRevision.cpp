@@ -1,4 +1,4 @@
-#include "UpdateRateRevision.h"
+#include "da/group/UpdateRateRevision.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "DataStreamBuilder.h"
+#include "da/io/DataStreamBuilder.h"
 
-#include "OPCGroupItem.h"
+#include "da/group/OPCGroupItem.h"
 
 #include "platform/bstr.h"
 

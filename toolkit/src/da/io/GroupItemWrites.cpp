@@ -1,7 +1,7 @@
-#include "GroupItemWrites.h"
+#include "da/io/GroupItemWrites.h"
 
-#include "CVorlixApp.h"
-#include "OPCGroup.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroup.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 // checked. The refresh's source is not used.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCAsyncIO2.h"
 

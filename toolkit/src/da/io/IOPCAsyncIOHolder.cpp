@@ -1,9 +1,9 @@
-#include "IOPCAsyncIOHolder.h"
+#include "da/io/IOPCAsyncIOHolder.h"
 
-#include "CallBoundary.h"
-#include "OPCGroup.h"
-#include "OutPointers.h"
-#include "TransactionIntake.h"
+#include "app/CallBoundary.h"
+#include "app/OutPointers.h"
+#include "da/group/OPCGroup.h"
+#include "da/io/TransactionIntake.h"
 
 namespace {
 void Trace(const char* text) { VorlixApp().TraceMessage(text); }

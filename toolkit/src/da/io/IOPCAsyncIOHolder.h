@@ -6,7 +6,7 @@
 // checked. The connection and source arguments are not used.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCAsyncIO.h"
 

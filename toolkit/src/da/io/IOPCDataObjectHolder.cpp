@@ -1,7 +1,7 @@
-#include "IOPCDataObjectHolder.h"
+#include "da/io/IOPCDataObjectHolder.h"
 
-#include "CallBoundary.h"
-#include "OPCGroup.h"
+#include "app/CallBoundary.h"
+#include "da/group/OPCGroup.h"
 
 #include "platform/clipboard.h"
 

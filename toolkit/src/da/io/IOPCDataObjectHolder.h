@@ -10,8 +10,8 @@
 // calls them with the lock released, releasing each copy after its call.
 #pragma once
 
-#include "DataStreamBuilder.h"
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
+#include "da/io/DataStreamBuilder.h"
 
 #include "platform/IDataObject.h"
 

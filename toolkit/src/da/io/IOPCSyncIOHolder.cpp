@@ -1,10 +1,10 @@
-#include "IOPCSyncIOHolder.h"
+#include "da/io/IOPCSyncIOHolder.h"
 
-#include "CallBoundary.h"
-#include "GroupItemWrites.h"
-#include "OPCGroup.h"
-#include "OPCTag.h"
-#include "PerItemCall.h"
+#include "app/CallBoundary.h"
+#include "com/PerItemCall.h"
+#include "da/group/OPCGroup.h"
+#include "da/io/GroupItemWrites.h"
+#include "tags/OPCTag.h"
 
 #include <string>
 #include <vector>

@@ -6,7 +6,7 @@
 // callbacks run with it released, on the calling thread.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCSyncIO.h"
 

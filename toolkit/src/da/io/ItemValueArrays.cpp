@@ -1,8 +1,8 @@
-#include "ItemValueArrays.h"
+#include "da/io/ItemValueArrays.h"
 
-#include "CVorlixApp.h"
-#include "OPCGroupItem.h"
-#include "PerItemCall.h"
+#include "app/CVorlixApp.h"
+#include "com/PerItemCall.h"
+#include "da/group/OPCGroupItem.h"
 
 ItemValueArrays::~ItemValueArrays() { Free(); }
 

@@ -1,6 +1,6 @@
-#include "OPCTransactionQueue.h"
+#include "da/io/OPCTransactionQueue.h"
 
-#include "CVorlixApp.h"
+#include "app/CVorlixApp.h"
 
 #include <algorithm>
 

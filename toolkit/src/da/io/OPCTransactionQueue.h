@@ -9,7 +9,7 @@
 // may hold it around several calls to make them one step.
 #pragma once
 
-#include "OPCTransaction.h"
+#include "da/io/OPCTransaction.h"
 
 #include <functional>
 #include <memory>

@@ -1,9 +1,9 @@
-#include "TransactionDelivery.h"
+#include "da/io/TransactionDelivery.h"
 
-#include "IOPCDataObjectHolder.h"
-#include "OPCGroup.h"
-#include "OPCGroupConnectionContainer.h"
-#include "OPCTransaction.h"
+#include "da/group/OPCGroup.h"
+#include "da/group/OPCGroupConnectionContainer.h"
+#include "da/io/IOPCDataObjectHolder.h"
+#include "da/io/OPCTransaction.h"
 
 namespace {
 

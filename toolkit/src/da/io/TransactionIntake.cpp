@@ -1,9 +1,9 @@
-#include "TransactionIntake.h"
+#include "da/io/TransactionIntake.h"
 
-#include "CVorlixApp.h"
-#include "GroupItemWrites.h"
-#include "OPCGroup.h"
-#include "PerItemCall.h"
+#include "app/CVorlixApp.h"
+#include "com/PerItemCall.h"
+#include "da/group/OPCGroup.h"
+#include "da/io/GroupItemWrites.h"
 
 #include <memory>
 #include <new>

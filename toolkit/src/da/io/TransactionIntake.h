@@ -12,7 +12,7 @@
 // its errors and no cancel id.
 #pragma once
 
-#include "OPCTransaction.h"
+#include "da/io/OPCTransaction.h"
 
 #include "platform/variant.h"
 

@@ -1,9 +1,9 @@
-#include "CIOPCBrowseServerAddressSpace.h"
+#include "da/server/CIOPCBrowseServerAddressSpace.h"
 
-#include "CallBoundary.h"
-#include "IOPCEnumString.h"
-#include "ItemName.h"
-#include "OPCServer.h"
+#include "app/CallBoundary.h"
+#include "com/IOPCEnumString.h"
+#include "da/server/OPCServer.h"
+#include "tags/ItemName.h"
 
 #include "platform/widetext.h"
 

@@ -5,7 +5,7 @@
 // threads.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCBrowseServerAddressSpace.h"
 

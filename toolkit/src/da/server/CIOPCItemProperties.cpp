@@ -1,8 +1,8 @@
-#include "CIOPCItemProperties.h"
+#include "da/server/CIOPCItemProperties.h"
 
-#include "CallBoundary.h"
-#include "OPCServer.h"
-#include "OPCTag.h"
+#include "app/CallBoundary.h"
+#include "da/server/OPCServer.h"
+#include "tags/OPCTag.h"
 
 #include "platform/widetext.h"
 

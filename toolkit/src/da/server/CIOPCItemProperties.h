@@ -6,7 +6,7 @@
 // handed out on failure.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCItemProperties.h"
 

@@ -1,7 +1,7 @@
-#include "CIOPCSecurityNT.h"
+#include "da/server/CIOPCSecurityNT.h"
 
-#include "CallBoundary.h"
-#include "OPCServer.h"
+#include "app/CallBoundary.h"
+#include "da/server/OPCServer.h"
 
 #include "platform/callcontext.h"
 

@@ -3,7 +3,7 @@
 // the identity it calls with now.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCSecurityNT.h"
 

@@ -1,7 +1,7 @@
-#include "IOPCCommonHolder.h"
+#include "da/server/IOPCCommonHolder.h"
 
-#include "CallBoundary.h"
-#include "OPCServer.h"
+#include "app/CallBoundary.h"
+#include "da/server/OPCServer.h"
 
 #include "platform/widetext.h"
 

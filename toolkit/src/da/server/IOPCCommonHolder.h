@@ -2,7 +2,7 @@
 // the client's name shows in the traces of its server object.
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCCommon.h"
 

@@ -1,10 +1,10 @@
-#include "IOPCServerHolder.h"
+#include "da/server/IOPCServerHolder.h"
 
-#include "CallBoundary.h"
-#include "IOPCEnumString.h"
-#include "OPCGroupEnumerator.h"
-#include "OPCServer.h"
-#include "UpdateRateRevision.h"
+#include "app/CallBoundary.h"
+#include "com/IOPCEnumString.h"
+#include "da/group/UpdateRateRevision.h"
+#include "da/server/OPCGroupEnumerator.h"
+#include "da/server/OPCServer.h"
 
 #include "platform/widetext.h"
 #include "platform/wintime.h"

@@ -3,7 +3,7 @@
 // "IOPCServer::<method>".
 #pragma once
 
-#include "InterfaceHolder.h"
+#include "com/InterfaceHolder.h"
 
 #include "platform/IOPCServer.h"
 

@@ -1,6 +1,6 @@
-#include "OPCGroupEnumerator.h"
+#include "da/server/OPCGroupEnumerator.h"
 
-#include "CallBoundary.h"
+#include "app/CallBoundary.h"
 
 #include <new>
 

@@ -4,7 +4,7 @@
 // enumerator's references count on the server too.
 #pragma once
 
-#include "SnapshotEnumerator.h"
+#include "com/SnapshotEnumerator.h"
 
 #include "platform/IEnumUnknown.h"
 

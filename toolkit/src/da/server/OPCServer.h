@@ -8,10 +8,10 @@
 // once no walk over a client-list snapshot is inside it any more.
 #pragma once
 
-#include "HolderSlot.h"
-#include "InterfaceTable.h"
-#include "KeepAlive.h"
-#include "OPCGroup.h"
+#include "com/HolderSlot.h"
+#include "com/InterfaceTable.h"
+#include "com/KeepAlive.h"
+#include "da/group/OPCGroup.h"
 
 #include "platform/opcae.h"
 #include "platform/unknown.h"

@@ -1,6 +1,6 @@
-#include "OPCServerConnectionContainer.h"
+#include "da/server/OPCServerConnectionContainer.h"
 
-#include "OPCServer.h"
+#include "da/server/OPCServer.h"
 
 #include "platform/IOPCShutdown.h"
 #include "platform/opcguid.h"

@@ -3,7 +3,7 @@
 // go of it.
 #pragma once
 
-#include "ConnectionContainer.h"
+#include "com/ConnectionContainer.h"
 
 class OPCServer;
 

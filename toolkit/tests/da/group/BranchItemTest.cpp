@@ -1,8 +1,8 @@
 // A branch of the tag tree has no value and no handle: no client item refers
 // to one, so the host never hears of the handle no tag has.
-#include "CVorlixApp.h"
-#include "Eventually.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
+#include "support/Eventually.h"
 #include "support/HostCalls.h"
 #include "support/ItemNoticeLog.h"
 #include "support/OpcTestGroup.h"

@@ -1,12 +1,12 @@
 // Clients working their groups and items on threads of their own while the
 // host updates tags and the worker threads scan.
-#include "CVorlixApp.h"
-#include "Eventually.h"
-#include "OPCTag.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
+#include "support/Eventually.h"
 #include "support/HostCalls.h"
 #include "support/ItemNoticeLog.h"
 #include "support/OpcTestGroup.h"
+#include "tags/OPCTag.h"
 
 #include "platform/IEnumUnknown.h"
 #include "platform/opcguid.h"

@@ -1,7 +1,7 @@
 // The item record: cached reads in the requested type, the write check, copies
 // and the room its value takes in a data stream.
-#include "CVorlixApp.h"
-#include "OPCGroupItem.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroupItem.h"
 #include "support/HostCalls.h"
 
 #include "platform/bstr.h"

@@ -1,8 +1,8 @@
 // Groups as a client makes, finds and removes them through IOPCServer, and the
 // group object's own IUnknown.
-#include "CVorlixApp.h"
-#include "Eventually.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
+#include "support/Eventually.h"
 #include "support/HostCalls.h"
 #include "support/ItemNoticeLog.h"
 #include "support/OpcTestGroup.h"

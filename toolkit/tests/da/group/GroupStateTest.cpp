@@ -1,9 +1,9 @@
 // A group's state as a client reads, changes and clones it through IOPCGroupStateMgt.
-#include "CVorlixApp.h"
-#include "OPCTag.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"
+#include "tags/OPCTag.h"
 
 #include "platform/IEnumOPCItemAttributes.h"
 #include "platform/opcguid.h"

@@ -1,11 +1,11 @@
 // Items as a client adds, checks, changes and removes them through IOPCItemMgt.
-#include "CVorlixApp.h"
-#include "OPCGroup.h"
-#include "OPCTag.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroup.h"
 #include "support/ConnectedClient.h"
 #include "support/HostCalls.h"
 #include "support/ItemNoticeLog.h"
 #include "support/OpcTestGroup.h"
+#include "tags/OPCTag.h"
 
 #include "platform/IEnumOPCItemAttributes.h"
 #include "platform/opcguid.h"

@@ -1,11 +1,11 @@
 // A group its client still holds after RemoveGroup answered OPC_S_INUSE is out
 // of its server: calls that would change it fail, reads still answer.
-#include "CVorlixApp.h"
-#include "OPCTag.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
 #include "support/HostCalls.h"
 #include "support/ItemNoticeLog.h"
 #include "support/OpcTestGroup.h"
+#include "tags/OPCTag.h"
 
 #include "platform/opcguid.h"
 

@@ -1,9 +1,9 @@
 // Asynchronous requests of one group from several client threads at once,
 // while the client's worker and the host's refreshes drain the queue, the
 // host's write callback confirms values, and the group is removed by force.
-#include "CVorlixApp.h"
-#include "Eventually.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
+#include "support/Eventually.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"
 #include "support/RecordingAdviseSink.h"

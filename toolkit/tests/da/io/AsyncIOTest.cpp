@@ -3,9 +3,9 @@
 // ids, cancellation, the queue's room, and what the drain delivers. The group
 // belongs to a server object without a worker thread, so the test alone
 // decides when the queue is drained.
-#include "CVorlixApp.h"
-#include "OPCGroup.h"
-#include "OPCServer.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroup.h"
+#include "da/server/OPCServer.h"
 #include "support/DataStreamReader.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"

@@ -2,14 +2,14 @@
 // workers: the host updates tags, the worker threads scan the groups, and
 // clients connect, advise, unadvise and remove groups meanwhile, also from
 // inside their own sinks.
-#include "CVorlixApp.h"
-#include "Eventually.h"
-#include "OPCTag.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
 #include "support/ConnectedClient.h"
+#include "support/Eventually.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"
 #include "support/TestDataCallback.h"
+#include "tags/OPCTag.h"
 
 #include "platform/IConnectionPointContainer.h"
 #include "platform/opcguid.h"

@@ -3,21 +3,21 @@
 // completions of reads, refreshes, writes and cancellations. The groups belong
 // to a server object without a worker thread, so the test alone decides when
 // tags reach the items (as UpdateTag does) and when a pulse scans.
-#include "CVorlixApp.h"
-#include "OPCGroup.h"
-#include "OPCGroupConnectionContainer.h"
-#include "OPCServer.h"
-#include "OPCTag.h"
-#include "PercentDeadband.h"
 #include "Vorlix.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroup.h"
+#include "da/group/OPCGroupConnectionContainer.h"
+#include "da/group/PercentDeadband.h"
+#include "da/server/OPCServer.h"
 #include "support/HostCalls.h"
 #include "support/OpcTestGroup.h"
 #include "support/RecordingAdviseSink.h"
 #include "support/RunningServer.h"
 #include "support/TestDataCallback.h"
 #include "support/TraceCapture.h"
+#include "tags/OPCTag.h"
 
-#include "CountingUnknown.h"
+#include "support/CountingUnknown.h"
 
 #include "platform/IConnectionPointContainer.h"
 #include "platform/IDataObject.h"

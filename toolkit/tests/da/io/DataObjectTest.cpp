@@ -1,11 +1,11 @@
 // The group's IDataObject as a Data Access 1.0 client uses it: one advise sink
 // per stream format, and the streams it then receives, read back from their
 // bytes.
-#include "CVorlixApp.h"
-#include "IOPCDataObjectHolder.h"
-#include "OPCGroup.h"
-#include "Eventually.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroup.h"
+#include "da/io/IOPCDataObjectHolder.h"
 #include "support/DataStreamReader.h"
+#include "support/Eventually.h"
 #include "support/GroupInterfaceTest.h"
 #include "support/HostCalls.h"
 #include "support/RecordingAdviseSink.h"

@@ -1,7 +1,7 @@
 // Synchronous reads from the cache and the device, and synchronous writes
 // through the host's write callback, as a client makes them through IOPCSyncIO.
-#include "CVorlixApp.h"
-#include "OPCGroup.h"
+#include "app/CVorlixApp.h"
+#include "da/group/OPCGroup.h"
 #include "support/GroupInterfaceTest.h"
 #include "support/HostCalls.h"
 #include "support/SyncIOCalls.h"

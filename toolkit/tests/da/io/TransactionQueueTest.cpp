@@ -1,7 +1,7 @@
 // A group's queue of asynchronous transactions on its own: its room, which
 // record a cancel finds, and the drain's order and single delivery.
-#include "CVorlixApp.h"
-#include "OPCTransactionQueue.h"
+#include "app/CVorlixApp.h"
+#include "da/io/OPCTransactionQueue.h"
 
 #include <gtest/gtest.h>
 

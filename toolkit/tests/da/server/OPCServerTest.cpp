@@ -1,5 +1,5 @@
-#include "OPCGroup.h"
-#include "OPCServer.h"
+#include "da/group/OPCGroup.h"
+#include "da/server/OPCServer.h"
 #include "support/TraceCapture.h"
 
 #include "platform/opcguid.h"

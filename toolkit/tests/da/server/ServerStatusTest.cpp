@@ -1,6 +1,6 @@
 // The server's status, its error texts and its locale, as a client asks for them.
-#include "CVorlixApp.h"
-#include "OPCServer.h"
+#include "app/CVorlixApp.h"
+#include "da/server/OPCServer.h"
 #include "support/ConnectedClient.h"
 #include "support/OpcTestGroup.h"
 #include "support/TraceCapture.h"
