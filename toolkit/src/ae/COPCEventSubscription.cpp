@@ -1,8 +1,8 @@
 #include "ae/COPCEventSubscription.h"
 
 #include "ae/AECallbackCall.h"
-#include "ae/CIOPCEventSubscriptionMgt.h"
 #include "ae/COPCEvent.h"
+#include "ae/IOPCEventSubscriptionMgtHolder.h"
 #include "ae/OPCEventConnectionContainer.h"
 #include "da/server/OPCServer.h"
 
@@ -36,7 +36,7 @@ COPCEventSubscription::~COPCEventSubscription() { SharedHandleTable<COPCEventSub
 const InterfaceTableRow<COPCEventSubscription> COPCEventSubscription::kOfferedInterfaces[] = {
     {&IID_IUnknown, nullptr, " IID_IUnknown", kAnswersItself, nullptr},
     {&IID_IOPCEventSubscriptionMgt, nullptr, " IID_IOPCEventSubscriptionMgt", kManagementHolder,
-     MakeHolder<CIOPCEventSubscriptionMgt, COPCEventSubscription>},
+     MakeHolder<IOPCEventSubscriptionMgtHolder, COPCEventSubscription>},
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
      MakeHolder<OPCEventConnectionContainer, COPCEventSubscription>},
 };

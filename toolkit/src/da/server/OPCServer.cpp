@@ -1,14 +1,14 @@
 #include "da/server/OPCServer.h"
 
-#include "ae/CIOPCEventServer.h"
 #include "ae/COPCEventSubscription.h"
+#include "ae/IOPCEventServerHolder.h"
 #include "app/CVorlixApp.h"
 #include "com/InterfaceTable.h"
 #include "da/group/OPCGroup.h"
-#include "da/server/CIOPCBrowseServerAddressSpace.h"
-#include "da/server/CIOPCItemProperties.h"
-#include "da/server/CIOPCSecurityNT.h"
+#include "da/server/IOPCBrowseServerAddressSpaceHolder.h"
 #include "da/server/IOPCCommonHolder.h"
+#include "da/server/IOPCItemPropertiesHolder.h"
+#include "da/server/IOPCSecurityNTHolder.h"
 #include "da/server/IOPCServerHolder.h"
 #include "da/server/OPCServerConnectionContainer.h"
 
@@ -48,16 +48,16 @@ const InterfaceTableRow<OPCServer> OPCServer::kOfferedInterfaces[] = {
     {&IID_IOPCServer, nullptr, " IID_IOPCServer", kServerHolder, MakeHolder<IOPCServerHolder, OPCServer>},
     {&IID_IOPCServerPublicGroups, nullptr, " IID_IOPCServerPublicGroups", kRefused, nullptr},
     {&IID_IOPCBrowseServerAddressSpace, nullptr, " IID_IOPCBrowseServerAddressSpace", kBrowseHolder,
-     MakeHolder<CIOPCBrowseServerAddressSpace, OPCServer>},
+     MakeHolder<IOPCBrowseServerAddressSpaceHolder, OPCServer>},
     {&IID_IOPCItemProperties, nullptr, " IID_IOPCItemProperties", kItemPropertiesHolder,
-     MakeHolder<CIOPCItemProperties, OPCServer>},
+     MakeHolder<IOPCItemPropertiesHolder, OPCServer>},
     {&IID_IPersistFile, &IID_IPersist, " IID_IPersistFile", kRefused, nullptr},
     {&IID_IConnectionPointContainer, nullptr, " IID_IConnectionPointContainer", kConnectionContainerHolder,
      MakeHolder<OPCServerConnectionContainer, OPCServer>},
     {&IID_IOPCCommon, nullptr, " IID_IOPCCommon", kCommonHolder, MakeHolder<IOPCCommonHolder, OPCServer>},
     {&IID_IOPCEventServer, nullptr, " IID_IOPCEventServer", kEventServerHolder,
-     MakeHolder<CIOPCEventServer, OPCServer>},
-    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, MakeHolder<CIOPCSecurityNT, OPCServer>},
+     MakeHolder<IOPCEventServerHolder, OPCServer>},
+    {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, MakeHolder<IOPCSecurityNTHolder, OPCServer>},
 };
 
 OPCServer::OPCServer() : creationTime_(NowUtc()) {}

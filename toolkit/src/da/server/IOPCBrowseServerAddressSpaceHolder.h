@@ -14,9 +14,9 @@
 
 class OPCServer;
 
-class CIOPCBrowseServerAddressSpace final : public InterfaceHolder<IOPCBrowseServerAddressSpace, OPCServer> {
+class IOPCBrowseServerAddressSpaceHolder final : public InterfaceHolder<IOPCBrowseServerAddressSpace, OPCServer> {
  public:
-  explicit CIOPCBrowseServerAddressSpace(OPCServer& server);
+  explicit IOPCBrowseServerAddressSpaceHolder(OPCServer& server);
 
   HRESULT QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) override;
   // Up one level, down into a child of the position (only the text's last

@@ -1,4 +1,4 @@
-#include "da/server/CIOPCBrowseServerAddressSpace.h"
+#include "da/server/IOPCBrowseServerAddressSpaceHolder.h"
 
 #include "app/CallBoundary.h"
 #include "com/IOPCEnumString.h"
@@ -10,10 +10,10 @@
 #include <new>
 #include <utility>
 
-CIOPCBrowseServerAddressSpace::CIOPCBrowseServerAddressSpace(OPCServer& server)
+IOPCBrowseServerAddressSpaceHolder::IOPCBrowseServerAddressSpaceHolder(OPCServer& server)
     : InterfaceHolder(server, "IOPCBrowseServerAddressSpace", "OPCServer") {}
 
-HRESULT CIOPCBrowseServerAddressSpace::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
+HRESULT IOPCBrowseServerAddressSpaceHolder::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::QueryOrganization");
     if (pNameSpaceType == nullptr) return E_INVALIDARG;
@@ -22,7 +22,7 @@ HRESULT CIOPCBrowseServerAddressSpace::QueryOrganization(OPCNAMESPACETYPE* pName
   });
 }
 
-HRESULT CIOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
+HRESULT IOPCBrowseServerAddressSpaceHolder::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
   // A client may pass any 32-bit value: it is kept as a number, not as the enumeration.
   const DWORD direction = dwBrowseDirection;
   return AnswerComCall([&]() -> HRESULT {
@@ -47,7 +47,7 @@ HRESULT CIOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPCBROWSEDIRECTION d
   });
 }
 
-HRESULT CIOPCBrowseServerAddressSpace::MoveDown(const std::string& text) {
+HRESULT IOPCBrowseServerAddressSpaceHolder::MoveDown(const std::string& text) {
   const size_t lastDelimiter = text.rfind(VorlixApp().Delimiter());
   std::vector<std::string> candidate = position_;
   candidate.push_back(lastDelimiter == std::string::npos ? text : text.substr(lastDelimiter + 1));
@@ -56,14 +56,14 @@ HRESULT CIOPCBrowseServerAddressSpace::MoveDown(const std::string& text) {
   return S_OK;
 }
 
-HRESULT CIOPCBrowseServerAddressSpace::MoveTo(const std::string& text) {
+HRESULT IOPCBrowseServerAddressSpaceHolder::MoveTo(const std::string& text) {
   std::vector<std::string> components = SplitItemName(text, VorlixApp().Delimiter());
   if (VorlixApp().ResolveBrowsePath(components) == nullptr) return E_FAIL;
   position_ = std::move(components);
   return S_OK;
 }
 
-HRESULT CIOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFilterCriteria,
+HRESULT IOPCBrowseServerAddressSpaceHolder::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFilterCriteria,
                                                         VARTYPE vtDataTypeFilter, DWORD dwAccessRightsFilter,
                                                         LPENUMSTRING* ppIEnumString) {
   // A client may pass any 32-bit value: it is kept as a number, not as the enumeration.
@@ -89,7 +89,7 @@ HRESULT CIOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFi
   });
 }
 
-HRESULT CIOPCBrowseServerAddressSpace::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
+HRESULT IOPCBrowseServerAddressSpaceHolder::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::GetItemID");
     if (szItemID == nullptr) return E_INVALIDARG;
@@ -112,7 +112,7 @@ HRESULT CIOPCBrowseServerAddressSpace::GetItemID(LPWSTR szItemDataID, LPWSTR* sz
   });
 }
 
-HRESULT CIOPCBrowseServerAddressSpace::BrowseAccessPaths(LPCWSTR, LPENUMSTRING* ppIEnumString) {
+HRESULT IOPCBrowseServerAddressSpaceHolder::BrowseAccessPaths(LPCWSTR, LPENUMSTRING* ppIEnumString) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::BrowseAccessPaths");
     if (ppIEnumString != nullptr) *ppIEnumString = nullptr;
@@ -120,7 +120,7 @@ HRESULT CIOPCBrowseServerAddressSpace::BrowseAccessPaths(LPCWSTR, LPENUMSTRING* 
   });
 }
 
-std::string CIOPCBrowseServerAddressSpace::JoinedPosition() const {
+std::string IOPCBrowseServerAddressSpaceHolder::JoinedPosition() const {
   std::string joined;
   for (size_t i = 0; i < position_.size(); ++i) {
     if (i != 0) joined += VorlixApp().Delimiter();

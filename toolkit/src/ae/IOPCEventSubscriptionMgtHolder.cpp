@@ -1,4 +1,4 @@
-#include "ae/CIOPCEventSubscriptionMgt.h"
+#include "ae/IOPCEventSubscriptionMgtHolder.h"
 
 #include "ae/AECallbackCall.h"
 #include "app/CallBoundary.h"
@@ -19,10 +19,10 @@ HRESULT Forward(const COPCEventSubscription& subscription, Call call) {
 
 }  // namespace
 
-CIOPCEventSubscriptionMgt::CIOPCEventSubscriptionMgt(COPCEventSubscription& owner)
+IOPCEventSubscriptionMgtHolder::IOPCEventSubscriptionMgtHolder(COPCEventSubscription& owner)
     : InterfaceHolder(owner, "IOPCEventSubscriptionMgt", "OPCEventSubscription", " ") {}
 
-HRESULT CIOPCEventSubscriptionMgt::SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD* pdwEventCategories,
+HRESULT IOPCEventSubscriptionMgtHolder::SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD* pdwEventCategories,
                                                  DWORD dwLowSeverity, DWORD dwHighSeverity, DWORD dwNumAreas,
                                                  LPWSTR* pszAreaList, DWORD dwNumSources, LPWSTR* pszSourceList) {
   return AnswerComCall([&]() -> HRESULT {
@@ -35,7 +35,7 @@ HRESULT CIOPCEventSubscriptionMgt::SetFilter(DWORD dwEventType, DWORD dwNumCateg
   });
 }
 
-HRESULT CIOPCEventSubscriptionMgt::GetFilter(DWORD* pdwEventType, DWORD* pdwNumCategories,
+HRESULT IOPCEventSubscriptionMgtHolder::GetFilter(DWORD* pdwEventType, DWORD* pdwNumCategories,
                                                  DWORD** ppdwEventCategories, DWORD* pdwLowSeverity,
                                                  DWORD* pdwHighSeverity, DWORD* pdwNumAreas, LPWSTR** ppszAreaList,
                                                  DWORD* pdwNumSources, LPWSTR** ppszSourceList) {
@@ -53,7 +53,7 @@ HRESULT CIOPCEventSubscriptionMgt::GetFilter(DWORD* pdwEventType, DWORD* pdwNumC
   });
 }
 
-HRESULT CIOPCEventSubscriptionMgt::SelectReturnedAttributes(DWORD dwEventCategory, DWORD dwCount,
+HRESULT IOPCEventSubscriptionMgtHolder::SelectReturnedAttributes(DWORD dwEventCategory, DWORD dwCount,
                                                                 DWORD* dwAttributeIDs) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("SelectReturnedAttributes");
@@ -64,7 +64,7 @@ HRESULT CIOPCEventSubscriptionMgt::SelectReturnedAttributes(DWORD dwEventCategor
   });
 }
 
-HRESULT CIOPCEventSubscriptionMgt::GetReturnedAttributes(DWORD dwEventCategory, DWORD* pdwCount,
+HRESULT IOPCEventSubscriptionMgtHolder::GetReturnedAttributes(DWORD dwEventCategory, DWORD* pdwCount,
                                                              DWORD** ppdwAttributeIDs) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("GetReturnedAttributes");
@@ -76,7 +76,7 @@ HRESULT CIOPCEventSubscriptionMgt::GetReturnedAttributes(DWORD dwEventCategory, 
   });
 }
 
-HRESULT CIOPCEventSubscriptionMgt::Refresh(DWORD dwConnection) {
+HRESULT IOPCEventSubscriptionMgtHolder::Refresh(DWORD dwConnection) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("Refresh");
     return Forward(owner_, [&](CLumoAExCallback& callback) {
@@ -85,7 +85,7 @@ HRESULT CIOPCEventSubscriptionMgt::Refresh(DWORD dwConnection) {
   });
 }
 
-HRESULT CIOPCEventSubscriptionMgt::CancelRefresh(DWORD dwConnection) {
+HRESULT IOPCEventSubscriptionMgtHolder::CancelRefresh(DWORD dwConnection) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("CancelRefresh");
     return Forward(owner_, [&](CLumoAExCallback& callback) {
@@ -94,7 +94,7 @@ HRESULT CIOPCEventSubscriptionMgt::CancelRefresh(DWORD dwConnection) {
   });
 }
 
-HRESULT CIOPCEventSubscriptionMgt::GetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
+HRESULT IOPCEventSubscriptionMgtHolder::GetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
                                                 OPCHANDLE* phClientSubscription) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("GetState");
@@ -106,7 +106,7 @@ HRESULT CIOPCEventSubscriptionMgt::GetState(BOOL* pbActive, DWORD* pdwBufferTime
   });
 }
 
-HRESULT CIOPCEventSubscriptionMgt::SetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
+HRESULT IOPCEventSubscriptionMgtHolder::SetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
                                                 OPCHANDLE hClientSubscription, DWORD* pdwRevisedBufferTime,
                                                 DWORD* pdwRevisedMaxSize) {
   return AnswerComCall([&]() -> HRESULT {

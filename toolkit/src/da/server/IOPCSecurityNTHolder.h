@@ -9,9 +9,9 @@
 
 class OPCServer;
 
-class CIOPCSecurityNT final : public InterfaceHolder<IOPCSecurityNT, OPCServer> {
+class IOPCSecurityNTHolder final : public InterfaceHolder<IOPCSecurityNT, OPCServer> {
  public:
-  explicit CIOPCSecurityNT(OPCServer& server);
+  explicit IOPCSecurityNTHolder(OPCServer& server);
 
   HRESULT IsAvailableNT(BOOL* pbAvailable) override;
   HRESULT QueryMinImpersonationLevel(DWORD* pdwMinImpLevel) override;

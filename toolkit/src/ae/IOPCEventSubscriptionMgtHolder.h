@@ -10,9 +10,9 @@
 
 #include "platform/IOPCEventSubscriptionMgt.h"
 
-class CIOPCEventSubscriptionMgt final : public InterfaceHolder<IOPCEventSubscriptionMgt, COPCEventSubscription> {
+class IOPCEventSubscriptionMgtHolder final : public InterfaceHolder<IOPCEventSubscriptionMgt, COPCEventSubscription> {
  public:
-  explicit CIOPCEventSubscriptionMgt(COPCEventSubscription& owner);
+  explicit IOPCEventSubscriptionMgtHolder(COPCEventSubscription& owner);
 
   HRESULT SetFilter(DWORD dwEventType, DWORD dwNumCategories, DWORD* pdwEventCategories, DWORD dwLowSeverity,
                     DWORD dwHighSeverity, DWORD dwNumAreas, LPWSTR* pszAreaList, DWORD dwNumSources,

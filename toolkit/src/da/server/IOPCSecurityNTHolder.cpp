@@ -1,4 +1,4 @@
-#include "da/server/CIOPCSecurityNT.h"
+#include "da/server/IOPCSecurityNTHolder.h"
 
 #include "app/CallBoundary.h"
 #include "da/server/OPCServer.h"
@@ -10,9 +10,9 @@ namespace {
 constexpr HRESULT kImpersonationLevelTooLow = MakeHResult(0xC0040302);
 }  // namespace
 
-CIOPCSecurityNT::CIOPCSecurityNT(OPCServer& server) : InterfaceHolder(server, "IOPCSecurityNT", "OPCServer") {}
+IOPCSecurityNTHolder::IOPCSecurityNTHolder(OPCServer& server) : InterfaceHolder(server, "IOPCSecurityNT", "OPCServer") {}
 
-HRESULT CIOPCSecurityNT::IsAvailableNT(BOOL* pbAvailable) {
+HRESULT IOPCSecurityNTHolder::IsAvailableNT(BOOL* pbAvailable) {
   return AnswerComCall([&]() -> HRESULT {
     if (pbAvailable == nullptr) return E_INVALIDARG;
     *pbAvailable = VorlixApp().NTSecurityEnabled();
@@ -20,7 +20,7 @@ HRESULT CIOPCSecurityNT::IsAvailableNT(BOOL* pbAvailable) {
   });
 }
 
-HRESULT CIOPCSecurityNT::QueryMinImpersonationLevel(DWORD* pdwMinImpLevel) {
+HRESULT IOPCSecurityNTHolder::QueryMinImpersonationLevel(DWORD* pdwMinImpLevel) {
   return AnswerComCall([&]() -> HRESULT {
     if (pdwMinImpLevel == nullptr) return E_INVALIDARG;
     *pdwMinImpLevel = VorlixApp().MinImpersonationLevel();
@@ -28,7 +28,7 @@ HRESULT CIOPCSecurityNT::QueryMinImpersonationLevel(DWORD* pdwMinImpLevel) {
   });
 }
 
-HRESULT CIOPCSecurityNT::ChangeUser() {
+HRESULT IOPCSecurityNTHolder::ChangeUser() {
   return AnswerComCall([&]() -> HRESULT {
     HRESULT hr = CoImpersonateClient();
     if (FAILED(hr)) return hr;

@@ -1,4 +1,4 @@
-#include "da/server/CIOPCItemProperties.h"
+#include "da/server/IOPCItemPropertiesHolder.h"
 
 #include "app/CallBoundary.h"
 #include "da/server/OPCServer.h"
@@ -51,15 +51,15 @@ HRESULT ProbeProperty(const OPCTag& tag, DWORD id) {
 
 }  // namespace
 
-CIOPCItemProperties::CIOPCItemProperties(OPCServer& server)
+IOPCItemPropertiesHolder::IOPCItemPropertiesHolder(OPCServer& server)
     : InterfaceHolder(server, "IOPCItemProperties", "OPCServer", " ") {}
 
-const OPCTag* CIOPCItemProperties::FindItem(LPWSTR itemId) {
+const OPCTag* IOPCItemPropertiesHolder::FindItem(LPWSTR itemId) {
   const std::optional<std::string> name = NarrowAnsi(itemId);
   return name ? VorlixApp().FindTag(std::string(), *name) : nullptr;
 }
 
-HRESULT CIOPCItemProperties::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD** ppPropertyIDs,
+HRESULT IOPCItemPropertiesHolder::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD** ppPropertyIDs,
                                                       LPWSTR** ppDescriptions, VARTYPE** ppvtDataTypes) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("CIOPCItemProperties::QueryAvailableProperties");
@@ -96,7 +96,7 @@ HRESULT CIOPCItemProperties::QueryAvailableProperties(LPWSTR szItemID, DWORD* pd
   });
 }
 
-HRESULT CIOPCItemProperties::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs,
+HRESULT IOPCItemPropertiesHolder::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs,
                                                VARIANT** ppvData, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("CIOPCItemProperties::GetItemProperties");
@@ -119,7 +119,7 @@ HRESULT CIOPCItemProperties::GetItemProperties(LPWSTR szItemID, DWORD dwCount, D
   });
 }
 
-HRESULT CIOPCItemProperties::LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs,
+HRESULT IOPCItemPropertiesHolder::LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs,
                                            LPWSTR** ppszNewItemIDs, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("CIOPCItemProperties::LookupItemIDs");

@@ -9,9 +9,9 @@
 
 #include "platform/IOPCEventServer.h"
 
-class CIOPCEventServer final : public InterfaceHolder<IOPCEventServer, OPCServer> {
+class IOPCEventServerHolder final : public InterfaceHolder<IOPCEventServer, OPCServer> {
  public:
-  explicit CIOPCEventServer(OPCServer& owner);
+  explicit IOPCEventServerHolder(OPCServer& owner);
 
   HRESULT GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) override;
   // Answers with buffer time 0 and maximum size 1 whatever the client asks

@@ -1,4 +1,4 @@
-#include "ae/CIOPCEventServer.h"
+#include "ae/IOPCEventServerHolder.h"
 
 #include "ae/AECallbackCall.h"
 #include "ae/COPCEventSubscription.h"
@@ -15,10 +15,10 @@ void Trace(const char* method) { VorlixApp().TraceMessage((std::string("IOPCEven
 
 }  // namespace
 
-CIOPCEventServer::CIOPCEventServer(OPCServer& owner)
+IOPCEventServerHolder::IOPCEventServerHolder(OPCServer& owner)
     : InterfaceHolder(owner, "IOPCEventServer", "OPCServer") {}
 
-HRESULT CIOPCEventServer::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) {
+HRESULT IOPCEventServerHolder::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("GetStatus");
     if (!ClearOutPointers(ppEventServerStatus)) return E_INVALIDARG;
@@ -28,7 +28,7 @@ HRESULT CIOPCEventServer::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) 
   });
 }
 
-HRESULT CIOPCEventServer::CreateEventSubscription(BOOL, DWORD, DWORD, OPCHANDLE hClientSubscription,
+HRESULT IOPCEventServerHolder::CreateEventSubscription(BOOL, DWORD, DWORD, OPCHANDLE hClientSubscription,
                                                       REFIID riid, LPUNKNOWN* ppUnk, DWORD* pdwRevisedBufferTime,
                                                       DWORD* pdwRevisedMaxSize) {
   return AnswerComCall([&]() -> HRESULT {
@@ -47,7 +47,7 @@ HRESULT CIOPCEventServer::CreateEventSubscription(BOOL, DWORD, DWORD, OPCHANDLE 
   });
 }
 
-HRESULT CIOPCEventServer::QueryAvailableFilters(DWORD* pdwFilterMask) {
+HRESULT IOPCEventServerHolder::QueryAvailableFilters(DWORD* pdwFilterMask) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("QueryAvailableFilters");
     if (!ClearOutPointers(pdwFilterMask)) return E_INVALIDARG;
@@ -55,7 +55,7 @@ HRESULT CIOPCEventServer::QueryAvailableFilters(DWORD* pdwFilterMask) {
   });
 }
 
-HRESULT CIOPCEventServer::QueryEventCategories(DWORD dwEventType, DWORD* pdwCount, DWORD** ppdwEventCategories,
+HRESULT IOPCEventServerHolder::QueryEventCategories(DWORD dwEventType, DWORD* pdwCount, DWORD** ppdwEventCategories,
                                                    LPWSTR** ppszEventCategoryDescs) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("QueryEventCategories");
@@ -66,7 +66,7 @@ HRESULT CIOPCEventServer::QueryEventCategories(DWORD dwEventType, DWORD* pdwCoun
   });
 }
 
-HRESULT CIOPCEventServer::QueryConditionNames(DWORD dwEventCategory, DWORD* pdwCount,
+HRESULT IOPCEventServerHolder::QueryConditionNames(DWORD dwEventCategory, DWORD* pdwCount,
                                                   LPWSTR** ppszConditionNames) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("QueryConditionNames");
@@ -77,7 +77,7 @@ HRESULT CIOPCEventServer::QueryConditionNames(DWORD dwEventCategory, DWORD* pdwC
   });
 }
 
-HRESULT CIOPCEventServer::QuerySubConditionNames(LPWSTR szConditionName, DWORD* pdwCount,
+HRESULT IOPCEventServerHolder::QuerySubConditionNames(LPWSTR szConditionName, DWORD* pdwCount,
                                                      LPWSTR** ppszSubConditionNames) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("QuerySubConditionNames");
@@ -88,7 +88,7 @@ HRESULT CIOPCEventServer::QuerySubConditionNames(LPWSTR szConditionName, DWORD* 
   });
 }
 
-HRESULT CIOPCEventServer::QuerySourceConditions(LPWSTR szSource, DWORD* pdwCount, LPWSTR** ppszConditionNames) {
+HRESULT IOPCEventServerHolder::QuerySourceConditions(LPWSTR szSource, DWORD* pdwCount, LPWSTR** ppszConditionNames) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("QuerySourceConditions");
     if (!ClearOutPointers(pdwCount, ppszConditionNames)) return E_INVALIDARG;
@@ -98,7 +98,7 @@ HRESULT CIOPCEventServer::QuerySourceConditions(LPWSTR szSource, DWORD* pdwCount
   });
 }
 
-HRESULT CIOPCEventServer::QueryEventAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttrIDs,
+HRESULT IOPCEventServerHolder::QueryEventAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttrIDs,
                                                    LPWSTR** ppszAttrDescs, VARTYPE** ppvtAttrTypes) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("QueryEventAttributes");
@@ -109,7 +109,7 @@ HRESULT CIOPCEventServer::QueryEventAttributes(DWORD dwEventCategory, DWORD* pdw
   });
 }
 
-HRESULT CIOPCEventServer::TranslateToItemIDs(LPWSTR szSource, DWORD dwEventCategory, LPWSTR szConditionName,
+HRESULT IOPCEventServerHolder::TranslateToItemIDs(LPWSTR szSource, DWORD dwEventCategory, LPWSTR szConditionName,
                                                  LPWSTR szSubconditionName, DWORD dwCount, DWORD* pdwAssocAttrIDs,
                                                  LPWSTR** ppszAttrItemIDs, LPWSTR** ppszNodeNames,
                                                  CLSID** ppCLSIDs) {
@@ -123,7 +123,7 @@ HRESULT CIOPCEventServer::TranslateToItemIDs(LPWSTR szSource, DWORD dwEventCateg
   });
 }
 
-HRESULT CIOPCEventServer::GetConditionState(LPWSTR szSource, LPWSTR szConditionName, DWORD dwNumEventAttrs,
+HRESULT IOPCEventServerHolder::GetConditionState(LPWSTR szSource, LPWSTR szConditionName, DWORD dwNumEventAttrs,
                                                 DWORD* pdwAttributeIDs, OPCCONDITIONSTATE** ppConditionState) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("GetConditionState");
@@ -134,7 +134,7 @@ HRESULT CIOPCEventServer::GetConditionState(LPWSTR szSource, LPWSTR szConditionN
   });
 }
 
-HRESULT CIOPCEventServer::EnableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
+HRESULT IOPCEventServerHolder::EnableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("EnableConditionByArea");
     return CallAECallback(
@@ -142,7 +142,7 @@ HRESULT CIOPCEventServer::EnableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAre
   });
 }
 
-HRESULT CIOPCEventServer::EnableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
+HRESULT IOPCEventServerHolder::EnableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("EnableConditionBySource");
     return CallAECallback(
@@ -150,7 +150,7 @@ HRESULT CIOPCEventServer::EnableConditionBySource(DWORD dwNumSources, LPWSTR* ps
   });
 }
 
-HRESULT CIOPCEventServer::DisableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
+HRESULT IOPCEventServerHolder::DisableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("DisableConditionByArea");
     return CallAECallback(
@@ -158,7 +158,7 @@ HRESULT CIOPCEventServer::DisableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAr
   });
 }
 
-HRESULT CIOPCEventServer::DisableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
+HRESULT IOPCEventServerHolder::DisableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("DisableConditionBySource");
     return CallAECallback(
@@ -166,7 +166,7 @@ HRESULT CIOPCEventServer::DisableConditionBySource(DWORD dwNumSources, LPWSTR* p
   });
 }
 
-HRESULT CIOPCEventServer::AckCondition(DWORD dwCount, LPWSTR szAcknowledgerID, LPWSTR szComment,
+HRESULT IOPCEventServerHolder::AckCondition(DWORD dwCount, LPWSTR szAcknowledgerID, LPWSTR szComment,
                                            LPWSTR* pszSource, LPWSTR* pszConditionName, FILETIME* pftActiveTime,
                                            DWORD* pdwCookie, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
@@ -179,7 +179,7 @@ HRESULT CIOPCEventServer::AckCondition(DWORD dwCount, LPWSTR szAcknowledgerID, L
   });
 }
 
-HRESULT CIOPCEventServer::CreateAreaBrowser(REFIID riid, LPUNKNOWN* ppUnk) {
+HRESULT IOPCEventServerHolder::CreateAreaBrowser(REFIID riid, LPUNKNOWN* ppUnk) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("CreateAreaBrowser");
     if (!ClearOutPointers(ppUnk)) return E_INVALIDARG;

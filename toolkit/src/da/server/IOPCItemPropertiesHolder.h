@@ -13,9 +13,9 @@
 class OPCServer;
 class OPCTag;
 
-class CIOPCItemProperties final : public InterfaceHolder<IOPCItemProperties, OPCServer> {
+class IOPCItemPropertiesHolder final : public InterfaceHolder<IOPCItemProperties, OPCServer> {
  public:
-  explicit CIOPCItemProperties(OPCServer& server);
+  explicit IOPCItemPropertiesHolder(OPCServer& server);
 
   // IDs, descriptions and value types of every property of the item.
   HRESULT QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD** ppPropertyIDs, LPWSTR** ppDescriptions,
