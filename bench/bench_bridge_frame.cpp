@@ -2,11 +2,14 @@
 // the WebSocket client as its read channel delivers it, handed to the OPC
 // bridge, parsed, and every value converted to its tag's type and stored in
 // the toolkit's tag. Beside it, the least work a frame needs: one jsoncpp
-// parse of the same text. Frames carry 4 or 100 values of one online device; the toolkit's server runs, with no OPC client connected.
+// parse of the same text. Frames carry 4 or 100 values of one online device;
+// the toolkit's server runs, with no OPC client connected.
 //
 // BM_BridgePushedFrame runs with the program's debug lines switched off in
 // the message log, so nothing would show them; BM_BridgePushedFrameLogged
 // with them on, handed to a message handler that drops them.
+#include "QtBenchmarkMain.h"
+
 #include <map>
 #include <memory>
 #include <string>
@@ -191,12 +194,5 @@ BENCHMARK(BM_BridgePushedFrameLogged_Limit)->Arg(4)->Arg(100)->Unit(benchmark::k
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication application(argc, argv);
-  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  bridgeUnderTest.reset();
-  return 0;
+  return RunQtBenchmarks(argc, argv, [] { bridgeUnderTest.reset(); });
 }
