@@ -43,9 +43,9 @@ class CVorlixApp {
   void LeaveLock() { Unlock(); }
   ServerLock& GetServerLock() { return serverLock_; }
 
-  // Tracing to the host's EVENTMSGPROC.
-  void TraceMessage(const char* text) const { trace_.Trace(text); }
-  void TraceMessage(const std::string& text) const { trace_.Trace(text.c_str()); }
+  // Tracing to the host's EVENTMSGPROC: the text, then the suffix when one is
+  // given (an outcome, an interface name, a method), cut to the host's buffer.
+  void TraceMessage(const char* text, const char* suffix = nullptr) const { trace_.Trace(text, suffix); }
   // "<object>::<method>(<count>)", without allocating.
   void TraceCount(const char* object, const char* method, LONG count) const {
     trace_.TraceCount(object, method, count);

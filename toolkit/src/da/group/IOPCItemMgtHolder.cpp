@@ -13,16 +13,12 @@
 #include <memory>
 #include <new>
 
-namespace {
-void Trace(const char* text) { VorlixApp().TraceMessage(text); }
-}  // namespace
-
 IOPCItemMgtHolder::IOPCItemMgtHolder(OPCGroup& owner) : InterfaceHolder(owner, "IOPCItemMgt", "OPCGroup", " ") {}
 
 HRESULT IOPCItemMgtHolder::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** ppAddResults,
                                     HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::AddItems");
+    VorlixApp().TraceMessage("IOPCItemMgt::AddItems");
     return ResolveItems(dwCount, pItemArray, ppAddResults, ppErrors, true);
   });
 }
@@ -30,7 +26,7 @@ HRESULT IOPCItemMgtHolder::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCIT
 HRESULT IOPCItemMgtHolder::ValidateItems(DWORD dwCount, OPCITEMDEF* pItemArray, BOOL,
                                          OPCITEMRESULT** ppValidationResults, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::ValidateItems");
+    VorlixApp().TraceMessage("IOPCItemMgt::ValidateItems");
     return ResolveItems(dwCount, pItemArray, ppValidationResults, ppErrors, false);
   });
 }
@@ -114,7 +110,7 @@ HRESULT IOPCItemMgtHolder::StartHandleCall(DWORD count, const OPCHANDLE* handles
 
 HRESULT IOPCItemMgtHolder::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::RemoveItems");
+    VorlixApp().TraceMessage("IOPCItemMgt::RemoveItems");
     HRESULT* errorArray = nullptr;
     const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, &errorArray);
     if (hr != S_OK) return hr;
@@ -145,7 +141,7 @@ HRESULT IOPCItemMgtHolder::ChangeItems(DWORD count, const OPCHANDLE* handles, bo
 
 HRESULT IOPCItemMgtHolder::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::SetActiveState");
+    VorlixApp().TraceMessage("IOPCItemMgt::SetActiveState");
     return ChangeItems(dwCount, phServer, true, ppErrors, [&](OPCGroupItem& item, DWORD) { item.active = bActive; });
   });
 }
@@ -153,7 +149,7 @@ HRESULT IOPCItemMgtHolder::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BO
 HRESULT IOPCItemMgtHolder::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, OPCHANDLE* phClient,
                                             HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::SetClientHandles");
+    VorlixApp().TraceMessage("IOPCItemMgt::SetClientHandles");
     return ChangeItems(dwCount, phServer, phClient != nullptr, ppErrors,
                        [&](OPCGroupItem& item, DWORD i) { item.clientHandle = phClient[i]; });
   });
@@ -162,7 +158,7 @@ HRESULT IOPCItemMgtHolder::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, 
 HRESULT IOPCItemMgtHolder::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYPE* pRequestedDatatypes,
                                         HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::SetDatatypes");
+    VorlixApp().TraceMessage("IOPCItemMgt::SetDatatypes");
     return ChangeItems(dwCount, phServer, pRequestedDatatypes != nullptr, ppErrors,
                        [&](OPCGroupItem& item, DWORD i) { item.requestedType = pRequestedDatatypes[i]; });
   });
@@ -170,7 +166,7 @@ HRESULT IOPCItemMgtHolder::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VART
 
 HRESULT IOPCItemMgtHolder::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::CreateEnumerator");
+    VorlixApp().TraceMessage("IOPCItemMgt::CreateEnumerator");
     if (ppUnk == nullptr) return E_INVALIDARG;
     *ppUnk = nullptr;
     if (riid != IID_IEnumOPCItemAttributes) return E_INVALIDARG;

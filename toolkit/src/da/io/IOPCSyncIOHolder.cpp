@@ -9,17 +9,11 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-void Trace(const char* text) { VorlixApp().TraceMessage(text); }
-
-}  // namespace
-
 IOPCSyncIOHolder::IOPCSyncIOHolder(OPCGroup& owner) : InterfaceHolder(owner, "IOPCSyncIO", "OPCGroup", " ") {}
 
 HRESULT IOPCSyncIOHolder::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer,
                                OPCITEMSTATE** ppItemValues, HRESULT** ppErrors) {
-  Trace("IOPCSyncIO::Read");
+  VorlixApp().TraceMessage("IOPCSyncIO::Read");
   return AnswerComCall([&]() -> HRESULT {
     if (ppItemValues != nullptr) *ppItemValues = nullptr;
     if (ppErrors != nullptr) *ppErrors = nullptr;
@@ -81,7 +75,7 @@ HRESULT IOPCSyncIOHolder::ReadFromDevice(READDEVICEPROC deviceRead, OPCHANDLE se
 }
 
 HRESULT IOPCSyncIOHolder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
-  Trace("IOPCSyncIO::Write");
+  VorlixApp().TraceMessage("IOPCSyncIO::Write");
   return AnswerComCall([&]() -> HRESULT {
     if (ppErrors != nullptr) *ppErrors = nullptr;
     if (dwCount == 0 || phServer == nullptr || pItemValues == nullptr || ppErrors == nullptr) return E_INVALIDARG;

@@ -53,7 +53,7 @@ HRESULT IOPCCommonHolder::SetClientName(LPCWSTR szName) {
     if (szName == nullptr) return E_INVALIDARG;
     std::optional<std::string> name = NarrowAnsi(szName);
     if (!name) return E_INVALIDARG;
-    VorlixApp().TraceMessage(("SetClientName " + *name).c_str());
+    VorlixApp().TraceMessage("SetClientName ", name->c_str());
     owner_.SetClientName(std::move(*name));
     return S_OK;
   });
