@@ -96,6 +96,12 @@ void GetSystemTimeAsFileTime(LPFILETIME systemTimeAsFileTime) {
   *systemTimeAsFileTime = TicksToFileTime(seconds * kTicksPerSecond + static_cast<ULONGLONG>(now.tv_nsec) / 100);
 }
 
+FILETIME NowUtc() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return now;
+}
+
 void GetSystemTime(LPSYSTEMTIME systemTime) {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);

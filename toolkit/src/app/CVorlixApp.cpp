@@ -22,12 +22,6 @@ constexpr char kUnknownUser[] = "Unknown";
 // The host's buffer for the writing client's user name, its terminating zero included.
 constexpr size_t kUserNameBufferSize = 200;
 
-FILETIME NowUtc() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  return now;
-}
-
 // OPC_E_BADTYPE unless the value converts to the requested type (VT_EMPTY asks for the canonical one).
 HRESULT CheckRequestedType(const VARIANT& value, VARTYPE requested) {
   if (requested == VT_EMPTY || requested == value.vt) return S_OK;

@@ -25,12 +25,6 @@ constexpr int kLastDefaultGroupNumber = 0x0FFFFFFF - 1;
 // The subscription handle that names every subscription of a broadcast.
 constexpr DWORD kAllSubscriptions = 0;
 
-FILETIME NowUtc() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  return now;
-}
-
 // Hands the event to each pinned subscription, then unpins it; the number of them.
 template <class Fire>
 int FireEach(const std::vector<COPCEventSubscription*>& subscriptions, Fire fire) {
