@@ -1,6 +1,7 @@
 #include "app/CVorlixApp.h"
 
 #include "app/OPCErrorText.h"
+#include "app/OutPointers.h"
 #include "da/server/OPCServer.h"
 #include "tags/AddressSpaceLister.h"
 #include "tags/ItemName.h"
@@ -386,7 +387,7 @@ void CVorlixApp::ExitInstance() {
 
 HRESULT CVorlixApp::CreateServer(REFIID riid, void** ppvObject) {
   if (!startup_.Initialised()) {
-    if (ppvObject != nullptr) *ppvObject = nullptr;
+    ClearOutPointers(ppvObject);
     return E_FAIL;
   }
   OPCServer* server = new (std::nothrow) OPCServer;

@@ -1,6 +1,7 @@
 #include "com/ConnectionPoint.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "com/ConnectionContainer.h"
 #include "com/ConnectionEnumerator.h"
 #include "com/QueryOwnInterface.h"
@@ -63,7 +64,7 @@ HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer**
 HRESULT ConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
   return AnswerComCall([&]() -> HRESULT {
     if (pUnkSink == nullptr || pdwCookie == nullptr) {
-      if (pdwCookie != nullptr) *pdwCookie = 0;
+      ClearOutPointers(pdwCookie);
       VorlixApp().TraceMessage(kind_.traces.advise, " E_POINTER");
       return E_POINTER;
     }

@@ -1,6 +1,7 @@
 #include "da/group/IOPCGroupStateMgtHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "da/group/OPCGroup.h"
 #include "da/group/UpdateRateRevision.h"
 #include "da/server/OPCServer.h"
@@ -15,7 +16,7 @@ HRESULT IOPCGroupStateMgtHolder::GetState(DWORD* pUpdateRate, BOOL* pActive, LPW
                                           OPCHANDLE* phServerGroup) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("IOPCGroupStateMgt::GetState");
-    if (ppName != nullptr) *ppName = nullptr;
+    ClearOutPointers(ppName);
     if (owner_.Retired()) return E_FAIL;
     if (pUpdateRate == nullptr || pActive == nullptr || ppName == nullptr || pTimeBias == nullptr ||
         pPercentDeadband == nullptr || pLCID == nullptr || phClientGroup == nullptr || phServerGroup == nullptr) {

@@ -1,6 +1,7 @@
 #include "da/group/IOPCItemEnumerator.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "platform/opcguid.h"
 
 #include <new>
@@ -26,7 +27,7 @@ IOPCItemEnumerator::IOPCItemEnumerator(std::vector<std::unique_ptr<OPCGroupItem>
 HRESULT IOPCItemEnumerator::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("::Next");
-    if (ppItemArray != nullptr) *ppItemArray = nullptr;
+    ClearOutPointers(ppItemArray);
     if (Snapshot().empty()) {
       if (pceltFetched != nullptr) *pceltFetched = 0;
       return S_FALSE;

@@ -1,6 +1,7 @@
 #include "da/group/IOPCItemMgtHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "com/PerItemCall.h"
 #include "da/group/IOPCItemEnumerator.h"
 #include "da/group/ItemHostNotices.h"
@@ -33,9 +34,7 @@ HRESULT IOPCItemMgtHolder::ValidateItems(DWORD dwCount, OPCITEMDEF* pItemArray, 
 
 HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitions, OPCITEMRESULT** results,
                                         HRESULT** errors, bool add) {
-  if (results != nullptr) *results = nullptr;
-  if (errors != nullptr) *errors = nullptr;
-  if (count == 0 || definitions == nullptr || results == nullptr || errors == nullptr) return E_INVALIDARG;
+  if (!ClearOutPointers(results, errors) || count == 0 || definitions == nullptr) return E_INVALIDARG;
   // Items are added to listed groups only; a removed one may still be validated against.
   if (add ? owner_.Removed() : owner_.Retired()) return E_FAIL;
   CVorlixApp& app = VorlixApp();
@@ -100,8 +99,7 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, O
 
 HRESULT IOPCItemMgtHolder::StartHandleCall(DWORD count, const OPCHANDLE* handles, bool valuesGiven, HRESULT** errors,
                                            HRESULT** errorArray) const {
-  if (errors != nullptr) *errors = nullptr;
-  if (count == 0 || handles == nullptr || !valuesGiven || errors == nullptr) return E_INVALIDARG;
+  if (!ClearOutPointers(errors) || count == 0 || handles == nullptr || !valuesGiven) return E_INVALIDARG;
   // Every call that starts here changes the group's items.
   if (owner_.Removed()) return E_FAIL;
   *errorArray = AllocPerItem<HRESULT>(count);

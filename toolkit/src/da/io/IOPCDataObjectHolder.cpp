@@ -1,6 +1,7 @@
 #include "da/io/IOPCDataObjectHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "da/group/OPCGroup.h"
 
 #include "platform/clipboard.h"
@@ -63,8 +64,7 @@ HRESULT IOPCDataObjectHolder::EnumDAdvise(IEnumSTATDATA**) {
 HRESULT IOPCDataObjectHolder::DAdvise(FORMATETC* pformatetc, DWORD, IAdviseSink* pAdvSink, DWORD* pdwConnection) {
   VorlixApp().TraceMessage("IOPCDataObject::DAdvise");
   return AnswerComCall([&]() -> HRESULT {
-    if (pdwConnection != nullptr) *pdwConnection = 0;
-    if (pformatetc == nullptr || pAdvSink == nullptr || pdwConnection == nullptr) return E_POINTER;
+    if (!ClearOutPointers(pdwConnection) || pformatetc == nullptr || pAdvSink == nullptr) return E_POINTER;
     const int slot = SlotOf(pformatetc->cfFormat);
     if (slot == kSlotCount) return DV_E_FORMATETC;
     if (owner_.Retired()) return E_FAIL;

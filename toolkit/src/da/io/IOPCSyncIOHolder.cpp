@@ -1,6 +1,7 @@
 #include "da/io/IOPCSyncIOHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "com/PerItemCall.h"
 #include "da/group/OPCGroup.h"
 #include "da/io/GroupItemWrites.h"
@@ -15,9 +16,7 @@ HRESULT IOPCSyncIOHolder::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE*
                                OPCITEMSTATE** ppItemValues, HRESULT** ppErrors) {
   VorlixApp().TraceMessage("IOPCSyncIO::Read");
   return AnswerComCall([&]() -> HRESULT {
-    if (ppItemValues != nullptr) *ppItemValues = nullptr;
-    if (ppErrors != nullptr) *ppErrors = nullptr;
-    if (dwCount == 0 || phServer == nullptr || ppItemValues == nullptr || ppErrors == nullptr) return E_INVALIDARG;
+    if (!ClearOutPointers(ppItemValues, ppErrors) || dwCount == 0 || phServer == nullptr) return E_INVALIDARG;
     if (dwSource != OPC_DS_CACHE && dwSource != OPC_DS_DEVICE) return E_INVALIDARG;
     if (owner_.Retired()) return E_FAIL;
     CVorlixApp& app = VorlixApp();
@@ -77,8 +76,7 @@ HRESULT IOPCSyncIOHolder::ReadFromDevice(READDEVICEPROC deviceRead, OPCHANDLE se
 HRESULT IOPCSyncIOHolder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
   VorlixApp().TraceMessage("IOPCSyncIO::Write");
   return AnswerComCall([&]() -> HRESULT {
-    if (ppErrors != nullptr) *ppErrors = nullptr;
-    if (dwCount == 0 || phServer == nullptr || pItemValues == nullptr || ppErrors == nullptr) return E_INVALIDARG;
+    if (!ClearOutPointers(ppErrors) || dwCount == 0 || phServer == nullptr || pItemValues == nullptr) return E_INVALIDARG;
     if (owner_.Retired()) return E_FAIL;
     CVorlixApp& app = VorlixApp();
     auto* errors = AllocPerItem<HRESULT>(dwCount);

@@ -1,6 +1,7 @@
 #include "da/server/IOPCCommonHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "da/server/OPCServer.h"
 
 #include "platform/widetext.h"
@@ -24,9 +25,7 @@ HRESULT IOPCCommonHolder::GetLocaleID(LCID* pdwLcid) {
 
 HRESULT IOPCCommonHolder::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
   return AnswerComCall([&]() -> HRESULT {
-    if (pdwCount != nullptr) *pdwCount = 0;
-    if (pdwLcid != nullptr) *pdwLcid = nullptr;
-    if (pdwCount == nullptr || pdwLcid == nullptr) return E_INVALIDARG;
+    if (!ClearOutPointers(pdwCount, pdwLcid)) return E_INVALIDARG;
     auto* locales = static_cast<LCID*>(VorlixApp().TaskAlloc(sizeof(LCID)));
     if (locales == nullptr) return E_OUTOFMEMORY;
     locales[0] = kSystemDefaultLocale;

@@ -1,6 +1,7 @@
 #include "da/server/IOPCItemPropertiesHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "da/server/OPCServer.h"
 #include "tags/OPCTag.h"
 
@@ -34,12 +35,6 @@ void FreeTexts(LPWSTR* texts, DWORD count) {
   VorlixApp().TaskFree(texts, TRUE);
 }
 
-// Sets every given out-pointer to NULL.
-template <class... Out>
-void ClearOuts(Out**... outs) {
-  ((outs != nullptr ? (void)(*outs = nullptr) : (void)0), ...);
-}
-
 // Whether the tag has the property; a probe of its value.
 HRESULT ProbeProperty(const OPCTag& tag, DWORD id) {
   VARIANT value;
@@ -63,11 +58,7 @@ HRESULT IOPCItemPropertiesHolder::QueryAvailableProperties(LPWSTR szItemID, DWOR
                                                       LPWSTR** ppDescriptions, VARTYPE** ppvtDataTypes) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("CIOPCItemProperties::QueryAvailableProperties");
-    if (pdwCount != nullptr) *pdwCount = 0;
-    ClearOuts(ppPropertyIDs, ppDescriptions, ppvtDataTypes);
-    if (pdwCount == nullptr || ppPropertyIDs == nullptr || ppDescriptions == nullptr || ppvtDataTypes == nullptr) {
-      return E_INVALIDARG;
-    }
+    if (!ClearOutPointers(pdwCount, ppPropertyIDs, ppDescriptions, ppvtDataTypes)) return E_INVALIDARG;
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     const OPCTag* tag = FindItem(szItemID);
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
@@ -100,8 +91,7 @@ HRESULT IOPCItemPropertiesHolder::GetItemProperties(LPWSTR szItemID, DWORD dwCou
                                                VARIANT** ppvData, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("CIOPCItemProperties::GetItemProperties");
-    ClearOuts(ppvData, ppErrors);
-    if (ppvData == nullptr || ppErrors == nullptr || (dwCount != 0 && pdwPropertyIDs == nullptr)) return E_INVALIDARG;
+    if (!ClearOutPointers(ppvData, ppErrors) || (dwCount != 0 && pdwPropertyIDs == nullptr)) return E_INVALIDARG;
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     const OPCTag* tag = FindItem(szItemID);
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
@@ -123,10 +113,7 @@ HRESULT IOPCItemPropertiesHolder::LookupItemIDs(LPWSTR szItemID, DWORD dwCount, 
                                            LPWSTR** ppszNewItemIDs, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("CIOPCItemProperties::LookupItemIDs");
-    ClearOuts(ppszNewItemIDs, ppErrors);
-    if (dwCount == 0 || pdwPropertyIDs == nullptr || ppszNewItemIDs == nullptr || ppErrors == nullptr) {
-      return E_INVALIDARG;
-    }
+    if (!ClearOutPointers(ppszNewItemIDs, ppErrors) || dwCount == 0 || pdwPropertyIDs == nullptr) return E_INVALIDARG;
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     const OPCTag* tag = FindItem(szItemID);
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;

@@ -1,6 +1,7 @@
 #include "da/server/IOPCServerHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "com/IOPCEnumString.h"
 #include "da/group/UpdateRateRevision.h"
 #include "da/server/OPCGroupEnumerator.h"
@@ -40,10 +41,7 @@ HRESULT IOPCServerHolder::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequest
                                    DWORD* pRevisedUpdateRate, REFIID riid, LPUNKNOWN* ppUnk) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("IOPCServer::AddGroup");
-    if (phServerGroup != nullptr) *phServerGroup = 0;
-    if (pRevisedUpdateRate != nullptr) *pRevisedUpdateRate = 0;
-    if (ppUnk != nullptr) *ppUnk = nullptr;
-    if (phServerGroup == nullptr || pRevisedUpdateRate == nullptr || ppUnk == nullptr) return E_INVALIDARG;
+    if (!ClearOutPointers(phServerGroup, pRevisedUpdateRate, ppUnk)) return E_INVALIDARG;
 
     const std::optional<std::string> name = NarrowAnsi(szName);
     if (!name) return E_INVALIDARG;
