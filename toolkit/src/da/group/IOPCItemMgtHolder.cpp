@@ -37,24 +37,19 @@ HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitio
   if (!ClearOutPointers(results, errors) || count == 0 || definitions == nullptr) return E_INVALIDARG;
   // Items are added to listed groups only; a removed one may still be validated against.
   if (add ? owner_.Removed() : owner_.Retired()) return E_FAIL;
-  CVorlixApp& app = VorlixApp();
-  auto* resultArray = AllocPerItem<OPCITEMRESULT>(count);
-  auto* errorArray = AllocPerItem<HRESULT>(count);
-  if (resultArray == nullptr || errorArray == nullptr) {
-    app.TaskFree(resultArray, TRUE);
-    app.TaskFree(errorArray, TRUE);
-    return E_OUTOFMEMORY;
-  }
+  TaskArray<OPCITEMRESULT> resultArray(count);
+  TaskArray<HRESULT> errorArray(count);
+  if (!resultArray || !errorArray) return E_OUTOFMEMORY;
   for (DWORD i = 0; i < count; ++i) {
     DWORD rights = 0;
     // The host's unknown-item callback may run here: no lock is held.
-    HRESULT hr = app.ValidateItem(definitions[i], &resultArray[i], nullptr, &rights);
+    HRESULT hr = VorlixApp().ValidateItem(definitions[i], &resultArray[i], nullptr, &rights);
     if (hr == S_OK && add) hr = AddItem(definitions[i], rights, &resultArray[i]);
     errorArray[i] = hr;
   }
-  *results = resultArray;
-  *errors = errorArray;
-  return PerItemOutcome(errorArray, count);
+  *results = resultArray.Release();
+  *errors = errorArray.Release();
+  return PerItemOutcome(*errors, count);
 }
 
 HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, OPCITEMRESULT* result) {
@@ -98,32 +93,32 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, O
 }
 
 HRESULT IOPCItemMgtHolder::StartHandleCall(DWORD count, const OPCHANDLE* handles, bool valuesGiven, HRESULT** errors,
-                                           HRESULT** errorArray) const {
+                                           TaskArray<HRESULT>& errorArray) const {
   if (!ClearOutPointers(errors) || count == 0 || handles == nullptr || !valuesGiven) return E_INVALIDARG;
   // Every call that starts here changes the group's items.
   if (owner_.Removed()) return E_FAIL;
-  *errorArray = AllocPerItem<HRESULT>(count);
-  return *errorArray != nullptr ? S_OK : E_OUTOFMEMORY;
+  errorArray = TaskArray<HRESULT>(count);
+  return errorArray ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT IOPCItemMgtHolder::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("IOPCItemMgt::RemoveItems");
-    HRESULT* errorArray = nullptr;
-    const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, &errorArray);
+    TaskArray<HRESULT> errorArray;
+    const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, errorArray);
     if (hr != S_OK) return hr;
     // Each removal takes the lock itself and tells the host outside it.
     for (DWORD i = 0; i < dwCount; ++i) errorArray[i] = owner_.RemoveItem(phServer[i]) ? S_OK : OPC_E_INVALIDHANDLE;
-    *ppErrors = errorArray;
-    return PerItemOutcome(errorArray, dwCount);
+    *ppErrors = errorArray.Release();
+    return PerItemOutcome(*ppErrors, dwCount);
   });
 }
 
 template <class Change>
 HRESULT IOPCItemMgtHolder::ChangeItems(DWORD count, const OPCHANDLE* handles, bool valuesGiven, HRESULT** errors,
                                        Change change) {
-  HRESULT* errorArray = nullptr;
-  const HRESULT hr = StartHandleCall(count, handles, valuesGiven, errors, &errorArray);
+  TaskArray<HRESULT> errorArray;
+  const HRESULT hr = StartHandleCall(count, handles, valuesGiven, errors, errorArray);
   if (hr != S_OK) return hr;
   {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
@@ -133,8 +128,8 @@ HRESULT IOPCItemMgtHolder::ChangeItems(DWORD count, const OPCHANDLE* handles, bo
       errorArray[i] = item != nullptr ? S_OK : OPC_E_INVALIDHANDLE;
     }
   }
-  *errors = errorArray;
-  return PerItemOutcome(errorArray, count);
+  *errors = errorArray.Release();
+  return PerItemOutcome(*errors, count);
 }
 
 HRESULT IOPCItemMgtHolder::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
