@@ -178,9 +178,13 @@ class CVorlixApp {
   void PropagateToClients(const OPCTag& tag);
   void PropagateBatchToClients();
 
+  // The subscription handle that names every subscription of a broadcast; no
+  // subscription has it as its own.
+  static constexpr DWORD kAllSubscriptions = 0;
+
   // Events for the clients' subscriptions: an event record to every
   // subscription, a simple event from the source to every subscription, and an
-  // event given field by field to every subscription (subscription 0) or to
+  // event given field by field to every subscription (kAllSubscriptions) or to
   // the one named, with the client's refresh flags. Each event reaches the
   // connected sinks on the calling thread, in the order of the calls, with the
   // lock released (unless the caller holds it, as a batch does).

@@ -72,7 +72,9 @@ HRESULT IOPCSyncIOHolder::ReadFromDevice(READDEVICEPROC deviceRead, OPCHANDLE se
 HRESULT IOPCSyncIOHolder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
   VorlixApp().TraceMessage("IOPCSyncIO::Write");
   return AnswerComCall([&]() -> HRESULT {
-    if (!ClearOutPointers(ppErrors) || dwCount == 0 || phServer == nullptr || pItemValues == nullptr) return E_INVALIDARG;
+    if (!ClearOutPointers(ppErrors) || dwCount == 0 || phServer == nullptr || pItemValues == nullptr) {
+      return E_INVALIDARG;
+    }
     if (owner_.Retired()) return E_FAIL;
     CVorlixApp& app = VorlixApp();
     TaskArray<HRESULT> errors(dwCount);

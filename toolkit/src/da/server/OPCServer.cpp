@@ -22,8 +22,6 @@ namespace {
 
 // The highest number a default group name may carry.
 constexpr int kLastDefaultGroupNumber = 0x0FFFFFFF - 1;
-// The subscription handle that names every subscription of a broadcast.
-constexpr DWORD kAllSubscriptions = 0;
 
 // Hands the event to each pinned subscription, then unpins it; the number of them.
 template <class Fire>
@@ -293,7 +291,7 @@ std::vector<COPCEventSubscription*> OPCServer::PinSubscriptions(DWORD subscripti
   std::vector<COPCEventSubscription*> pinned;
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   for (COPCEventSubscription* candidate : subscriptions_) {
-    if (subscription != kAllSubscriptions && candidate->Handle() != subscription) continue;
+    if (subscription != CVorlixApp::kAllSubscriptions && candidate->Handle() != subscription) continue;
     candidate->Pin();
     pinned.push_back(candidate);
   }
@@ -301,7 +299,7 @@ std::vector<COPCEventSubscription*> OPCServer::PinSubscriptions(DWORD subscripti
 }
 
 int OPCServer::BroadcastUserMessage(const char* source, const char* message, DWORD severity) {
-  return FireEach(PinSubscriptions(kAllSubscriptions), [&](COPCEventSubscription& subscription) {
+  return FireEach(PinSubscriptions(CVorlixApp::kAllSubscriptions), [&](COPCEventSubscription& subscription) {
     subscription.FireSimpleEvent(source, message, severity);
   });
 }
@@ -313,7 +311,7 @@ int OPCServer::BroadcastEvent(DWORD subscription, const COPCEvent& event, BOOL r
 }
 
 int OPCServer::BroadcastEventRecord(const COPCEvent& event) {
-  return FireEach(PinSubscriptions(kAllSubscriptions),
+  return FireEach(PinSubscriptions(CVorlixApp::kAllSubscriptions),
                   [&](COPCEventSubscription& subscription) { subscription.FireEventRecord(event); });
 }
 
