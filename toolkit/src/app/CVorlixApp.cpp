@@ -207,13 +207,11 @@ BOOL CVorlixApp::ReadTagValue(DWORD handle, VARIANT* value, WORD* quality, FILET
 }
 
 BOOL CVorlixApp::StartUpdateTags() {
-  Lock();
+  ServerLock::Hold hold(serverLock_);
   // Holding the lock while a batch is open means this thread opened it.
-  if (batch_.IsOpen()) {
-    Unlock();
-    return FALSE;
-  }
+  if (batch_.IsOpen()) return FALSE;
   batch_.Open();
+  batchHold_.emplace(serverLock_);
   return TRUE;
 }
 
@@ -235,7 +233,7 @@ BOOL CVorlixApp::EndUpdateTags() {
     if (!batch_.IsOpen()) return FALSE;
     PropagateBatchToClients();
     events = batch_.Close();
-    Unlock();  // the hold StartUpdateTags took
+    batchHold_.reset();
   }
   BroadcastBatchEvents(events);
   return TRUE;

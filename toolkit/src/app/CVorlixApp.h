@@ -25,6 +25,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,12 +36,7 @@ class CVorlixApp {
   CVorlixApp(const CVorlixApp&) = delete;
   CVorlixApp& operator=(const CVorlixApp&) = delete;
 
-  // The server-wide lock. EnterLock and LeaveLock are the same calls under the
-  // names the tag-database paths use.
-  void Lock() { serverLock_.Enter(); }
-  void Unlock() { serverLock_.Leave(); }
-  void EnterLock() { Lock(); }
-  void LeaveLock() { Unlock(); }
+  // The server-wide lock; library code takes it through ServerLock::Hold.
   ServerLock& GetServerLock() { return serverLock_; }
 
   // Tracing to the host's EVENTMSGPROC: the text, then the suffix when one is
@@ -304,6 +300,9 @@ class CVorlixApp {
   ClientList clients_;
   TagDatabase tags_;
   TagBatch batch_;
+  // The hold StartUpdateTags keeps for the batch's thread until EndUpdateTags.
+  // Only the thread holding the lock touches it.
+  std::optional<ServerLock::Hold> batchHold_;
   NTSecurity ntSecurity_;
   std::shared_ptr<CLumoAExCallback> aeCallback_ = std::make_shared<CLumoAExCallback>();
   EventObserver eventObserver_;

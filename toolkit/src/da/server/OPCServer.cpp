@@ -101,10 +101,6 @@ void OPCServer::SetClientName(std::string name) {
   clientName_ = std::move(name);
 }
 
-void OPCServer::Lock() { VorlixApp().Lock(); }
-
-void OPCServer::Unlock() { VorlixApp().Unlock(); }
-
 int OPCServer::GetGroupCount() const {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   return static_cast<int>(groups_.size());

@@ -54,10 +54,6 @@ class OPCServer final : public IUnknown {
   void Unpin() { pins_.Drop(); }
   void WaitUntilUnpinned() { pins_.WaitUntilUnused(); }
 
-  // The server lock (there is one for the whole library).
-  void Lock();
-  void Unlock();
-
   // The group list, in creation order. Each call takes the server lock.
   int GetGroupCount() const;
   // The group at that position, or NULL.
