@@ -4,6 +4,7 @@
 #include "app/OutPointers.h"
 #include "com/ConnectionContainer.h"
 #include "com/ConnectionEnumerator.h"
+#include "com/InterfaceHolder.h"
 #include "com/QueryOwnInterface.h"
 
 #include <new>
@@ -13,9 +14,8 @@
 ConnectionPoint::ConnectionPoint(ConnectionContainer& container, const ConnectionPointKind& kind)
     : container_(container),
       kind_(kind),
-      addRefTrace_(std::string(kind.traces.pointName) + "::AddRef() [defered to " + kind.traces.containerName + "]"),
-      releaseTrace_(std::string(kind.traces.pointName) + "::Release() [defered to " + kind.traces.containerName +
-                    "]") {}
+      addRefTrace_(DeferredCallTrace(kind.traces.pointName, "AddRef", kind.traces.containerName)),
+      releaseTrace_(DeferredCallTrace(kind.traces.pointName, "Release", kind.traces.containerName)) {}
 
 ConnectionPoint::~ConnectionPoint() {
   if (sink_ != nullptr) sink_->Release();
