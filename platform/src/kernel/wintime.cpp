@@ -103,8 +103,7 @@ FILETIME NowUtc() {
 }
 
 void GetSystemTime(LPSYSTEMTIME systemTime) {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
+  const FILETIME now = NowUtc();
   FileTimeToSystemTime(&now, systemTime);
 }
 

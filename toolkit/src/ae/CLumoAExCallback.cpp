@@ -67,7 +67,7 @@ HRESULT CLumoAExCallback::GetStatus(OPCEVENTSERVERSTATUS** status, FILETIME last
     return E_OUTOFMEMORY;
   }
   block->ftStartTime = app.StartTime();
-  CoFileTimeNow(&block->ftCurrentTime);
+  block->ftCurrentTime = NowUtc();
   block->ftLastUpdateTime = lastUpdateTime;
   block->dwServerState = OPCAE_STATUS_RUNNING;
   block->szVendorInfo = vendor;

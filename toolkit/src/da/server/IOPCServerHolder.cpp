@@ -102,7 +102,7 @@ HRESULT IOPCServerHolder::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
       return E_OUTOFMEMORY;
     }
     status->ftStartTime = app.StartTime();
-    CoFileTimeNow(&status->ftCurrentTime);
+    status->ftCurrentTime = NowUtc();
     status->ftLastUpdateTime = owner_.CreationTime();
     status->dwServerState = static_cast<OPCSERVERSTATE>(app.ServerState());
     status->wReserved = kStatusReservedWord;
