@@ -2,6 +2,7 @@
 
 #include "app/CallBoundary.h"
 #include "app/OutPointers.h"
+#include "app/TaskArray.h"
 #include "da/server/OPCServer.h"
 
 #include "platform/widetext.h"
@@ -26,10 +27,10 @@ HRESULT IOPCCommonHolder::GetLocaleID(LCID* pdwLcid) {
 HRESULT IOPCCommonHolder::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
   return AnswerComCall([&]() -> HRESULT {
     if (!ClearOutPointers(pdwCount, pdwLcid)) return E_INVALIDARG;
-    auto* locales = static_cast<LCID*>(VorlixApp().TaskAlloc(sizeof(LCID)));
-    if (locales == nullptr) return E_OUTOFMEMORY;
+    TaskArray<LCID> locales(1);
+    if (!locales) return E_OUTOFMEMORY;
     locales[0] = kSystemDefaultLocale;
-    *pdwLcid = locales;
+    *pdwLcid = locales.Release();
     *pdwCount = 1;
     return S_OK;
   });
