@@ -10,6 +10,8 @@ ULONGLONG FileTimeToTicks(const FILETIME& time);
 FILETIME TicksToFileTime(ULONGLONG ticks);
 
 void GetSystemTimeAsFileTime(LPFILETIME systemTimeAsFileTime);
+// The same as a value: now, in UTC.
+FILETIME NowUtc();
 void GetSystemTime(LPSYSTEMTIME systemTime);
 HRESULT CoFileTimeNow(FILETIME* now);
 

@@ -96,9 +96,14 @@ void GetSystemTimeAsFileTime(LPFILETIME systemTimeAsFileTime) {
   *systemTimeAsFileTime = TicksToFileTime(seconds * kTicksPerSecond + static_cast<ULONGLONG>(now.tv_nsec) / 100);
 }
 
-void GetSystemTime(LPSYSTEMTIME systemTime) {
+FILETIME NowUtc() {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
+  return now;
+}
+
+void GetSystemTime(LPSYSTEMTIME systemTime) {
+  const FILETIME now = NowUtc();
   FileTimeToSystemTime(&now, systemTime);
 }
 

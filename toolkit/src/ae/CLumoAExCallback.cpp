@@ -3,6 +3,8 @@
 // in the library, where a host's derived class finds it.
 #include "Vorlix.h"
 #include "app/CVorlixApp.h"
+#include "app/OutPointers.h"
+#include "app/TaskArray.h"
 #include "app/TaskTexts.h"
 
 #include "platform/widetext.h"
@@ -65,7 +67,7 @@ HRESULT CLumoAExCallback::GetStatus(OPCEVENTSERVERSTATUS** status, FILETIME last
     return E_OUTOFMEMORY;
   }
   block->ftStartTime = app.StartTime();
-  CoFileTimeNow(&block->ftCurrentTime);
+  block->ftCurrentTime = NowUtc();
   block->ftLastUpdateTime = lastUpdateTime;
   block->dwServerState = OPCAE_STATUS_RUNNING;
   block->szVendorInfo = vendor;
@@ -89,17 +91,14 @@ HRESULT CLumoAExCallback::QueryEventCategories(DWORD eventType, DWORD* count, DW
     ids.push_back(category.id);
     texts.push_back(category.description);
   }
-  const CVorlixApp& app = VorlixApp();
-  *categories = static_cast<DWORD*>(app.TaskAlloc(ids.size() * sizeof(DWORD)));
-  const HRESULT hr = *categories != nullptr ? HandOutTexts(texts, count, descriptions) : E_OUTOFMEMORY;
+  TaskArray<DWORD> idArray(ids.size());
+  const HRESULT hr = idArray ? HandOutTexts(texts, count, descriptions) : E_OUTOFMEMORY;
   if (FAILED(hr)) {
-    app.TaskFree(*categories, TRUE);
-    *categories = nullptr;
-    *descriptions = nullptr;
-    *count = 0;
+    ClearOutPointers(count, categories, descriptions);
     return hr;
   }
-  std::copy(ids.begin(), ids.end(), *categories);
+  std::copy(ids.begin(), ids.end(), idArray.Get());
+  *categories = idArray.Release();
   return S_OK;
 }
 
@@ -139,10 +138,11 @@ HRESULT CLumoAExCallback::DisableConditionBySource(DWORD, LPWSTR*) { return E_NO
 
 HRESULT CLumoAExCallback::AckCondition(DWORD count, LPWSTR, LPWSTR, LPWSTR*, LPWSTR*, FILETIME*, DWORD*,
                                        HRESULT** errors) {
-  if (errors == nullptr) return E_INVALIDARG;
-  *errors = static_cast<HRESULT*>(VorlixApp().TaskAlloc(count * sizeof(HRESULT)));
-  if (*errors == nullptr) return E_OUTOFMEMORY;
-  for (DWORD i = 0; i < count; ++i) (*errors)[i] = E_INVALIDARG;
+  if (!ClearOutPointers(errors)) return E_INVALIDARG;
+  TaskArray<HRESULT> results(count);
+  if (!results) return E_OUTOFMEMORY;
+  for (DWORD i = 0; i < count; ++i) results[i] = E_INVALIDARG;
+  *errors = results.Release();
   return S_FALSE;
 }
 

@@ -38,7 +38,7 @@ LPWSTR PutText(WCHAR*& cursor, const WideString& wide) {
 
 }  // namespace
 
-COPCEvent::COPCEvent() : cookie(NextCookie()) { GetSystemTimeAsFileTime(&time); }
+COPCEvent::COPCEvent() : time(NowUtc()), cookie(NextCookie()) {}
 
 COPCEvent::~COPCEvent() { ClearAttributes(); }
 

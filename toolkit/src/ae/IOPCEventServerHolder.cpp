@@ -11,8 +11,6 @@ namespace {
 constexpr DWORD kRevisedBufferTime = 0;
 constexpr DWORD kRevisedMaxSize = 1;
 
-void Trace(const char* method) { VorlixApp().TraceMessage((std::string("IOPCEventServer::") + method).c_str()); }
-
 }  // namespace
 
 IOPCEventServerHolder::IOPCEventServerHolder(OPCServer& owner)
@@ -20,7 +18,7 @@ IOPCEventServerHolder::IOPCEventServerHolder(OPCServer& owner)
 
 HRESULT IOPCEventServerHolder::GetStatus(OPCEVENTSERVERSTATUS** ppEventServerStatus) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("GetStatus");
+    VorlixApp().TraceMessage("IOPCEventServer::GetStatus");
     if (!ClearOutPointers(ppEventServerStatus)) return E_INVALIDARG;
     const FILETIME connected = owner_.CreationTime();
     return CallAECallback(
@@ -32,7 +30,7 @@ HRESULT IOPCEventServerHolder::CreateEventSubscription(BOOL, DWORD, DWORD, OPCHA
                                                       REFIID riid, LPUNKNOWN* ppUnk, DWORD* pdwRevisedBufferTime,
                                                       DWORD* pdwRevisedMaxSize) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("CreateEventSubscription");
+    VorlixApp().TraceMessage("IOPCEventServer::CreateEventSubscription");
     if (!ClearOutPointers(ppUnk, pdwRevisedBufferTime, pdwRevisedMaxSize)) return E_INVALIDARG;
     DWORD subscription = 0;
     const HRESULT hr = COPCEventSubscription::Create(owner_, hClientSubscription, riid,
@@ -49,7 +47,7 @@ HRESULT IOPCEventServerHolder::CreateEventSubscription(BOOL, DWORD, DWORD, OPCHA
 
 HRESULT IOPCEventServerHolder::QueryAvailableFilters(DWORD* pdwFilterMask) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("QueryAvailableFilters");
+    VorlixApp().TraceMessage("IOPCEventServer::QueryAvailableFilters");
     if (!ClearOutPointers(pdwFilterMask)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) { return callback.QueryAvailableFilters(pdwFilterMask); });
   });
@@ -58,7 +56,7 @@ HRESULT IOPCEventServerHolder::QueryAvailableFilters(DWORD* pdwFilterMask) {
 HRESULT IOPCEventServerHolder::QueryEventCategories(DWORD dwEventType, DWORD* pdwCount, DWORD** ppdwEventCategories,
                                                    LPWSTR** ppszEventCategoryDescs) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("QueryEventCategories");
+    VorlixApp().TraceMessage("IOPCEventServer::QueryEventCategories");
     if (!ClearOutPointers(pdwCount, ppdwEventCategories, ppszEventCategoryDescs)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) {
       return callback.QueryEventCategories(dwEventType, pdwCount, ppdwEventCategories, ppszEventCategoryDescs);
@@ -69,7 +67,7 @@ HRESULT IOPCEventServerHolder::QueryEventCategories(DWORD dwEventType, DWORD* pd
 HRESULT IOPCEventServerHolder::QueryConditionNames(DWORD dwEventCategory, DWORD* pdwCount,
                                                   LPWSTR** ppszConditionNames) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("QueryConditionNames");
+    VorlixApp().TraceMessage("IOPCEventServer::QueryConditionNames");
     if (!ClearOutPointers(pdwCount, ppszConditionNames)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) {
       return callback.QueryConditionNames(dwEventCategory, pdwCount, ppszConditionNames);
@@ -80,7 +78,7 @@ HRESULT IOPCEventServerHolder::QueryConditionNames(DWORD dwEventCategory, DWORD*
 HRESULT IOPCEventServerHolder::QuerySubConditionNames(LPWSTR szConditionName, DWORD* pdwCount,
                                                      LPWSTR** ppszSubConditionNames) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("QuerySubConditionNames");
+    VorlixApp().TraceMessage("IOPCEventServer::QuerySubConditionNames");
     if (!ClearOutPointers(pdwCount, ppszSubConditionNames)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) {
       return callback.QuerySubConditionNames(szConditionName, pdwCount, ppszSubConditionNames);
@@ -90,7 +88,7 @@ HRESULT IOPCEventServerHolder::QuerySubConditionNames(LPWSTR szConditionName, DW
 
 HRESULT IOPCEventServerHolder::QuerySourceConditions(LPWSTR szSource, DWORD* pdwCount, LPWSTR** ppszConditionNames) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("QuerySourceConditions");
+    VorlixApp().TraceMessage("IOPCEventServer::QuerySourceConditions");
     if (!ClearOutPointers(pdwCount, ppszConditionNames)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) {
       return callback.QuerySourceConditions(szSource, pdwCount, ppszConditionNames);
@@ -101,7 +99,7 @@ HRESULT IOPCEventServerHolder::QuerySourceConditions(LPWSTR szSource, DWORD* pdw
 HRESULT IOPCEventServerHolder::QueryEventAttributes(DWORD dwEventCategory, DWORD* pdwCount, DWORD** ppdwAttrIDs,
                                                    LPWSTR** ppszAttrDescs, VARTYPE** ppvtAttrTypes) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("QueryEventAttributes");
+    VorlixApp().TraceMessage("IOPCEventServer::QueryEventAttributes");
     if (!ClearOutPointers(pdwCount, ppdwAttrIDs, ppszAttrDescs, ppvtAttrTypes)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) {
       return callback.QueryEventAttributes(dwEventCategory, pdwCount, ppdwAttrIDs, ppszAttrDescs, ppvtAttrTypes);
@@ -114,7 +112,7 @@ HRESULT IOPCEventServerHolder::TranslateToItemIDs(LPWSTR szSource, DWORD dwEvent
                                                  LPWSTR** ppszAttrItemIDs, LPWSTR** ppszNodeNames,
                                                  CLSID** ppCLSIDs) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("TranslateToItemIDs");
+    VorlixApp().TraceMessage("IOPCEventServer::TranslateToItemIDs");
     if (!ClearOutPointers(ppszAttrItemIDs, ppszNodeNames, ppCLSIDs)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) {
       return callback.TranslateToItemIDs(szSource, dwEventCategory, szConditionName, szSubconditionName, dwCount,
@@ -126,7 +124,7 @@ HRESULT IOPCEventServerHolder::TranslateToItemIDs(LPWSTR szSource, DWORD dwEvent
 HRESULT IOPCEventServerHolder::GetConditionState(LPWSTR szSource, LPWSTR szConditionName, DWORD dwNumEventAttrs,
                                                 DWORD* pdwAttributeIDs, OPCCONDITIONSTATE** ppConditionState) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("GetConditionState");
+    VorlixApp().TraceMessage("IOPCEventServer::GetConditionState");
     if (!ClearOutPointers(ppConditionState)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) {
       return callback.GetConditionState(szSource, szConditionName, dwNumEventAttrs, pdwAttributeIDs, ppConditionState);
@@ -136,7 +134,7 @@ HRESULT IOPCEventServerHolder::GetConditionState(LPWSTR szSource, LPWSTR szCondi
 
 HRESULT IOPCEventServerHolder::EnableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("EnableConditionByArea");
+    VorlixApp().TraceMessage("IOPCEventServer::EnableConditionByArea");
     return CallAECallback(
         [&](CLumoAExCallback& callback) { return callback.EnableConditionByArea(dwNumAreas, pszAreas); });
   });
@@ -144,7 +142,7 @@ HRESULT IOPCEventServerHolder::EnableConditionByArea(DWORD dwNumAreas, LPWSTR* p
 
 HRESULT IOPCEventServerHolder::EnableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("EnableConditionBySource");
+    VorlixApp().TraceMessage("IOPCEventServer::EnableConditionBySource");
     return CallAECallback(
         [&](CLumoAExCallback& callback) { return callback.EnableConditionBySource(dwNumSources, pszSources); });
   });
@@ -152,7 +150,7 @@ HRESULT IOPCEventServerHolder::EnableConditionBySource(DWORD dwNumSources, LPWST
 
 HRESULT IOPCEventServerHolder::DisableConditionByArea(DWORD dwNumAreas, LPWSTR* pszAreas) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("DisableConditionByArea");
+    VorlixApp().TraceMessage("IOPCEventServer::DisableConditionByArea");
     return CallAECallback(
         [&](CLumoAExCallback& callback) { return callback.DisableConditionByArea(dwNumAreas, pszAreas); });
   });
@@ -160,7 +158,7 @@ HRESULT IOPCEventServerHolder::DisableConditionByArea(DWORD dwNumAreas, LPWSTR* 
 
 HRESULT IOPCEventServerHolder::DisableConditionBySource(DWORD dwNumSources, LPWSTR* pszSources) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("DisableConditionBySource");
+    VorlixApp().TraceMessage("IOPCEventServer::DisableConditionBySource");
     return CallAECallback(
         [&](CLumoAExCallback& callback) { return callback.DisableConditionBySource(dwNumSources, pszSources); });
   });
@@ -170,7 +168,7 @@ HRESULT IOPCEventServerHolder::AckCondition(DWORD dwCount, LPWSTR szAcknowledger
                                            LPWSTR* pszSource, LPWSTR* pszConditionName, FILETIME* pftActiveTime,
                                            DWORD* pdwCookie, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("AckCondition");
+    VorlixApp().TraceMessage("IOPCEventServer::AckCondition");
     if (!ClearOutPointers(ppErrors)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) {
       return callback.AckCondition(dwCount, szAcknowledgerID, szComment, pszSource, pszConditionName, pftActiveTime,
@@ -181,7 +179,7 @@ HRESULT IOPCEventServerHolder::AckCondition(DWORD dwCount, LPWSTR szAcknowledger
 
 HRESULT IOPCEventServerHolder::CreateAreaBrowser(REFIID riid, LPUNKNOWN* ppUnk) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("CreateAreaBrowser");
+    VorlixApp().TraceMessage("IOPCEventServer::CreateAreaBrowser");
     if (!ClearOutPointers(ppUnk)) return E_INVALIDARG;
     return CallAECallback([&](CLumoAExCallback& callback) { return callback.CreateAreaBrowser(riid, ppUnk); });
   });

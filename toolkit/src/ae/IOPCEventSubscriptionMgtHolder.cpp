@@ -6,10 +6,6 @@
 
 namespace {
 
-void Trace(const char* method) {
-  VorlixApp().TraceMessage((std::string("IOPCEventSubscriptionMgt::") + method).c_str());
-}
-
 // The callback object was told that a removed subscription's handle names
 // nothing any more, so it never hears that handle again.
 template <class Call>
@@ -26,7 +22,7 @@ HRESULT IOPCEventSubscriptionMgtHolder::SetFilter(DWORD dwEventType, DWORD dwNum
                                                  DWORD dwLowSeverity, DWORD dwHighSeverity, DWORD dwNumAreas,
                                                  LPWSTR* pszAreaList, DWORD dwNumSources, LPWSTR* pszSourceList) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("SetFilter");
+    VorlixApp().TraceMessage("IOPCEventSubscriptionMgt::SetFilter");
     return Forward(owner_, [&](CLumoAExCallback& callback) {
       return callback.SetEventSubscriptionFilter(owner_.Handle(), dwEventType, dwNumCategories, pdwEventCategories,
                                                  dwLowSeverity, dwHighSeverity, dwNumAreas, pszAreaList, dwNumSources,
@@ -40,7 +36,7 @@ HRESULT IOPCEventSubscriptionMgtHolder::GetFilter(DWORD* pdwEventType, DWORD* pd
                                                  DWORD* pdwHighSeverity, DWORD* pdwNumAreas, LPWSTR** ppszAreaList,
                                                  DWORD* pdwNumSources, LPWSTR** ppszSourceList) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("GetFilter");
+    VorlixApp().TraceMessage("IOPCEventSubscriptionMgt::GetFilter");
     if (!ClearOutPointers(pdwEventType, pdwNumCategories, ppdwEventCategories, pdwLowSeverity, pdwHighSeverity,
                           pdwNumAreas, ppszAreaList, pdwNumSources, ppszSourceList)) {
       return E_INVALIDARG;
@@ -56,7 +52,7 @@ HRESULT IOPCEventSubscriptionMgtHolder::GetFilter(DWORD* pdwEventType, DWORD* pd
 HRESULT IOPCEventSubscriptionMgtHolder::SelectReturnedAttributes(DWORD dwEventCategory, DWORD dwCount,
                                                                 DWORD* dwAttributeIDs) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("SelectReturnedAttributes");
+    VorlixApp().TraceMessage("IOPCEventSubscriptionMgt::SelectReturnedAttributes");
     return Forward(owner_, [&](CLumoAExCallback& callback) {
       return callback.SelectEventSubscriptionReturnedAttributes(owner_.Handle(), dwEventCategory, dwCount,
                                                                 dwAttributeIDs);
@@ -67,7 +63,7 @@ HRESULT IOPCEventSubscriptionMgtHolder::SelectReturnedAttributes(DWORD dwEventCa
 HRESULT IOPCEventSubscriptionMgtHolder::GetReturnedAttributes(DWORD dwEventCategory, DWORD* pdwCount,
                                                              DWORD** ppdwAttributeIDs) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("GetReturnedAttributes");
+    VorlixApp().TraceMessage("IOPCEventSubscriptionMgt::GetReturnedAttributes");
     if (!ClearOutPointers(pdwCount, ppdwAttributeIDs)) return E_INVALIDARG;
     return Forward(owner_, [&](CLumoAExCallback& callback) {
       return callback.GetEventSubscriptionReturnedAttributes(owner_.Handle(), dwEventCategory, pdwCount,
@@ -78,7 +74,7 @@ HRESULT IOPCEventSubscriptionMgtHolder::GetReturnedAttributes(DWORD dwEventCateg
 
 HRESULT IOPCEventSubscriptionMgtHolder::Refresh(DWORD dwConnection) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("Refresh");
+    VorlixApp().TraceMessage("IOPCEventSubscriptionMgt::Refresh");
     return Forward(owner_, [&](CLumoAExCallback& callback) {
       return callback.RefreshEventSubscription(owner_.Handle(), dwConnection);
     });
@@ -87,7 +83,7 @@ HRESULT IOPCEventSubscriptionMgtHolder::Refresh(DWORD dwConnection) {
 
 HRESULT IOPCEventSubscriptionMgtHolder::CancelRefresh(DWORD dwConnection) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("CancelRefresh");
+    VorlixApp().TraceMessage("IOPCEventSubscriptionMgt::CancelRefresh");
     return Forward(owner_, [&](CLumoAExCallback& callback) {
       return callback.CancelEventSubscriptionRefresh(owner_.Handle(), dwConnection);
     });
@@ -97,7 +93,7 @@ HRESULT IOPCEventSubscriptionMgtHolder::CancelRefresh(DWORD dwConnection) {
 HRESULT IOPCEventSubscriptionMgtHolder::GetState(BOOL* pbActive, DWORD* pdwBufferTime, DWORD* pdwMaxSize,
                                                 OPCHANDLE* phClientSubscription) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("GetState");
+    VorlixApp().TraceMessage("IOPCEventSubscriptionMgt::GetState");
     if (!ClearOutPointers(pbActive, pdwBufferTime, pdwMaxSize, phClientSubscription)) return E_INVALIDARG;
     return Forward(owner_, [&](CLumoAExCallback& callback) {
       return callback.GetEventSubscriptionState(owner_.Handle(), pbActive, pdwBufferTime, pdwMaxSize,
@@ -110,7 +106,7 @@ HRESULT IOPCEventSubscriptionMgtHolder::SetState(BOOL* pbActive, DWORD* pdwBuffe
                                                 OPCHANDLE hClientSubscription, DWORD* pdwRevisedBufferTime,
                                                 DWORD* pdwRevisedMaxSize) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("SetState");
+    VorlixApp().TraceMessage("IOPCEventSubscriptionMgt::SetState");
     if (!ClearOutPointers(pdwRevisedBufferTime, pdwRevisedMaxSize)) return E_INVALIDARG;
     return Forward(owner_, [&](CLumoAExCallback& callback) {
       return callback.SetEventSubscriptionState(owner_.Handle(), pbActive, pdwBufferTime, pdwMaxSize,

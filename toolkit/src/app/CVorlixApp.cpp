@@ -2,6 +2,7 @@
 
 #include "ae/InstalledAECallback.h"
 #include "app/OPCErrorText.h"
+#include "app/OutPointers.h"
 #include "da/server/OPCServer.h"
 #include "tags/AddressSpaceLister.h"
 #include "tags/ItemName.h"
@@ -22,12 +23,6 @@ constexpr DWORD kServerStateRunning = 1;
 constexpr char kUnknownUser[] = "Unknown";
 // The host's buffer for the writing client's user name, its terminating zero included.
 constexpr size_t kUserNameBufferSize = 200;
-
-FILETIME NowUtc() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  return now;
-}
 
 // OPC_E_BADTYPE unless the value converts to the requested type (VT_EMPTY asks for the canonical one).
 HRESULT CheckRequestedType(const VARIANT& value, VARTYPE requested) {
@@ -216,13 +211,11 @@ BOOL CVorlixApp::ReadTagValue(DWORD handle, VARIANT* value, WORD* quality, FILET
 }
 
 BOOL CVorlixApp::StartUpdateTags() {
-  Lock();
+  ServerLock::Hold hold(serverLock_);
   // Holding the lock while a batch is open means this thread opened it.
-  if (batch_.IsOpen()) {
-    Unlock();
-    return FALSE;
-  }
+  if (batch_.IsOpen()) return FALSE;
   batch_.Open();
+  batchHold_.emplace(serverLock_);
   return TRUE;
 }
 
@@ -244,7 +237,7 @@ BOOL CVorlixApp::EndUpdateTags() {
     if (!batch_.IsOpen()) return FALSE;
     PropagateBatchToClients();
     events = batch_.Close();
-    Unlock();  // the hold StartUpdateTags took
+    batchHold_.reset();
   }
   BroadcastBatchEvents(events);
   return TRUE;
@@ -398,7 +391,7 @@ void CVorlixApp::ExitInstance() {
 
 HRESULT CVorlixApp::CreateServer(REFIID riid, void** ppvObject) {
   if (!startup_.Initialised()) {
-    if (ppvObject != nullptr) *ppvObject = nullptr;
+    ClearOutPointers(ppvObject);
     return E_FAIL;
   }
   OPCServer* server = new (std::nothrow) OPCServer;

@@ -26,6 +26,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,17 +39,12 @@ class CVorlixApp {
   CVorlixApp(const CVorlixApp&) = delete;
   CVorlixApp& operator=(const CVorlixApp&) = delete;
 
-  // The server-wide lock. EnterLock and LeaveLock are the same calls under the
-  // names the tag-database paths use.
-  void Lock() { serverLock_.Enter(); }
-  void Unlock() { serverLock_.Leave(); }
-  void EnterLock() { Lock(); }
-  void LeaveLock() { Unlock(); }
+  // The server-wide lock; library code takes it through ServerLock::Hold.
   ServerLock& GetServerLock() { return serverLock_; }
 
-  // Tracing to the host's EVENTMSGPROC.
-  void TraceMessage(const char* text) const { trace_.Trace(text); }
-  void TraceMessage(const std::string& text) const { trace_.Trace(text.c_str()); }
+  // Tracing to the host's EVENTMSGPROC: the text, then the suffix when one is
+  // given (an outcome, an interface name, a method), cut to the host's buffer.
+  void TraceMessage(const char* text, const char* suffix = nullptr) const { trace_.Trace(text, suffix); }
   // "<object>::<method>(<count>)", without allocating.
   void TraceCount(const char* object, const char* method, LONG count) const {
     trace_.TraceCount(object, method, count);
@@ -181,9 +177,13 @@ class CVorlixApp {
   void PropagateToClients(const OPCTag& tag);
   void PropagateBatchToClients();
 
+  // The subscription handle that names every subscription of a broadcast; no
+  // subscription has it as its own.
+  static constexpr DWORD kAllSubscriptions = 0;
+
   // Events for the clients' subscriptions: an event record to every
   // subscription, a simple event from the source to every subscription, and an
-  // event given field by field to every subscription (subscription 0) or to
+  // event given field by field to every subscription (kAllSubscriptions) or to
   // the one named, with the client's refresh flags. Each event reaches the
   // connected sinks on the calling thread, in the order of the calls, with the
   // lock released (unless the caller holds it, as a batch does).
@@ -303,6 +303,9 @@ class CVorlixApp {
   ClientList clients_;
   TagDatabase tags_;
   TagBatch batch_;
+  // The hold StartUpdateTags keeps for the batch's thread until EndUpdateTags.
+  // Only the thread holding the lock touches it.
+  std::optional<ServerLock::Hold> batchHold_;
   NTSecurity ntSecurity_;
   // Pinned by the application while installed; NULL when none is.
   InstalledAECallback* aeCallback_;

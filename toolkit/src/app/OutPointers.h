@@ -4,6 +4,7 @@
 #pragma once
 
 // Clears each non-null out-pointer's target; true when every pointer was given.
+// A method that only clears on its way out may ignore the answer.
 template <class... Out>
 bool ClearOutPointers(Out*... outs) {
   ((outs != nullptr ? static_cast<void>(*outs = Out{}) : static_cast<void>(0)), ...);

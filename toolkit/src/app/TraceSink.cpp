@@ -3,12 +3,17 @@
 #include <cstdio>
 #include <cstring>
 
-void TraceSink::Trace(const char* text) const {
+void TraceSink::Trace(const char* text, const char* suffix) const {
   const EVENTMSGPROC proc = proc_.Get();
   if (proc == nullptr || text == nullptr) return;
   char buffer[kBufferSize];
-  const size_t length = strnlen(text, kBufferSize - 1);
+  size_t length = strnlen(text, kBufferSize - 1);
   std::memcpy(buffer, text, length);
+  if (suffix != nullptr) {
+    const size_t suffixLength = strnlen(suffix, kBufferSize - 1 - length);
+    std::memcpy(buffer + length, suffix, suffixLength);
+    length += suffixLength;
+  }
   buffer[length] = '\0';
   proc(buffer);
 }

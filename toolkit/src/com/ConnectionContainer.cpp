@@ -5,18 +5,13 @@
 #include "com/QueryOwnInterface.h"
 
 #include <new>
-#include <string>
 
 ConnectionContainer::ConnectionContainer(IUnknown& owner, const ConnectionPointKind& kind)
     : InterfaceHolder(owner, kind.traces.containerName, kind.traces.ownerName), kind_(kind), point_(*this, kind) {}
 
 HRESULT ConnectionContainer::RefuseNullOutPointer(const char* text) const {
-  Trace(text, kind_.nullOutPointer == E_POINTER ? " E_POINTER" : " E_INVALIDARG");
+  VorlixApp().TraceMessage(text, kind_.nullOutPointer == E_POINTER ? " E_POINTER" : " E_INVALIDARG");
   return kind_.nullOutPointer;
-}
-
-void ConnectionContainer::Trace(const char* text, const char* outcome) const {
-  VorlixApp().TraceMessage(std::string(text) + outcome);
 }
 
 HRESULT ConnectionContainer::QueryInterface(REFIID riid, void** ppvObject) {
@@ -30,11 +25,11 @@ HRESULT ConnectionContainer::EnumConnectionPoints(IEnumConnectionPoints** ppEnum
     ConnectionPointEnumerator* enumerator = new (std::nothrow) ConnectionPointEnumerator(*this);
     *ppEnum = enumerator;
     if (enumerator == nullptr) {
-      Trace(kind_.traces.enumConnectionPoints, " E_OUTOFMEMORY");
+      VorlixApp().TraceMessage(kind_.traces.enumConnectionPoints, " E_OUTOFMEMORY");
       return E_OUTOFMEMORY;
     }
     enumerator->AddRef();
-    Trace(kind_.traces.enumConnectionPoints, " S_OK");
+    VorlixApp().TraceMessage(kind_.traces.enumConnectionPoints, " S_OK");
     return S_OK;
   });
 }
@@ -44,10 +39,10 @@ HRESULT ConnectionContainer::FindConnectionPoint(REFIID riid, IConnectionPoint**
     if (ppCP == nullptr) return RefuseNullOutPointer(kind_.traces.findConnectionPoint);
     if (riid != *kind_.sinkIid) {
       *ppCP = nullptr;
-      Trace(kind_.traces.findConnectionPoint, " E_NOINTERFACE");
+      VorlixApp().TraceMessage(kind_.traces.findConnectionPoint, " E_NOINTERFACE");
       return E_NOINTERFACE;
     }
-    Trace(kind_.traces.findConnectionPoint, kind_.traces.sinkName);
+    VorlixApp().TraceMessage(kind_.traces.findConnectionPoint, kind_.traces.sinkName);
     point_.AddRef();
     *ppCP = &point_;
     return S_OK;

@@ -26,7 +26,6 @@ class ConnectionContainer : public InterfaceHolder<IConnectionPointContainer, IU
  private:
   // The kind's answer to a NULL out-pointer, traced after `text`.
   HRESULT RefuseNullOutPointer(const char* text) const;
-  void Trace(const char* text, const char* outcome) const;
 
   const ConnectionPointKind& kind_;
   ConnectionPoint point_;

@@ -1,8 +1,10 @@
 #include "com/ConnectionPoint.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "com/ConnectionContainer.h"
 #include "com/ConnectionEnumerator.h"
+#include "com/InterfaceHolder.h"
 #include "com/QueryOwnInterface.h"
 
 #include <new>
@@ -12,16 +14,11 @@
 ConnectionPoint::ConnectionPoint(ConnectionContainer& container, const ConnectionPointKind& kind)
     : container_(container),
       kind_(kind),
-      addRefTrace_(std::string(kind.traces.pointName) + "::AddRef() [defered to " + kind.traces.containerName + "]"),
-      releaseTrace_(std::string(kind.traces.pointName) + "::Release() [defered to " + kind.traces.containerName +
-                    "]") {}
+      addRefTrace_(DeferredCallTrace(kind.traces.pointName, "AddRef", kind.traces.containerName)),
+      releaseTrace_(DeferredCallTrace(kind.traces.pointName, "Release", kind.traces.containerName)) {}
 
 ConnectionPoint::~ConnectionPoint() {
   if (sink_ != nullptr) sink_->Release();
-}
-
-void ConnectionPoint::Trace(const char* text, const char* outcome) const {
-  if (text != nullptr) VorlixApp().TraceMessage(std::string(text) + outcome);
 }
 
 HRESULT ConnectionPoint::QueryInterface(REFIID riid, void** ppvObject) {
@@ -30,23 +27,23 @@ HRESULT ConnectionPoint::QueryInterface(REFIID riid, void** ppvObject) {
 }
 
 ULONG ConnectionPoint::AddRef() {
-  VorlixApp().TraceMessage(addRefTrace_);
+  VorlixApp().TraceMessage(addRefTrace_.c_str());
   return container_.AddRef();
 }
 
 ULONG ConnectionPoint::Release() {
-  VorlixApp().TraceMessage(releaseTrace_);
+  VorlixApp().TraceMessage(releaseTrace_.c_str());
   return container_.Release();
 }
 
 HRESULT ConnectionPoint::GetConnectionInterface(IID* pIID) {
   return AnswerComCall([&]() -> HRESULT {
     if (pIID == nullptr) {
-      Trace(kind_.traces.getConnectionInterface, " E_INVALIDARG");
+      VorlixApp().TraceMessage(kind_.traces.getConnectionInterface, " E_INVALIDARG");
       return E_INVALIDARG;
     }
     *pIID = *kind_.sinkIid;
-    Trace(kind_.traces.getConnectionInterface, kind_.traces.getConnectionInterfaceDone);
+    VorlixApp().TraceMessage(kind_.traces.getConnectionInterface, kind_.traces.getConnectionInterfaceDone);
     return S_OK;
   });
 }
@@ -54,12 +51,12 @@ HRESULT ConnectionPoint::GetConnectionInterface(IID* pIID) {
 HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** ppCPC) {
   return AnswerComCall([&]() -> HRESULT {
     if (ppCPC == nullptr) {
-      Trace(kind_.traces.getConnectionPointContainer, " E_INVALIDARG");
+      VorlixApp().TraceMessage(kind_.traces.getConnectionPointContainer, " E_INVALIDARG");
       return E_INVALIDARG;
     }
     container_.AddRef();
     *ppCPC = &container_;
-    Trace(kind_.traces.getConnectionPointContainer);
+    VorlixApp().TraceMessage(kind_.traces.getConnectionPointContainer);
     return S_OK;
   });
 }
@@ -67,8 +64,8 @@ HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer**
 HRESULT ConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
   return AnswerComCall([&]() -> HRESULT {
     if (pUnkSink == nullptr || pdwCookie == nullptr) {
-      if (pdwCookie != nullptr) *pdwCookie = 0;
-      Trace(kind_.traces.advise, " E_POINTER");
+      ClearOutPointers(pdwCookie);
+      VorlixApp().TraceMessage(kind_.traces.advise, " E_POINTER");
       return E_POINTER;
     }
     // Checked before the client's object is asked, and again when the answer is kept.
@@ -76,7 +73,7 @@ HRESULT ConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
     void* sink = nullptr;
     if (FAILED(pUnkSink->QueryInterface(*kind_.sinkIid, &sink)) || sink == nullptr) {
       *pdwCookie = 0;
-      Trace(kind_.traces.advise, " CONNECT_E_CANNOTCONNECT");
+      VorlixApp().TraceMessage(kind_.traces.advise, " CONNECT_E_CANNOTCONNECT");
       return CONNECT_E_CANNOTCONNECT;
     }
     IUnknown* const offered = static_cast<IUnknown*>(sink);
@@ -93,14 +90,14 @@ HRESULT ConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
       return RefuseSecondSink(pdwCookie);
     }
     *pdwCookie = kCookie;
-    Trace(kind_.traces.advise, " S_OK");
+    VorlixApp().TraceMessage(kind_.traces.advise, " S_OK");
     return S_OK;
   });
 }
 
 HRESULT ConnectionPoint::RefuseSecondSink(DWORD* pdwCookie) const {
   *pdwCookie = 0;
-  Trace(kind_.traces.advise, kind_.traces.adviseLimit);
+  VorlixApp().TraceMessage(kind_.traces.advise, kind_.traces.adviseLimit);
   return CONNECT_E_ADVISELIMIT;
 }
 
@@ -108,11 +105,11 @@ HRESULT ConnectionPoint::Unadvise(DWORD dwCookie) {
   return AnswerComCall([&]() -> HRESULT {
     IUnknown* released = dwCookie == kCookie ? TakeSink() : nullptr;
     if (released == nullptr) {
-      Trace(kind_.traces.unadviseFailed);
+      VorlixApp().TraceMessage(kind_.traces.unadviseFailed);
       return CONNECT_E_NOCONNECTION;
     }
     released->Release();
-    Trace(kind_.traces.unadvised);
+    VorlixApp().TraceMessage(kind_.traces.unadvised);
     return S_OK;
   });
 }
@@ -120,7 +117,7 @@ HRESULT ConnectionPoint::Unadvise(DWORD dwCookie) {
 HRESULT ConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
   return AnswerComCall([&]() -> HRESULT {
     if (ppEnum == nullptr) {
-      Trace(kind_.traces.enumConnections, " E_INVALIDARG");
+      VorlixApp().TraceMessage(kind_.traces.enumConnections, " E_INVALIDARG");
       return E_INVALIDARG;
     }
     std::vector<CONNECTDATA> connections;
@@ -129,11 +126,11 @@ HRESULT ConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
     for (const CONNECTDATA& connection : connections) connection.pUnk->Release();
     *ppEnum = enumerator;
     if (enumerator == nullptr) {
-      Trace(kind_.traces.enumConnections, " E_OUTOFMEMORY");
+      VorlixApp().TraceMessage(kind_.traces.enumConnections, " E_OUTOFMEMORY");
       return E_OUTOFMEMORY;
     }
     enumerator->AddRef();
-    Trace(kind_.traces.enumConnections, " S_OK");
+    VorlixApp().TraceMessage(kind_.traces.enumConnections, " S_OK");
     return S_OK;
   });
 }

@@ -50,7 +50,6 @@ class ConnectionPoint final : public IConnectionPoint {
   // The connected sink, no longer connected, with the point's reference; or NULL.
   IUnknown* TakeSink();
   HRESULT RefuseSecondSink(DWORD* pdwCookie) const;
-  void Trace(const char* text, const char* outcome = "") const;
 
   ConnectionContainer& container_;
   const ConnectionPointKind& kind_;

@@ -5,7 +5,6 @@
 #include "com/QueryOwnInterface.h"
 
 #include <new>
-#include <string>
 
 namespace {
 // The container has one point.
@@ -14,10 +13,6 @@ constexpr size_t kPointCount = 1;
 
 ConnectionPointEnumerator::ConnectionPointEnumerator(ConnectionContainer& container, ULONG position)
     : container_(container), cursor_(position) {}
-
-void ConnectionPointEnumerator::Trace(const char* text) const {
-  if (text != nullptr) VorlixApp().TraceMessage(text);
-}
 
 HRESULT ConnectionPointEnumerator::QueryInterface(REFIID riid, void** ppvObject) {
   return QueryOwnInterface(*this, IID_IEnumConnectionPoints, " IID_IEnumConnectionPoints",
@@ -41,7 +36,7 @@ ULONG ConnectionPointEnumerator::Release() {
 
 HRESULT ConnectionPointEnumerator::Next(ULONG cConnections, LPCONNECTIONPOINT* ppCP, ULONG* pcFetched) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace(container_.Kind().traces.enumeratorNext);
+    VorlixApp().TraceMessage(container_.Kind().traces.enumeratorNext);
     return cursor_.Next(cConnections, ppCP, pcFetched, kPointCount, [&](ULONG, ULONG) {
       // Asked for its own sink interface, the container always has the point.
       container_.FindConnectionPoint(*container_.Kind().sinkIid, &ppCP[0]);
@@ -52,14 +47,14 @@ HRESULT ConnectionPointEnumerator::Next(ULONG cConnections, LPCONNECTIONPOINT* p
 
 HRESULT ConnectionPointEnumerator::Skip(ULONG cConnections) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace(container_.Kind().traces.enumeratorSkip);
+    VorlixApp().TraceMessage(container_.Kind().traces.enumeratorSkip);
     return cursor_.Skip(cConnections, kPointCount);
   });
 }
 
 HRESULT ConnectionPointEnumerator::Reset() {
   return AnswerComCall([&]() -> HRESULT {
-    Trace(container_.Kind().traces.enumeratorReset);
+    VorlixApp().TraceMessage(container_.Kind().traces.enumeratorReset);
     cursor_.Reset();
     return S_OK;
   });
@@ -67,7 +62,7 @@ HRESULT ConnectionPointEnumerator::Reset() {
 
 HRESULT ConnectionPointEnumerator::Clone(IEnumConnectionPoints** ppEnum) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace(container_.Kind().traces.enumeratorClone);
+    VorlixApp().TraceMessage(container_.Kind().traces.enumeratorClone);
     if (ppEnum == nullptr) return E_INVALIDARG;
     ConnectionPointEnumerator* clone = new (std::nothrow) ConnectionPointEnumerator(container_, cursor_.Position());
     *ppEnum = clone;

@@ -31,7 +31,6 @@ class ConnectionPointEnumerator final : public IEnumConnectionPoints {
 
  private:
   ~ConnectionPointEnumerator() = default;
-  void Trace(const char* text) const;
 
   ConnectionContainer& container_;
   EnumeratorCursor cursor_;

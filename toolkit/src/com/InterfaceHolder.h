@@ -12,6 +12,12 @@
 
 #include <string>
 
+// The trace line of a call an object passes on to another:
+// "<object>::<call>()<gap>[defered to <owner>]".
+inline std::string DeferredCallTrace(const char* object, const char* call, const char* owner, const char* gap = " ") {
+  return std::string(object) + "::" + call + "()" + gap + "[defered to " + owner + "]";
+}
+
 // What the owner keeps of a holder, whatever its interface.
 class InterfaceHolderBase {
  public:
@@ -30,9 +36,9 @@ class InterfaceHolder : public OfferedInterface, public InterfaceHolderBase {
   // blanks for most holders, one for some).
   InterfaceHolder(Owner& owner, const char* interfaceName, const char* ownerName, const char* queryGap = "  ")
       : owner_(owner),
-        addRefTrace_(std::string(interfaceName) + "::AddRef() [defered to " + ownerName + "]"),
-        releaseTrace_(std::string(interfaceName) + "::Release() [defered to " + ownerName + "]"),
-        queryTrace_(std::string(interfaceName) + "::QueryInterface()" + queryGap + "[defered to " + ownerName + "]") {}
+        addRefTrace_(DeferredCallTrace(interfaceName, "AddRef", ownerName)),
+        releaseTrace_(DeferredCallTrace(interfaceName, "Release", ownerName)),
+        queryTrace_(DeferredCallTrace(interfaceName, "QueryInterface", ownerName, queryGap)) {}
 
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
     VorlixApp().TraceMessage(queryTrace_.c_str());

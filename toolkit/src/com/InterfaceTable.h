@@ -40,7 +40,7 @@ HRESULT AnswerFromTable(Owner& owner, const char* ownerName, const InterfaceTabl
                         HolderSlot* slots, REFIID riid, void** ppvObject) {
   const std::string trace = std::string(ownerName) + "::QueryInterface";
   if (ppvObject == nullptr) {
-    VorlixApp().TraceMessage((trace + " E_INVALIDARG").c_str());
+    VorlixApp().TraceMessage(trace.c_str(), " E_INVALIDARG");
     return E_INVALIDARG;
   }
   *ppvObject = nullptr;
@@ -51,7 +51,7 @@ HRESULT AnswerFromTable(Owner& owner, const char* ownerName, const InterfaceTabl
       break;
     }
   }
-  VorlixApp().TraceMessage((trace + (row != nullptr ? row->traceSuffix : IIDTraceName(riid))).c_str());
+  VorlixApp().TraceMessage(trace.c_str(), row != nullptr ? row->traceSuffix : IIDTraceName(riid));
   IUnknown* answer = nullptr;
   if (row != nullptr && row->holder == kAnswersItself) {
     answer = &owner;

@@ -4,14 +4,10 @@
 #include "app/CallBoundary.h"
 #include "app/IIDTraceName.h"
 
-#include <string>
-
 HRESULT QueryOwnInterface(IUnknown& self, REFIID ownIid, const char* ownTraceName, const char* traceText, REFIID riid,
                           void** ppvObject) {
   return AnswerComCall([&]() -> HRESULT {
-    const auto trace = [traceText](const char* outcome) {
-      if (traceText != nullptr) VorlixApp().TraceMessage(std::string(traceText) + outcome);
-    };
+    const auto trace = [traceText](const char* outcome) { VorlixApp().TraceMessage(traceText, outcome); };
     if (ppvObject == nullptr) {
       trace(" E_INVALIDARG");
       return E_INVALIDARG;

@@ -92,7 +92,8 @@ class SnapshotEnumerator : public Interface {
 
   const std::vector<Element>& Snapshot() const { return snapshot_; }
   IUnknown* Owner() const { return owner_; }
-  void Trace(const std::string& method) const { VorlixApp().TraceMessage(traceClass_ + method); }
+  // Traces "<class><method>"; `method` starts with "::".
+  void Trace(const char* method) const { VorlixApp().TraceMessage(traceClass_.c_str(), method); }
 
   // The body of Next (see EnumeratorCursor::Next): `fill(first, count)`
   // hands out `count` elements of the snapshot from `first` on into the

@@ -6,7 +6,6 @@
 
 namespace {
 constexpr char kUserMessageSource[] = "User Message";
-constexpr DWORD kAllSubscriptions = 0;
 }  // namespace
 
 VORLIX_API BOOL SetItemLevelAlarm(DWORD tag, int alarm, float limit, DWORD severity, BOOL enabled) {
@@ -28,8 +27,8 @@ VORLIX_API BOOL UserAEMessage(char* message, DWORD severity) {
 }
 
 VORLIX_API BOOL UserAEMessageEx(ONEVENTSTRUCT event) {
-  return AnswerAtBoundary<BOOL>(FALSE,
-                                [&] { return VorlixApp().BroadcastEvent(kAllSubscriptions, event, FALSE, FALSE); });
+  return AnswerAtBoundary<BOOL>(
+      FALSE, [&] { return VorlixApp().BroadcastEvent(CVorlixApp::kAllSubscriptions, event, FALSE, FALSE); });
 }
 
 VORLIX_API BOOL UserAEMessageEx2(DWORD subscription, ONEVENTSTRUCT event, BOOL refresh, BOOL lastRefresh) {

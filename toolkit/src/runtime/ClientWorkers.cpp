@@ -88,7 +88,7 @@ void ClientWorkers::Run(OPCServer* server) {
     WaitForEventAfter(event, seen, INFINITE);
   }
   const std::string clientName = server->ClientName();
-  if (!clientName.empty()) VorlixApp().TraceMessage(("EndServer " + clientName).c_str());
+  if (!clientName.empty()) VorlixApp().TraceMessage("EndServer ", clientName.c_str());
   // Walks over a snapshot of the client list may still be inside the object.
   server->WaitUntilUnpinned();
   delete server;

@@ -2,6 +2,7 @@
 
 #include "app/CVorlixApp.h"
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 
 HRESULT OPCClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
   if (ppvObject == nullptr) return E_INVALIDARG;
@@ -21,7 +22,7 @@ ULONG OPCClassFactory::Release() { return static_cast<ULONG>(--references_); }
 HRESULT OPCClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) {
   return AnswerComCall([&]() -> HRESULT {
     if (pUnkOuter != nullptr) {
-      if (ppvObject != nullptr) *ppvObject = nullptr;
+      ClearOutPointers(ppvObject);
       return CLASS_E_NOAGGREGATION;
     }
     return VorlixApp().CreateServer(riid, ppvObject);

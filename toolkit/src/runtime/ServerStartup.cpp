@@ -34,7 +34,7 @@ BOOL ServerStartup::Init(const CLSID& classId, UINT rate) {
   taskMemory_.SetAllocator(allocator);
   {
     std::lock_guard<std::mutex> values(valuesMutex_);
-    CoFileTimeNow(&startTime_);
+    startTime_ = NowUtc();
   }
   if (!RegisterClassObject(classId) || !timer_.Start(rate, job)) return FailInit();
   initialised_ = true;

@@ -63,7 +63,7 @@ OPCTag::OPCTag(OPCTag* parent, std::string name)
   VariantInit(&value);
   value.vt = VT_R4;
   value.fltVal = 0.0f;
-  GetSystemTimeAsFileTime(&timestamp);
+  timestamp = NowUtc();
 }
 
 OPCTag::~OPCTag() {
@@ -182,7 +182,7 @@ std::unique_ptr<COPCEvent> OPCTag::EvaluateLevelAlarms(BOOL eventsOn) {
   const int level = LevelAlarmEvaluator::LevelOf(*this);
   if (level == alarmLevel) return nullptr;
   alarmLevel = level;
-  GetSystemTimeAsFileTime(&alarmTime);
+  alarmTime = NowUtc();
   return LevelAlarmEvaluator::LevelEvent(*this);
 }
 

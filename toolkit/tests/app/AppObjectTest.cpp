@@ -113,22 +113,22 @@ TEST(AppObject, InterfaceTraceNames) {
 }
 
 TEST(AppObject, LockIsRecursiveAndOthersWaitForTheLastUnlock) {
-  CVorlixApp& app = VorlixApp();
-  app.Lock();
-  app.Lock();
-  EXPECT_TRUE(app.GetServerLock().HeldByCurrentThread());
+  ServerLock& lock = VorlixApp().GetServerLock();
+  lock.Enter();
+  lock.Enter();
+  EXPECT_TRUE(lock.HeldByCurrentThread());
   std::atomic<bool> entered{false};
   std::thread other([&] {
-    EXPECT_FALSE(app.GetServerLock().HeldByCurrentThread());
-    app.EnterLock();
+    EXPECT_FALSE(lock.HeldByCurrentThread());
+    lock.Enter();
     entered = true;
-    app.LeaveLock();
+    lock.Leave();
   });
-  app.Unlock();
+  lock.Leave();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_FALSE(entered);
-  app.Unlock();
+  lock.Leave();
   other.join();
   EXPECT_TRUE(entered);
-  EXPECT_FALSE(app.GetServerLock().HeldByCurrentThread());
+  EXPECT_FALSE(lock.HeldByCurrentThread());
 }

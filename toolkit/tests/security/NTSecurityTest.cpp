@@ -39,11 +39,14 @@ ClientView ViewOf(const ClientCallContext& client, const std::string& item) {
   ScopedCallContext call(client);
   ClientView view{0xFFFF, "", "", false};
   EXPECT_EQ(Validate("", item, VT_EMPTY, nullptr, &view.rights), S_OK);
-  VorlixApp().Lock();
-  const OPCTag* tag = VorlixApp().FindTag("", item);
-  const DWORD readWord = tag->readAccess;
-  const DWORD writeWord = tag->writeAccess;
-  VorlixApp().Unlock();
+  DWORD readWord = 0;
+  DWORD writeWord = 0;
+  {
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
+    const OPCTag* tag = VorlixApp().FindTag("", item);
+    readWord = tag->readAccess;
+    writeWord = tag->writeAccess;
+  }
   view.readUser = VorlixApp().GetClientUserName(readWord);
   view.writeUser = VorlixApp().GetClientUserName(writeWord);
   view.stillImpersonating = IsImpersonatingClient();

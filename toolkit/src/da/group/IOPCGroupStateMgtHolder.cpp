@@ -1,15 +1,12 @@
 #include "da/group/IOPCGroupStateMgtHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "da/group/OPCGroup.h"
 #include "da/group/UpdateRateRevision.h"
 #include "da/server/OPCServer.h"
 
 #include "platform/widetext.h"
-
-namespace {
-void Trace(const char* text) { VorlixApp().TraceMessage(text); }
-}  // namespace
 
 IOPCGroupStateMgtHolder::IOPCGroupStateMgtHolder(OPCGroup& owner)
     : InterfaceHolder(owner, "IOPCGroupStateMgt", "OPCGroup", " ") {}
@@ -18,8 +15,8 @@ HRESULT IOPCGroupStateMgtHolder::GetState(DWORD* pUpdateRate, BOOL* pActive, LPW
                                           FLOAT* pPercentDeadband, DWORD* pLCID, OPCHANDLE* phClientGroup,
                                           OPCHANDLE* phServerGroup) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCGroupStateMgt::GetState");
-    if (ppName != nullptr) *ppName = nullptr;
+    VorlixApp().TraceMessage("IOPCGroupStateMgt::GetState");
+    ClearOutPointers(ppName);
     if (owner_.Retired()) return E_FAIL;
     if (pUpdateRate == nullptr || pActive == nullptr || ppName == nullptr || pTimeBias == nullptr ||
         pPercentDeadband == nullptr || pLCID == nullptr || phClientGroup == nullptr || phServerGroup == nullptr) {
@@ -42,7 +39,7 @@ HRESULT IOPCGroupStateMgtHolder::SetState(DWORD* pRequestedUpdateRate, DWORD* pR
                                           LONG* pTimeBias, FLOAT* pPercentDeadband, DWORD* pLCID,
                                           OPCHANDLE* phClientGroup) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCGroupStateMgt::SetState");
+    VorlixApp().TraceMessage("IOPCGroupStateMgt::SetState");
     if (owner_.Removed()) return E_FAIL;
     HRESULT result = S_OK;
     if (pRequestedUpdateRate != nullptr) {
@@ -62,7 +59,7 @@ HRESULT IOPCGroupStateMgtHolder::SetState(DWORD* pRequestedUpdateRate, DWORD* pR
 
 HRESULT IOPCGroupStateMgtHolder::SetName(LPCWSTR szName) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCGroupStateMgt::SetName");
+    VorlixApp().TraceMessage("IOPCGroupStateMgt::SetName");
     if (owner_.Removed()) return E_FAIL;
     const std::optional<std::string> name = NarrowAnsi(szName);
     if (!name || name->empty()) return E_INVALIDARG;
@@ -77,7 +74,7 @@ HRESULT IOPCGroupStateMgtHolder::SetName(LPCWSTR szName) {
 
 HRESULT IOPCGroupStateMgtHolder::CloneGroup(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCGroupStateMgt::CloneGroup");
+    VorlixApp().TraceMessage("IOPCGroupStateMgt::CloneGroup");
     if (ppUnk == nullptr) return E_INVALIDARG;
     *ppUnk = nullptr;
     if (owner_.Removed()) return E_FAIL;

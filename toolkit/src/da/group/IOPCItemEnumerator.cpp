@@ -1,20 +1,21 @@
 #include "da/group/IOPCItemEnumerator.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
+#include "app/TaskArray.h"
 #include "platform/opcguid.h"
 
 #include <new>
 
 namespace {
 
-// Frees the strings of the first `count` elements and the array.
-void FreeAttributes(OPCITEMATTRIBUTES* elements, ULONG count) {
+// Frees the strings of the first `count` elements.
+void FreeAttributeTexts(const TaskArray<OPCITEMATTRIBUTES>& elements, ULONG count) {
   const CVorlixApp& app = VorlixApp();
   for (ULONG i = 0; i < count; ++i) {
     app.TaskFree(elements[i].szAccessPath, TRUE);
     app.TaskFree(elements[i].szItemID, TRUE);
   }
-  app.TaskFree(elements, TRUE);
 }
 
 }  // namespace
@@ -26,7 +27,7 @@ IOPCItemEnumerator::IOPCItemEnumerator(std::vector<std::unique_ptr<OPCGroupItem>
 HRESULT IOPCItemEnumerator::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) {
   return AnswerComCall([&]() -> HRESULT {
     Trace("::Next");
-    if (ppItemArray != nullptr) *ppItemArray = nullptr;
+    ClearOutPointers(ppItemArray);
     if (Snapshot().empty()) {
       if (pceltFetched != nullptr) *pceltFetched = 0;
       return S_FALSE;
@@ -34,15 +35,15 @@ HRESULT IOPCItemEnumerator::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, UL
     // The array is ours to allocate: the caller gives only where it goes.
     if (ppItemArray == nullptr) return E_POINTER;
     return HandOutNext(celt, ppItemArray, pceltFetched, [&](const std::unique_ptr<OPCGroupItem>* items, ULONG count) {
-      auto* elements = static_cast<OPCITEMATTRIBUTES*>(VorlixApp().TaskAlloc(count * sizeof(OPCITEMATTRIBUTES)));
-      if (elements == nullptr) return false;
+      TaskArray<OPCITEMATTRIBUTES> elements(count);
+      if (!elements) return false;
       for (ULONG i = 0; i < count; ++i) {
         if (!items[i]->FillAttributes(&elements[i], TRUE)) {
-          FreeAttributes(elements, i);
+          FreeAttributeTexts(elements, i);
           return false;
         }
       }
-      *ppItemArray = elements;
+      *ppItemArray = elements.Release();
       return true;
     });
   });

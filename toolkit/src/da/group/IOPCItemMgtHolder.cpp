@@ -1,6 +1,7 @@
 #include "da/group/IOPCItemMgtHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "com/PerItemCall.h"
 #include "da/group/IOPCItemEnumerator.h"
 #include "da/group/ItemHostNotices.h"
@@ -13,16 +14,12 @@
 #include <memory>
 #include <new>
 
-namespace {
-void Trace(const char* text) { VorlixApp().TraceMessage(text); }
-}  // namespace
-
 IOPCItemMgtHolder::IOPCItemMgtHolder(OPCGroup& owner) : InterfaceHolder(owner, "IOPCItemMgt", "OPCGroup", " ") {}
 
 HRESULT IOPCItemMgtHolder::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** ppAddResults,
                                     HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::AddItems");
+    VorlixApp().TraceMessage("IOPCItemMgt::AddItems");
     return ResolveItems(dwCount, pItemArray, ppAddResults, ppErrors, true);
   });
 }
@@ -30,36 +27,29 @@ HRESULT IOPCItemMgtHolder::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCIT
 HRESULT IOPCItemMgtHolder::ValidateItems(DWORD dwCount, OPCITEMDEF* pItemArray, BOOL,
                                          OPCITEMRESULT** ppValidationResults, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::ValidateItems");
+    VorlixApp().TraceMessage("IOPCItemMgt::ValidateItems");
     return ResolveItems(dwCount, pItemArray, ppValidationResults, ppErrors, false);
   });
 }
 
 HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitions, OPCITEMRESULT** results,
                                         HRESULT** errors, bool add) {
-  if (results != nullptr) *results = nullptr;
-  if (errors != nullptr) *errors = nullptr;
-  if (count == 0 || definitions == nullptr || results == nullptr || errors == nullptr) return E_INVALIDARG;
+  if (!ClearOutPointers(results, errors) || count == 0 || definitions == nullptr) return E_INVALIDARG;
   // Items are added to listed groups only; a removed one may still be validated against.
   if (add ? owner_.Removed() : owner_.Retired()) return E_FAIL;
-  CVorlixApp& app = VorlixApp();
-  auto* resultArray = AllocPerItem<OPCITEMRESULT>(count);
-  auto* errorArray = AllocPerItem<HRESULT>(count);
-  if (resultArray == nullptr || errorArray == nullptr) {
-    app.TaskFree(resultArray, TRUE);
-    app.TaskFree(errorArray, TRUE);
-    return E_OUTOFMEMORY;
-  }
+  TaskArray<OPCITEMRESULT> resultArray(count);
+  TaskArray<HRESULT> errorArray(count);
+  if (!resultArray || !errorArray) return E_OUTOFMEMORY;
   for (DWORD i = 0; i < count; ++i) {
     DWORD rights = 0;
     // The host's unknown-item callback may run here: no lock is held.
-    HRESULT hr = app.ValidateItem(definitions[i], &resultArray[i], nullptr, &rights);
+    HRESULT hr = VorlixApp().ValidateItem(definitions[i], &resultArray[i], nullptr, &rights);
     if (hr == S_OK && add) hr = AddItem(definitions[i], rights, &resultArray[i]);
     errorArray[i] = hr;
   }
-  *results = resultArray;
-  *errors = errorArray;
-  return PerItemOutcome(errorArray, count);
+  *results = resultArray.Release();
+  *errors = errorArray.Release();
+  return PerItemOutcome(*errors, count);
 }
 
 HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, OPCITEMRESULT* result) {
@@ -103,33 +93,32 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, O
 }
 
 HRESULT IOPCItemMgtHolder::StartHandleCall(DWORD count, const OPCHANDLE* handles, bool valuesGiven, HRESULT** errors,
-                                           HRESULT** errorArray) const {
-  if (errors != nullptr) *errors = nullptr;
-  if (count == 0 || handles == nullptr || !valuesGiven || errors == nullptr) return E_INVALIDARG;
+                                           TaskArray<HRESULT>& errorArray) const {
+  if (!ClearOutPointers(errors) || count == 0 || handles == nullptr || !valuesGiven) return E_INVALIDARG;
   // Every call that starts here changes the group's items.
   if (owner_.Removed()) return E_FAIL;
-  *errorArray = AllocPerItem<HRESULT>(count);
-  return *errorArray != nullptr ? S_OK : E_OUTOFMEMORY;
+  errorArray = TaskArray<HRESULT>(count);
+  return errorArray ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT IOPCItemMgtHolder::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::RemoveItems");
-    HRESULT* errorArray = nullptr;
-    const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, &errorArray);
+    VorlixApp().TraceMessage("IOPCItemMgt::RemoveItems");
+    TaskArray<HRESULT> errorArray;
+    const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, errorArray);
     if (hr != S_OK) return hr;
     // Each removal takes the lock itself and tells the host outside it.
     for (DWORD i = 0; i < dwCount; ++i) errorArray[i] = owner_.RemoveItem(phServer[i]) ? S_OK : OPC_E_INVALIDHANDLE;
-    *ppErrors = errorArray;
-    return PerItemOutcome(errorArray, dwCount);
+    *ppErrors = errorArray.Release();
+    return PerItemOutcome(*ppErrors, dwCount);
   });
 }
 
 template <class Change>
 HRESULT IOPCItemMgtHolder::ChangeItems(DWORD count, const OPCHANDLE* handles, bool valuesGiven, HRESULT** errors,
                                        Change change) {
-  HRESULT* errorArray = nullptr;
-  const HRESULT hr = StartHandleCall(count, handles, valuesGiven, errors, &errorArray);
+  TaskArray<HRESULT> errorArray;
+  const HRESULT hr = StartHandleCall(count, handles, valuesGiven, errors, errorArray);
   if (hr != S_OK) return hr;
   {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
@@ -139,13 +128,13 @@ HRESULT IOPCItemMgtHolder::ChangeItems(DWORD count, const OPCHANDLE* handles, bo
       errorArray[i] = item != nullptr ? S_OK : OPC_E_INVALIDHANDLE;
     }
   }
-  *errors = errorArray;
-  return PerItemOutcome(errorArray, count);
+  *errors = errorArray.Release();
+  return PerItemOutcome(*errors, count);
 }
 
 HRESULT IOPCItemMgtHolder::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::SetActiveState");
+    VorlixApp().TraceMessage("IOPCItemMgt::SetActiveState");
     return ChangeItems(dwCount, phServer, true, ppErrors, [&](OPCGroupItem& item, DWORD) { item.active = bActive; });
   });
 }
@@ -153,7 +142,7 @@ HRESULT IOPCItemMgtHolder::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BO
 HRESULT IOPCItemMgtHolder::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, OPCHANDLE* phClient,
                                             HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::SetClientHandles");
+    VorlixApp().TraceMessage("IOPCItemMgt::SetClientHandles");
     return ChangeItems(dwCount, phServer, phClient != nullptr, ppErrors,
                        [&](OPCGroupItem& item, DWORD i) { item.clientHandle = phClient[i]; });
   });
@@ -162,7 +151,7 @@ HRESULT IOPCItemMgtHolder::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, 
 HRESULT IOPCItemMgtHolder::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYPE* pRequestedDatatypes,
                                         HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::SetDatatypes");
+    VorlixApp().TraceMessage("IOPCItemMgt::SetDatatypes");
     return ChangeItems(dwCount, phServer, pRequestedDatatypes != nullptr, ppErrors,
                        [&](OPCGroupItem& item, DWORD i) { item.requestedType = pRequestedDatatypes[i]; });
   });
@@ -170,7 +159,7 @@ HRESULT IOPCItemMgtHolder::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VART
 
 HRESULT IOPCItemMgtHolder::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCItemMgt::CreateEnumerator");
+    VorlixApp().TraceMessage("IOPCItemMgt::CreateEnumerator");
     if (ppUnk == nullptr) return E_INVALIDARG;
     *ppUnk = nullptr;
     if (riid != IID_IEnumOPCItemAttributes) return E_INVALIDARG;

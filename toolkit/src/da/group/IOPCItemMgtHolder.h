@@ -5,6 +5,7 @@
 // array and answer S_FALSE when any item failed.
 #pragma once
 
+#include "app/TaskArray.h"
 #include "com/InterfaceHolder.h"
 
 #include "platform/IOPCItemMgt.h"
@@ -45,7 +46,7 @@ class IOPCItemMgtHolder final : public InterfaceHolder<IOPCItemMgt, OPCGroup> {
   // the call's array of new values, if it has one, is there) and takes its
   // error array: S_OK and the array, or the call's failure with `*errors` NULL.
   HRESULT StartHandleCall(DWORD count, const OPCHANDLE* handles, bool valuesGiven, HRESULT** errors,
-                          HRESULT** errorArray) const;
+                          TaskArray<HRESULT>& errorArray) const;
   // Applies `change(item, i)` under the server lock to the item of each handle.
   template <class Change>
   HRESULT ChangeItems(DWORD count, const OPCHANDLE* handles, bool valuesGiven, HRESULT** errors, Change change);

@@ -49,16 +49,6 @@ struct ReleaseSink {
 };
 using HeldSink = std::unique_ptr<IOPCDataCallback, ReleaseSink>;
 
-// Task-allocated per-item arrays, freed at the end of the scope.
-template <class T>
-struct TaskArray {
-  explicit TaskArray(size_t count) : elements(AllocPerItem<T>(static_cast<DWORD>(count))) {}
-  ~TaskArray() { VorlixApp().TaskFree(elements, TRUE); }
-  TaskArray(const TaskArray&) = delete;
-  TaskArray& operator=(const TaskArray&) = delete;
-  T* elements;
-};
-
 }  // namespace
 
 OPCGroupConnectionContainer::OPCGroupConnectionContainer(OPCGroup& group)
@@ -115,15 +105,15 @@ void OPCGroupConnectionContainer::SendWriteComplete(DWORD transactionId, const s
   const size_t count = serverHandles.size();
   TaskArray<OPCHANDLE> clientHandles(count);
   TaskArray<HRESULT> itemErrors(count);
-  if (clientHandles.elements == nullptr || itemErrors.elements == nullptr) return;
+  if (!clientHandles || !itemErrors) return;
   {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
-    for (size_t i = 0; i < count; ++i) clientHandles.elements[i] = group_.ClientHandleOf(serverHandles[i]);
+    for (size_t i = 0; i < count; ++i) clientHandles[i] = group_.ClientHandleOf(serverHandles[i]);
   }
-  for (size_t i = 0; i < count; ++i) itemErrors.elements[i] = errors[i];
+  for (size_t i = 0; i < count; ++i) itemErrors[i] = errors[i];
   const DWORD n = static_cast<DWORD>(count);
-  sink->OnWriteComplete(transactionId, group_.ClientHandle(), PerItemOutcome(itemErrors.elements, n), n,
-                        clientHandles.elements, itemErrors.elements);
+  sink->OnWriteComplete(transactionId, group_.ClientHandle(), PerItemOutcome(itemErrors.Get(), n), n,
+                        clientHandles.Get(), itemErrors.Get());
 }
 
 void OPCGroupConnectionContainer::SendCancelComplete(DWORD transactionId) {

@@ -5,16 +5,12 @@
 #include "da/group/OPCGroup.h"
 #include "da/io/TransactionIntake.h"
 
-namespace {
-void Trace(const char* text) { VorlixApp().TraceMessage(text); }
-}  // namespace
-
 IOPCAsyncIO2Holder::IOPCAsyncIO2Holder(OPCGroup& owner) : InterfaceHolder(owner, "IOPCASyncIO2", "OPCGroup", " ") {}
 
 HRESULT IOPCAsyncIO2Holder::Read(DWORD dwCount, OPCHANDLE* phServer, DWORD dwTransactionID, DWORD* pdwCancelID,
                                  HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCASyncIO2::Read");
+    VorlixApp().TraceMessage("IOPCASyncIO2::Read");
     if (!ClearOutPointers(pdwCancelID, ppErrors) || dwCount == 0 || phServer == nullptr) return E_INVALIDARG;
     if (const HRESULT hr = SinkState(); hr != S_OK) return hr;
     if (owner_.Transactions().Full()) return E_FAIL;
@@ -26,7 +22,7 @@ HRESULT IOPCAsyncIO2Holder::Read(DWORD dwCount, OPCHANDLE* phServer, DWORD dwTra
 HRESULT IOPCAsyncIO2Holder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, DWORD dwTransactionID,
                                   DWORD* pdwCancelID, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCASyncIO2::Write");
+    VorlixApp().TraceMessage("IOPCASyncIO2::Write");
     if (!ClearOutPointers(pdwCancelID, ppErrors) || dwCount == 0 || phServer == nullptr || pItemValues == nullptr) {
       return E_INVALIDARG;
     }
@@ -39,7 +35,7 @@ HRESULT IOPCAsyncIO2Holder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* p
 
 HRESULT IOPCAsyncIO2Holder::Refresh2(OPCDATASOURCE, DWORD dwTransactionID, DWORD* pdwCancelID) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCASyncIO2::Refresh2");
+    VorlixApp().TraceMessage("IOPCASyncIO2::Refresh2");
     if (!ClearOutPointers(pdwCancelID)) return E_INVALIDARG;
     if (owner_.Removed() || owner_.Transactions().Full()) return E_FAIL;
     if (const HRESULT hr = SinkState(); hr != S_OK) return hr;
@@ -49,7 +45,7 @@ HRESULT IOPCAsyncIO2Holder::Refresh2(OPCDATASOURCE, DWORD dwTransactionID, DWORD
 
 HRESULT IOPCAsyncIO2Holder::Cancel2(DWORD dwCancelID) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCASyncIO2::Cancel2");
+    VorlixApp().TraceMessage("IOPCASyncIO2::Cancel2");
     if (owner_.Removed()) return E_FAIL;
     return owner_.Transactions().Cancel(OPCTransaction::kCallbackPath, dwCancelID) ? S_OK : E_FAIL;
   });

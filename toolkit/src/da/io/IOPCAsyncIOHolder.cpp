@@ -5,16 +5,12 @@
 #include "da/group/OPCGroup.h"
 #include "da/io/TransactionIntake.h"
 
-namespace {
-void Trace(const char* text) { VorlixApp().TraceMessage(text); }
-}  // namespace
-
 IOPCAsyncIOHolder::IOPCAsyncIOHolder(OPCGroup& owner) : InterfaceHolder(owner, "IOPCASyncIO", "OPCGroup", " ") {}
 
 HRESULT IOPCAsyncIOHolder::Read(DWORD, OPCDATASOURCE, DWORD dwNumItems, OPCHANDLE* phServer, DWORD* pTransactionID,
                                 HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCASyncIO::Read");
+    VorlixApp().TraceMessage("IOPCASyncIO::Read");
     if (!ClearOutPointers(pTransactionID, ppErrors) || dwNumItems == 0 || phServer == nullptr) return E_INVALIDARG;
     if (owner_.Removed()) return E_FAIL;
     if (!owner_.HasReadSink()) return CONNECT_E_NOCONNECTION;
@@ -27,7 +23,7 @@ HRESULT IOPCAsyncIOHolder::Read(DWORD, OPCDATASOURCE, DWORD dwNumItems, OPCHANDL
 HRESULT IOPCAsyncIOHolder::Write(DWORD, DWORD dwNumItems, OPCHANDLE* phServer, VARIANT* pItemValues,
                                  DWORD* pTransactionID, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCASyncIO::Write");
+    VorlixApp().TraceMessage("IOPCASyncIO::Write");
     if (!ClearOutPointers(pTransactionID, ppErrors) || dwNumItems == 0 || phServer == nullptr ||
         pItemValues == nullptr) {
       return E_INVALIDARG;
@@ -42,7 +38,7 @@ HRESULT IOPCAsyncIOHolder::Write(DWORD, DWORD dwNumItems, OPCHANDLE* phServer, V
 
 HRESULT IOPCAsyncIOHolder::Refresh(DWORD, OPCDATASOURCE, DWORD* pTransactionID) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCASyncIO::Refresh");
+    VorlixApp().TraceMessage("IOPCASyncIO::Refresh");
     if (!ClearOutPointers(pTransactionID)) return E_INVALIDARG;
     if (owner_.Removed()) return E_FAIL;
     if (owner_.Transactions().Full()) return E_FAIL;
@@ -53,7 +49,7 @@ HRESULT IOPCAsyncIOHolder::Refresh(DWORD, OPCDATASOURCE, DWORD* pTransactionID) 
 
 HRESULT IOPCAsyncIOHolder::Cancel(DWORD dwTransactionID) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCASyncIO::Cancel");
+    VorlixApp().TraceMessage("IOPCASyncIO::Cancel");
     if (owner_.Removed()) return E_FAIL;
     return owner_.Transactions().Cancel(OPCTransaction::kDataObjectPath, dwTransactionID) ? S_OK : E_FAIL;
   });

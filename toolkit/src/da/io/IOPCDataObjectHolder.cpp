@@ -1,6 +1,7 @@
 #include "da/io/IOPCDataObjectHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "da/group/OPCGroup.h"
 
 #include "platform/clipboard.h"
@@ -9,7 +10,6 @@
 
 namespace {
 
-void Trace(const char* text) { VorlixApp().TraceMessage(text); }
 
 // The stream formats, in slot order.
 constexpr const char* kFormatNames[] = {"OPCSTMFORMATDATA", "OPCSTMFORMATDATATIME", "OPCSTMFORMATWRITECOMPLETE"};
@@ -27,45 +27,44 @@ IOPCDataObjectHolder::~IOPCDataObjectHolder() {
 }
 
 HRESULT IOPCDataObjectHolder::GetData(FORMATETC*, STGMEDIUM*) {
-  Trace("IOPCDataObject::GetData");
+  VorlixApp().TraceMessage("IOPCDataObject::GetData");
   return E_NOTIMPL;
 }
 
 HRESULT IOPCDataObjectHolder::GetDataHere(FORMATETC*, STGMEDIUM*) {
-  Trace("IOPCDataObject::GetDataHere");
+  VorlixApp().TraceMessage("IOPCDataObject::GetDataHere");
   return E_NOTIMPL;
 }
 
 HRESULT IOPCDataObjectHolder::QueryGetData(FORMATETC*) {
-  Trace("IOPCDataObject::QueryGetData");
+  VorlixApp().TraceMessage("IOPCDataObject::QueryGetData");
   return E_NOTIMPL;
 }
 
 HRESULT IOPCDataObjectHolder::GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) {
-  Trace("IOPCDataObject::GetCanonicalFormatEtc");
+  VorlixApp().TraceMessage("IOPCDataObject::GetCanonicalFormatEtc");
   return E_NOTIMPL;
 }
 
 HRESULT IOPCDataObjectHolder::SetData(FORMATETC*, STGMEDIUM*, BOOL) {
-  Trace("IOPCDataObject::SetData");
+  VorlixApp().TraceMessage("IOPCDataObject::SetData");
   return E_NOTIMPL;
 }
 
 HRESULT IOPCDataObjectHolder::EnumFormatEtc(DWORD, IEnumFORMATETC**) {
-  Trace("IOPCDataObject::EnumFormatEtc");
+  VorlixApp().TraceMessage("IOPCDataObject::EnumFormatEtc");
   return E_NOTIMPL;
 }
 
 HRESULT IOPCDataObjectHolder::EnumDAdvise(IEnumSTATDATA**) {
-  Trace("IOPCDataObject::EnumDAdvise");
+  VorlixApp().TraceMessage("IOPCDataObject::EnumDAdvise");
   return E_NOTIMPL;
 }
 
 HRESULT IOPCDataObjectHolder::DAdvise(FORMATETC* pformatetc, DWORD, IAdviseSink* pAdvSink, DWORD* pdwConnection) {
-  Trace("IOPCDataObject::DAdvise");
+  VorlixApp().TraceMessage("IOPCDataObject::DAdvise");
   return AnswerComCall([&]() -> HRESULT {
-    if (pdwConnection != nullptr) *pdwConnection = 0;
-    if (pformatetc == nullptr || pAdvSink == nullptr || pdwConnection == nullptr) return E_POINTER;
+    if (!ClearOutPointers(pdwConnection) || pformatetc == nullptr || pAdvSink == nullptr) return E_POINTER;
     const int slot = SlotOf(pformatetc->cfFormat);
     if (slot == kSlotCount) return DV_E_FORMATETC;
     if (owner_.Retired()) return E_FAIL;
@@ -99,7 +98,7 @@ HRESULT IOPCDataObjectHolder::DAdvise(FORMATETC* pformatetc, DWORD, IAdviseSink*
 }
 
 HRESULT IOPCDataObjectHolder::DUnadvise(DWORD dwConnection) {
-  Trace("IOPCDataObject::DUnadvise");
+  VorlixApp().TraceMessage("IOPCDataObject::DUnadvise");
   return AnswerComCall([&]() -> HRESULT {
     const int slot = SlotOf(dwConnection);
     IAdviseSink* released = nullptr;

@@ -1,6 +1,7 @@
 #include "da/io/IOPCSyncIOHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "com/PerItemCall.h"
 #include "da/group/OPCGroup.h"
 #include "da/io/GroupItemWrites.h"
@@ -9,40 +10,28 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-void Trace(const char* text) { VorlixApp().TraceMessage(text); }
-
-}  // namespace
-
 IOPCSyncIOHolder::IOPCSyncIOHolder(OPCGroup& owner) : InterfaceHolder(owner, "IOPCSyncIO", "OPCGroup", " ") {}
 
 HRESULT IOPCSyncIOHolder::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer,
                                OPCITEMSTATE** ppItemValues, HRESULT** ppErrors) {
-  Trace("IOPCSyncIO::Read");
+  VorlixApp().TraceMessage("IOPCSyncIO::Read");
   return AnswerComCall([&]() -> HRESULT {
-    if (ppItemValues != nullptr) *ppItemValues = nullptr;
-    if (ppErrors != nullptr) *ppErrors = nullptr;
-    if (dwCount == 0 || phServer == nullptr || ppItemValues == nullptr || ppErrors == nullptr) return E_INVALIDARG;
+    if (!ClearOutPointers(ppItemValues, ppErrors) || dwCount == 0 || phServer == nullptr) return E_INVALIDARG;
     if (dwSource != OPC_DS_CACHE && dwSource != OPC_DS_DEVICE) return E_INVALIDARG;
     if (owner_.Retired()) return E_FAIL;
-    CVorlixApp& app = VorlixApp();
-    auto* errors = AllocPerItem<HRESULT>(dwCount);
-    if (errors == nullptr) return E_OUTOFMEMORY;
-    auto* states = AllocPerItem<OPCITEMSTATE>(dwCount);
-    if (states == nullptr) {
-      app.TaskFree(errors, TRUE);
-      return E_OUTOFMEMORY;
-    }
+    TaskArray<HRESULT> errors(dwCount);
+    if (!errors) return E_OUTOFMEMORY;
+    TaskArray<OPCITEMSTATE> states(dwCount);
+    if (!states) return E_OUTOFMEMORY;
     // Read once: the host may switch it off meanwhile.
-    const READDEVICEPROC deviceRead = dwSource == OPC_DS_DEVICE ? app.DeviceReadProc().Get() : nullptr;
+    const READDEVICEPROC deviceRead = dwSource == OPC_DS_DEVICE ? VorlixApp().DeviceReadProc().Get() : nullptr;
     for (DWORD i = 0; i < dwCount; ++i) {
       errors[i] = deviceRead != nullptr ? ReadFromDevice(deviceRead, phServer[i], states[i])
                                         : ReadFromCache(phServer[i], states[i]);
     }
-    *ppItemValues = states;
-    *ppErrors = errors;
-    return PerItemOutcome(errors, dwCount);
+    *ppItemValues = states.Release();
+    *ppErrors = errors.Release();
+    return PerItemOutcome(*ppErrors, dwCount);
   });
 }
 
@@ -81,14 +70,15 @@ HRESULT IOPCSyncIOHolder::ReadFromDevice(READDEVICEPROC deviceRead, OPCHANDLE se
 }
 
 HRESULT IOPCSyncIOHolder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
-  Trace("IOPCSyncIO::Write");
+  VorlixApp().TraceMessage("IOPCSyncIO::Write");
   return AnswerComCall([&]() -> HRESULT {
-    if (ppErrors != nullptr) *ppErrors = nullptr;
-    if (dwCount == 0 || phServer == nullptr || pItemValues == nullptr || ppErrors == nullptr) return E_INVALIDARG;
+    if (!ClearOutPointers(ppErrors) || dwCount == 0 || phServer == nullptr || pItemValues == nullptr) {
+      return E_INVALIDARG;
+    }
     if (owner_.Retired()) return E_FAIL;
     CVorlixApp& app = VorlixApp();
-    auto* errors = AllocPerItem<HRESULT>(dwCount);
-    if (errors == nullptr) return E_OUTOFMEMORY;
+    TaskArray<HRESULT> errors(dwCount);
+    if (!errors) return E_OUTOFMEMORY;
 
     GroupItemWrites writes(owner_);
     // The position in the call of each item that was checked, in check order.
@@ -107,7 +97,7 @@ HRESULT IOPCSyncIOHolder::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pIt
     }
     const std::vector<HRESULT> results = writes.Perform();
     for (size_t k = 0; k < checked.size(); ++k) errors[checked[k]] = results[k];
-    *ppErrors = errors;
-    return PerItemOutcome(errors, dwCount);
+    *ppErrors = errors.Release();
+    return PerItemOutcome(*ppErrors, dwCount);
   });
 }

@@ -1,7 +1,5 @@
 #include "da/io/ItemValueArrays.h"
 
-#include "app/CVorlixApp.h"
-#include "com/PerItemCall.h"
 #include "da/group/OPCGroupItem.h"
 
 ItemValueArrays::~ItemValueArrays() { Free(); }
@@ -9,13 +7,12 @@ ItemValueArrays::~ItemValueArrays() { Free(); }
 bool ItemValueArrays::Fill(const std::vector<OPCGroupItem*>& items) {
   Free();
   const DWORD count = static_cast<DWORD>(items.size());
-  clientHandles_ = AllocPerItem<OPCHANDLE>(count);
-  values_ = AllocPerItem<VARIANT>(count);
-  qualities_ = AllocPerItem<WORD>(count);
-  timeStamps_ = AllocPerItem<FILETIME>(count);
-  errors_ = AllocPerItem<HRESULT>(count);
-  if (clientHandles_ == nullptr || values_ == nullptr || qualities_ == nullptr || timeStamps_ == nullptr ||
-      errors_ == nullptr) {
+  clientHandles_ = TaskArray<OPCHANDLE>(count);
+  values_ = TaskArray<VARIANT>(count);
+  qualities_ = TaskArray<WORD>(count);
+  timeStamps_ = TaskArray<FILETIME>(count);
+  errors_ = TaskArray<HRESULT>(count);
+  if (!clientHandles_ || !values_ || !qualities_ || !timeStamps_ || !errors_) {
     Free();
     return false;
   }
@@ -39,19 +36,13 @@ bool ItemValueArrays::Fill(const std::vector<OPCGroupItem*>& items) {
 }
 
 void ItemValueArrays::Free() {
-  CVorlixApp& app = VorlixApp();
-  if (values_ != nullptr) {
+  if (values_) {
     for (DWORD i = 0; i < count_; ++i) VariantClear(&values_[i]);
   }
-  app.TaskFree(clientHandles_, TRUE);
-  app.TaskFree(values_, TRUE);
-  app.TaskFree(qualities_, TRUE);
-  app.TaskFree(timeStamps_, TRUE);
-  app.TaskFree(errors_, TRUE);
-  clientHandles_ = nullptr;
-  values_ = nullptr;
-  qualities_ = nullptr;
-  timeStamps_ = nullptr;
-  errors_ = nullptr;
+  clientHandles_ = {};
+  values_ = {};
+  qualities_ = {};
+  timeStamps_ = {};
+  errors_ = {};
   count_ = 0;
 }

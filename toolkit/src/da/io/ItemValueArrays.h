@@ -5,6 +5,8 @@
 // the values are cleared and the arrays freed when the object goes.
 #pragma once
 
+#include "app/TaskArray.h"
+
 #include "platform/opcda.h"
 #include "platform/variant.h"
 
@@ -30,11 +32,11 @@ class ItemValueArrays {
   HRESULT MasterQuality() const { return masterQuality_; }
   // S_FALSE when any item's read failed, else S_OK.
   HRESULT MasterError() const { return masterError_; }
-  OPCHANDLE* ClientHandles() const { return clientHandles_; }
-  VARIANT* Values() const { return values_; }
-  WORD* Qualities() const { return qualities_; }
-  FILETIME* TimeStamps() const { return timeStamps_; }
-  HRESULT* Errors() const { return errors_; }
+  OPCHANDLE* ClientHandles() const { return clientHandles_.Get(); }
+  VARIANT* Values() const { return values_.Get(); }
+  WORD* Qualities() const { return qualities_.Get(); }
+  FILETIME* TimeStamps() const { return timeStamps_.Get(); }
+  HRESULT* Errors() const { return errors_.Get(); }
 
  private:
   void Free();
@@ -42,9 +44,9 @@ class ItemValueArrays {
   DWORD count_ = 0;
   HRESULT masterQuality_ = S_OK;
   HRESULT masterError_ = S_OK;
-  OPCHANDLE* clientHandles_ = nullptr;
-  VARIANT* values_ = nullptr;
-  WORD* qualities_ = nullptr;
-  FILETIME* timeStamps_ = nullptr;
-  HRESULT* errors_ = nullptr;
+  TaskArray<OPCHANDLE> clientHandles_;
+  TaskArray<VARIANT> values_;
+  TaskArray<WORD> qualities_;
+  TaskArray<FILETIME> timeStamps_;
+  TaskArray<HRESULT> errors_;
 };

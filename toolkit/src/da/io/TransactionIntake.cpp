@@ -11,25 +11,18 @@
 HRESULT TransactionIntake::QueueItems(OPCTransaction::Operation operation, DWORD count, const OPCHANDLE* handles,
                                       const VARIANT* values, DWORD clientTransactionId, DWORD* idOut,
                                       HRESULT** errorsOut) {
-  CVorlixApp& app = VorlixApp();
-  auto* errors = AllocPerItem<HRESULT>(count);
-  if (errors == nullptr) return E_OUTOFMEMORY;
+  TaskArray<HRESULT> errors(count);
+  if (!errors) return E_OUTOFMEMORY;
   const std::shared_ptr<OPCTransaction> transaction(new (std::nothrow) OPCTransaction(operation, path_));
-  if (transaction == nullptr) {
-    app.TaskFree(errors, TRUE);
-    return E_OUTOFMEMORY;
-  }
+  if (transaction == nullptr) return E_OUTOFMEMORY;
   const bool write = operation == OPCTransaction::kWrite;
   OPCTransactionQueue& queue = group_.Transactions();
   GroupItemWrites writes(group_);
   DWORD id = 0;
   {
-    ServerLock::Hold hold(app.GetServerLock());
+    ServerLock::Hold hold(VorlixApp().GetServerLock());
     // Another request may have taken the last room since the caller looked.
-    if (queue.Full()) {
-      app.TaskFree(errors, TRUE);
-      return E_FAIL;
-    }
+    if (queue.Full()) return E_FAIL;
     for (DWORD i = 0; i < count; ++i) {
       OPCGroupItem* item = group_.FindItem(handles[i]);
       errors[i] = item != nullptr ? S_OK : OPC_E_INVALIDHANDLE;
@@ -40,12 +33,9 @@ HRESULT TransactionIntake::QueueItems(OPCTransaction::Operation operation, DWORD
       if (write) writes.Check(*item, values[i]);
     }
     if (transaction->serverHandles.empty()) {
-      if (path_ == OPCTransaction::kCallbackPath) {
-        *errorsOut = errors;
-        return S_FALSE;
-      }
-      app.TaskFree(errors, TRUE);
-      return OPC_E_INVALIDHANDLE;
+      if (path_ != OPCTransaction::kCallbackPath) return OPC_E_INVALIDHANDLE;
+      *errorsOut = errors.Release();
+      return S_FALSE;
     }
     id = Identify(*transaction, clientTransactionId);
     transaction->busy = write;
@@ -55,12 +45,12 @@ HRESULT TransactionIntake::QueueItems(OPCTransaction::Operation operation, DWORD
     if (write) group_.Pin();
   }
   *idOut = id;
-  *errorsOut = errors;
+  *errorsOut = errors.Release();
   if (write) {
     queue.CompleteWrite(*transaction, writes.Perform());
     group_.Unpin();
   }
-  return PerItemOutcome(errors, count);
+  return PerItemOutcome(*errorsOut, count);
 }
 
 HRESULT TransactionIntake::QueueRefresh(DWORD clientTransactionId, DWORD* idOut) {

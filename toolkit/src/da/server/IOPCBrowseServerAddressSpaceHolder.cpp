@@ -1,6 +1,7 @@
 #include "da/server/IOPCBrowseServerAddressSpaceHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "com/IOPCEnumString.h"
 #include "da/server/OPCServer.h"
 #include "tags/ItemName.h"
@@ -115,7 +116,7 @@ HRESULT IOPCBrowseServerAddressSpaceHolder::GetItemID(LPWSTR szItemDataID, LPWST
 HRESULT IOPCBrowseServerAddressSpaceHolder::BrowseAccessPaths(LPCWSTR, LPENUMSTRING* ppIEnumString) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("IOPCBrowseServerAddressSpace::BrowseAccessPaths");
-    if (ppIEnumString != nullptr) *ppIEnumString = nullptr;
+    ClearOutPointers(ppIEnumString);
     return E_NOTIMPL;
   });
 }

@@ -1,6 +1,8 @@
 #include "da/server/IOPCCommonHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
+#include "app/TaskArray.h"
 #include "da/server/OPCServer.h"
 
 #include "platform/widetext.h"
@@ -24,13 +26,11 @@ HRESULT IOPCCommonHolder::GetLocaleID(LCID* pdwLcid) {
 
 HRESULT IOPCCommonHolder::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
   return AnswerComCall([&]() -> HRESULT {
-    if (pdwCount != nullptr) *pdwCount = 0;
-    if (pdwLcid != nullptr) *pdwLcid = nullptr;
-    if (pdwCount == nullptr || pdwLcid == nullptr) return E_INVALIDARG;
-    auto* locales = static_cast<LCID*>(VorlixApp().TaskAlloc(sizeof(LCID)));
-    if (locales == nullptr) return E_OUTOFMEMORY;
+    if (!ClearOutPointers(pdwCount, pdwLcid)) return E_INVALIDARG;
+    TaskArray<LCID> locales(1);
+    if (!locales) return E_OUTOFMEMORY;
     locales[0] = kSystemDefaultLocale;
-    *pdwLcid = locales;
+    *pdwLcid = locales.Release();
     *pdwCount = 1;
     return S_OK;
   });
@@ -53,7 +53,7 @@ HRESULT IOPCCommonHolder::SetClientName(LPCWSTR szName) {
     if (szName == nullptr) return E_INVALIDARG;
     std::optional<std::string> name = NarrowAnsi(szName);
     if (!name) return E_INVALIDARG;
-    VorlixApp().TraceMessage(("SetClientName " + *name).c_str());
+    VorlixApp().TraceMessage("SetClientName ", name->c_str());
     owner_.SetClientName(std::move(*name));
     return S_OK;
   });

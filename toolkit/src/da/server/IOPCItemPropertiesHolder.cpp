@@ -1,44 +1,18 @@
 #include "da/server/IOPCItemPropertiesHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
+#include "app/TaskArray.h"
+#include "app/TaskTexts.h"
 #include "da/server/OPCServer.h"
 #include "tags/OPCTag.h"
 
 #include "platform/widetext.h"
 
+#include <string>
+#include <vector>
+
 namespace {
-
-template <class Element>
-Element* TaskArray(DWORD count) {
-  return static_cast<Element*>(VorlixApp().TaskAlloc(count * sizeof(Element)));
-}
-
-// Two arrays of `count` elements each, or neither: E_OUTOFMEMORY.
-template <class First, class Second>
-HRESULT TaskArrays(DWORD count, First** first, Second** second) {
-  *first = TaskArray<First>(count);
-  *second = TaskArray<Second>(count);
-  if (*first != nullptr && *second != nullptr) return S_OK;
-  VorlixApp().TaskFree(*first, TRUE);
-  VorlixApp().TaskFree(*second, TRUE);
-  *first = nullptr;
-  *second = nullptr;
-  return E_OUTOFMEMORY;
-}
-
-// Frees a task-allocated array of task-allocated texts; NULL entries and a
-// NULL array are allowed.
-void FreeTexts(LPWSTR* texts, DWORD count) {
-  if (texts == nullptr) return;
-  for (DWORD i = 0; i < count; ++i) VorlixApp().TaskFree(texts[i], TRUE);
-  VorlixApp().TaskFree(texts, TRUE);
-}
-
-// Sets every given out-pointer to NULL.
-template <class... Out>
-void ClearOuts(Out**... outs) {
-  ((outs != nullptr ? (void)(*outs = nullptr) : (void)0), ...);
-}
 
 // Whether the tag has the property; a probe of its value.
 HRESULT ProbeProperty(const OPCTag& tag, DWORD id) {
@@ -63,35 +37,25 @@ HRESULT IOPCItemPropertiesHolder::QueryAvailableProperties(LPWSTR szItemID, DWOR
                                                       LPWSTR** ppDescriptions, VARTYPE** ppvtDataTypes) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("CIOPCItemProperties::QueryAvailableProperties");
-    if (pdwCount != nullptr) *pdwCount = 0;
-    ClearOuts(ppPropertyIDs, ppDescriptions, ppvtDataTypes);
-    if (pdwCount == nullptr || ppPropertyIDs == nullptr || ppDescriptions == nullptr || ppvtDataTypes == nullptr) {
-      return E_INVALIDARG;
-    }
+    if (!ClearOutPointers(pdwCount, ppPropertyIDs, ppDescriptions, ppvtDataTypes)) return E_INVALIDARG;
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     const OPCTag* tag = FindItem(szItemID);
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
     const DWORD count = static_cast<DWORD>(tag->GetPropertyCount());
-    DWORD* ids = TaskArray<DWORD>(count);
-    LPWSTR* descriptions = TaskArray<LPWSTR>(count);
-    VARTYPE* types = TaskArray<VARTYPE>(count);
-    bool complete = ids != nullptr && descriptions != nullptr && types != nullptr;
-    for (DWORD i = 0; complete && i < count; ++i) {
-      std::string description;
-      tag->GetPropertyInfo(static_cast<int>(i), &ids[i], &description, &types[i]);
-      descriptions[i] = VorlixApp().AllocWideFromAnsi(description.c_str(), TRUE);
-      complete = descriptions[i] != nullptr;
-    }
-    if (!complete) {
-      VorlixApp().TaskFree(ids, TRUE);
-      FreeTexts(descriptions, count);
-      VorlixApp().TaskFree(types, TRUE);
-      return E_OUTOFMEMORY;
-    }
+    TaskArray<DWORD> ids(count);
+    TaskArray<VARTYPE> types(count);
+    if (!ids || !types) return E_OUTOFMEMORY;
+    std::vector<std::string> descriptions(count);
+    for (DWORD i = 0; i < count; ++i) tag->GetPropertyInfo(static_cast<int>(i), &ids[i], &descriptions[i], &types[i]);
+    std::vector<const char*> texts;
+    texts.reserve(count);
+    for (const std::string& description : descriptions) texts.push_back(description.c_str());
+    LPWSTR* wideTexts = AllocTaskTexts(texts);
+    if (wideTexts == nullptr) return E_OUTOFMEMORY;
     *pdwCount = count;
-    *ppPropertyIDs = ids;
-    *ppDescriptions = descriptions;
-    *ppvtDataTypes = types;
+    *ppPropertyIDs = ids.Release();
+    *ppDescriptions = wideTexts;
+    *ppvtDataTypes = types.Release();
     return S_OK;
   });
 }
@@ -100,21 +64,20 @@ HRESULT IOPCItemPropertiesHolder::GetItemProperties(LPWSTR szItemID, DWORD dwCou
                                                VARIANT** ppvData, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("CIOPCItemProperties::GetItemProperties");
-    ClearOuts(ppvData, ppErrors);
-    if (ppvData == nullptr || ppErrors == nullptr || (dwCount != 0 && pdwPropertyIDs == nullptr)) return E_INVALIDARG;
+    if (!ClearOutPointers(ppvData, ppErrors) || (dwCount != 0 && pdwPropertyIDs == nullptr)) return E_INVALIDARG;
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     const OPCTag* tag = FindItem(szItemID);
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
-    VARIANT* values = nullptr;
-    HRESULT* errors = nullptr;
-    if (FAILED(TaskArrays(dwCount, &values, &errors))) return E_OUTOFMEMORY;
+    TaskArray<VARIANT> values(dwCount);
+    TaskArray<HRESULT> errors(dwCount);
+    if (!values || !errors) return E_OUTOFMEMORY;
     HRESULT result = S_OK;
     for (DWORD i = 0; i < dwCount; ++i) {
       errors[i] = tag->GetPropertyValue(pdwPropertyIDs[i], &values[i]);
       if (FAILED(errors[i])) result = S_FALSE;
     }
-    *ppvData = values;
-    *ppErrors = errors;
+    *ppvData = values.Release();
+    *ppErrors = errors.Release();
     return result;
   });
 }
@@ -123,22 +86,19 @@ HRESULT IOPCItemPropertiesHolder::LookupItemIDs(LPWSTR szItemID, DWORD dwCount, 
                                            LPWSTR** ppszNewItemIDs, HRESULT** ppErrors) {
   return AnswerComCall([&]() -> HRESULT {
     VorlixApp().TraceMessage("CIOPCItemProperties::LookupItemIDs");
-    ClearOuts(ppszNewItemIDs, ppErrors);
-    if (dwCount == 0 || pdwPropertyIDs == nullptr || ppszNewItemIDs == nullptr || ppErrors == nullptr) {
-      return E_INVALIDARG;
-    }
+    if (!ClearOutPointers(ppszNewItemIDs, ppErrors) || dwCount == 0 || pdwPropertyIDs == nullptr) return E_INVALIDARG;
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     const OPCTag* tag = FindItem(szItemID);
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
-    LPWSTR* newIds = nullptr;
-    HRESULT* errors = nullptr;
-    if (FAILED(TaskArrays(dwCount, &newIds, &errors))) return E_OUTOFMEMORY;
+    TaskArray<LPWSTR> newIds(dwCount);
+    TaskArray<HRESULT> errors(dwCount);
+    if (!newIds || !errors) return E_OUTOFMEMORY;
     for (DWORD i = 0; i < dwCount; ++i) {
       const HRESULT probe = ProbeProperty(*tag, pdwPropertyIDs[i]);
       errors[i] = SUCCEEDED(probe) ? E_FAIL : probe;
     }
-    *ppszNewItemIDs = newIds;
-    *ppErrors = errors;
+    *ppszNewItemIDs = newIds.Release();
+    *ppErrors = errors.Release();
     return S_FALSE;
   });
 }

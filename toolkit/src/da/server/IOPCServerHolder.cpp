@@ -1,6 +1,7 @@
 #include "da/server/IOPCServerHolder.h"
 
 #include "app/CallBoundary.h"
+#include "app/OutPointers.h"
 #include "com/IOPCEnumString.h"
 #include "da/group/UpdateRateRevision.h"
 #include "da/server/OPCGroupEnumerator.h"
@@ -19,7 +20,6 @@ namespace {
 // Every status reports this in its reserved word.
 constexpr WORD kStatusReservedWord = 42;
 
-void Trace(const char* text) { VorlixApp().TraceMessage(text); }
 
 // The local time zone's offset from UTC in minutes, west positive, as the C
 // runtime reports it (standard time). Read once: the runtime's zone data may
@@ -40,11 +40,8 @@ HRESULT IOPCServerHolder::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequest
                                    LONG* pTimeBias, FLOAT* pPercentDeadband, DWORD dwLCID, OPCHANDLE* phServerGroup,
                                    DWORD* pRevisedUpdateRate, REFIID riid, LPUNKNOWN* ppUnk) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCServer::AddGroup");
-    if (phServerGroup != nullptr) *phServerGroup = 0;
-    if (pRevisedUpdateRate != nullptr) *pRevisedUpdateRate = 0;
-    if (ppUnk != nullptr) *ppUnk = nullptr;
-    if (phServerGroup == nullptr || pRevisedUpdateRate == nullptr || ppUnk == nullptr) return E_INVALIDARG;
+    VorlixApp().TraceMessage("IOPCServer::AddGroup");
+    if (!ClearOutPointers(phServerGroup, pRevisedUpdateRate, ppUnk)) return E_INVALIDARG;
 
     const std::optional<std::string> name = NarrowAnsi(szName);
     if (!name) return E_INVALIDARG;
@@ -69,7 +66,7 @@ HRESULT IOPCServerHolder::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequest
 
 HRESULT IOPCServerHolder::GetErrorString(HRESULT dwError, LCID, LPWSTR* ppString) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCServer::GetErrorString");
+    VorlixApp().TraceMessage("IOPCServer::GetErrorString");
     if (ppString == nullptr) return E_INVALIDARG;
     const CVorlixApp& app = VorlixApp();
     *ppString = app.AllocWideFromAnsi(app.GetErrorText(dwError).c_str(), TRUE);
@@ -79,7 +76,7 @@ HRESULT IOPCServerHolder::GetErrorString(HRESULT dwError, LCID, LPWSTR* ppString
 
 HRESULT IOPCServerHolder::GetGroupByName(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCServer::GetGroupByName");
+    VorlixApp().TraceMessage("IOPCServer::GetGroupByName");
     if (ppUnk == nullptr) return E_INVALIDARG;
     *ppUnk = nullptr;
     if (szName == nullptr) return E_INVALIDARG;
@@ -93,7 +90,7 @@ HRESULT IOPCServerHolder::GetGroupByName(LPCWSTR szName, REFIID riid, LPUNKNOWN*
 
 HRESULT IOPCServerHolder::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCServer::GetStatus");
+    VorlixApp().TraceMessage("IOPCServer::GetStatus");
     if (ppServerStatus == nullptr) return E_INVALIDARG;
     *ppServerStatus = nullptr;
     CVorlixApp& app = VorlixApp();
@@ -105,7 +102,7 @@ HRESULT IOPCServerHolder::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
       return E_OUTOFMEMORY;
     }
     status->ftStartTime = app.StartTime();
-    CoFileTimeNow(&status->ftCurrentTime);
+    status->ftCurrentTime = NowUtc();
     status->ftLastUpdateTime = owner_.CreationTime();
     status->dwServerState = static_cast<OPCSERVERSTATE>(app.ServerState());
     status->wReserved = kStatusReservedWord;
@@ -116,7 +113,7 @@ HRESULT IOPCServerHolder::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
 
 HRESULT IOPCServerHolder::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCServer::RemoveGroup");
+    VorlixApp().TraceMessage("IOPCServer::RemoveGroup");
     OPCGroup* group = owner_.UnlistGroup(hServerGroup);
     if (group == nullptr) return E_FAIL;
     const bool stillHeld = group->ReferenceCount() != 0;
@@ -130,7 +127,7 @@ HRESULT IOPCServerHolder::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID rii
   // A client may pass any 32-bit value: it is kept as a number, not as the enumeration.
   const DWORD scope = dwScope;
   return AnswerComCall([&]() -> HRESULT {
-    Trace("IOPCServer::CreateGroupEnumerator");
+    VorlixApp().TraceMessage("IOPCServer::CreateGroupEnumerator");
     if (ppUnk == nullptr) return E_INVALIDARG;
     *ppUnk = nullptr;
     if (riid == IID_IEnumUnknown) {

@@ -22,14 +22,6 @@ namespace {
 
 // The highest number a default group name may carry.
 constexpr int kLastDefaultGroupNumber = 0x0FFFFFFF - 1;
-// The subscription handle that names every subscription of a broadcast.
-constexpr DWORD kAllSubscriptions = 0;
-
-FILETIME NowUtc() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  return now;
-}
 
 // Hands the event to each pinned subscription; the number of them.
 template <class Fire>
@@ -271,13 +263,13 @@ PinnedList<COPCEventSubscription> OPCServer::PinSubscriptions(DWORD subscription
   std::vector<COPCEventSubscription*> selected;
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   for (COPCEventSubscription* candidate : subscriptions_) {
-    if (subscription == kAllSubscriptions || candidate->Handle() == subscription) selected.push_back(candidate);
+    if (subscription == CVorlixApp::kAllSubscriptions || candidate->Handle() == subscription) selected.push_back(candidate);
   }
   return PinnedList<COPCEventSubscription>(std::move(selected));
 }
 
 int OPCServer::BroadcastUserMessage(const char* source, const char* message, DWORD severity) {
-  return FireEach(PinSubscriptions(kAllSubscriptions), [&](COPCEventSubscription& subscription) {
+  return FireEach(PinSubscriptions(CVorlixApp::kAllSubscriptions), [&](COPCEventSubscription& subscription) {
     subscription.FireSimpleEvent(source, message, severity);
   });
 }
@@ -289,7 +281,7 @@ int OPCServer::BroadcastEvent(DWORD subscription, const COPCEvent& event, BOOL r
 }
 
 int OPCServer::BroadcastEventRecord(const COPCEvent& event) {
-  return FireEach(PinSubscriptions(kAllSubscriptions),
+  return FireEach(PinSubscriptions(CVorlixApp::kAllSubscriptions),
                   [&](COPCEventSubscription& subscription) { subscription.FireEventRecord(event); });
 }
 
