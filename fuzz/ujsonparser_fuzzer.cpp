@@ -1,0 +1,70 @@
+// Every entry point of the platform reply and pushed-message parser on any
+// text: none crashes or leaks, and their results agree with each other: the
+// two device-list forms give the same devices, a configuration's counts are
+// its lists' sizes, and a pushed message read for one device gives that
+// device's values as the all-devices read gives them.
+#include "FuzzCheck.h"
+
+#include "ujsonparser.h"
+
+#include <QtGlobal>
+
+namespace {
+
+void DropMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// A name that survives the trip through UTF-8 that member lookups make.
+bool RoundTrips(const QString& name) { return QString::fromUtf8(name.toUtf8()) == name; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // The configuration parser logs every variable; the fuzzer needs none of it.
+  qInstallMessageHandler(DropMessage);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<int>(size));
+  const ujsonparser parser;
+
+  const LoginSession session = parser.parseLoginReply(text);
+  if (session.success == QLatin1String("true")) FUZZ_CHECK(parser.parseHeartReply(text));
+
+  QMap<QString, DevInfo> devices;
+  const bool listed = parser.parseDeviceList(text, &devices);
+  const QMap<QString, DevInfo> returned = parser.parseDeviceList(text);
+  FUZZ_CHECK(returned.keys() == devices.keys());
+  if (!listed) FUZZ_CHECK(devices.isEmpty());
+  for (auto device = devices.cbegin(); device != devices.cend(); ++device) {
+    FUZZ_CHECK(device.key() == device->sn_code);
+    FUZZ_CHECK(device->record_flag == 1);
+  }
+
+  const QString sn = devices.isEmpty() ? QStringLiteral("sn") : devices.firstKey();
+  const DevConfig config = parser.parseRealtimeConf(text, sn);
+  FUZZ_CHECK(config.sn_code == sn);
+  FUZZ_CHECK(config.group_count == config.groups.size());
+  for (const DataGroup& group : config.groups) {
+    FUZZ_CHECK(group.variable_count == group.variables.size());
+    FUZZ_CHECK(!group.type_name.isEmpty());
+    FUZZ_CHECK(group.sn_code == sn);
+  }
+
+  QMap<QString, QMap<QString, QString>> pushed;
+  const bool pushedRead = parser.parseRealtimeDevices(text, &pushed);
+  QMap<QString, QString> untouched;
+  FUZZ_CHECK(parser.parseRealtimeData(text, sn, &untouched, {}) == pushedRead);
+  FUZZ_CHECK(untouched.isEmpty());
+  for (auto device = pushed.cbegin(); device != pushed.cend(); ++device) {
+    if (!RoundTrips(device.key())) continue;
+    QStringList codes;
+    for (const QString& code : device->keys())
+      if (RoundTrips(code)) codes.append(code);
+    codes.append(QStringLiteral("no such code"));
+    QMap<QString, QString> values;
+    FUZZ_CHECK(parser.parseRealtimeData(text, device.key(), &values, codes));
+    for (const QString& code : codes) FUZZ_CHECK(values.value(code) == device->value(code));
+  }
+  return 0;
+}
