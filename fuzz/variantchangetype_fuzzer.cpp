@@ -14,7 +14,9 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <regex>
 #include <string>
 
 namespace {
@@ -92,6 +94,39 @@ void CheckThroughText(const VARIANT& value, USHORT flags) {
   VariantClear(&text);
 }
 
+// The plain decimal form ([sign] digits [. digits] [E [sign] digits], at
+// least one digit, blanks around it), which the C library reads too.
+bool IsPlainDecimal(const std::string& text) {
+  static const std::regex plain("[ \\t\\r\\n\\v\\f]*[-+]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][-+]?[0-9]+)?[ \\t\\r\\n\\v\\f]*");
+  return text.size() < 400 && std::regex_match(text, plain);
+}
+
+// A plain decimal text reads as the C library's nearest real, and overflows
+// where that is infinite.
+void CheckAgainstCLibrary(const std::u16string& text, VARTYPE vt, HRESULT hr, const VARIANT& value) {
+  std::string narrow;
+  for (const char16_t c : text) {
+    if (c >= 0x80) return;
+    narrow.push_back(static_cast<char>(c));
+  }
+  if (!IsPlainDecimal(narrow)) return;
+  if (vt == VT_R8) {
+    const double expected = std::strtod(narrow.c_str(), nullptr);
+    if (std::isinf(expected)) {
+      FUZZ_CHECK(hr == DISP_E_OVERFLOW);
+    } else {
+      FUZZ_CHECK(SUCCEEDED(hr) && value.dblVal == expected);
+    }
+  } else if (vt == VT_R4) {
+    const float expected = std::strtof(narrow.c_str(), nullptr);
+    if (std::isinf(expected)) {
+      FUZZ_CHECK(hr == DISP_E_OVERFLOW);
+    } else {
+      FUZZ_CHECK(SUCCEEDED(hr) && value.fltVal == expected);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -121,7 +156,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   source.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   FUZZ_CHECK(source.bstrVal != nullptr);
   VARIANT value;
-  if (SUCCEEDED(Convert(source, flags, vt, &value))) CheckThroughText(value, flags);
+  const HRESULT hr = Convert(source, flags, vt, &value);
+  CheckAgainstCLibrary(text, vt, hr, value);
+  if (SUCCEEDED(hr)) CheckThroughText(value, flags);
   VariantClear(&value);
   VariantClear(&source);
   return 0;
