@@ -20,7 +20,7 @@
 namespace {
 
 constexpr size_t kMaxNames = 12;
-const char kDelimiters[] = {'.', '/', '\\', ':', '!', '\xA1'};
+const char kDelimiters[] = {'.', '/', '\\', ':', '|', '_'};
 const VARTYPE kRequestedTypes[] = {VT_EMPTY, VT_I4, VT_BSTR, VT_R8, VT_BOOL, VT_UNKNOWN, VT_VARIANT, 0x7FFF};
 
 struct Lookup {
@@ -68,6 +68,18 @@ Outcome Run(const std::vector<std::string>& names, VARTYPE requested, UINT hashi
     if (handle != VORLIX_INVALID_TAG) handles.push_back(handle);
   }
 
+  // Made from names a client can send, every branch is named so too (or
+  // empty, between two delimiters).
+  app.Lock();
+  std::vector<const OPCTag*> pending{&app.RootTag()};
+  while (!pending.empty()) {
+    const OPCTag* node = pending.back();
+    pending.pop_back();
+    if (node != &app.RootTag()) FUZZ_CHECK(node->name.empty() || ClientCanNameItem(node->name));
+    for (const auto& child : node->children) pending.push_back(child.get());
+  }
+  app.Unlock();
+
   const char delimiter = app.Delimiter();
   for (const std::string& name : names) {
     CheckSplit(name, delimiter);
@@ -80,10 +92,11 @@ Outcome Run(const std::vector<std::string>& names, VARTYPE requested, UINT hashi
     FUZZ_CHECK(whole.tag != nullptr && whole.tag->name == name && app.TagFromHandle(whole.tag->handle) == whole.tag);
     app.Unlock();
     // Every split at a delimiter names the same tag: the path with the
-    // delimiter, or without it when the item ID supplies the join. Only
-    // splits into texts a client can send count: a delimiter byte may also
-    // be the second byte of a double-byte character.
+    // delimiter, or without it when the item ID supplies the join. A
+    // delimiter byte that is the second byte of a double-byte character
+    // separates nothing.
     for (size_t at = name.find(delimiter); at != std::string::npos; at = name.find(delimiter, at + 1)) {
+      if (LastDelimiter(name.substr(0, at + 1), delimiter) != at) continue;
       const std::string rest = name.substr(at + 1);
       if (!ClientCanNameItem(rest) || !ClientCanNameItem(name.substr(0, at + 1))) continue;
       const Lookup withDelimiter = Validate(name.substr(0, at + 1), rest, requested);
