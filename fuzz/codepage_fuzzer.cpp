@@ -2,7 +2,8 @@
 // UTF-8 and 1252: size queries agree with the conversions, a strict widening
 // agrees with the lenient one and narrows back to the same bytes, a wide text
 // that narrows widens back to itself, and the toolkit's WidenAnsi/NarrowAnsi
-// give what the two calls give.
+// give what the two calls give; walked by lead bytes, valid text has one
+// character per wide unit.
 #include "FuzzCheck.h"
 
 #include "platform/codepage.h"
@@ -67,6 +68,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (strict) {
     FUZZ_CHECK(*strict == *lenient);
     FUZZ_CHECK(Narrow(codePage, *strict) == bytes);
+    // Walked by lead bytes, valid text of a single- or double-byte code page
+    // has one character per wide unit (all of them in the first plane).
+    if (codePage != CP_UTF8) {
+      size_t characters = 0;
+      for (size_t at = 0; at < bytes.size(); ++at, ++characters) {
+        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[at]))) ++at;
+      }
+      FUZZ_CHECK(characters == strict->size());
+    }
   } else {
     FUZZ_CHECK(GetLastError() == ERROR_NO_UNICODE_TRANSLATION);
   }
