@@ -22,6 +22,14 @@ constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
 
 UINT GetACP();
 
+// Whether the byte is the first of a two-byte character in the code page (a
+// double-byte code page such as 936; never in UTF-8 or a single-byte code
+// page). The second byte of such a character may be any byte from 0x40 up, an
+// ASCII character's included, so text is walked character by character, not
+// searched byte by byte, for a separator.
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE testChar);
+BOOL IsDBCSLeadByte(BYTE testChar);
+
 // Converts `byteCount` bytes (-1: up to and with the terminating zero) into
 // `wide`, at most `wideCount` units; a `wideCount` of 0 asks for the size.
 // Returns the units written (or needed), 0 on failure with the last error set:

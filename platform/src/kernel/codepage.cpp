@@ -62,6 +62,16 @@ UINT GetACP() {
   return codePage;
 }
 
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE testChar) {
+  const UINT resolved = codePage == CP_ACP ? GetACP() : codePage;
+  // UTF-8 is a multibyte code page, not a double-byte one.
+  if (resolved == CP_UTF8) return FALSE;
+  CodePageConverter* converter = CodePageConverter::ForThread(resolved);
+  return converter != nullptr && converter->IsLeadByte(testChar) ? TRUE : FALSE;
+}
+
+BOOL IsDBCSLeadByte(BYTE testChar) { return IsDBCSLeadByteEx(CP_ACP, testChar); }
+
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int byteCount, LPWSTR wide, int wideCount) {
   if (text == nullptr || byteCount == 0 || byteCount < -1 || wideCount < 0 || (wideCount > 0 && wide == nullptr))
     return Fail(ERROR_INVALID_PARAMETER);

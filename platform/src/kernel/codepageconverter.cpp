@@ -134,3 +134,21 @@ std::optional<std::string> CodePageConverter::Narrow(const char16_t* units, size
   narrow.resize(narrow.size() - room);
   return narrow;
 }
+
+bool CodePageConverter::IsLeadByte(unsigned char byte) {
+  if (!leadBytesKnown_) FindLeadBytes();
+  return leadBytes_[byte];
+}
+
+void CodePageConverter::FindLeadBytes() {
+  leadBytesKnown_ = true;
+  for (int lead = 0x80; lead <= 0xFF; ++lead) {
+    const char alone = static_cast<char>(lead);
+    if (Widen(&alone, 1, true)) continue;
+    for (int trail = 0x01; trail <= 0xFF && !leadBytes_[lead]; ++trail) {
+      const char pair[2] = {alone, static_cast<char>(trail)};
+      const std::optional<std::u16string> wide = Widen(pair, 2, true);
+      leadBytes_[lead] = wide && wide->size() == 1;
+    }
+  }
+}

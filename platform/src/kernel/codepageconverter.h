@@ -31,10 +31,17 @@ class CodePageConverter {
   // surrogate included): no character is ever replaced by another.
   std::optional<std::string> Narrow(const char16_t* units, size_t count);
 
+  // Whether the byte starts a two-byte character: it is no character alone,
+  // and some byte after it makes one character with it.
+  bool IsLeadByte(unsigned char byte);
+
  private:
   bool KeepsAscii();
+  void FindLeadBytes();
 
   iconv_t toWide_;
   iconv_t toNarrow_;
   bool keepsAscii_ = false;
+  bool leadBytesKnown_ = false;
+  bool leadBytes_[256] = {};
 };

@@ -1,5 +1,6 @@
 #include "tags/AddressSpaceLister.h"
 
+#include "tags/ItemName.h"
 #include "tags/MatchPattern.h"
 
 #include <algorithm>
@@ -63,7 +64,7 @@ int AddressSpaceLister::List(const std::vector<std::string>& position, OPCBROWSE
 }
 
 std::string AddressSpaceLister::ShortName(const OPCTag& node) const {
-  const size_t last = node.name.rfind(delimiter_);
+  const size_t last = LastDelimiter(node.name, delimiter_);
   return last == std::string::npos ? node.name : node.name.substr(last + 1);
 }
 

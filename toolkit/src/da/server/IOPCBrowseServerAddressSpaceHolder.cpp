@@ -49,7 +49,7 @@ HRESULT IOPCBrowseServerAddressSpaceHolder::ChangeBrowsePosition(OPCBROWSEDIRECT
 }
 
 HRESULT IOPCBrowseServerAddressSpaceHolder::MoveDown(const std::string& text) {
-  const size_t lastDelimiter = text.rfind(VorlixApp().Delimiter());
+  const size_t lastDelimiter = LastDelimiter(text, VorlixApp().Delimiter());
   std::vector<std::string> candidate = position_;
   candidate.push_back(lastDelimiter == std::string::npos ? text : text.substr(lastDelimiter + 1));
   if (VorlixApp().ResolveBrowsePath(candidate) == nullptr) return E_FAIL;
