@@ -268,6 +268,14 @@ TEST_F(ExportBadInput, ValuesAndNames) {
     table.Add("UpdateTagByName", input, FALSE,
               [=, name = name]() mutable { return UpdateTagByName(name.data(), MakeR4(1), OPC_QUALITY_GOOD); });
   }
+  table.Add("CreateTag", "a branch's name", VORLIX_INVALID_TAG, [=] {
+    char name[] = "Area";
+    return CreateTag(name, MakeR4(1), OPC_QUALITY_GOOD, TRUE);
+  });
+  table.Add("CreateTag", "an existing tag's name", VORLIX_INVALID_TAG, [=] {
+    char name[] = "Area.Tag";
+    return CreateTag(name, MakeR4(1), OPC_QUALITY_GOOD, TRUE);
+  });
   table.Add("UserAEMessage", "64k message", TRUE, [=]() mutable { return UserAEMessage(longName.data(), 1); });
   table.Add("SetVarnVendorInfo", "64k text", 0, [=]() mutable {
     SetVarnVendorInfo(longName.data());

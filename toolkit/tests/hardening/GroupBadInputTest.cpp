@@ -359,6 +359,13 @@ TEST_F(GroupBadInput, IOPCGroupStateMgt) {
       return hr;
     });
   }
+  table.Add("IOPCGroupStateMgt::SetState", "rate 0xFFFFFFFF", S_OK, [=] {
+    DWORD requested = 0xFFFFFFFF;
+    DWORD revised = 0;
+    const HRESULT hr = state->SetState(&requested, &revised, nullptr, nullptr, nullptr, nullptr, nullptr);
+    // The rate is revised to a whole number of base periods, never to none.
+    return revised >= 60000 && revised % 60000 == 0 ? hr : kWrongOutputs;
+  });
   table.Add("IOPCGroupStateMgt::SetState", "every pointer null", S_OK,
             [=] { return state->SetState(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); });
   table.Add("IOPCGroupStateMgt::SetName", "null name", E_INVALIDARG, [=] { return state->SetName(nullptr); });

@@ -28,6 +28,12 @@ struct Names {
   std::u16string empty;
   std::u16string longName = LongWideName();
   std::u16string unrepresentable = UnrepresentableWideName();
+  std::u16string wildcards = std::u16string(65536, u'*');
+  std::u16string backtracking = [] {
+    std::u16string pattern;
+    for (int i = 0; i < 16384; ++i) pattern += u"*A?";
+    return pattern + u"#";
+  }();
 };
 
 class ServerBadInput : public ::testing::Test {
@@ -88,6 +94,17 @@ TEST_F(ServerBadInput, IOPCServer) {
     IUnknown* found = nullptr;
     if (opc->GetGroupByName(u"Unoffered", IID_IUnknown, &found) == S_OK) return kWrongOutputs;
     return added == nullptr && handle == 0 ? hr : kWrongOutputs;
+  });
+  table.Add("IOPCServer::AddGroup", "rate 0xFFFFFFFF", S_OK, [=] {
+    OPCHANDLE handle = 0;
+    DWORD revised = 0;
+    IUnknown* added = nullptr;
+    const HRESULT hr = connected.opc->AddGroup(u"Slow", FALSE, 0xFFFFFFFF, 0, nullptr, nullptr, 0, &handle, &revised,
+                                               IID_IUnknown, &added);
+    if (added != nullptr) added->Release();
+    opc->RemoveGroup(handle, TRUE);
+    // The rate is revised to a whole number of base periods, never to none.
+    return revised >= 100 && revised % 100 == 0 ? hr : kWrongOutputs;
   });
   table.Add("IOPCServer::AddGroup", "a name of another client's group", S_OK, [=] {
     OPCHANDLE handle = 0;
@@ -396,7 +413,10 @@ TEST_F(ServerBadInput, IOPCBrowseServerAddressSpace) {
         Browse{"64k filter text", OPC_FLAT, names.longName.c_str(), VT_EMPTY, 0},
         Browse{"non-representable filter", OPC_FLAT, names.unrepresentable.c_str(), VT_EMPTY, 0},
         Browse{"invalid VARTYPE filter", OPC_FLAT, u"", 0xFFFF, 0},
-        Browse{"rights filter 0xFFFFFFFF", OPC_FLAT, u"", VT_EMPTY, 0xFFFFFFFF}}) {
+        Browse{"rights filter 0xFFFFFFFF", OPC_FLAT, u"", VT_EMPTY, 0xFFFFFFFF},
+        Browse{"64k wildcards", OPC_FLAT, names.wildcards.c_str(), VT_EMPTY, 0},
+        Browse{"64k wildcards before a letter no name ends in", OPC_FLAT, names.backtracking.c_str(), VT_EMPTY, 0},
+        Browse{"an unclosed character class", OPC_FLAT, u"[A", VT_EMPTY, 0}}) {
     table.Add("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs", row.input, S_OK, [=] {
       IEnumString* found = nullptr;
       const HRESULT hr = browse->BrowseOPCItemIDs(static_cast<OPCBROWSETYPE>(row.filterType), row.filter, row.type,
