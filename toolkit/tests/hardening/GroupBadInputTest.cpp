@@ -389,6 +389,12 @@ TEST_F(GroupBadInput, IOPCGroupStateMgt) {
       return state->CloneGroup(name, IID_IUnknown, &clone);
     });
   }
+  table.Add("IOPCGroupStateMgt::CloneGroup", "64k name", S_OK, [&] {
+    IUnknown* clone = nullptr;
+    const HRESULT hr = state->CloneGroup(longName.c_str(), IID_IUnknown, &clone);
+    if (clone != nullptr) clone->Release();
+    return hr;
+  });
   table.Add("IOPCGroupStateMgt::CloneGroup", "its own name", OPC_E_DUPLICATENAME, [=] {
     IUnknown* clone = nullptr;
     return state->CloneGroup(u"G", IID_IUnknown, &clone);

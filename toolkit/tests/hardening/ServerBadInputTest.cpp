@@ -12,6 +12,7 @@
 #include "platform/IOPCItemProperties.h"
 #include "platform/IOPCSecurityNT.h"
 #include "platform/IOPCShutdown.h"
+#include "platform/callcontext.h"
 #include "platform/opcerror.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
@@ -457,6 +458,16 @@ TEST_F(ServerBadInput, IOPCSecurityNT) {
             [=] { return security->IsAvailableNT(nullptr); });
   table.Add("IOPCSecurityNT::QueryMinImpersonationLevel", "null out-pointer", E_INVALIDARG,
             [=] { return security->QueryMinImpersonationLevel(nullptr); });
+  table.Add("IOPCSecurityNT::ChangeUser", "no client identity", RPC_E_CALL_COMPLETE,
+            [=] { return security->ChangeUser(); });
+  table.Add("IOPCSecurityNT::ChangeUser", "an anonymous client", static_cast<HRESULT>(0xC0040302), [=] {
+    EnableNTSecurity(FALSE, RPC_C_IMP_LEVEL_IMPERSONATE);
+    ClientCallContext anonymous;
+    anonymous.userName = "nobody";
+    anonymous.impersonationLevel = RPC_C_IMP_LEVEL_ANONYMOUS;
+    ScopedCallContext call(anonymous);
+    return security->ChangeUser();
+  });
   table.Run();
 }
 
