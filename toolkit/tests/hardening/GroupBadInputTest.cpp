@@ -50,6 +50,25 @@ HRESULT WithoutMemory(Call call) {
   return hr;
 }
 
+// An asynchronous read or write of either interface as (count, handles,
+// values, id out, errors out); a read passes no values.
+using QueuedCall = std::function<HRESULT(DWORD, OPCHANDLE*, VARIANT*, DWORD*, HRESULT**)>;
+
+// The rows that asynchronous reads and writes of both interfaces share, in
+// three phases: argument checks before any sink is advised (`idOut` names the
+// id out-pointer), then, after `advise`, unknown handles (answered with
+// `unknownHandles`, `listed` saying whether the errors come back) and no
+// memory, then a queue that `fill` fills.
+struct QueuedRows {
+  std::string name;
+  QueuedCall read, write;
+  std::string idOut;
+  std::function<HRESULT()> advise;
+  HRESULT unknownHandles;
+  bool listed;
+  std::function<void()> fill;
+};
+
 class GroupBadInput : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -73,6 +92,9 @@ class GroupBadInput : public ::testing::Test {
     ASSERT_NE(good, 0u);
     ASSERT_NE(foreignItem, 0u);
   }
+
+  // Rows for asynchronous reads and writes; defined below.
+  void AddQueuedRows(const QueuedRows& rows);
 
   // Server handles that name no item of the group.
   std::vector<std::pair<std::string, OPCHANDLE>> BadHandles() const {
@@ -535,46 +557,83 @@ TEST_F(GroupBadInput, IOPCSyncIO) {
   table.Run();
 }
 
-TEST_F(GroupBadInput, IOPCAsyncIO) {
-  IOPCAsyncIO* io = Offered<IOPCAsyncIO>(IID_IOPCAsyncIO);
-  IDataObject* data = Offered<IDataObject>(IID_IDataObject);
-  AddQueryInterfaceRows(table, "IOPCAsyncIO", io);
-  RecordingAdviseSink dataSink;
-  RecordingAdviseSink writeSink;
-  struct ReadArguments {
-    const char* input;
+void GroupBadInput::AddQueuedRows(const QueuedRows& rows) {
+  struct Arguments {
+    std::string input;
     DWORD count;
     bool handles, id, errors;
     HRESULT expected;
   };
-  for (const ReadArguments& row : {ReadArguments{"count 0", 0, true, true, true, E_INVALIDARG},
-                                   ReadArguments{"null handles", 1, false, true, true, E_INVALIDARG},
-                                   ReadArguments{"null transaction-id out", 1, true, false, true, E_INVALIDARG},
-                                   ReadArguments{"null errors out", 1, true, true, false, E_INVALIDARG},
-                                   ReadArguments{"count 0x7FFFFFFF, short array, no sink", kHugeCount, true, true, true,
-                                                 CONNECT_E_NOCONNECTION}}) {
-    table.Add("IOPCAsyncIO::Read", row.input, row.expected, [=] {
-      OPCHANDLE handles[1] = {good};
-      DWORD id = 0;
-      HRESULT* errors = nullptr;
-      return io->Read(0, OPC_DS_CACHE, row.count, row.handles ? handles : nullptr, row.id ? &id : nullptr,
-                      row.errors ? &errors : nullptr);
-    });
-    table.Add("IOPCAsyncIO::Write", row.input, row.expected, [=] {
-      OPCHANDLE handles[1] = {good};
-      VARIANT values[1] = {MakeR4(1)};
-      DWORD id = 0;
-      HRESULT* errors = nullptr;
-      return io->Write(0, row.count, row.handles ? handles : nullptr, values, row.id ? &id : nullptr,
-                       row.errors ? &errors : nullptr);
-    });
-  }
-  table.Add("IOPCAsyncIO::Write", "null values", E_INVALIDARG, [=] {
-    OPCHANDLE handles[1] = {good};
+  const OPCHANDLE item = good;
+  const auto call = [item](const QueuedCall& queued, DWORD count, bool handlesGiven, bool idGiven, bool errorsGiven) {
+    OPCHANDLE handles[1] = {item};
+    VARIANT values[1] = {MakeR4(1)};
     DWORD id = 0;
     HRESULT* errors = nullptr;
-    return io->Write(0, 1, handles, nullptr, &id, &errors);
+    const HRESULT hr = queued(count, handlesGiven ? handles : nullptr, values, idGiven ? &id : nullptr,
+                              errorsGiven ? &errors : nullptr);
+    CoTaskMemFree(errors);
+    return hr;
+  };
+  for (const auto& [method, queued] :
+       {std::pair{rows.name + "::Read", rows.read}, std::pair{rows.name + "::Write", rows.write}}) {
+    for (const Arguments& row :
+         {Arguments{"count 0", 0, true, true, true, E_INVALIDARG},
+          Arguments{"null handles", 1, false, true, true, E_INVALIDARG},
+          Arguments{"null " + rows.idOut, 1, true, false, true, E_INVALIDARG},
+          Arguments{"null errors out", 1, true, true, false, E_INVALIDARG},
+          Arguments{"count 0x7FFFFFFF, short arrays, no sink", kHugeCount, true, true, true, CONNECT_E_NOCONNECTION}}) {
+      table.Add(method, row.input, row.expected,
+                [=, queued = queued] { return call(queued, row.count, row.handles, row.id, row.errors); });
+    }
+  }
+  table.Add(rows.name + "::Write", "null values", E_INVALIDARG, [=] {
+    OPCHANDLE handles[1] = {item};
+    DWORD id = 0;
+    HRESULT* errors = nullptr;
+    return rows.write(1, handles, nullptr, &id, &errors);
   });
+  table.Add(rows.name, "sinks advised", S_OK, rows.advise);
+  for (const auto& [method, queued] :
+       {std::pair{rows.name + "::Read", rows.read}, std::pair{rows.name + "::Write", rows.write}}) {
+    for (const auto& [input, handle] : BadHandles()) {
+      table.Add(method, input, rows.unknownHandles, [=, queued = queued, handle = handle] {
+        OPCHANDLE handles[1] = {handle};
+        VARIANT values[1] = {MakeR4(1)};
+        DWORD id = 0;
+        HRESULT* errors = nullptr;
+        const HRESULT hr = queued(1, handles, values, &id, &errors);
+        return rows.listed ? OneItem(hr, errors, OPC_E_INVALIDHANDLE) : NoItems(hr, errors);
+      });
+    }
+    table.Add(method, "count 0x7FFFFFFF, short arrays, no memory", E_OUTOFMEMORY, [=, queued = queued] {
+      return WithoutMemory([&] { return call(queued, kHugeCount, true, true, true); });
+    });
+  }
+  table.Add(rows.name + "::Write", "VARIANT of type 0xFFFF", S_OK, [=] {
+    OPCHANDLE handles[1] = {item};
+    VARIANT values[1];
+    VariantInit(&values[0]);
+    values[0].vt = 0xFFFF;
+    DWORD id = 0;
+    HRESULT* errors = nullptr;
+    // The item's refusal travels in the completion; the call itself is accepted.
+    const HRESULT hr = rows.write(1, handles, values, &id, &errors);
+    return OneItem(hr, errors, S_OK);
+  });
+  for (const auto& [method, queued] :
+       {std::pair{rows.name + "::Read", rows.read}, std::pair{rows.name + "::Write", rows.write}}) {
+    table.Add(method, "count 0x7FFFFFFF, short arrays, queue full", E_FAIL, [=, queued = queued] {
+      rows.fill();
+      return call(queued, kHugeCount, true, true, true);
+    });
+  }
+}
+
+TEST_F(GroupBadInput, IOPCAsyncIO) {
+  IOPCAsyncIO* io = Offered<IOPCAsyncIO>(IID_IOPCAsyncIO);
+  IDataObject* data = Offered<IDataObject>(IID_IDataObject);
+  AddQueryInterfaceRows(table, "IOPCAsyncIO", io);
   table.Add("IOPCAsyncIO::Refresh", "null transaction-id out", E_INVALIDARG,
             [=] { return io->Refresh(0, OPC_DS_CACHE, nullptr); });
   table.Add("IOPCAsyncIO::Refresh", "no sink", CONNECT_E_NOCONNECTION, [=] {
@@ -585,73 +644,30 @@ TEST_F(GroupBadInput, IOPCAsyncIO) {
     table.Add("IOPCAsyncIO::Cancel", "transaction " + std::to_string(id) + ", none pending", E_FAIL,
               [=] { return io->Cancel(id); });
   }
-  table.Add("IDataObject::DAdvise", "data and write-complete sinks", S_OK, [=, &dataSink, &writeSink] {
-    FORMATETC dataFormat{static_cast<CLIPFORMAT>(RegisterClipboardFormatA("OPCSTMFORMATDATA")), nullptr, 1, -1, 1};
-    FORMATETC writeFormat{static_cast<CLIPFORMAT>(RegisterClipboardFormatA("OPCSTMFORMATWRITECOMPLETE")), nullptr, 1,
-                          -1, 1};
-    DWORD connection = 0;
-    const HRESULT hr = data->DAdvise(&dataFormat, 0, &dataSink, &connection);
-    return hr == S_OK ? data->DAdvise(&writeFormat, 0, &writeSink, &connection) : hr;
-  });
-  for (const auto& [input, handle] : BadHandles()) {
-    table.Add("IOPCAsyncIO::Read", input, OPC_E_INVALIDHANDLE, [=, handle = handle] {
-      OPCHANDLE handles[1] = {handle};
-      DWORD id = 0;
-      HRESULT* errors = nullptr;
-      const HRESULT hr = io->Read(0, OPC_DS_CACHE, 1, handles, &id, &errors);
-      return NoItems(hr, errors);
-    });
-    table.Add("IOPCAsyncIO::Write", input, OPC_E_INVALIDHANDLE, [=, handle = handle] {
-      OPCHANDLE handles[1] = {handle};
-      VARIANT values[1] = {MakeR4(1)};
-      DWORD id = 0;
-      HRESULT* errors = nullptr;
-      const HRESULT hr = io->Write(0, 1, handles, values, &id, &errors);
-      return NoItems(hr, errors);
-    });
-  }
-  table.Add("IOPCAsyncIO::Read", "count 0x7FFFFFFF, short array, no memory", E_OUTOFMEMORY, [=] {
-    OPCHANDLE handles[1] = {good};
-    DWORD id = 0;
-    HRESULT* errors = nullptr;
-    return WithoutMemory([&] { return io->Read(0, OPC_DS_CACHE, kHugeCount, handles, &id, &errors); });
-  });
-  table.Add("IOPCAsyncIO::Write", "count 0x7FFFFFFF, short arrays, no memory", E_OUTOFMEMORY, [=] {
-    OPCHANDLE handles[1] = {good};
-    VARIANT values[1] = {MakeR4(1)};
-    DWORD id = 0;
-    HRESULT* errors = nullptr;
-    return WithoutMemory([&] { return io->Write(0, kHugeCount, handles, values, &id, &errors); });
-  });
-  table.Add("IOPCAsyncIO::Write", "VARIANT of type 0xFFFF", S_OK, [=] {
-    OPCHANDLE handles[1] = {good};
-    VARIANT values[1];
-    VariantInit(&values[0]);
-    values[0].vt = 0xFFFF;
-    DWORD id = 0;
-    HRESULT* errors = nullptr;
-    // The item's refusal travels in the completion; the call itself is accepted.
-    const HRESULT hr = io->Write(0, 1, handles, values, &id, &errors);
-    return OneItem(hr, errors, S_OK);
-  });
-  table.Add("IOPCAsyncIO::Cancel", "transaction 0", E_FAIL, [=] { return io->Cancel(0); });
-  table.Add("IOPCAsyncIO::Read", "count 0x7FFFFFFF, short array, queue full", E_FAIL, [=] {
-    DWORD id = 0;
-    for (int i = 0; i < 10; ++i) io->Refresh(0, OPC_DS_CACHE, &id);
-    OPCHANDLE handles[1] = {good};
-    HRESULT* errors = nullptr;
-    return io->Read(0, OPC_DS_CACHE, kHugeCount, handles, &id, &errors);
-  });
-  table.Add("IOPCAsyncIO::Write", "count 0x7FFFFFFF, short arrays, queue full", E_FAIL, [=] {
-    OPCHANDLE handles[1] = {good};
-    VARIANT values[1] = {MakeR4(1)};
-    DWORD id = 0;
-    HRESULT* errors = nullptr;
-    return io->Write(0, kHugeCount, handles, values, &id, &errors);
-  });
+  RecordingAdviseSink dataSink;
+  RecordingAdviseSink writeSink;
+  const CLIPFORMAT dataFormat = static_cast<CLIPFORMAT>(RegisterClipboardFormatA("OPCSTMFORMATDATA"));
+  const CLIPFORMAT writeFormat = static_cast<CLIPFORMAT>(RegisterClipboardFormatA("OPCSTMFORMATWRITECOMPLETE"));
+  AddQueuedRows(
+      {"IOPCAsyncIO",
+       [=](DWORD n, OPCHANDLE* h, VARIANT*, DWORD* id, HRESULT** e) { return io->Read(0, OPC_DS_CACHE, n, h, id, e); },
+       [=](DWORD n, OPCHANDLE* h, VARIANT* v, DWORD* id, HRESULT** e) { return io->Write(0, n, h, v, id, e); },
+       "transaction-id out",
+       [&, data] {
+         FORMATETC formats[2] = {{dataFormat, nullptr, 1, -1, 1}, {writeFormat, nullptr, 1, -1, 1}};
+         DWORD connection = 0;
+         const HRESULT hr = data->DAdvise(&formats[0], 0, &dataSink, &connection);
+         return hr == S_OK ? data->DAdvise(&formats[1], 0, &writeSink, &connection) : hr;
+       },
+       OPC_E_INVALIDHANDLE, false,
+       [=] {
+         DWORD id = 0;
+         for (int i = 0; i < 10; ++i) io->Refresh(0, OPC_DS_CACHE, &id);
+       }});
+  // The sinks live on this stack: the worker must not deliver to them later.
   table.Add("IDataObject::DUnadvise", "data and write-complete sinks", S_OK, [=] {
-    const HRESULT hr = data->DUnadvise(RegisterClipboardFormatA("OPCSTMFORMATDATA"));
-    return hr == S_OK ? data->DUnadvise(RegisterClipboardFormatA("OPCSTMFORMATWRITECOMPLETE")) : hr;
+    const HRESULT hr = data->DUnadvise(dataFormat);
+    return hr == S_OK ? data->DUnadvise(writeFormat) : hr;
   });
   table.Run();
 }
@@ -659,42 +675,6 @@ TEST_F(GroupBadInput, IOPCAsyncIO) {
 TEST_F(GroupBadInput, IOPCAsyncIO2) {
   IOPCAsyncIO2* io = Offered<IOPCAsyncIO2>(IID_IOPCAsyncIO2);
   AddQueryInterfaceRows(table, "IOPCAsyncIO2", io);
-  TestDataCallback callback;
-  IConnectionPoint* point = nullptr;
-  struct ReadArguments {
-    const char* input;
-    DWORD count;
-    bool handles, id, errors;
-    HRESULT expected;
-  };
-  for (const ReadArguments& row : {ReadArguments{"count 0", 0, true, true, true, E_INVALIDARG},
-                                   ReadArguments{"null handles", 1, false, true, true, E_INVALIDARG},
-                                   ReadArguments{"null cancel-id out", 1, true, false, true, E_INVALIDARG},
-                                   ReadArguments{"null errors out", 1, true, true, false, E_INVALIDARG},
-                                   ReadArguments{"count 0x7FFFFFFF, short array, no sink", kHugeCount, true, true, true,
-                                                 CONNECT_E_NOCONNECTION}}) {
-    table.Add("IOPCAsyncIO2::Read", row.input, row.expected, [=] {
-      OPCHANDLE handles[1] = {good};
-      DWORD id = 0;
-      HRESULT* errors = nullptr;
-      return io->Read(row.count, row.handles ? handles : nullptr, 5, row.id ? &id : nullptr,
-                      row.errors ? &errors : nullptr);
-    });
-    table.Add("IOPCAsyncIO2::Write", row.input, row.expected, [=] {
-      OPCHANDLE handles[1] = {good};
-      VARIANT values[1] = {MakeR4(1)};
-      DWORD id = 0;
-      HRESULT* errors = nullptr;
-      return io->Write(row.count, row.handles ? handles : nullptr, values, 5, row.id ? &id : nullptr,
-                       row.errors ? &errors : nullptr);
-    });
-  }
-  table.Add("IOPCAsyncIO2::Write", "null values", E_INVALIDARG, [=] {
-    OPCHANDLE handles[1] = {good};
-    DWORD id = 0;
-    HRESULT* errors = nullptr;
-    return io->Write(1, handles, nullptr, 5, &id, &errors);
-  });
   table.Add("IOPCAsyncIO2::Refresh2", "null cancel-id out", E_INVALIDARG,
             [=] { return io->Refresh2(OPC_DS_CACHE, 5, nullptr); });
   table.Add("IOPCAsyncIO2::Refresh2", "no sink", CONNECT_E_NOCONNECTION, [=] {
@@ -708,55 +688,23 @@ TEST_F(GroupBadInput, IOPCAsyncIO2) {
     table.Add("IOPCAsyncIO2::Cancel2", "cancel id " + std::to_string(id) + ", none pending", E_FAIL,
               [=] { return io->Cancel2(id); });
   }
-  table.Add("IConnectionPoint::Advise", "the data callback", S_OK, [&] {
-    point = group.AdviseDataCallback(&callback);
-    return point != nullptr ? S_OK : E_FAIL;
-  });
+  TestDataCallback callback;
+  IConnectionPoint* point = nullptr;
+  AddQueuedRows(
+      {"IOPCAsyncIO2",
+       [=](DWORD n, OPCHANDLE* h, VARIANT*, DWORD* id, HRESULT** e) { return io->Read(n, h, 5, id, e); },
+       [=](DWORD n, OPCHANDLE* h, VARIANT* v, DWORD* id, HRESULT** e) { return io->Write(n, h, v, 5, id, e); },
+       "cancel-id out",
+       [&] {
+         point = group.AdviseDataCallback(&callback);
+         return point != nullptr ? S_OK : E_FAIL;
+       },
+       S_FALSE, true,
+       [=] {
+         DWORD id = 0;
+         for (int i = 0; i < 10; ++i) io->Refresh2(OPC_DS_CACHE, 5, &id);
+       }});
   table.Add("IOPCAsyncIO2::GetEnable", "null out-pointer", E_INVALIDARG, [=] { return io->GetEnable(nullptr); });
-  for (const auto& [input, handle] : BadHandles()) {
-    table.Add("IOPCAsyncIO2::Read", input, S_FALSE, [=, handle = handle] {
-      OPCHANDLE handles[1] = {handle};
-      DWORD id = 0;
-      HRESULT* errors = nullptr;
-      const HRESULT hr = io->Read(1, handles, 5, &id, &errors);
-      return OneItem(hr, errors, OPC_E_INVALIDHANDLE);
-    });
-    table.Add("IOPCAsyncIO2::Write", input, S_FALSE, [=, handle = handle] {
-      OPCHANDLE handles[1] = {handle};
-      VARIANT values[1] = {MakeR4(1)};
-      DWORD id = 0;
-      HRESULT* errors = nullptr;
-      const HRESULT hr = io->Write(1, handles, values, 5, &id, &errors);
-      return OneItem(hr, errors, OPC_E_INVALIDHANDLE);
-    });
-  }
-  table.Add("IOPCAsyncIO2::Read", "count 0x7FFFFFFF, short array, no memory", E_OUTOFMEMORY, [=] {
-    OPCHANDLE handles[1] = {good};
-    DWORD id = 0;
-    HRESULT* errors = nullptr;
-    return WithoutMemory([&] { return io->Read(kHugeCount, handles, 5, &id, &errors); });
-  });
-  table.Add("IOPCAsyncIO2::Write", "count 0x7FFFFFFF, short arrays, no memory", E_OUTOFMEMORY, [=] {
-    OPCHANDLE handles[1] = {good};
-    VARIANT values[1] = {MakeR4(1)};
-    DWORD id = 0;
-    HRESULT* errors = nullptr;
-    return WithoutMemory([&] { return io->Write(kHugeCount, handles, values, 5, &id, &errors); });
-  });
-  table.Add("IOPCAsyncIO2::Read", "count 0x7FFFFFFF, short array, queue full", E_FAIL, [=] {
-    DWORD id = 0;
-    for (int i = 0; i < 10; ++i) io->Refresh2(OPC_DS_CACHE, 5, &id);
-    OPCHANDLE handles[1] = {good};
-    HRESULT* errors = nullptr;
-    return io->Read(kHugeCount, handles, 5, &id, &errors);
-  });
-  table.Add("IOPCAsyncIO2::Write", "count 0x7FFFFFFF, short arrays, queue full", E_FAIL, [=] {
-    OPCHANDLE handles[1] = {good};
-    VARIANT values[1] = {MakeR4(1)};
-    DWORD id = 0;
-    HRESULT* errors = nullptr;
-    return io->Write(kHugeCount, handles, values, 5, &id, &errors);
-  });
   table.Add("IConnectionPoint::Unadvise", "the data callback", S_OK, [&] {
     const HRESULT hr = point->Unadvise(1);
     point->Release();

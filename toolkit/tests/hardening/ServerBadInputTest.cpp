@@ -286,45 +286,65 @@ TEST_F(ServerBadInput, IOPCItemProperties) {
     HRESULT* errors = nullptr;
     return properties->GetItemProperties(nullptr, 1, wanted, &values, &errors);
   });
-  table.Add("IOPCItemProperties::GetItemProperties", "count 0", S_OK, [=]() mutable {
-    DWORD wanted[] = {1};
-    VARIANT* values = nullptr;
-    HRESULT* errors = nullptr;
-    std::u16string id = tag;
-    const HRESULT hr = properties->GetItemProperties(id.data(), 0, wanted, &values, &errors);
-    CoTaskMemFree(values);
-    CoTaskMemFree(errors);
-    return hr;
-  });
-  table.Add("IOPCItemProperties::GetItemProperties", "null ID array", E_INVALIDARG, [=]() mutable {
-    VARIANT* values = nullptr;
-    HRESULT* errors = nullptr;
-    std::u16string id = tag;
-    return properties->GetItemProperties(id.data(), 1, nullptr, &values, &errors);
-  });
-  table.Add("IOPCItemProperties::GetItemProperties", "null value out", E_INVALIDARG, [=]() mutable {
-    DWORD wanted[] = {1};
-    HRESULT* errors = nullptr;
-    std::u16string id = tag;
-    return properties->GetItemProperties(id.data(), 1, wanted, nullptr, &errors);
-  });
-  table.Add("IOPCItemProperties::GetItemProperties", "null error out", E_INVALIDARG, [=]() mutable {
-    DWORD wanted[] = {1};
-    VARIANT* values = nullptr;
-    std::u16string id = tag;
-    return properties->GetItemProperties(id.data(), 1, wanted, &values, nullptr);
-  });
-  table.Add("IOPCItemProperties::GetItemProperties", "count 0x7FFFFFFF, short array, no memory", E_OUTOFMEMORY,
-            [=]() mutable {
-              DWORD wanted[] = {1};
-              VARIANT* values = nullptr;
-              HRESULT* errors = nullptr;
-              std::u16string id = tag;
-              TaskMemoryFailNextAllocations(2);
-              const HRESULT hr = properties->GetItemProperties(id.data(), kHugeCount, wanted, &values, &errors);
-              TaskMemoryFailNextAllocations(0);
-              return hr;
-            });
+  // GetItemProperties and LookupItemIDs take the same arguments: (item ID,
+  // count, property IDs, an array out, errors out). Each frees what it got.
+  using ByProperty = std::function<HRESULT(LPWSTR, DWORD, DWORD*, bool, bool)>;
+  struct PropertyMethod {
+    std::string name;
+    ByProperty call;
+    HRESULT countZero;
+  };
+  const PropertyMethod methods[] = {
+      {"IOPCItemProperties::GetItemProperties",
+       [=](LPWSTR id, DWORD count, DWORD* ids, bool valuesOut, bool errorsOut) {
+         VARIANT* values = nullptr;
+         HRESULT* errors = nullptr;
+         const HRESULT hr = properties->GetItemProperties(id, count, ids, valuesOut ? &values : nullptr,
+                                                          errorsOut ? &errors : nullptr);
+         CoTaskMemFree(values);
+         CoTaskMemFree(errors);
+         return hr;
+       },
+       S_OK},
+      {"IOPCItemProperties::LookupItemIDs",
+       [=](LPWSTR id, DWORD count, DWORD* ids, bool itemIdsOut, bool errorsOut) {
+         LPWSTR* itemIds = nullptr;
+         HRESULT* errors = nullptr;
+         const HRESULT hr =
+             properties->LookupItemIDs(id, count, ids, itemIdsOut ? &itemIds : nullptr, errorsOut ? &errors : nullptr);
+         CoTaskMemFree(itemIds);
+         CoTaskMemFree(errors);
+         return hr;
+       },
+       E_INVALIDARG},
+  };
+  for (const PropertyMethod& method : methods) {
+    struct Arguments {
+      std::string input;
+      DWORD count;
+      bool ids, arrayOut, errorsOut;
+      HRESULT expected;
+    };
+    for (const Arguments& row :
+         {Arguments{"count 0", 0, true, true, true, method.countZero},
+          Arguments{"null ID array, count 0x7FFFFFFF", kHugeCount, false, true, true, E_INVALIDARG},
+          Arguments{"null array out", 1, true, false, true, E_INVALIDARG},
+          Arguments{"null errors out", 1, true, true, false, E_INVALIDARG}}) {
+      table.Add(method.name, row.input, row.expected, [=]() mutable {
+        DWORD wanted[] = {1};
+        std::u16string id = tag;
+        return method.call(id.data(), row.count, row.ids ? wanted : nullptr, row.arrayOut, row.errorsOut);
+      });
+    }
+    table.Add(method.name, "count 0x7FFFFFFF, short array, no memory", E_OUTOFMEMORY, [=]() mutable {
+      DWORD wanted[] = {1};
+      std::u16string id = tag;
+      TaskMemoryFailNextAllocations(2);
+      const HRESULT hr = method.call(id.data(), kHugeCount, wanted, true, true);
+      TaskMemoryFailNextAllocations(0);
+      return hr;
+    });
+  }
   table.Add("IOPCItemProperties::GetItemProperties", "unknown property IDs", S_FALSE, [=]() mutable {
     DWORD wanted[] = {0, 7, 0xFFFFFFFF};
     VARIANT* values = nullptr;
@@ -337,42 +357,6 @@ TEST_F(ServerBadInput, IOPCItemProperties) {
     CoTaskMemFree(errors);
     return allRefused ? hr : kWrongOutputs;
   });
-  table.Add("IOPCItemProperties::LookupItemIDs", "count 0", E_INVALIDARG, [=]() mutable {
-    DWORD wanted[] = {1};
-    LPWSTR* itemIds = nullptr;
-    HRESULT* errors = nullptr;
-    std::u16string id = tag;
-    return properties->LookupItemIDs(id.data(), 0, wanted, &itemIds, &errors);
-  });
-  table.Add("IOPCItemProperties::LookupItemIDs", "null ID array, count 0x7FFFFFFF", E_INVALIDARG, [=]() mutable {
-    LPWSTR* itemIds = nullptr;
-    HRESULT* errors = nullptr;
-    std::u16string id = tag;
-    return properties->LookupItemIDs(id.data(), kHugeCount, nullptr, &itemIds, &errors);
-  });
-  table.Add("IOPCItemProperties::LookupItemIDs", "null new-ID out", E_INVALIDARG, [=]() mutable {
-    DWORD wanted[] = {1};
-    HRESULT* errors = nullptr;
-    std::u16string id = tag;
-    return properties->LookupItemIDs(id.data(), 1, wanted, nullptr, &errors);
-  });
-  table.Add("IOPCItemProperties::LookupItemIDs", "null error out", E_INVALIDARG, [=]() mutable {
-    DWORD wanted[] = {1};
-    LPWSTR* itemIds = nullptr;
-    std::u16string id = tag;
-    return properties->LookupItemIDs(id.data(), 1, wanted, &itemIds, nullptr);
-  });
-  table.Add("IOPCItemProperties::LookupItemIDs", "count 0x7FFFFFFF, short array, no memory", E_OUTOFMEMORY,
-            [=]() mutable {
-              DWORD wanted[] = {1};
-              LPWSTR* itemIds = nullptr;
-              HRESULT* errors = nullptr;
-              std::u16string id = tag;
-              TaskMemoryFailNextAllocations(2);
-              const HRESULT hr = properties->LookupItemIDs(id.data(), kHugeCount, wanted, &itemIds, &errors);
-              TaskMemoryFailNextAllocations(0);
-              return hr;
-            });
   table.Run();
 }
 
