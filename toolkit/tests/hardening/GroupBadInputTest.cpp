@@ -40,6 +40,24 @@ HRESULT NoItems(HRESULT hr, HRESULT* errors) {
   return none ? hr : kWrongOutputs;
 }
 
+// GetState with the out-pointer numbered `missing` NULL (none for -1).
+HRESULT GetStateWithout(IOPCGroupStateMgt* state, int missing) {
+  DWORD rate = 0;
+  BOOL active = FALSE;
+  LPWSTR name = nullptr;
+  LONG bias = 0;
+  FLOAT deadband = 0;
+  DWORD locale = 0;
+  OPCHANDLE client = 0;
+  OPCHANDLE server = 0;
+  const HRESULT hr = state->GetState(missing == 0 ? nullptr : &rate, missing == 1 ? nullptr : &active,
+                                     missing == 2 ? nullptr : &name, missing == 3 ? nullptr : &bias,
+                                     missing == 4 ? nullptr : &deadband, missing == 5 ? nullptr : &locale,
+                                     missing == 6 ? nullptr : &client, missing == 7 ? nullptr : &server);
+  CoTaskMemFree(name);
+  return hr;
+}
+
 // Runs `call` with the task allocator failing: the blocks for a count far
 // beyond the array cannot be had.
 template <class Call>
@@ -364,22 +382,8 @@ TEST_F(GroupBadInput, IOPCGroupStateMgt) {
   IOPCGroupStateMgt* state = group.State();
   AddQueryInterfaceRows(table, "IOPCGroupStateMgt", state);
   for (int missing = 0; missing < 8; ++missing) {
-    table.Add("IOPCGroupStateMgt::GetState", "null out-pointer " + std::to_string(missing), E_INVALIDARG, [=] {
-      DWORD rate = 0;
-      BOOL active = FALSE;
-      LPWSTR name = nullptr;
-      LONG bias = 0;
-      FLOAT deadband = 0;
-      DWORD locale = 0;
-      OPCHANDLE client = 0;
-      OPCHANDLE server = 0;
-      const HRESULT hr = state->GetState(missing == 0 ? nullptr : &rate, missing == 1 ? nullptr : &active,
-                                         missing == 2 ? nullptr : &name, missing == 3 ? nullptr : &bias,
-                                         missing == 4 ? nullptr : &deadband, missing == 5 ? nullptr : &locale,
-                                         missing == 6 ? nullptr : &client, missing == 7 ? nullptr : &server);
-      CoTaskMemFree(name);
-      return hr;
-    });
+    table.Add("IOPCGroupStateMgt::GetState", "null out-pointer " + std::to_string(missing), E_INVALIDARG,
+              [=] { return GetStateWithout(state, missing); });
   }
   table.Add("IOPCGroupStateMgt::SetState", "rate 0xFFFFFFFF", S_OK, [=] {
     DWORD requested = 0xFFFFFFFF;
@@ -823,19 +827,8 @@ TEST_F(GroupBadInput, RemovedGroups) {
       return groupState->CloneGroup(u"Clone", IID_IUnknown, &clone);
     });
   }
-  table.Add("IOPCGroupStateMgt::GetState", "a group removed by force", E_FAIL, [=] {
-    DWORD rate = 0;
-    BOOL active = FALSE;
-    LPWSTR name = nullptr;
-    LONG bias = 0;
-    FLOAT deadband = 0;
-    DWORD locale = 0;
-    OPCHANDLE client = 0;
-    OPCHANDLE server = 0;
-    const HRESULT hr = retiredState->GetState(&rate, &active, &name, &bias, &deadband, &locale, &client, &server);
-    CoTaskMemFree(name);
-    return hr;
-  });
+  table.Add("IOPCGroupStateMgt::GetState", "a group removed by force", E_FAIL,
+            [=] { return GetStateWithout(retiredState, -1); });
   table.Add("IOPCSyncIO::Read", "a group removed by force", E_FAIL, [=] {
     OPCHANDLE handles[1] = {siblingItem};
     OPCITEMSTATE* states = nullptr;

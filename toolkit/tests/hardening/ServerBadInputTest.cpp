@@ -3,6 +3,8 @@
 // point and the group and string enumerators.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "hardening/BadInputTable.h"
 #include "hardening/CommonRows.h"
 #include "platform/IEnumString.h"
@@ -107,33 +109,20 @@ TEST_F(ServerBadInput, IOPCServer) {
     // The rate is revised to a whole number of base periods, never to none.
     return revised >= 100 && revised % 100 == 0 ? hr : kWrongOutputs;
   });
-  table.Add("IOPCServer::AddGroup", "a name of another client's group", S_OK, [=] {
-    OPCHANDLE handle = 0;
-    DWORD revised = 0;
-    IUnknown* added = nullptr;
-    const HRESULT hr = AddGroup(u"Foreign", &handle, &revised, IID_IUnknown, &added);
-    if (added != nullptr) added->Release();
-    opc->RemoveGroup(handle, TRUE);
-    return hr;
-  });
-  table.Add("IOPCServer::AddGroup", "64k name", S_OK, [=] {
-    OPCHANDLE handle = 0;
-    DWORD revised = 0;
-    IUnknown* added = nullptr;
-    const HRESULT hr = AddGroup(names.longName.c_str(), &handle, &revised, IID_IUnknown, &added);
-    if (added != nullptr) added->Release();
-    opc->RemoveGroup(handle, TRUE);
-    return hr;
-  });
-  table.Add("IOPCServer::AddGroup", "non-representable name", E_INVALIDARG, [=] {
-    OPCHANDLE handle = 0;
-    DWORD revised = 0;
-    IUnknown* added = nullptr;
-    const HRESULT hr = AddGroup(names.unrepresentable.c_str(), &handle, &revised, IID_IUnknown, &added);
-    if (added != nullptr) added->Release();
-    if (handle != 0) opc->RemoveGroup(handle, TRUE);
-    return hr;
-  });
+  for (const auto& [input, name, expected] :
+       {std::tuple<const char*, std::u16string, HRESULT>{"a name of another client's group", u"Foreign", S_OK},
+        {"64k name", names.longName, S_OK},
+        {"non-representable name", names.unrepresentable, E_INVALIDARG}}) {
+    table.Add("IOPCServer::AddGroup", input, expected, [=, name = name] {
+      OPCHANDLE handle = 0;
+      DWORD revised = 0;
+      IUnknown* added = nullptr;
+      const HRESULT hr = AddGroup(name.c_str(), &handle, &revised, IID_IUnknown, &added);
+      if (added != nullptr) added->Release();
+      if (handle != 0) opc->RemoveGroup(handle, TRUE);
+      return hr;
+    });
+  }
   table.Add("IOPCServer::GetErrorString", "null out-pointer", E_INVALIDARG,
             [=] { return opc->GetErrorString(OPC_E_INVALIDHANDLE, 0, nullptr); });
   for (HRESULT code : {HRESULT(0), HRESULT(0xFFFFFFFF), HRESULT(0x7FFFFFFF)}) {
