@@ -5,7 +5,7 @@
 #include "platform/IEnumString.h"
 #include "platform/opcda.h"
 
-enum OPCBROWSEDIRECTION { OPC_BROWSE_UP = 1, OPC_BROWSE_DOWN = 2, OPC_BROWSE_TO = 3 };
+enum OPCBROWSEDIRECTION : DWORD { OPC_BROWSE_UP = 1, OPC_BROWSE_DOWN = 2, OPC_BROWSE_TO = 3 };
 
 struct IOPCBrowseServerAddressSpace : public IUnknown {
   virtual HRESULT QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) = 0;

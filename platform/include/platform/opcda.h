@@ -7,8 +7,11 @@
 
 typedef DWORD OPCHANDLE;
 
+// The enumerations a client passes in are 32-bit words on the wire: any value
+// may arrive, so each has DWORD as its type and every value is one it can hold.
+
 // Which groups a group enumerator lists.
-enum OPCENUMSCOPE {
+enum OPCENUMSCOPE : DWORD {
   OPC_ENUM_PRIVATE_CONNECTIONS = 1,
   OPC_ENUM_PUBLIC_CONNECTIONS = 2,
   OPC_ENUM_ALL_CONNECTIONS = 3,
@@ -18,7 +21,7 @@ enum OPCENUMSCOPE {
 };
 
 // Where a read takes its values from.
-enum OPCDATASOURCE { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 };
+enum OPCDATASOURCE : DWORD { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 };
 
 // Item access rights.
 constexpr DWORD OPC_READABLE = 0x01;
@@ -37,7 +40,7 @@ enum OPCEUTYPE { OPC_NOENUM = 0, OPC_ANALOG = 1, OPC_ENUMERATED = 2 };
 
 // How the address space is organised, and what a browse lists.
 enum OPCNAMESPACETYPE { OPC_NS_HIERARCHIAL = 1, OPC_NS_FLAT = 2 };
-enum OPCBROWSETYPE { OPC_BRANCH = 1, OPC_LEAF = 2, OPC_FLAT = 3 };
+enum OPCBROWSETYPE : DWORD { OPC_BRANCH = 1, OPC_LEAF = 2, OPC_FLAT = 3 };
 
 struct OPCITEMDEF {
   LPWSTR szAccessPath;

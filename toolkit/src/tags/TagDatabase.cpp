@@ -22,7 +22,7 @@ OPCTag* TagDatabase::FindTag(const std::string& accessPath, const std::string& i
   return FindChild(*node, fullName);
 }
 
-OPCTag* TagDatabase::TagFromHandle(DWORD handle) const { return handles_.Lookup(handle); }
+OPCTag* TagDatabase::TagFromHandle(DWORD handle) const { return SharedHandleTable<OPCTag>::Lookup(handle); }
 
 OPCTag* TagDatabase::FindChild(const OPCTag& parent, const std::string& name) {
   for (const std::unique_ptr<OPCTag>& child : parent.children) {
@@ -66,7 +66,7 @@ DWORD TagDatabase::CreateTag(const std::string& fullName, const VARIANT& value, 
   leaf->readAccess = readAccess;
   leaf->writeAccess = writeAccess;
   leaf->refCount = clientItems;
-  leaf->handle = handles_.Add(leaf.get());
+  leaf->handle = SharedHandleTable<OPCTag>::Add(leaf.get());
   EnterInIndex(HashSlot(fullName, fullName), fullName, *leaf);
   node->children.push_back(std::move(leaf));
   return node->children.back()->handle;
@@ -87,7 +87,7 @@ void TagDatabase::Destroy(OPCTag* node) {
   while (!pending.empty()) {
     OPCTag* current = pending.back();
     pending.pop_back();
-    if (current->HasHandle()) handles_.Remove(current->handle);
+    if (current->HasHandle()) SharedHandleTable<OPCTag>::Remove(current->handle);
     if (current->hashSlot >= 0) index_.Vacate(current->hashSlot);
     for (const std::unique_ptr<OPCTag>& child : current->children) pending.push_back(child.get());
   }

@@ -74,6 +74,5 @@ class TagDatabase {
 
   std::atomic<char> delimiter_{'.'};
   OPCTag root_;
-  HandleTable<OPCTag> handles_;
   TagHashIndex index_;
 };
