@@ -1,10 +1,11 @@
 // One session of a soak client, on the thread that makes it: it connects,
-// adds groups with items and sinks, works them with random calls, and leaves
-// in one of four ways: cleanly (sinks unadvised, groups removed), by
-// releasing the server while still holding its groups, by releasing its
-// groups without removing them or unadvising, or by removing its groups by
-// force while holding them. When the run winds down during the session it
-// stops calling, waits for the check and compares what it received.
+// perhaps listens for shutdown requests, adds groups with items and sinks,
+// works them and the server with random calls, and leaves (early when the
+// host asks it to) in one of four ways: cleanly (sinks unadvised, groups
+// removed), by releasing the server while still holding its groups, by
+// releasing its groups without removing them or unadvising, or by removing
+// its groups by force while holding them. When the run winds down during the
+// session it stops calling, waits for the check and compares what it received.
 #pragma once
 
 #include "support/soak/SoakHost.h"

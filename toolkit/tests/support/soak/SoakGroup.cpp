@@ -4,6 +4,7 @@
 #include "support/HostCalls.h"
 #include "support/SyncIOCalls.h"
 
+#include "platform/IEnumOPCItemAttributes.h"
 #include "platform/clipboard.h"
 #include "platform/opcerror.h"
 #include "platform/opcguid.h"
@@ -69,7 +70,7 @@ SoakGroup::~SoakGroup() {
 
 void SoakGroup::RandomStep() {
   if (!Added()) return;
-  switch (random_() % 16) {
+  switch (random_() % 19) {
     case 0: AddItems(); break;
     case 1: RemoveItems(); break;
     case 2: SetActiveState(); break;
@@ -84,6 +85,9 @@ void SoakGroup::RandomStep() {
     case 12: AsyncRead1(); break;
     case 13: AsyncWrite1(); break;
     case 14: Refresh1(); break;
+    case 15: EnumerateItems(); break;
+    case 16: CloneAndDrop(); break;
+    case 17: SetDatatypes(); break;
     default:
       ++tally_.clientCalls;
       if (random_() % 2 == 0) {
@@ -155,6 +159,45 @@ void SoakGroup::Advise() {
     point_->Release();
     point_ = nullptr;
   }
+}
+
+void SoakGroup::EnumerateItems() {
+  IUnknown* unknown = nullptr;
+  ++tally_.clientCalls;
+  if (group_->Items()->CreateEnumerator(IID_IEnumOPCItemAttributes, &unknown) != S_OK) return;
+  auto* attributes = static_cast<IEnumOPCItemAttributes*>(unknown);
+  OPCITEMATTRIBUTES* batch = nullptr;
+  ULONG fetched = 0;
+  while (SUCCEEDED(attributes->Next(4, &batch, &fetched)) && fetched > 0) {
+    for (ULONG i = 0; i < fetched; ++i) {
+      CoTaskMemFree(batch[i].szAccessPath);
+      CoTaskMemFree(batch[i].szItemID);
+      CoTaskMemFree(batch[i].pBlob);
+      VariantClear(&batch[i].vEUInfo);
+    }
+    CoTaskMemFree(batch);
+    batch = nullptr;
+  }
+  attributes->Release();
+}
+
+// A clone the client lets go of at once: the server keeps it until the client goes.
+void SoakGroup::CloneAndDrop() {
+  IUnknown* clone = nullptr;
+  ++tally_.clientCalls;
+  if (group_->State()->CloneGroup(nullptr, IID_IUnknown, &clone) == S_OK) clone->Release();
+}
+
+void SoakGroup::SetDatatypes() {
+  if (items_.empty()) return;
+  const size_t index = random_() % items_.size();
+  VARTYPE requested = kRequestedTypes[random_() % std::size(kRequestedTypes)];
+  HRESULT* errors = nullptr;
+  ++tally_.clientCalls;
+  const HRESULT hr = group_->Items()->SetDatatypes(1, &items_[index].server, &requested, &errors);
+  Note(hr, "SetDatatypes");
+  if (hr == S_OK) items_[index].requested = requested;
+  CoTaskMemFree(errors);
 }
 
 void SoakGroup::ToggleCallback() {

@@ -64,6 +64,9 @@ class SoakGroup {
   void RemoveItems();
   void SetActiveState();
   void SetState();
+  void EnumerateItems();
+  void CloneAndDrop();
+  void SetDatatypes();
   void ToggleCallback();
   void ToggleStreams();
   void ReadSync();

@@ -6,6 +6,7 @@
 #include "platform/widetext.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 
 namespace {
@@ -15,6 +16,8 @@ constexpr int kTagsPerLine = 8;
 constexpr int kNamesNoTagHas = 2;
 // Values wrap here, so that every value is a whole number any numeric type holds exactly.
 constexpr uint64_t kValueWrap = 1000000;
+// How often the host asks every client to disconnect.
+constexpr std::chrono::milliseconds kDisconnectRequestEvery{250};
 // One client write in this many is refused by the host.
 constexpr unsigned kRefusedWriteEvery = 16;
 
@@ -116,6 +119,7 @@ std::optional<SoakHost::TagState> SoakHost::StateOf(const std::string& name, VAR
 
 void SoakHost::Work() {
   std::uniform_int_distribution<int> percent(0, 99);
+  auto lastDisconnectRequest = std::chrono::steady_clock::now();
   while (!stopping_) {
     const int pick = percent(random_);
     if (pick < 83) {
@@ -128,6 +132,12 @@ void SoakHost::Work() {
       CreateOne(ItemNames()[random_() % (kLines * kTagsPerLine)]);
     } else {
       RemoveOne();
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastDisconnectRequest >= kDisconnectRequestEvery) {
+      lastDisconnectRequest = now;
+      ++tally_.hostCalls;
+      RequestDisconnect();
     }
     // Leaves the clients room: a host feeds values at a pace, not in a spin.
     std::this_thread::yield();

@@ -1,9 +1,10 @@
 // The host side of a soak run: a thread that creates, updates (one by one, by
-// name and in batches) and removes tags drawn from a fixed set of names, and
-// the host callbacks a real host installs: writes (a few refused), device
-// reads, unknown items (creating the tag a client names), item removals,
-// rate changes and disconnects. Clients name tags from the same set, plus a
-// few names no tag ever has.
+// name and in batches) and removes tags drawn from a fixed set of names and
+// now and then asks every client to disconnect, and the host callbacks a real
+// host installs: writes (a few refused, the others confirmed with an update),
+// device reads, unknown items (creating the tag a client names), item
+// removals, rate changes and disconnects. Clients name tags from the same
+// set, plus a few names no tag ever has.
 #pragma once
 
 #include "support/soak/SoakTally.h"
