@@ -82,7 +82,12 @@ DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD qua
   // A tag no client could name would only show in browsing, never be read.
   if (fullName == nullptr || value == nullptr || !ClientCanNameItem(fullName)) return VORLIX_INVALID_TAG;
   ServerLock::Hold hold(serverLock_);
-  return tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, CountTagItems(fullName));
+  const DWORD handle = tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, CountTagItems(fullName));
+  // Client items that named a removed tag of this name would otherwise keep
+  // its last value until the new tag's first update.
+  const OPCTag* tag = handle != VORLIX_INVALID_TAG ? tags_.TagFromHandle(handle) : nullptr;
+  if (tag != nullptr && tag->refCount > 0) PropagateToClients(*tag);
+  return handle;
 }
 
 BOOL CVorlixApp::RemoveTag(DWORD handle) {
