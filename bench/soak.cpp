@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 
 int main(int argc, char** argv) {
   const double minutes = argc > 1 ? std::atof(argv[1]) : 10.0;
@@ -18,7 +19,10 @@ int main(int argc, char** argv) {
   SoakSettings settings;
   settings.duration = std::chrono::milliseconds(static_cast<long long>(minutes * 60000));
   if (const char* threads = std::getenv("SOAK_CLIENT_THREADS")) settings.clientThreads = std::atoi(threads);
-  std::printf("soak: %.2f min, %d client threads\n", minutes, settings.clientThreads);
+  // A run is repeated with the seed it printed.
+  const char* seed = std::getenv("SOAK_SEED");
+  settings.seed = seed != nullptr ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : std::random_device()();
+  std::printf("soak: %.2f min, %d client threads, seed %u\n", minutes, settings.clientThreads, settings.seed);
   std::fflush(stdout);
   const SoakFigures figures = RunSoak(settings);
   std::printf("client calls       %llu\n", static_cast<unsigned long long>(figures.clientCalls));

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 TEST(ShortSoak, ClientsComeAndGoWhileTheHostChangesTagsAndEndWithTheTagsValues) {
   SoakSettings settings;
   settings.duration = std::chrono::seconds(3);
+  settings.seed = std::random_device()();
+  SCOPED_TRACE("seed " + std::to_string(settings.seed));
   const SoakFigures figures = RunSoak(settings);
   for (const std::string& problem : figures.problems) ADD_FAILURE() << problem;
   EXPECT_EQ(figures.problemCount, 0u);

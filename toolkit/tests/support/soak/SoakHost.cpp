@@ -16,6 +16,8 @@ constexpr int kTagsPerLine = 8;
 constexpr int kNamesNoTagHas = 2;
 // Values wrap here, so that every value is a whole number any numeric type holds exactly.
 constexpr uint64_t kValueWrap = 1000000;
+// Tags removed and made again as the host's last changes.
+constexpr int kRemadeAtTheEnd = 3;
 // How often the host asks every client to disconnect.
 constexpr std::chrono::milliseconds kDisconnectRequestEvery{250};
 // One client write in this many is refused by the host.
@@ -99,7 +101,25 @@ void SoakHost::Start() {
 
 void SoakHost::Stop() {
   stopping_ = true;
-  if (thread_.joinable()) thread_.join();
+  if (!thread_.joinable()) return;
+  thread_.join();
+}
+
+void SoakHost::RemakeSome() {
+  for (int i = 0; i < kRemadeAtTheEnd; ++i) {
+    std::string name;
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      if (tags_.empty()) break;
+      auto victim = tags_.begin();
+      std::advance(victim, random_() % tags_.size());
+      name = victim->first;
+      ++tally_.hostCalls;
+      RemoveTag(victim->second);
+      tags_.erase(victim);
+    }
+    CreateOne(name);
+  }
 }
 
 std::optional<SoakHost::TagState> SoakHost::StateOf(const std::string& name, VARTYPE requested) const {

@@ -43,6 +43,9 @@ class SoakHost {
   void Start();
   // Stops changing tags; returns once the thread has ended.
   void Stop();
+  // Removes a few tags and makes them again, as the last changes before the
+  // check: the clients' items must end with the values of the new tags.
+  void RemakeSome();
 
   // The tag of that name now, its value converted to `requested` (VT_EMPTY:
   // as it is); nothing when no tag has the name.

@@ -66,6 +66,7 @@ SoakFigures RunSoak(const SoakSettings& settings) {
     std::this_thread::sleep_for(kClientsAlone);
     schedule.stage = SoakSchedule::kQuiet;
     while (schedule.quietClients < settings.clientThreads) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    host.RemakeSome();
     schedule.stage = SoakSchedule::kChecking;
     for (std::thread& client : clients) client.join();
   }
