@@ -348,7 +348,9 @@ void SoakGroup::CheckFinalValues(const SoakHost& host) {
   CoTaskMemFree(errors);
   if (point_ == nullptr) Advise();
   DWORD cancelId = 0;
-  const HRESULT refreshed = async2_->Refresh2(OPC_DS_CACHE, kFinalRefresh, &cancelId);
+  HRESULT refreshed = E_FAIL;
+  // The queue may still be full of the requests made before the client went quiet.
+  Eventually([&] { return (refreshed = async2_->Refresh2(OPC_DS_CACHE, kFinalRefresh, &cancelId)) != E_FAIL; });
   tally_.clientCalls += 4;
   if (refreshed != S_OK) {
     tally_.Problem("the final refresh answered " + HexOf(refreshed));
