@@ -20,6 +20,7 @@
 namespace {
 
 constexpr size_t kMostGroups = 4;
+constexpr int kStepsOnOrphanedGroups = 3;
 
 enum Leaving { kCleanly, kServerFirst, kGroupsFirst, kRemovedByForce, kWaysToLeave };
 
@@ -152,6 +153,9 @@ bool SoakClient::Live() {
     ++schedule_.quietClients;
     while (schedule_.stage != SoakSchedule::kChecking) Sleep(1);
     for (const std::unique_ptr<SoakGroup>& group : groups) group->CheckFinalValues(host_);
+    // Leaving makes calls too (writes among them): not before every client has checked.
+    ++schedule_.checkedClients;
+    while (schedule_.stage != SoakSchedule::kLeaving) Sleep(1);
   }
 
   switch (random_() % kWaysToLeave) {
@@ -166,7 +170,11 @@ bool SoakClient::Live() {
       break;
     case kServerFirst:
       client.ReleaseAll();
-      for (const std::unique_ptr<SoakGroup>& group : groups) group->Release();
+      // Groups that outlive their server still answer, if only with failures.
+      for (const std::unique_ptr<SoakGroup>& group : groups) {
+        for (int step = 0; step < kStepsOnOrphanedGroups; ++step) group->RandomStep();
+        group->Release();
+      }
       break;
     case kGroupsFirst:
       for (const std::unique_ptr<SoakGroup>& group : groups) group->Release();

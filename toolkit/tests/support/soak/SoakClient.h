@@ -17,12 +17,13 @@
 // Where a run is, shared by the run and its client threads.
 struct SoakSchedule {
   // Clients work while the host changes tags, then a while longer on their
-  // own (so that a client's write is the last change of some tags), go quiet
-  // and check.
-  enum Stage { kWorking, kHostStopped, kQuiet, kChecking };
+  // own (so that a client's write is the last change of some tags), go quiet,
+  // check, and leave once every client has checked.
+  enum Stage { kWorking, kHostStopped, kQuiet, kChecking, kLeaving };
   std::atomic<int> stage{kWorking};
-  // Client threads that have stopped calling.
+  // Client threads that have stopped calling, and those that have checked.
   std::atomic<int> quietClients{0};
+  std::atomic<int> checkedClients{0};
 };
 
 class SoakClient {

@@ -57,7 +57,10 @@ SoakFigures RunSoak(const SoakSettings& settings) {
         while (!quiet && schedule.stage < SoakSchedule::kQuiet) {
           quiet = SoakClient(tally, host, schedule, settings.seed * 7919 + c * 104729 + ++session).Live();
         }
-        if (!quiet) ++schedule.quietClients;
+        if (!quiet) {
+          ++schedule.quietClients;
+          ++schedule.checkedClients;
+        }
       });
     }
     std::this_thread::sleep_for(settings.duration);
@@ -68,6 +71,8 @@ SoakFigures RunSoak(const SoakSettings& settings) {
     while (schedule.quietClients < settings.clientThreads) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     host.RemakeSome();
     schedule.stage = SoakSchedule::kChecking;
+    while (schedule.checkedClients < settings.clientThreads) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    schedule.stage = SoakSchedule::kLeaving;
     for (std::thread& client : clients) client.join();
   }
   if (!Eventually([] { return VorlixApp().ClientThreadCount() == 0; })) {
