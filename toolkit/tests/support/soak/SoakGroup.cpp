@@ -9,6 +9,7 @@
 #include "platform/opcerror.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
+#include "platform/widetext.h"
 
 #include <algorithm>
 
@@ -382,11 +383,7 @@ void SoakGroup::CheckFinalValues(const SoakHost& host) {
       tally_.Problem(item.name + " last received " + received->second.value + " while the tag holds " + tag->value);
     }
     if (read.hr == S_OK && i < read.states.size()) {
-      VARIANT text;
-      VariantInit(&text);
-      VariantChangeType(&text, &read.states[i].vDataValue, 0, VT_BSTR);
-      const std::string readText = text.vt == VT_BSTR ? NarrowAnsi(text.bstrVal).value_or("") : "";
-      VariantClear(&text);
+      const std::string readText = ValueText(read.states[i].vDataValue);
       if (readText != tag->value) {
         tally_.Problem(item.name + " reads " + readText + " from the cache while the tag holds " + tag->value);
       }

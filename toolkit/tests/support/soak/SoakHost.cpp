@@ -1,9 +1,9 @@
 #include "support/soak/SoakHost.h"
 
 #include "Vorlix.h"
+#include "support/TestDataCallback.h"
 
 #include "platform/opcerror.h"
-#include "platform/widetext.h"
 
 #include <algorithm>
 #include <chrono>
@@ -24,15 +24,6 @@ constexpr std::chrono::milliseconds kDisconnectRequestEvery{250};
 constexpr unsigned kRefusedWriteEvery = 16;
 
 std::atomic<SoakHost*> activeHost{nullptr};
-
-std::string TextOf(const VARIANT& value) {
-  VARIANT text;
-  VariantInit(&text);
-  std::string result;
-  if (SUCCEEDED(VariantChangeType(&text, &value, 0, VT_BSTR))) result = NarrowAnsi(text.bstrVal).value_or("");
-  VariantClear(&text);
-  return result;
-}
 
 // As a host does: refuses a few writes and confirms the others with an update,
 // which every client item naming the tag receives.
@@ -132,7 +123,7 @@ std::optional<SoakHost::TagState> SoakHost::StateOf(const std::string& name, VAR
   FILETIME timestamp;
   if (!ReadTagWithTimeStamp(found->second, &value, &quality, &timestamp)) return std::nullopt;
   if (requested != VT_EMPTY) VariantChangeType(&value, &value, 0, requested);
-  TagState state{TextOf(value), quality};
+  TagState state{ValueText(value), quality};
   VariantClear(&value);
   return state;
 }
