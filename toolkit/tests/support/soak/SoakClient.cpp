@@ -99,6 +99,40 @@ void AskTheServer(IOPCServer* opc, std::mt19937& random, SoakTally& tally) {
   }
 }
 
+// Lets go of the server and the groups in one of the ways a client leaves.
+void Leave(Leaving way, OpcTestClient& client, const std::vector<std::unique_ptr<SoakGroup>>& groups,
+           IConnectionPoint* shutdownPoint, DWORD shutdownCookie) {
+  IOPCServer* opc = client.OpcServer();
+  switch (way) {
+    case kCleanly:
+      if (shutdownPoint != nullptr) shutdownPoint->Unadvise(shutdownCookie);
+      for (const std::unique_ptr<SoakGroup>& group : groups) {
+        group->Unadvise();
+        opc->RemoveGroup(group->ServerHandle(), FALSE);
+        group->Release();
+      }
+      client.ReleaseAll();
+      break;
+    case kServerFirst:
+      client.ReleaseAll();
+      // Groups that outlive their server still answer, if only with failures.
+      for (const std::unique_ptr<SoakGroup>& group : groups) {
+        for (int step = 0; step < kStepsOnOrphanedGroups; ++step) group->RandomStep();
+        group->Release();
+      }
+      break;
+    case kGroupsFirst:
+      for (const std::unique_ptr<SoakGroup>& group : groups) group->Release();
+      client.ReleaseAll();
+      break;
+    default:
+      for (const std::unique_ptr<SoakGroup>& group : groups) opc->RemoveGroup(group->ServerHandle(), TRUE);
+      client.ReleaseAll();
+      for (const std::unique_ptr<SoakGroup>& group : groups) group->Release();
+      break;
+  }
+}
+
 }  // namespace
 
 SoakClient::SoakClient(SoakTally& tally, const SoakHost& host, SoakSchedule& schedule, unsigned seed)
@@ -158,34 +192,7 @@ bool SoakClient::Live() {
     while (schedule_.stage != SoakSchedule::kLeaving) Sleep(1);
   }
 
-  switch (random_() % kWaysToLeave) {
-    case kCleanly:
-      if (shutdownPoint != nullptr) shutdownPoint->Unadvise(shutdownCookie);
-      for (const std::unique_ptr<SoakGroup>& group : groups) {
-        group->Unadvise();
-        opc->RemoveGroup(group->ServerHandle(), FALSE);
-        group->Release();
-      }
-      client.ReleaseAll();
-      break;
-    case kServerFirst:
-      client.ReleaseAll();
-      // Groups that outlive their server still answer, if only with failures.
-      for (const std::unique_ptr<SoakGroup>& group : groups) {
-        for (int step = 0; step < kStepsOnOrphanedGroups; ++step) group->RandomStep();
-        group->Release();
-      }
-      break;
-    case kGroupsFirst:
-      for (const std::unique_ptr<SoakGroup>& group : groups) group->Release();
-      client.ReleaseAll();
-      break;
-    default:
-      for (const std::unique_ptr<SoakGroup>& group : groups) opc->RemoveGroup(group->ServerHandle(), TRUE);
-      client.ReleaseAll();
-      for (const std::unique_ptr<SoakGroup>& group : groups) group->Release();
-      break;
-  }
+  Leave(static_cast<Leaving>(random_() % kWaysToLeave), client, groups, shutdownPoint, shutdownCookie);
   tally_.clientCalls += groups.size() + 1;
   // Each group now checks that the library let go of its sinks.
   groups.clear();
