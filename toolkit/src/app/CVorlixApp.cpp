@@ -81,7 +81,12 @@ DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD qua
   // A tag no client could name would only show in browsing, never be read.
   if (fullName == nullptr || value == nullptr || !ClientCanNameItem(fullName)) return VORLIX_INVALID_TAG;
   ServerLock::Hold hold(serverLock_);
-  return tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, CountTagItems(fullName));
+  const DWORD handle = tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, CountTagItems(fullName));
+  // Client items that named a removed tag of this name would otherwise keep
+  // its last value until the new tag's first update.
+  const OPCTag* tag = handle != VORLIX_INVALID_TAG ? tags_.TagFromHandle(handle) : nullptr;
+  if (tag != nullptr && tag->refCount > 0) PropagateToClients(*tag);
+  return handle;
 }
 
 BOOL CVorlixApp::RemoveTag(DWORD handle) {
@@ -455,6 +460,7 @@ ClientSnapshot CVorlixApp::SnapshotClients() {
 HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName, VARIANT* value) {
   if (value == nullptr) return E_INVALIDARG;
   DWORD handle = VORLIX_INVALID_TAG;
+  uint64_t updatesBefore = 0;
   {
     ServerLock::Hold hold(serverLock_);
     const OPCTag* tag = tags_.FindTag(std::string(), tagName);
@@ -462,13 +468,17 @@ HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName
     // A branch has no handle to report to the host, nor a write right.
     if (!tag->HasHandle()) return OPC_E_BADRIGHTS;
     handle = tag->handle;
+    updatesBefore = tag->updates;
   }
   const DWORD result = NotifyWrite(handle, value, userName);
   if (result != 0) return static_cast<HRESULT>(result);
-  // The host may have removed the tag inside its callback.
+  // The host may have removed the tag inside its callback. An update it made
+  // meanwhile (confirming this write or an overlapping one) is newer than the
+  // written value and has reached the clients' items already: it stays.
   ServerLock::Hold hold(serverLock_);
   OPCTag* tag = tags_.TagFromHandle(handle);
-  return tag != nullptr ? tag->SetValue(*value) : S_OK;
+  if (tag == nullptr || tag->updates != updatesBefore) return S_OK;
+  return tag->SetValue(*value);
 }
 
 DWORD CVorlixApp::NotifyWrite(DWORD handle, VARIANT* value, const char* userName) {

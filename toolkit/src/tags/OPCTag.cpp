@@ -95,6 +95,7 @@ HRESULT OPCTag::Update(const VARIANT& newValue, WORD newQuality, const FILETIME&
   if (FAILED(hr)) return hr;
   quality = newQuality;
   timestamp = newTimestamp;
+  ++updates;
   return S_OK;
 }
 

@@ -38,7 +38,7 @@ class OPCTag {
   // canonical type. When the copy fails the old value stays and the error is returned.
   HRESULT SetValue(const VARIANT& newValue);
 
-  // SetValue, then quality and timestamp; on failure nothing changes.
+  // SetValue, then quality and timestamp, and counts the update; on failure nothing changes.
   HRESULT Update(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimestamp);
 
   // The six standard item properties, then the custom ones in the order they
@@ -78,6 +78,9 @@ class OPCTag {
   VARIANT value;
   FILETIME timestamp;
   WORD quality;
+  // Updates so far: tells a client write whether the host updated the tag
+  // while its write callback ran.
+  uint64_t updates = 0;
   // Bit 0 readable (read word), bit 1 writable (write word); the high 16 bits
   // carry the NT access level a client needs.
   DWORD readAccess = 1;

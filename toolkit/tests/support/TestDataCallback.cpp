@@ -8,9 +8,7 @@
 #include "platform/opcguid.h"
 #include "platform/widetext.h"
 
-namespace {
-
-std::string TextOf(const VARIANT& value) {
+std::string ValueText(const VARIANT& value) {
   VARIANT text;
   VariantInit(&text);
   std::string result;
@@ -19,13 +17,15 @@ std::string TextOf(const VARIANT& value) {
   return result;
 }
 
+namespace {
+
 TestDataCallback::Call ValuesCall(TestDataCallback::Call::Kind kind, DWORD transactionId, OPCHANDLE group,
                                   HRESULT masterQuality, HRESULT masterError, DWORD count, const OPCHANDLE* handles,
                                   const VARIANT* values, const WORD* qualities, const FILETIME* timestamps,
                                   const HRESULT* errors) {
   TestDataCallback::Call call{kind, transactionId, group, masterQuality, masterError, {}, {}, false};
   for (DWORD i = 0; i < count; ++i) {
-    call.items.push_back({handles[i], values[i].vt, TextOf(values[i]), qualities[i], timestamps[i], errors[i]});
+    call.items.push_back({handles[i], values[i].vt, ValueText(values[i]), qualities[i], timestamps[i], errors[i]});
   }
   return call;
 }

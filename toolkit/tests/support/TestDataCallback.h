@@ -16,6 +16,9 @@
 #include <thread>
 #include <vector>
 
+// The value as text, as the sink keeps it (empty when it has no text form).
+std::string ValueText(const VARIANT& value);
+
 class TestDataCallback : public IOPCDataCallback {
  public:
   struct Item {
