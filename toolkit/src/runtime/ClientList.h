@@ -25,14 +25,6 @@ class ClientList {
   // Clears every listed server's running flag and empties the list.
   void StopAndRemoveAll();
 
-  // Sums of the per-server answers: the items that name the tag, and the
-  // fastest non-zero rate of a group holding one (0 when none does).
-  int CountTagItems(const std::string& tagName) const;
-  DWORD FastestTagRate(const OPCTag& tag) const;
-
-  void PropagateTag(const OPCTag& tag) const;
-  void PropagateTagList(const std::vector<const OPCTag*>& tags) const;
-
  private:
   std::vector<OPCServer*> servers_;
 };

@@ -15,6 +15,9 @@
 #include <string>
 #include <vector>
 
+class OPCGroup;
+class TagClientItems;
+
 class OPCGroupItem {
  public:
   OPCGroupItem();
@@ -27,9 +30,9 @@ class OPCGroupItem {
   // while the item lives (the group does this when it takes the item in).
   void AssignServerHandle();
 
-  // Copies everything but the user name and the changed flag, which keep the
-  // values of a fresh record; the server handle is copied as a value, not
-  // taken over. FALSE when a value cannot be copied (the record is then
+  // Copies everything but the user name, the changed flag and the group's
+  // bookkeeping, which keep the values of a fresh record; the server handle is
+  // copied as a value, not taken over. FALSE when a value cannot be copied (the record is then
   // partly filled).
   BOOL CopyFrom(const OPCGroupItem& other);
   // CopyFrom copies of every item of the list, in order.
@@ -88,6 +91,10 @@ class OPCGroupItem {
   // The value of the last update that counted as a change (the deadband's base).
   VARIANT referenceValue;
   DWORD accessRights = 0;
+  // Set while a group holds the item: the group, and the list of the items
+  // naming the same tag, in which the item has its place.
+  OPCGroup* group = nullptr;
+  TagClientItems* tagItems = nullptr;
 
  private:
   // Whether serverHandle was issued to this record (and is withdrawn with it).
