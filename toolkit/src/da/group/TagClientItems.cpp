@@ -24,7 +24,12 @@ bool TagClientItems::Counts(const OPCGroupItem& item, const OPCServer* server) {
   return server != nullptr ? owner == server : owner->IsRunning();
 }
 
+void TagClientItems::PrefetchItems() const {
+  for (const OPCGroupItem* item : items_) __builtin_prefetch(item);
+}
+
 int TagClientItems::Count(const OPCServer* server) const {
+  PrefetchItems();
   return static_cast<int>(
       std::count_if(items_.begin(), items_.end(), [server](const OPCGroupItem* item) { return Counts(*item, server); }));
 }
@@ -45,6 +50,7 @@ int TagClientItems::CountOfGroup(const OPCGroup& group) const {
 }
 
 void TagClientItems::Propagate(const OPCTag& tag, const OPCServer* server) const {
+  PrefetchItems();
   for (OPCGroupItem* item : items_) {
     if (Counts(*item, server)) item->group->CopyTagInto(tag, *item);
   }

@@ -55,6 +55,9 @@ class TagClientItems {
 
  private:
   static bool Counts(const OPCGroupItem& item, const OPCServer* server);
+  // The items lie apart in memory: a walk asks for all of them at once
+  // rather than waiting for each in turn.
+  void PrefetchItems() const;
 
   std::string name_;
   std::vector<OPCGroupItem*> items_;
