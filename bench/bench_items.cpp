@@ -367,29 +367,21 @@ void BM_AddItems_Limit(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kItems);
 }
 
-void BM_RemoveItems_Limit(benchmark::State& state) {
+// Items added (not measured), then taken out by `remove`.
+void RemoveLeast(benchmark::State& state, void (LeastItemBookkeeping::*remove)()) {
   const std::vector<std::string> names = BenchTagNames(kItems);
   LeastItemBookkeeping least(names, static_cast<int>(state.range(0)) - 1);
   for (auto _ : state) {
     state.PauseTiming();
     least.AddItems(names);
     state.ResumeTiming();
-    least.RemoveItems();
+    (least.*remove)();
   }
   state.SetItemsProcessed(state.iterations() * kItems);
 }
 
-void BM_RemoveGroup_Limit(benchmark::State& state) {
-  const std::vector<std::string> names = BenchTagNames(kItems);
-  LeastItemBookkeeping least(names, static_cast<int>(state.range(0)) - 1);
-  for (auto _ : state) {
-    state.PauseTiming();
-    least.AddItems(names);
-    state.ResumeTiming();
-    least.RemoveGroup();
-  }
-  state.SetItemsProcessed(state.iterations() * kItems);
-}
+void BM_RemoveItems_Limit(benchmark::State& state) { RemoveLeast(state, &LeastItemBookkeeping::RemoveItems); }
+void BM_RemoveGroup_Limit(benchmark::State& state) { RemoveLeast(state, &LeastItemBookkeeping::RemoveGroup); }
 
 // Every tag made again while the clients' items name it (the tags were
 // removed under them, as when the host reloads its tags). Arguments: clients

@@ -7,11 +7,9 @@
 
 #include "platform/wintypes.h"
 
-#include <string>
 #include <vector>
 
 class OPCServer;
-class OPCTag;
 
 class ClientList {
  public:
