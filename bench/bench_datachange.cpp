@@ -8,12 +8,9 @@
 // item of a rate-0 group, beside the same road without the wait for the
 // worker's pulse (UpdateTag, then a forced scan on the same thread).
 #include "BenchTagNames.h"
-#include "CountingDataCallback.h"
+#include "BenchClient.h"
 #include "support/HostCalls.h"
-#include "support/OpcTestClient.h"
-#include "support/OpcTestGroup.h"
 
-#include "platform/IConnectionPointContainer.h"
 #include "platform/IOPCDataCallback.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
@@ -37,50 +34,13 @@ constexpr DWORD kGroupRate = 100;
 constexpr UINT kServerRate = 10;
 constexpr WORD kGood = 0xC0;
 
-// The server, started once for the whole program at the 10 ms server rate.
-void StartServer() {
-  static const bool started = [] {
-    CLSID classId = kTestServerClassId;
-    return InitVarnOPCsvr(reinterpret_cast<BYTE*>(&classId), kServerRate) != FALSE;
-  }();
-  if (!started) std::abort();
-}
-
-// One client with one group over the tags and a sink advised on it.
-class SubscribedClient {
- public:
-  SubscribedClient(const std::vector<std::string>& names, DWORD rate) {
-    client_.Connect();
-    OpcTestGroup::Options options;
-    options.rate = rate;
-    group_ = std::make_unique<OpcTestGroup>(client_.OpcServer(), nullptr, options);
-    std::vector<TestItem> items;
-    for (size_t i = 0; i < names.size(); ++i) items.push_back({names[i], "", static_cast<OPCHANDLE>(i)});
-    group_->AddItems(items);
-    point_ = group_->AdviseDataCallback(&sink);
-  }
-  ~SubscribedClient() {
-    point_->Unadvise(1);
-    point_->Release();
-    client_.OpcServer()->RemoveGroup(group_->ServerHandle(), TRUE);
-    group_.reset();
-  }
-
-  CountingDataCallback sink;
-
- private:
-  OpcTestClient client_;
-  std::unique_ptr<OpcTestGroup> group_;
-  IConnectionPoint* point_ = nullptr;
-};
-
 // Arguments: clients subscribed (0 for the least work of the updates alone).
 void HostUpdatesEveryTag(benchmark::State& state) {
-  StartServer();
+  StartBenchServer();
   std::vector<std::string> names = BenchTagNames(kItems);
   const std::vector<DWORD> handles = CreateBenchTags(names, true);
-  std::vector<std::unique_ptr<SubscribedClient>> clients;
-  for (int c = 0; c < state.range(0); ++c) clients.push_back(std::make_unique<SubscribedClient>(names, kGroupRate));
+  std::vector<std::unique_ptr<BenchClient>> clients;
+  for (int c = 0; c < state.range(0); ++c) clients.push_back(std::make_unique<BenchClient>(names, kGroupRate));
   auto delivered = [&] {
     uint64_t items = 0;
     for (const auto& client : clients) items += client->sink.items;
@@ -118,10 +78,10 @@ void CopyItemValueIntoDeliveryArrays(benchmark::State& state) {
 // Arguments: the worker's pulse delivers (0), or a forced scan on the
 // updating thread does (1, the road without the wait).
 void UpdateToOnDataChangeLatency(benchmark::State& state) {
-  StartServer();
+  StartBenchServer();
   std::vector<std::string> names = BenchTagNames(1);
   const std::vector<DWORD> handles = CreateBenchTags(names, false);
-  SubscribedClient client(names, 0);
+  BenchClient client(names, 0);
   const bool forced = state.range(0) != 0;
   std::vector<double> micros;
   float value = 0.0f;

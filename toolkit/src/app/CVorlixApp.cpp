@@ -81,11 +81,17 @@ DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD qua
   // A tag no client could name would only show in browsing, never be read.
   if (fullName == nullptr || value == nullptr || !ClientCanNameItem(fullName)) return VORLIX_INVALID_TAG;
   ServerLock::Hold hold(serverLock_);
-  const DWORD handle = tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, CountTagItems(fullName));
-  // Client items that named a removed tag of this name would otherwise keep
-  // its last value until the new tag's first update.
-  const OPCTag* tag = handle != VORLIX_INVALID_TAG ? tags_.TagFromHandle(handle) : nullptr;
-  if (tag != nullptr && tag->refCount > 0) PropagateToClients(*tag);
+  // Client items may name the tag already (it was removed under them): they
+  // are linked to it and take its value now, or they would keep the removed
+  // tag's last value until the new tag's first update.
+  TagClientItems* items = clientItems_.Find(fullName);
+  const DWORD handle =
+      tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, items != nullptr ? items->Count() : 0);
+  if (items != nullptr && handle != VORLIX_INVALID_TAG) {
+    OPCTag& tag = *tags_.TagFromHandle(handle);
+    ClientItemIndex::Link(tag, *items);
+    PropagateToClients(tag);
+  }
   return handle;
 }
 
@@ -93,6 +99,7 @@ BOOL CVorlixApp::RemoveTag(DWORD handle) {
   ServerLock::Hold hold(serverLock_);
   OPCTag* tag = tags_.TagFromHandle(handle);
   if (tag == nullptr) return FALSE;
+  ClientItemIndex::Unlink(*tag);
   tags_.RemoveNode(tag);
   return TRUE;
 }
@@ -166,12 +173,13 @@ UINT CVorlixApp::SetHashing(UINT request) {
 
 int CVorlixApp::CountTagItems(const std::string& tagName) {
   ServerLock::Hold hold(serverLock_);
-  return clients_.CountTagItems(tagName);
+  const TagClientItems* items = clientItems_.Find(tagName);
+  return items != nullptr ? items->Count() : 0;
 }
 
 DWORD CVorlixApp::FastestItemRate(const OPCTag& tag) {
   ServerLock::Hold hold(serverLock_);
-  return clients_.FastestTagRate(tag);
+  return tag.clientItems != nullptr ? tag.clientItems->FastestRate() : 0;
 }
 
 BOOL CVorlixApp::UpdateTagValue(DWORD handle, const VARIANT* value, WORD quality) {
@@ -248,7 +256,9 @@ BOOL CVorlixApp::EndUpdateTags() {
   return TRUE;
 }
 
-void CVorlixApp::PropagateToClients(const OPCTag& tag) { clients_.PropagateTag(tag); }
+void CVorlixApp::PropagateToClients(const OPCTag& tag) {
+  if (tag.clientItems != nullptr) tag.clientItems->Propagate(tag);
+}
 
 void CVorlixApp::PropagateBatchToClients() {
   if (clients_.Empty()) return;
@@ -258,7 +268,7 @@ void CVorlixApp::PropagateBatchToClients() {
   for (DWORD handle : batch_.Tags()) {
     if (const OPCTag* tag = tags_.TagFromHandle(handle)) tags.push_back(tag);
   }
-  clients_.PropagateTagList(tags);
+  TagClientItems::PropagateBatch(tags);
 }
 
 void CVorlixApp::BroadcastEventRecord(const COPCEvent& event) {

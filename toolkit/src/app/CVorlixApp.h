@@ -11,6 +11,7 @@
 #include "app/TaskMemory.h"
 #include "app/TraceSink.h"
 #include "com/Pinned.h"
+#include "da/group/ClientItemIndex.h"
 #include "runtime/ClientList.h"
 #include "runtime/ClientWorkers.h"
 #include "runtime/ServerStartup.h"
@@ -98,6 +99,8 @@ class CVorlixApp {
   int ClientCount();
   // The clients now, pinned for a walk without the lock.
   ClientSnapshot SnapshotClients();
+  // Every client's items by the tag they name; the caller holds the lock.
+  ClientItemIndex& ClientItems() { return clientItems_; }
   // Worker threads not yet ended, and how long shut-down waits for them.
   LONG ClientThreadCount() const { return workers_.Running(); }
   void SetClientWaitLimit(ClientWorkers::WaitLimit limit) { workers_.SetWaitLimit(limit); }
@@ -144,7 +147,8 @@ class CVorlixApp {
   }
 
   // Over all clients, under the lock: the items that name the tag, and the
-  // fastest non-zero update rate among the groups holding one (0 when none).
+  // fastest non-zero update rate among the groups holding one (0 when none);
+  // each a walk over the items naming the tag alone.
   int CountTagItems(const std::string& tagName);
   DWORD FastestItemRate(const OPCTag& tag);
 
@@ -301,6 +305,8 @@ class CVorlixApp {
   HostCallback<WRITENOTIFYPROC2> writeNotifyProc2_;
   std::atomic<BOOL> convertToCanonical_{TRUE};
   ClientList clients_;
+  // Before the tags: the leaves point into it.
+  ClientItemIndex clientItems_;
   TagDatabase tags_;
   TagBatch batch_;
   // The hold StartUpdateTags keeps for the batch's thread until EndUpdateTags.

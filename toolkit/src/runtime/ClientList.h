@@ -7,11 +7,9 @@
 
 #include "platform/wintypes.h"
 
-#include <string>
 #include <vector>
 
 class OPCServer;
-class OPCTag;
 
 // The clients of the list at one moment, each pinned: its worker thread does
 // not delete it while a walk is inside it.
@@ -29,14 +27,6 @@ class ClientList {
   bool Remove(OPCServer* server);
   // Clears every listed server's running flag and empties the list.
   void StopAndRemoveAll();
-
-  // Sums of the per-server answers: the items that name the tag, and the
-  // fastest non-zero rate of a group holding one (0 when none does).
-  int CountTagItems(const std::string& tagName) const;
-  DWORD FastestTagRate(const OPCTag& tag) const;
-
-  void PropagateTag(const OPCTag& tag) const;
-  void PropagateTagList(const std::vector<const OPCTag*>& tags) const;
 
  private:
   std::vector<OPCServer*> servers_;

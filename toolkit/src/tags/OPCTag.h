@@ -14,6 +14,7 @@
 #include <vector>
 
 class COPCEvent;
+class TagClientItems;
 class OPCTagProperty;
 
 // One of the four level alarms of a tag (LoLo, Lo, Hi, HiHi).
@@ -94,6 +95,8 @@ class OPCTag {
   LevelAlarm levelAlarms[kLevelAlarmCount];
   // Client items naming the tag.
   int refCount = 0;
+  // The client items naming the tag, in update order; NULL when none does.
+  TagClientItems* clientItems = nullptr;
   // Where the hash index keeps the record, -1 when it is not entered.
   int64_t hashSlot = -1;
 };

@@ -12,15 +12,13 @@ void ItemHostNotices::ItemAdded(const OPCGroupItem& item, OPCTag& tag) {
   notices_.push_back({Notice::kRate, tag.handle, item.updateRate, std::string()});
 }
 
-void ItemHostNotices::ItemLeft(const OPCGroupItem& item) {
-  CVorlixApp& app = VorlixApp();
-  OPCTag* tag = app.FindTag(std::string(), item.fullName);
+void ItemHostNotices::ItemLeft(const OPCGroupItem& item, OPCTag* tag) {
   // A tag made again since the item was added counts only the items of listed
   // groups; a branch made under the item's name counts none.
   if (tag == nullptr || !tag->HasHandle() || tag->refCount < 1) return;
   --tag->refCount;
   if (item.updateRate == tag->fastestClientRate) {
-    tag->fastestClientRate = tag->refCount > 0 ? app.FastestItemRate(*tag) : 0;
+    tag->fastestClientRate = tag->refCount > 0 ? VorlixApp().FastestItemRate(*tag) : 0;
     notices_.push_back({Notice::kRate, tag->handle, tag->fastestClientRate, std::string()});
   }
   if (tag->refCount < 1) notices_.push_back({Notice::kRemoved, tag->handle, 0, tag->name});

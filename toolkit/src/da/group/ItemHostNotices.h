@@ -19,11 +19,13 @@ class ItemHostNotices {
   // first), it sets the tag's fastest client rate and the host hears of it.
   // The caller holds the server lock.
   void ItemAdded(const OPCGroupItem& item, OPCTag& tag);
-  // An item has left its group: its tag (when it still exists and counts it)
-  // counts one client item less; when the item ran at the tag's fastest rate that rate is
-  // recomputed over the items left, and when none is left the host hears that
-  // too. The caller holds the server lock and has unlisted the item.
-  void ItemLeft(const OPCGroupItem& item);
+  // An item has left its group: its tag (`tag`, the leaf of its name, NULL
+  // when there is none), when it counts it, counts one client item less; when
+  // the item ran at the tag's fastest rate that rate is found again over the
+  // items left, and when none is left the host hears that too. The caller
+  // holds the server lock and has taken the item out of its group and out of
+  // the tag's list (ClientItemIndex::Leave, which gave the tag).
+  void ItemLeft(const OPCGroupItem& item, OPCTag* tag);
 
   // Calls the host's callbacks for what was noted; the caller holds no lock.
   void Send();

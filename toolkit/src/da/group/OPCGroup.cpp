@@ -11,12 +11,23 @@
 #include "da/io/IOPCDataObjectHolder.h"
 #include "da/io/IOPCSyncIOHolder.h"
 #include "da/io/TransactionDelivery.h"
+#include "da/server/OPCServer.h"
 #include "tags/OPCTag.h"
 
 #include "platform/handletable.h"
 #include "platform/opcguid.h"
 
 #include <algorithm>
+
+namespace {
+
+// Groups in the order they were made, for the order updates reach their items.
+uint64_t NextGroupOrder() {
+  static std::atomic<uint64_t> made{0};
+  return ++made;
+}
+
+}  // namespace
 
 const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
     {&IID_IUnknown, nullptr, " IID_IUnknown", kAnswersItself, nullptr},
@@ -42,6 +53,7 @@ OPCGroup::OPCGroup(OPCServer& server, const Settings& settings)
       timeBias_(settings.timeBias),
       active_(settings.active),
       identity_(SharedHandleTable<OPCGroup>::Add(this)),
+      order_{server != nullptr ? server->CreationOrder() : 0, NextGroupOrder()},
       clientHandle_(settings.clientHandle) {}
 
 OPCGroup::~OPCGroup() {
@@ -141,23 +153,16 @@ OPCGroupItem* OPCGroup::FindItem(OPCHANDLE serverHandle) const {
 }
 
 OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item) {
+  CVorlixApp& app = VorlixApp();
   item->AssignServerHandle();
-  OPCTag* tag = VorlixApp().FindTag(std::string(), item->fullName);
+  item->group = this;
+  OPCTag* tag = app.HashFindTag(std::string(), item->fullName);
   // Only a leaf counts client items: a name may have become a branch since.
-  if (tag != nullptr && tag->HasHandle()) ++tag->refCount;
+  if (tag != nullptr && !tag->HasHandle()) tag = nullptr;
+  if (tag != nullptr) ++tag->refCount;
+  app.ClientItems().Enter(*item, tag);
   items_.push_back(std::move(item));
-  IndexItem(items_.back().get());
   return items_.back()->serverHandle;
-}
-
-void OPCGroup::IndexItem(OPCGroupItem* item) { itemsByTag_[item->fullName].push_back(item); }
-
-void OPCGroup::UnindexItem(const OPCGroupItem* item) {
-  const auto entry = itemsByTag_.find(item->fullName);
-  if (entry == itemsByTag_.end()) return;
-  std::vector<OPCGroupItem*>& named = entry->second;
-  named.erase(std::remove(named.begin(), named.end(), item), named.end());
-  if (named.empty()) itemsByTag_.erase(entry);
 }
 
 OPCHANDLE OPCGroup::ClientHandleOf(OPCHANDLE serverHandle) const {
@@ -188,9 +193,10 @@ BOOL OPCGroup::HasItemForTag(const OPCTag& tag) const {
 }
 
 int OPCGroup::CountItemsNamed(const std::string& fullName) const {
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  const auto entry = itemsByTag_.find(fullName);
-  return entry != itemsByTag_.end() ? static_cast<int>(entry->second.size()) : 0;
+  CVorlixApp& app = VorlixApp();
+  ServerLock::Hold hold(app.GetServerLock());
+  const TagClientItems* named = app.ClientItems().Find(fullName);
+  return named != nullptr ? named->CountOfGroup(*this) : 0;
 }
 
 BOOL OPCGroup::RemoveItem(OPCHANDLE serverHandle) {
@@ -203,8 +209,7 @@ BOOL OPCGroup::RemoveItem(OPCHANDLE serverHandle) {
     if (entry == items_.end()) return FALSE;
     const std::unique_ptr<OPCGroupItem> item = std::move(*entry);
     items_.erase(entry);
-    UnindexItem(item.get());
-    notices.ItemLeft(*item);
+    notices.ItemLeft(*item, VorlixApp().ClientItems().Leave(*item));
   }
   notices.Send();
   return TRUE;
@@ -216,8 +221,11 @@ void OPCGroup::ReleaseItems() {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     const std::vector<std::unique_ptr<OPCGroupItem>> items = std::move(items_);
     items_.clear();
-    itemsByTag_.clear();
-    for (const std::unique_ptr<OPCGroupItem>& item : items) notices.ItemLeft(*item);
+    // Every item is out before the first tag's fastest rate is found again.
+    std::vector<OPCTag*> tags;
+    tags.reserve(items.size());
+    for (const std::unique_ptr<OPCGroupItem>& item : items) tags.push_back(VorlixApp().ClientItems().Leave(*item));
+    for (size_t i = 0; i < items.size(); ++i) notices.ItemLeft(*items[i], tags[i]);
   }
   notices.Send();
 }
@@ -250,18 +258,6 @@ void OPCGroup::Scan(BOOL forced) {
   // 2.0 delivery otherwise.
   if (IOPCDataObjectHolder* dataObject = DataObject()) dataObject->SendSubscriptionData(!HasCallbackSink());
   if (OPCGroupConnectionContainer* container = CallbackContainer()) container->SendDataChange();
-}
-
-void OPCGroup::PropagateTag(const OPCTag& tag) {
-  const auto entry = itemsByTag_.find(tag.name);
-  if (entry == itemsByTag_.end()) return;
-  for (OPCGroupItem* item : entry->second) CopyTagInto(tag, *item);
-}
-
-void OPCGroup::PropagateTagList(const std::vector<const OPCTag*>& tags) {
-  for (const OPCTag* tag : tags) {
-    if (tag->refCount > 0) PropagateTag(*tag);
-  }
 }
 
 void OPCGroup::CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const {

@@ -26,9 +26,10 @@
 #include "platform/unknown.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <tuple>
 #include <vector>
 
 class OPCGroupConnectionContainer;
@@ -105,6 +106,17 @@ class OPCGroup final : public IUnknown {
   // and queued requests now. Called without the server lock.
   void Retire();
 
+  // Where the group's items come in an update: after those of clients made
+  // earlier, then after those of the client's groups made earlier.
+  struct UpdateOrder {
+    uint64_t client;
+    uint64_t group;
+    bool operator<(const UpdateOrder& other) const {
+      return std::tie(client, group) < std::tie(other.client, other.group);
+    }
+  };
+  UpdateOrder Order() const { return order_; }
+
   // Keeps the group alive while a walk or a call is inside it; the last unpin
   // deletes it (never under the server lock).
   void Pin() { life_.Pin(); }
@@ -124,7 +136,8 @@ class OPCGroup final : public IUnknown {
   // The item with that server handle, or NULL.
   OPCGroupItem* FindItem(OPCHANDLE serverHandle) const;
   // Gives the item its server handle and appends it; its tag, when there is
-  // one, counts one client item more. The item's server handle.
+  // one, counts one client item more, and the item takes its place among the
+  // client items naming the tag. The item's server handle.
   OPCHANDLE AttachItem(std::unique_ptr<OPCGroupItem> item);
 
   // The item operations from here on take the server lock themselves.
@@ -137,7 +150,8 @@ class OPCGroup final : public IUnknown {
   void CopyItemsTo(OPCGroup& other) const;
   // Whether an item names the tag.
   BOOL HasItemForTag(const OPCTag& tag) const;
-  // How many items name exactly this full tag name.
+  // How many items name exactly this full tag name (a walk over the items
+  // naming it, of every group).
   int CountItemsNamed(const std::string& fullName) const;
   // Takes the item with that server handle out of the group and tells the
   // host what it changed for the item's tag (see ItemHostNotices). Called
@@ -167,13 +181,13 @@ class OPCGroup final : public IUnknown {
   void Scan(BOOL forced);
   // Milliseconds counted towards the update rate since the group last sent.
   DWORD ElapsedTime() const { return elapsed_.load(); }
-  // Copies an updated tag's value, quality and time stamp into the items
-  // naming it, in item order. An item counts as changed when the value passes
+  // Copies an updated tag's value, quality and time stamp into one of the
+  // group's items naming it. The item counts as changed when the value passes
   // the group's deadband against the last value that counted, or the quality
   // changed; it then stays changed until a delivery sends it. The caller
-  // holds the server lock. The list skips tags no client item names.
-  void PropagateTag(const OPCTag& tag);
-  void PropagateTagList(const std::vector<const OPCTag*>& tags);
+  // holds the server lock. (The tag's list of client items brings an update
+  // to its items: see TagClientItems.)
+  void CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const;
   // Gives every item the rights the calling client now has on its tag; an
   // item whose tag is gone gets none. TRUE when every item's tag was found.
   BOOL RecheckRights();
@@ -209,11 +223,6 @@ class OPCGroup final : public IUnknown {
   ~OPCGroup();
   // Lets go of every item as RemoveItems does. Called without the server lock.
   void ReleaseItems();
-  // The index of the items by their full tag name; the caller holds the server lock.
-  void IndexItem(OPCGroupItem* item);
-  void UnindexItem(const OPCGroupItem* item);
-  // One updated tag into one of its items; the caller holds the server lock.
-  void CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const;
 
   OPCServer& server_;
   std::atomic<State> state_{State::kListed};
@@ -226,15 +235,13 @@ class OPCGroup final : public IUnknown {
   std::atomic<LONG> timeBias_;
   std::atomic<BOOL> active_;
   const OPCHANDLE identity_;
+  const UpdateOrder order_;
   std::atomic<OPCHANDLE> serverHandle_{0};
   std::atomic<OPCHANDLE> clientHandle_;
   std::atomic<DWORD> elapsed_{0};
   std::atomic<DWORD> transactionCounter_{0};
   HolderSlot holders_[kHolderCount];
   std::vector<std::unique_ptr<OPCGroupItem>> items_;
-  // The items naming each full tag name, in item order, so that an update
-  // reaches its items without a walk over the others.
-  std::unordered_map<std::string, std::vector<OPCGroupItem*>> itemsByTag_;
   // Records still queued when the group goes are dropped undelivered.
   OPCTransactionQueue transactions_;
 };

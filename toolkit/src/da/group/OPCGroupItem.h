@@ -15,6 +15,9 @@
 #include <string>
 #include <vector>
 
+class OPCGroup;
+class TagClientItems;
+
 class OPCGroupItem {
  public:
   OPCGroupItem();
@@ -27,9 +30,9 @@ class OPCGroupItem {
   // while the item lives (the group does this when it takes the item in).
   void AssignServerHandle();
 
-  // Copies everything but the user name and the changed flag, which keep the
-  // values of a fresh record; the server handle is copied as a value, not
-  // taken over. FALSE when a value cannot be copied (the record is then
+  // Copies everything but the user name, the changed flag and the group's
+  // bookkeeping, which keep the values of a fresh record; the server handle is
+  // copied as a value, not taken over. FALSE when a value cannot be copied (the record is then
   // partly filled).
   BOOL CopyFrom(const OPCGroupItem& other);
   // CopyFrom copies of every item of the list, in order.
@@ -67,27 +70,34 @@ class OPCGroupItem {
   // length prefix, text and terminator of a string, in the requested type.
   size_t ValueStreamSize() const;
 
+  // What an update reads and writes comes first, close together: the group
+  // (set while one holds the item), the value, the value of the last update
+  // that counted as a change (the deadband's base), time stamp, quality and
+  // the changed flag.
+  OPCGroup* group = nullptr;
+  VARIANT value;
+  VARIANT referenceValue;
+  FILETIME timestamp = {0, 0};
+  WORD quality = 0;
+  VARTYPE canonicalType = VT_EMPTY;
+  // Set by every update that counts and by accepted writes; cleared by delivery.
+  BOOL changed = TRUE;
+  BOOL active = FALSE;
+  // VT_EMPTY: the canonical type.
+  VARTYPE requestedType = VT_EMPTY;
   OPCHANDLE serverHandle = 0;
   OPCHANDLE clientHandle = 0;
+  DWORD accessRights = 0;
+  // The group's rate when the item was added; later rate changes leave it.
+  DWORD updateRate = 0;
+  // The list of the client items naming the same tag, in which the item has
+  // its place while a group holds it.
+  TagClientItems* tagItems = nullptr;
   std::string itemId;
   std::string accessPath;
   std::string fullName;
   // Passed with the item's client writes to the host.
   std::string userName;
-  // Set by every update that counts and by accepted writes; cleared by delivery.
-  BOOL changed = TRUE;
-  VARTYPE canonicalType = VT_EMPTY;
-  // VT_EMPTY: the canonical type.
-  VARTYPE requestedType = VT_EMPTY;
-  BOOL active = FALSE;
-  WORD quality = 0;
-  FILETIME timestamp = {0, 0};
-  // The group's rate when the item was added; later rate changes leave it.
-  DWORD updateRate = 0;
-  VARIANT value;
-  // The value of the last update that counted as a change (the deadband's base).
-  VARIANT referenceValue;
-  DWORD accessRights = 0;
 
  private:
   // Whether serverHandle was issued to this record (and is withdrawn with it).

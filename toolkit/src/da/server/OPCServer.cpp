@@ -23,6 +23,11 @@ namespace {
 // The highest number a default group name may carry.
 constexpr int kLastDefaultGroupNumber = 0x0FFFFFFF - 1;
 
+uint64_t NextServerOrder() {
+  static std::atomic<uint64_t> made{0};
+  return ++made;
+}
+
 // Hands the event to each pinned subscription; the number of them.
 template <class Fire>
 int FireEach(const PinnedList<COPCEventSubscription>& subscriptions, Fire fire) {
@@ -49,7 +54,7 @@ const InterfaceTableRow<OPCServer> OPCServer::kOfferedInterfaces[] = {
     {&IID_IOPCSecurityNT, nullptr, " IID_IOPCSecurityNT", kSecurityHolder, MakeHolder<IOPCSecurityNTHolder, OPCServer>},
 };
 
-OPCServer::OPCServer() : creationTime_(NowUtc()) {}
+OPCServer::OPCServer() : creationTime_(NowUtc()), creationOrder_(NextServerOrder()) {}
 
 OPCServer::~OPCServer() {
   std::vector<OPCGroup*> groups;
@@ -209,29 +214,25 @@ int OPCServer::ScanGroups(BOOL forced) {
 }
 
 int OPCServer::PropagateTag(const OPCTag& tag) {
-  for (OPCGroup* group : groups_) group->PropagateTag(tag);
+  if (tag.clientItems != nullptr) tag.clientItems->Propagate(tag, this);
   return static_cast<int>(groups_.size());
 }
 
 int OPCServer::PropagateTagList(const std::vector<const OPCTag*>& tags) {
-  for (OPCGroup* group : groups_) group->PropagateTagList(tags);
+  TagClientItems::PropagateBatch(tags, this);
   return static_cast<int>(groups_.size());
 }
 
 int OPCServer::CountTagItems(const std::string& tagName) const {
-  ServerLock::Hold hold(VorlixApp().GetServerLock());
-  int items = 0;
-  for (const OPCGroup* group : groups_) items += group->CountItemsNamed(tagName);
-  return items;
+  CVorlixApp& app = VorlixApp();
+  ServerLock::Hold hold(app.GetServerLock());
+  const TagClientItems* items = app.ClientItems().Find(tagName);
+  return items != nullptr ? items->Count(this) : 0;
 }
 
 DWORD OPCServer::FastestTagRate(const OPCTag& tag) const {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  DWORD fastest = 0;
-  for (const OPCGroup* group : groups_) {
-    if (group->HasItemForTag(tag) && (fastest == 0 || group->UpdateRate() < fastest)) fastest = group->UpdateRate();
-  }
-  return fastest;
+  return tag.clientItems != nullptr ? tag.clientItems->FastestRate(this) : 0;
 }
 
 BOOL OPCServer::RecheckItemRights() {

@@ -20,6 +20,7 @@
 #include "platform/unknown.h"
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ class OPCServer final : public IUnknown {
 
   // When the object was made (UTC): the last-update time of its status.
   FILETIME CreationTime() const { return creationTime_; }
+  // Servers in the order they were made, for the order updates reach items.
+  uint64_t CreationOrder() const { return creationOrder_; }
   // The name the client gave itself; empty until it does.
   std::string ClientName() const;
   void SetClientName(std::string name);
@@ -102,8 +105,9 @@ class OPCServer final : public IUnknown {
   // How many scans ran so far (worker passes and forced refreshes).
   LONG ScanCount() const { return scans_.load(); }
 
-  // Copies an updated tag, or a batch of them, into the items naming it. The
-  // caller holds the server lock. The number of groups walked.
+  // Copies an updated tag, or a batch of them, into this client's items
+  // naming it, through the tag's list of client items. The caller holds the
+  // server lock. The number of groups listed.
   int PropagateTag(const OPCTag& tag);
   int PropagateTagList(const std::vector<const OPCTag*>& tags);
 
@@ -160,6 +164,7 @@ class OPCServer final : public IUnknown {
   static bool ScopeListsPrivateGroups(DWORD scope);
 
   const FILETIME creationTime_;
+  const uint64_t creationOrder_;
   std::string clientName_;
   // Set while the client list lists the object.
   std::atomic<bool> running_{true};
