@@ -37,11 +37,12 @@ TEST(ItemNameDoubleByte, SuchANameMakesBranchesClientsCanNameAndIsFoundUnderItsP
   const std::string name = kTrailBackslash + "\\" + kTrailBackslash2;
   ASSERT_NE(NewTag(name.c_str()), VORLIX_INVALID_TAG);
 
-  app.Lock();
-  ASSERT_EQ(app.RootTag().children.size(), 1u);
-  EXPECT_EQ(app.RootTag().children[0]->name, kTrailBackslash);
-  EXPECT_TRUE(ClientCanNameItem(app.RootTag().children[0]->name));
-  app.Unlock();
+  {
+    ServerLock::Hold hold(app.GetServerLock());
+    ASSERT_EQ(app.RootTag().children.size(), 1u);
+    EXPECT_EQ(app.RootTag().children[0]->name, kTrailBackslash);
+    EXPECT_TRUE(ClientCanNameItem(app.RootTag().children[0]->name));
+  }
 
   std::u16string path = WidenAnsi(kTrailBackslash);
   std::u16string id = WidenAnsi(kTrailBackslash2);

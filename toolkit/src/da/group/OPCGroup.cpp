@@ -53,7 +53,7 @@ OPCGroup::OPCGroup(OPCServer& server, const Settings& settings)
       timeBias_(settings.timeBias),
       active_(settings.active),
       identity_(SharedHandleTable<OPCGroup>::Add(this)),
-      order_{server != nullptr ? server->CreationOrder() : 0, NextGroupOrder()},
+      order_{server.CreationOrder(), NextGroupOrder()},
       clientHandle_(settings.clientHandle) {}
 
 OPCGroup::~OPCGroup() {
