@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Vorlix.h"
+#include "tags/TagChildren.h"
 
 #include "platform/variant.h"
 
@@ -21,6 +22,19 @@ struct LevelAlarm {
   FLOAT limit;
   BOOL enabled;
   DWORD severity;
+};
+
+// What only some tags carry: custom properties, and level alarms once the host
+// sets one. A tag without it has the default alarms, all disabled, and is in
+// the normal alarm level.
+struct TagExtras {
+  TagExtras();
+  ~TagExtras();
+  std::vector<std::unique_ptr<OPCTagProperty>> properties;
+  LevelAlarm levelAlarms[4];
+  // 0 (normal) or the number of the active level alarm, and when it last changed.
+  int alarmLevel = 0;
+  FILETIME alarmTime = {0, 0};
 };
 
 class OPCTag {
@@ -70,14 +84,20 @@ class OPCTag {
 
   bool HasHandle() const { return handle != VORLIX_INVALID_TAG; }
 
+  // The custom properties, in the order they were added.
+  const std::vector<std::unique_ptr<OPCTagProperty>>& Properties() const;
+  // The four level alarms, LoLo first.
+  const LevelAlarm* LevelAlarms() const;
+  int AlarmLevel() const { return extras_ != nullptr ? extras_->alarmLevel : 0; }
+  FILETIME AlarmTime() const { return extras_ != nullptr ? extras_->alarmTime : FILETIME{0, 0}; }
+
+  // Fields ordered so that the record packs without holes: most of a large
+  // tag database's memory is its records.
   OPCTag* parent;
-  std::vector<std::unique_ptr<OPCTag>> children;
-  std::vector<std::unique_ptr<OPCTagProperty>> properties;
+  TagChildren children;
   std::string name;
-  BOOL visible = TRUE;
   VARIANT value;
   FILETIME timestamp;
-  WORD quality;
   // Bit 0 readable (read word), bit 1 writable (write word); the high 16 bits
   // carry the NT access level a client needs.
   DWORD readAccess = 1;
@@ -85,12 +105,15 @@ class OPCTag {
   DWORD handle = VORLIX_INVALID_TAG;
   // The smallest update rate of the client items naming the tag, 0 when none.
   DWORD fastestClientRate = 0;
-  // 0 (normal) or the number of the active level alarm, and when it last changed.
-  int alarmLevel = 0;
-  FILETIME alarmTime = {0, 0};
-  LevelAlarm levelAlarms[kLevelAlarmCount];
   // Client items naming the tag.
   int refCount = 0;
   // Where the hash index keeps the record, -1 when it is not entered.
-  int64_t hashSlot = -1;
+  int32_t hashSlot = -1;
+  WORD quality;
+  BOOL visible = TRUE;
+
+ private:
+  TagExtras& Extras();
+
+  std::unique_ptr<TagExtras> extras_;
 };
