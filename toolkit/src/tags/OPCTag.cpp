@@ -62,7 +62,7 @@ TagExtras::TagExtras() { std::copy(std::begin(kDefaultLevelAlarms), std::end(kDe
 TagExtras::~TagExtras() = default;
 
 OPCTag::OPCTag(OPCTag* parent, std::string name)
-    : parent(parent), name(std::move(name)), quality(OPC_QUALITY_UNCERTAIN) {
+    : quality(OPC_QUALITY_UNCERTAIN), parent(parent), name(std::move(name)) {
   VariantInit(&value);
   value.vt = VT_R4;
   value.fltVal = 0.0f;

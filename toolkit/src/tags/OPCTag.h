@@ -91,29 +91,35 @@ class OPCTag {
   int AlarmLevel() const { return extras_ != nullptr ? extras_->alarmLevel : 0; }
   FILETIME AlarmTime() const { return extras_ != nullptr ? extras_->alarmTime : FILETIME{0, 0}; }
 
-  // Fields ordered so that the record packs without holes: most of a large
-  // tag database's memory is its records.
-  OPCTag* parent;
-  TagChildren children;
-  std::string name;
+  // Fields ordered so that the record packs without holes, and what an update
+  // reads and writes shares the record's first cache line: most of a large
+  // tag database's memory is its records, and updates in no order find them
+  // anywhere in it.
   VARIANT value;
   FILETIME timestamp;
-  // Bit 0 readable (read word), bit 1 writable (write word); the high 16 bits
-  // carry the NT access level a client needs.
-  DWORD readAccess = 1;
-  DWORD writeAccess = 0;
   DWORD handle = VORLIX_INVALID_TAG;
-  // The smallest update rate of the client items naming the tag, 0 when none.
-  DWORD fastestClientRate = 0;
   // Client items naming the tag.
   int refCount = 0;
-  // Where the hash index keeps the record, -1 when it is not entered.
-  int32_t hashSlot = -1;
   WORD quality;
   BOOL visible = TRUE;
 
  private:
-  TagExtras& Extras();
-
+  // Beside the fields an update touches: an update evaluates the level alarms.
   std::unique_ptr<TagExtras> extras_;
+
+ public:
+  // The smallest update rate of the client items naming the tag, 0 when none.
+  DWORD fastestClientRate = 0;
+  // Bit 0 readable (read word), bit 1 writable (write word); the high 16 bits
+  // carry the NT access level a client needs.
+  DWORD readAccess = 1;
+  DWORD writeAccess = 0;
+  // Where the hash index keeps the record, -1 when it is not entered.
+  int32_t hashSlot = -1;
+  OPCTag* parent;
+  TagChildren children;
+  std::string name;
+
+ private:
+  TagExtras& Extras();
 };
