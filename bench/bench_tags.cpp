@@ -18,17 +18,19 @@ constexpr WORD kGood = 0xC0;
 // The bytes a tag may take, its share of the hash index included.
 constexpr double kTagMemoryTarget = 250.0;
 
-// Argument: tag count.
-void BM_CreateTags(benchmark::State& state) {
+// Creates the tags (argument: their count) and, untimed, removes them again.
+void CreateAndRemoveTags(benchmark::State& state, bool hashed) {
   std::vector<std::string> names = BenchTagNames(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    const std::vector<DWORD> handles = CreateBenchTags(names, true);
+    const std::vector<DWORD> handles = CreateBenchTags(names, hashed);
     state.PauseTiming();
     RemoveBenchTags(handles);
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
+
+void BM_CreateTags(benchmark::State& state) { CreateAndRemoveTags(state, true); }
 
 void BM_CreateTags_Limit(benchmark::State& state) {
   const std::vector<std::string> names = BenchTagNames(static_cast<size_t>(state.range(0)));
@@ -44,16 +46,7 @@ void BM_CreateTags_Limit(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_CreateTagsUnhashed(benchmark::State& state) {
-  std::vector<std::string> names = BenchTagNames(static_cast<size_t>(state.range(0)));
-  for (auto _ : state) {
-    const std::vector<DWORD> handles = CreateBenchTags(names, false);
-    state.PauseTiming();
-    RemoveBenchTags(handles);
-    state.ResumeTiming();
-  }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
-}
+void BM_CreateTagsUnhashed(benchmark::State& state) { CreateAndRemoveTags(state, false); }
 
 BENCHMARK(BM_CreateTags)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreateTags_Limit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

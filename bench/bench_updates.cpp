@@ -58,44 +58,36 @@ class LimitRun {
   LimitTagDatabase records_;
 };
 
-void BM_UpdateTag(benchmark::State& state) {
-  TagRun run(state);
+// Updates the run's tags one after the other in its order, with `update` (visit, value).
+template <class Update>
+void UpdateEach(benchmark::State& state, size_t count, Update update) {
   size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(UpdateTag(run.Handle(i), R4Value(static_cast<float>(i)), kGood));
-    if (++i == run.Count()) i = 0;
+    benchmark::DoNotOptimize(update(i, R4Value(static_cast<float>(i))));
+    if (++i == count) i = 0;
   }
   state.SetItemsProcessed(state.iterations());
+}
+
+void BM_UpdateTag(benchmark::State& state) {
+  TagRun run(state);
+  UpdateEach(state, run.Count(), [&](size_t i, const VARIANT& v) { return UpdateTag(run.Handle(i), v, kGood); });
 }
 
 void BM_UpdateTag_Limit(benchmark::State& state) {
   LimitRun run(state);
-  size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(run.Records().Update(run.Index(i), R4Value(static_cast<float>(i)), kGood));
-    if (++i == run.Count()) i = 0;
-  }
-  state.SetItemsProcessed(state.iterations());
+  UpdateEach(state, run.Count(), [&](size_t i, const VARIANT& v) { return run.Records().Update(run.Index(i), v, kGood); });
 }
 
 void BM_UpdateTagByName(benchmark::State& state) {
   TagRun run(state);
-  size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(UpdateTagByName(run.Name(i), R4Value(static_cast<float>(i)), kGood));
-    if (++i == run.Count()) i = 0;
-  }
-  state.SetItemsProcessed(state.iterations());
+  UpdateEach(state, run.Count(), [&](size_t i, const VARIANT& v) { return UpdateTagByName(run.Name(i), v, kGood); });
 }
 
 void BM_UpdateTagByName_Limit(benchmark::State& state) {
   LimitRun run(state);
-  size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(run.Records().UpdateByName(run.Name(i), R4Value(static_cast<float>(i)), kGood));
-    if (++i == run.Count()) i = 0;
-  }
-  state.SetItemsProcessed(state.iterations());
+  UpdateEach(state, run.Count(),
+             [&](size_t i, const VARIANT& v) { return run.Records().UpdateByName(run.Name(i), v, kGood); });
 }
 
 void BM_UpdateInBatches(benchmark::State& state) {
