@@ -7,6 +7,8 @@
 // device messages handled per second and the CPU this process used, in cores;
 // beside it, the same feed taken by the WebSocket client alone, and one
 // message handled by the bridge beside one parse of its JSON.
+#include "QtBenchmarkMain.h"
+
 #include <sys/resource.h>
 
 #include <memory>
@@ -206,13 +208,5 @@ BENCHMARK(BM_BridgeHandlesOneMessage)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication application(argc, argv);
-  // The program's diagnostic lines are formed as in the program, but not printed.
-  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  runningPlatform.reset();
-  return 0;
+  return RunQtBenchmarks(argc, argv, [] { runningPlatform.reset(); });
 }

@@ -1,5 +1,10 @@
 #include "datatypecode.h"
 
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <optional>
+
 const DataTypeCode DataTypeCode::table[] = {
     {-1, VT_BOOL, " BOOL "},
     {0, VT_UI2, nullptr},
@@ -31,6 +36,90 @@ const DataTypeCode* DataTypeCode::find(int code) {
   for (const DataTypeCode& row : table)
     if (row.code_ == code) return &row;
   return nullptr;
+}
+
+namespace {
+
+// The longest plain integer read here: nine digits fit every integer type's
+// intermediate, and the range checks below are Qt's.
+constexpr size_t longestPlainInteger = 9;
+// The longest plain decimal read here: far from the float's range limits.
+constexpr size_t longestPlainDecimal = 20;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// [-]digits, the sign only where `signedType`; nullopt for anything else.
+std::optional<qint64> plainInteger(std::string_view text, bool signedType) {
+  const bool negative = signedType && !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || text.size() > longestPlainInteger) return std::nullopt;
+  qint64 number = 0;
+  for (const char c : text) {
+    if (!isDigit(c)) return std::nullopt;
+    number = number * 10 + (c - '0');
+  }
+  return negative ? -number : number;
+}
+
+// [-]digits[.digits]; nullopt for anything else.
+std::optional<double> plainDecimal(std::string_view text) {
+  if (text.empty() || text.size() > longestPlainDecimal) return std::nullopt;
+  const size_t start = text.front() == '-' ? 1 : 0;
+  const size_t point = text.find('.');
+  const auto digitsOnly = [&](size_t from, size_t to) {
+    return from < to && std::all_of(text.begin() + from, text.begin() + to, isDigit);
+  };
+  const bool plain = point == std::string_view::npos
+                         ? digitsOnly(start, text.size())
+                         : digitsOnly(start, point) && digitsOnly(point + 1, text.size());
+  if (!plain) return std::nullopt;
+  double number = 0;
+  const auto read = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (read.ec != std::errc() || read.ptr != text.data() + text.size()) return std::nullopt;
+  return number;
+}
+
+// `number` within [low, high], else 0: Qt's answer to a text out of a type's range.
+qint64 inRange(qint64 number, qint64 low, qint64 high) { return number >= low && number <= high ? number : 0; }
+
+}  // namespace
+
+VARIANT DataTypeCode::parseUtf8(std::string_view utf8) const {
+  const bool signedType = variantType_ == VT_BOOL || variantType_ == VT_I2 || variantType_ == VT_I4;
+  if (variantType_ == VT_R4) {
+    // Read as Qt reads it: to the nearest double, then to the nearest float.
+    if (const std::optional<double> number = plainDecimal(utf8)) {
+      VARIANT value;
+      VariantInit(&value);
+      value.vt = VT_R4;
+      value.fltVal = static_cast<float>(*number);
+      return value;
+    }
+  } else if (const std::optional<qint64> number = plainInteger(utf8, signedType)) {
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = variantType_;
+    switch (variantType_) {
+      case VT_BOOL:
+        value.boolVal = *number != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+        return value;
+      case VT_UI2:
+        value.uiVal = static_cast<USHORT>(inRange(*number, 0, USHRT_MAX));
+        return value;
+      case VT_UI4:
+        value.ulVal = static_cast<ULONG>(*number);
+        return value;
+      case VT_I2:
+        value.iVal = static_cast<SHORT>(inRange(*number, SHRT_MIN, SHRT_MAX));
+        return value;
+      case VT_I4:
+        value.lVal = static_cast<LONG>(*number);
+        return value;
+      default:
+        break;
+    }
+  }
+  return parse(QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())));
 }
 
 VARIANT DataTypeCode::zero() const { return parse(QString()); }

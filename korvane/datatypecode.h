@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include <QString>
 
 #include "Vorlix.h"
@@ -28,6 +30,9 @@ public:
   // convert, or is out of the type's range, gives the zero. A boolean is true
   // for any non-zero integer.
   VARIANT parse(const QString& text) const;
+  // The same for a text in UTF-8, without making a QString of the plain
+  // decimal texts the platform sends.
+  VARIANT parseUtf8(std::string_view utf8) const;
   // The text the platform gets for a value of this type: "1"/"0" for a
   // boolean, decimal for integers, six significant digits for the float.
   QString text(const VARIANT& value) const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include <QByteArray>
 #include <QString>
 
@@ -25,15 +27,22 @@ public:
   const Json::Value& data() const;
 
   // The member `key` of `object`, or null when `object` is not an object or lacks it.
-  static const Json::Value& member(const Json::Value& object, const QByteArray& key);
+  static const Json::Value& member(const Json::Value& object, std::string_view key);
   // A text member: a string as it is, a boolean as "true"/"false", anything else "".
-  static QString text(const Json::Value& object, const QByteArray& key);
+  static QString text(const Json::Value& object, std::string_view key);
   // A value read as text members are.
   static QString textOf(const Json::Value& value);
+  // The UTF-8 bytes textOf reads its text from; they stay valid as long as
+  // `value` does.
+  static std::string_view textBytesOf(const Json::Value& value);
+  // Whether UTF-8 `bytes` read as `text`: reading drops one leading
+  // byte-order mark.
+  static bool readsAs(std::string_view bytes, std::string_view text);
+  static constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
   // An integer member: a number that fits 32 bits, a boolean as 1/0, anything else 0.
-  static qint32 integer(const Json::Value& object, const QByteArray& key);
+  static qint32 integer(const Json::Value& object, std::string_view key);
   // Like integer(), but a decimal text such as "1" counts as its number.
-  static qint32 integerOrDigits(const Json::Value& object, const QByteArray& key);
+  static qint32 integerOrDigits(const Json::Value& object, std::string_view key);
 
 private:
   const Json::Value& meta() const;

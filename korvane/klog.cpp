@@ -1,6 +1,13 @@
 #include "klog.h"
 
+#include <QLoggingCategory>
 #include <QTime>
+
+bool klogEnabled() {
+  // Without a default category the message log passes every line on.
+  const QLoggingCategory* category = QLoggingCategory::defaultCategory();
+  return category == nullptr || category->isDebugEnabled();
+}
 
 QString klogPrefix(const char* sourcePath, const char* prettyFunction, int line) {
   return QStringLiteral("[Debug][%1] <%2 %3 %4>")

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <QTextCodec>
+#include <QVarLengthArray>
 #include <QVector>
 
 #include "configfile.h"
@@ -139,20 +140,22 @@ QList<CTag*> korvane::tags() const {
 void korvane::getNewMessageSlot(QString msg) {
   // The devices of a message are the members of its "data" object, each
   // named by its exact serial number.
-  QMap<QString, QMap<QString, QString>> devices;
-  if (!m_parser.parseRealtimeDevices(msg, &devices)) {
+  const PushedFrame frame(msg);
+  if (!frame.accepted()) {
     KLOG << "数据解析失败。";
     return;
   }
-  for (auto device = devices.cbegin(); device != devices.cend(); ++device)
-    applyDeviceValues(device.key(), device.value());
+  for (const PushedFrame::Device& device : frame.devices()) applyDeviceValues(device);
 }
 
-void korvane::applyDeviceValues(const QString& sn, const QMap<QString, QString>& values) {
+void korvane::applyDeviceValues(const PushedFrame::Device& values) {
+  const QString& sn = values.serial();
   const auto devTags = m_devTags.constFind(sn);
   if (devTags == m_devTags.cend()) return;
 
-  QVector<Update> updates;
+  // The line naming every applied value is formed only when it will be shown.
+  const bool logging = klogEnabled();
+  QVarLengthArray<Update, 64> updates;
   QStringList applied;
   {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
@@ -162,17 +165,17 @@ void korvane::applyDeviceValues(const QString& sn, const QMap<QString, QString>&
     for (CTag* tag : devTags->tags) {
       const DataTypeCode* type = DataTypeCode::find(tag->typeCode);
       if (!tag->created() || type == nullptr) continue;
-      const QString text = values.value(QString::number(tag->dataCode));
       // The first message after a client's write may still carry the value
       // from before it: it is skipped.
       if (tag->state == CTag::Written) {
         tag->state = CTag::EchoSkipped;
       } else {
         tag->state = CTag::InStep;
-        if (!text.isEmpty()) {
-          tag->value = type->parse(text);
+        const std::string_view text = values.text(tag->dataCode);
+        if (!text.empty()) {
+          tag->value = type->parseUtf8(text);
           updates.append({tag->handle, tag->value});
-          applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
+          if (logging) applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
           continue;
         }
       }

@@ -15,6 +15,7 @@
 #include "devinfo.h"
 #include "devtags.h"
 #include "msgtype.h"
+#include "pushedframe.h"
 #include "ujsonparser.h"
 #include "Vorlix.h"
 
@@ -86,7 +87,7 @@ private:
   CTag* createTag(const DataGroup& group, const DataInfo& variable);
   // Stores the pushed values of one device in its tags; a device without
   // tags is passed over.
-  void applyDeviceValues(const QString& sn, const QMap<QString, QString>& values);
+  void applyDeviceValues(const PushedFrame::Device& values);
   // The record of a created tag; the caller holds m_tagsMutex.
   CTag* findTag(DWORD handle) const;
   // Good quality while the device is online in the last device list.

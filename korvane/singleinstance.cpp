@@ -65,7 +65,9 @@ void SingleInstance::acceptConnections() {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, socket, [socket] {
       while (socket->canReadLine()) {
-        KLOG << "message from another instance:" << QString::fromUtf8(socket->readLine()).trimmed();
+        // Read whether or not the line is logged.
+        const QString message = QString::fromUtf8(socket->readLine()).trimmed();
+        KLOG << "message from another instance:" << message;
         socket->write(answer);
       }
       if (socket->bytesAvailable() > longestMessage) socket->abort();

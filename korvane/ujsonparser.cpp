@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include "jsonreply.h"
+#include "pushedframe.h"
 
 namespace {
 
@@ -158,27 +159,24 @@ bool ujsonparser::parseRealtimeData(QString text, QString sn, QMap<QString, QStr
     if (!reply.succeeded()) return false;
     const Json::Value& data = reply.data();
     if (!data.isObject()) return true;
-    const Json::Value& device = JsonReply::member(data, sn.toUtf8());
+    const QByteArray snBytes = sn.toUtf8();
+    const Json::Value& device = JsonReply::member(data, {snBytes.constData(), static_cast<size_t>(snBytes.size())});
     if (!device.isNull() && !device.isObject()) return true;
     if (values == nullptr) return true;
-    for (const QString& code : codes) values->insert(code, JsonReply::text(device, code.toUtf8()));
+    for (const QString& code : codes) {
+      const QByteArray codeBytes = code.toUtf8();
+      values->insert(code, JsonReply::text(device, {codeBytes.constData(), static_cast<size_t>(codeBytes.size())}));
+    }
     return true;
   });
 }
 
 bool ujsonparser::parseRealtimeDevices(QString text, QMap<QString, QMap<QString, QString>>* devices) const {
   return guarded(true, [&] {
-    const JsonReply reply(text);
-    if (!reply.isEnvelope()) return true;
-    if (!reply.succeeded()) return false;
-    const Json::Value& data = reply.data();
-    if (!data.isObject() || devices == nullptr) return true;
-    for (auto device = data.begin(); device != data.end(); ++device) {
-      if (!device->isObject()) continue;
-      QMap<QString, QString>& values = (*devices)[QString::fromStdString(device.name())];
-      for (auto value = device->begin(); value != device->end(); ++value)
-        values.insert(QString::fromStdString(value.name()), JsonReply::textOf(*value));
-    }
+    const PushedFrame frame(text);
+    if (!frame.accepted()) return false;
+    if (devices == nullptr) return true;
+    for (const PushedFrame::Device& device : frame.devices()) device.copyTextsTo(&(*devices)[device.serial()]);
     return true;
   });
 }

@@ -1,3 +1,6 @@
+#include <cstring>
+#include <string_view>
+
 #include <gtest/gtest.h>
 
 #include "datatypecode.h"
@@ -70,4 +73,44 @@ TEST(DataTypeCode, WrittenValuesBecomeThePlatformsTexts) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(DataTypeCode::find(c.code)->text(c.value).toStdString(), c.text) << c.code;
+}
+
+namespace {
+
+// The value of `value` in its type's own field, so that bytes beyond it do not count.
+LONGLONG fieldOf(const VARIANT& value) {
+  switch (value.vt) {
+    case VT_BOOL: return value.boolVal;
+    case VT_UI2: return value.uiVal;
+    case VT_UI4: return value.ulVal;
+    case VT_I2: return value.iVal;
+    case VT_I4: return value.lVal;
+    case VT_R4: {
+      UINT bits = 0;
+      std::memcpy(&bits, &value.fltVal, sizeof bits);
+      return bits;
+    }
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+TEST(DataTypeCode, TextsInUtf8ReadAsTheSameTextsInAQString) {
+  const char* const texts[] = {
+      "0", "1", "5", "-0", "-1", "007", "23.5", "-7", "0.1", "00.50", "3.14159265358979", "16777217",
+      "65535", "65536", "-32768", "-32769", "32767", "32768", "999999999", "1234567890", "-2147483648",
+      "2147483648", "4294967295", "4294967296", "12345678901234567890", "0.0000000000001", "-0.0",
+      "1.", ".5", "--1", "+5", " 5", "5 ", "1e3", "1.2.3", "-", "", "abc", "true", "inf", "nan",
+      "１２", "\xEF\xBB\xBF" "5", "5\xEF\xBB\xBF", "3.4028236e38", "99999999999999999999.5",
+  };
+  for (int code : {-1, 0, 3, 4, 5, 6, 7, 10}) {
+    const DataTypeCode* type = DataTypeCode::find(code);
+    for (const char* text : texts) {
+      const VARIANT expected = type->parse(QString::fromUtf8(text));
+      const VARIANT read = type->parseUtf8(text);
+      EXPECT_EQ(read.vt, expected.vt) << code << " " << text;
+      EXPECT_EQ(fieldOf(read), fieldOf(expected)) << code << " " << text;
+    }
+  }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "klog.h"
+#include "support/debuglinesoff.h"
 #include "support/messagecapture.h"
 
 TEST(KlogTest, PrefixesThePayloadWithTimeSourceFunctionAndLine) {
@@ -30,4 +31,22 @@ TEST(KlogTest, FunctionNameIsClassAndMethodWithoutReturnTypeOrParameters) {
       {"int main(int, char**)", "main"},
   };
   for (const auto& c : cases) EXPECT_EQ(klogFunctionName(c.signature), QString(c.name)) << c.signature;
+}
+
+TEST(KlogTest, NothingOfALineIsFormedWhileTheMessageLogDropsDebugLines) {
+  MessageCapture capture;
+  int formed = 0;
+  const auto payload = [&formed] {
+    ++formed;
+    return QStringLiteral("payload");
+  };
+  {
+    const DebugLinesOff off;
+    KLOG << payload();
+    EXPECT_EQ(formed, 0);
+  }
+  KLOG << payload();
+  EXPECT_EQ(formed, 1);
+  ASSERT_EQ(capture.lines().size(), 1);
+  EXPECT_TRUE(capture.lines().first().endsWith(QStringLiteral("> payload"))) << capture.lines().first().toStdString();
 }

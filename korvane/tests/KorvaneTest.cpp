@@ -16,6 +16,7 @@
 #include "platform/registrystore.h"
 #include "platform/wintime.h"
 #include "support/bridgetest.h"
+#include "support/debuglinesoff.h"
 #include "support/variants.h"
 #include "support/waituntil.h"
 
@@ -188,6 +189,24 @@ TEST_F(KorvaneTest, PushedValuesReachTheirTagsWithTheQualityOfTheirDevice) {
   }
   EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 23.5f);
   EXPECT_EQ(tagState(handle("A1.Switch.Odd")).value.vt, VT_R8);
+}
+
+TEST_F(KorvaneTest, OneLineNamesTheAppliedValuesOfAMessageOnlyWhileDebugLinesAreShown) {
+  bridge->addTagsForRealTimeData(configs);
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"23.5","2":"-7","3":"70000","10":"1","11":"9"}})"));
+  EXPECT_EQ(logCount("> [tag values] quality 192: A1.Analog.Temp=23.5 A1.Analog.Level=-7 A1.Analog.Flow=70000 "
+                     "A1.Switch.Pump=1"),
+            1);
+
+  {
+    const DebugLinesOff off;
+    bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"2.5","2":"8"},"B2":{"1":"12"}})"));
+  }
+  EXPECT_EQ(logCount("[tag values]"), 1);
+  EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 2.5f);
+  EXPECT_EQ(tagState(handle("A1.Analog.Level")).value.iVal, 8);
+  EXPECT_EQ(tagState(handle("A1.Analog.Flow")).value.ulVal, 70000u);
+  EXPECT_EQ(tagState(handle("B2.Counter.Starts")).value.uiVal, 12);
 }
 
 TEST_F(KorvaneTest, AMessageUpdatesExactlyTheDevicesItsDataNames) {

@@ -34,8 +34,9 @@ protected:
     }
   }
 
-  void start(QProcess& program, const QString& closeBoxesAfterMs = QString()) {
+  void start(QProcess& program, const QString& closeBoxesAfterMs = QString(), const QString& loggingRules = QString()) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!loggingRules.isEmpty()) environment.insert("QT_LOGGING_RULES", loggingRules);
     environment.insert("TMPDIR", folder.path());
     environment.insert("KORVANE_SETTINGS_DIR", folder.path());
     environment.insert("KORVANE_MAIN_REQUEST_ADDRESS", QString::fromStdString(standin.address()));
@@ -62,6 +63,15 @@ protected:
           return probe.waitForConnected(100);
         },
         startTimeLimitMs);
+  }
+
+  // Whether the running instance answers a message line.
+  bool answers() const {
+    QLocalSocket probe;
+    probe.connectToServer(socketPath());
+    if (!probe.waitForConnected(startTimeLimitMs)) return false;
+    probe.write("probe\n");
+    return probe.waitForReadyRead(startTimeLimitMs) && probe.readAll() == "ok\n";
   }
 
   QTemporaryDir folder;
@@ -103,4 +113,12 @@ TEST_F(SingleInstanceTest, LockAndSocketOfACrashedInstanceDoNotBlockTheNextStart
   SingleInstance next(SingleInstance::applicationIdOf(executable));
   EXPECT_FALSE(next.isRunning());
   EXPECT_TRUE(listening());
+}
+
+TEST_F(SingleInstanceTest, MessagesAreAnsweredAlsoWhileDebugLinesAreOff) {
+  start(first, QString(), "default.debug=false");
+  ASSERT_TRUE(listening());
+  EXPECT_TRUE(answers());
+  EXPECT_TRUE(answers());
+  EXPECT_EQ(first.state(), QProcess::Running);
 }

@@ -17,19 +17,19 @@ HRESULT COPCEventSubscription::Create(OPCServer& server, OPCHANDLE clientHandle,
                                       DWORD* handle) {
   auto* subscription = new (std::nothrow) COPCEventSubscription(server, clientHandle);
   if (subscription == nullptr) return E_FAIL;
-  // Held while it is set up, so that a failed QueryInterface deletes it.
-  subscription->Pin();
   const HRESULT hr = subscription->QueryInterface(riid, ppvObject);
-  if (SUCCEEDED(hr)) {
-    server.AddEventSubscription(subscription);
-    *handle = subscription->Handle();
+  if (FAILED(hr)) {
+    // Never listed, never announced: the list's pin goes and with it the object.
+    subscription->Unpin();
+    return hr;
   }
-  subscription->Unpin();
+  server.AddEventSubscription(subscription);
+  *handle = subscription->Handle();
   return hr;
 }
 
 COPCEventSubscription::COPCEventSubscription(OPCServer& server, OPCHANDLE clientHandle)
-    : server_(&server), clientHandle_(clientHandle), handle_(SharedHandleTable<COPCEventSubscription>::Add(this)) {}
+    : server_(server), clientHandle_(clientHandle), handle_(SharedHandleTable<COPCEventSubscription>::Add(this)) {}
 
 COPCEventSubscription::~COPCEventSubscription() { SharedHandleTable<COPCEventSubscription>::Remove(handle_); }
 
@@ -46,40 +46,40 @@ HRESULT COPCEventSubscription::QueryInterface(REFIID riid, void** ppvObject) {
 }
 
 ULONG COPCEventSubscription::AddRef() {
-  holds_.fetch_add(1);
-  const LONG count = ++references_;
-  VorlixApp().TraceCount("COPCEventSubscription", "AddRef", count);
-  return static_cast<ULONG>(count);
+  // Each client reference pins the subscription.
+  Pin();
+  return static_cast<ULONG>(life_.AddRef());
 }
 
 ULONG COPCEventSubscription::Release() {
-  const LONG count = --references_;
-  VorlixApp().TraceCount("COPCEventSubscription", "Release", count + 1);
-  if (count == 0) LeaveServer();
-  DropHold();
-  return static_cast<ULONG>(count);
+  const LONG before = life_.Release();
+  // A release beyond the last reference takes no pin away.
+  if (before == 0) return 0;
+  // The reference's own pin keeps the object while it leaves its server.
+  if (before == 1) LeaveServer();
+  Unpin();
+  return static_cast<ULONG>(before - 1);
 }
 
 void COPCEventSubscription::LeaveServer() {
-  AnnounceRemoval();
+  bool unlisted = false;
   {
-    // The server detaches its subscriptions under the lock before it goes, so
-    // one read under the lock is still alive while the lock is held.
     ServerLock::Hold hold(VorlixApp().GetServerLock());
-    if (server_ != nullptr) server_->RemoveEventSubscription(this);
+    unlisted = !Removed() && server_.UnlistEventSubscription(this);
   }
+  if (unlisted) ReleaseFromList();
   // A broadcast may still hold the subscription for a while; the client's
   // sink hears nothing more from now on.
   if (OPCEventConnectionContainer* container = Container()) container->Point().Disconnect();
 }
 
-void COPCEventSubscription::DropHold() {
-  if (holds_.fetch_sub(1) == 1) delete this;
+void COPCEventSubscription::ReleaseFromList() {
+  CallAECallback([this](CLumoAExCallback& callback) { return callback.RemoveEventSubscription(handle_); });
+  Unpin();
 }
 
-void COPCEventSubscription::AnnounceRemoval() {
-  if (removalAnnounced_.exchange(true)) return;
-  CallAECallback([this](CLumoAExCallback& callback) { return callback.RemoveEventSubscription(handle_); });
+void COPCEventSubscription::Unpin() {
+  if (life_.Unpin()) delete this;
 }
 
 void COPCEventSubscription::FireSimpleEvent(const char* source, const char* message, DWORD severity) {

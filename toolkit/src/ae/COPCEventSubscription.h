@@ -5,15 +5,17 @@
 // reaches the client through the sink it connects, at once and whatever the
 // client asked for as filter or state.
 //
-// Lifetime: the server's list, the client's references and walks over a
-// snapshot of the list each hold the object, and the last of them deletes it.
-// The client's last Release takes it out of the list (the AE callback object
-// hears of it first); a server that goes while the client still holds the
-// subscription lets go of it, and the client's last Release then deletes it.
+// Lifetime (see ObjectLifetime): the server's list, each client reference and
+// each walk over a snapshot of the list pin the object, and the last pin to go
+// deletes it. It is listed, or removed: the client's last Release takes it out
+// of the list, and a server that goes while the client still holds it removes
+// it, which the client's last Release then deletes. Whoever takes it out of
+// the list tells the AE callback object, once.
 #pragma once
 
 #include "com/HolderSlot.h"
 #include "com/InterfaceTable.h"
+#include "com/ObjectLifetime.h"
 
 #include "platform/opcae.h"
 #include "platform/opcda.h"
@@ -46,17 +48,18 @@ class COPCEventSubscription final : public IUnknown {
   // object; never 0, unique in the process while the subscription lives.
   DWORD Handle() const { return handle_; }
 
-  // Keeps the subscription alive while the server's list or a walk holds it.
-  void Pin() { holds_.fetch_add(1); }
-  void Unpin() { DropHold(); }
-  // The server lets go of the subscription; the caller holds the server lock.
-  // The server drops the list's hold with Unpin once it has released the lock.
-  void Detach() { server_ = nullptr; }
+  // Keeps the subscription alive while a walk is inside it.
+  void Pin() { life_.Pin(); }
+  void Unpin();
 
-  // Tells the AE callback object that the subscription goes; once, however
-  // often it is called. From then on the subscription is removed.
-  void AnnounceRemoval();
-  bool Removed() const { return removalAnnounced_.load(); }
+  // The server lets go of the subscription: Unlist, under the server lock, as
+  // it takes it out of its list; ReleaseFromList afterwards, without the lock:
+  // the AE callback object hears of the removal, and the list's pin goes
+  // (which may delete the subscription).
+  void Unlist() { listed_ = false; }
+  void ReleaseFromList();
+  // Out of its server's list: events and management calls reach it no more.
+  bool Removed() const { return !listed_.load(); }
 
   // A simple event from the host, an event built from the host's fields, and
   // an event the tag database raised (a level alarm), each sent at once to the
@@ -71,9 +74,8 @@ class COPCEventSubscription final : public IUnknown {
 
   COPCEventSubscription(OPCServer& server, OPCHANDLE clientHandle);
   ~COPCEventSubscription();
-  // Drops one hold (list, COM reference or pin); the last one deletes the object.
-  void DropHold();
-  // Takes the subscription out of its server's list, if it is still listed.
+  // Takes the subscription out of its server's list, if it is still listed,
+  // and disconnects the client's sink.
   void LeaveServer();
   // Packs the event and hands it to the client's sink, when one is connected.
   void Deliver(const COPCEvent& event, BOOL refresh, BOOL lastRefresh);
@@ -82,11 +84,12 @@ class COPCEventSubscription final : public IUnknown {
   // The connection-point container, or NULL while the client never asked for it.
   OPCEventConnectionContainer* Container() const;
 
-  // Guarded by the server lock.
-  OPCServer* server_;
-  std::atomic<LONG> references_{0};
-  std::atomic<LONG> holds_{0};
-  std::atomic<bool> removalAnnounced_{false};
+  // Used under the server lock, while the subscription is listed: the server
+  // unlists its subscriptions under that lock before it goes.
+  OPCServer& server_;
+  std::atomic<bool> listed_{true};
+  // Made with the list's pin (given up when it is never listed).
+  ObjectLifetime life_{"COPCEventSubscription", 1};
   // Passed back with every event.
   const OPCHANDLE clientHandle_;
   const DWORD handle_;

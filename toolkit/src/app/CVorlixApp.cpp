@@ -1,5 +1,6 @@
 #include "app/CVorlixApp.h"
 
+#include "ae/InstalledAECallback.h"
 #include "app/OPCErrorText.h"
 #include "da/server/OPCServer.h"
 #include "tags/AddressSpaceLister.h"
@@ -40,9 +41,12 @@ HRESULT CheckRequestedType(const VARIANT& value, VARTYPE requested) {
 
 }  // namespace
 
-CVorlixApp::CVorlixApp() { InitInstance(); }
+CVorlixApp::CVorlixApp() : aeCallback_(new InstalledAECallback(new CLumoAExCallback)) { InitInstance(); }
 
-CVorlixApp::~CVorlixApp() { ExitInstance(); }
+CVorlixApp::~CVorlixApp() {
+  ExitInstance();
+  if (aeCallback_ != nullptr) aeCallback_->Unpin();
+}
 
 void CVorlixApp::InitInstance() {
   tags_.SetDelimiter('.');
@@ -298,23 +302,25 @@ void CVorlixApp::SetEventObserver(EventObserver observer) {
 }
 
 void CVorlixApp::SetAECallback(BOOL noLevelAlarms, CLumoAExCallback* callback) {
-  // Callers use the object without the lock, each through a reference of its
-  // own: the replaced object goes with the last of them, or here, once the
-  // lock is released, so the host's destructor never runs under it.
-  std::shared_ptr<CLumoAExCallback> replaced;
+  // Calls use the object without the lock, each pinning it: the replaced
+  // object goes with the last of them, or here, once the lock is released, so
+  // the host's destructor never runs under it.
+  InstalledAECallback* replaced = nullptr;
   {
     ServerLock::Hold hold(serverLock_);
-    if (callback != aeCallback_.get()) {
-      replaced = std::move(aeCallback_);
-      aeCallback_.reset(callback);
+    const CLumoAExCallback* installed = aeCallback_ != nullptr ? &aeCallback_->Object() : nullptr;
+    if (callback != installed) {
+      replaced = aeCallback_;
+      aeCallback_ = callback != nullptr ? new InstalledAECallback(callback) : nullptr;
     }
     levelAlarmEvents_ = noLevelAlarms ? FALSE : TRUE;
   }
+  if (replaced != nullptr) replaced->Unpin();
 }
 
-std::shared_ptr<CLumoAExCallback> CVorlixApp::AECallback() {
+Pinned<InstalledAECallback> CVorlixApp::AECallback() {
   ServerLock::Hold hold(serverLock_);
-  return aeCallback_;
+  return Pinned<InstalledAECallback>(aeCallback_);
 }
 
 BOOL CVorlixApp::SetTagProperty(DWORD handle, DWORD id, const char* description, const VARIANT& value) {

@@ -10,6 +10,7 @@
 #include "app/ServerLock.h"
 #include "app/TaskMemory.h"
 #include "app/TraceSink.h"
+#include "com/Pinned.h"
 #include "runtime/ClientList.h"
 #include "runtime/ClientWorkers.h"
 #include "runtime/ServerStartup.h"
@@ -28,6 +29,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+class InstalledAECallback;
 
 class CVorlixApp {
  public:
@@ -201,9 +204,9 @@ class CVorlixApp {
   // it replaces is deleted once no call is inside it any more, without the
   // lock. Level-alarm events on exactly when `noLevelAlarms` is FALSE.
   void SetAECallback(BOOL noLevelAlarms, CLumoAExCallback* callback);
-  // The installed object, or NULL. The reference keeps it alive through a call
-  // made without the lock, even when the host replaces it meanwhile.
-  std::shared_ptr<CLumoAExCallback> AECallback();
+  // The installed object, pinned, or none. The pin keeps it alive through a
+  // call made without the lock, even when the host replaces it meanwhile.
+  Pinned<InstalledAECallback> AECallback();
 
   // Under the lock, for the tag of that handle (FALSE when there is none):
   // OPCTag::SetProperty, SetLevelAlarm and GetLevelAlarm.
@@ -302,7 +305,8 @@ class CVorlixApp {
   TagDatabase tags_;
   TagBatch batch_;
   NTSecurity ntSecurity_;
-  std::shared_ptr<CLumoAExCallback> aeCallback_ = std::make_shared<CLumoAExCallback>();
+  // Pinned by the application while installed; NULL when none is.
+  InstalledAECallback* aeCallback_;
   EventObserver eventObserver_;
   // Destroyed first: the timer stops before the event closes and the tree goes.
   UpdateTimer updateTimer_{[this] { ScanClients(FALSE); }};

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+ClientSnapshot ClientList::Snapshot() const { return ClientSnapshot(servers_); }
+
 bool ClientList::Remove(OPCServer* server) {
   const auto entry = std::find(servers_.begin(), servers_.end(), server);
   if (entry == servers_.end()) return false;

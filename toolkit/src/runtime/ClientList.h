@@ -3,7 +3,7 @@
 // sinks goes over a snapshot taken under the lock and runs without it.
 #pragma once
 
-#include "runtime/ClientSnapshot.h"
+#include "com/PinnedList.h"
 
 #include "platform/wintypes.h"
 
@@ -13,9 +13,14 @@
 class OPCServer;
 class OPCTag;
 
+// The clients of the list at one moment, each pinned: its worker thread does
+// not delete it while a walk is inside it.
+using ClientSnapshot = PinnedList<OPCServer>;
+
 class ClientList {
  public:
-  ClientSnapshot Snapshot() const { return ClientSnapshot(servers_); }
+  // Taken under the server lock.
+  ClientSnapshot Snapshot() const;
   bool Empty() const { return servers_.empty(); }
   int Count() const { return static_cast<int>(servers_.size()); }
 

@@ -1,3 +1,4 @@
+#include "ae/InstalledAECallback.h"
 #include "app/CVorlixApp.h"
 #include "support/EventLog.h"
 #include "support/HostCalls.h"
@@ -17,6 +18,12 @@ ULONGLONG Now() {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
   return FileTimeToTicks(now);
+}
+
+// The AE callback object installed now, or NULL.
+const CLumoAExCallback* InstalledObject() {
+  const Pinned<InstalledAECallback> installed = VorlixApp().AECallback();
+  return installed ? &installed->Object() : nullptr;
 }
 
 // Updates the tag and frees the caller's copy of the value, as a host does.
@@ -234,21 +241,20 @@ TEST(LevelAlarm, TheNoLevelAlarmsFlagStopsEventsAndFreezesTheLevel) {
 }
 
 TEST(LevelAlarm, InstallingACallbackObjectDeletesTheOneBeforeOnce) {
-  CVorlixApp& app = VorlixApp();
-  EXPECT_NE(app.AECallback(), nullptr);
+  EXPECT_NE(InstalledObject(), nullptr);
   int firstDestroyed = 0;
   int secondDestroyed = 0;
   auto* first = new CountingCallback(firstDestroyed);
   auto* second = new CountingCallback(secondDestroyed);
   EXPECT_TRUE(SetAEServerCallback(FALSE, first));
-  EXPECT_EQ(app.AECallback().get(), first);
+  EXPECT_EQ(InstalledObject(), first);
   EXPECT_TRUE(SetAEServerCallback(FALSE, first));
   EXPECT_EQ(firstDestroyed, 0);
   EXPECT_TRUE(SetAEServerCallback(FALSE, second));
   EXPECT_EQ(firstDestroyed, 1);
-  EXPECT_EQ(app.AECallback().get(), second);
+  EXPECT_EQ(InstalledObject(), second);
   EXPECT_TRUE(SetAEServerCallback(FALSE, nullptr));
   EXPECT_EQ(firstDestroyed, 1);
   EXPECT_EQ(secondDestroyed, 1);
-  EXPECT_EQ(app.AECallback(), nullptr);
+  EXPECT_EQ(InstalledObject(), nullptr);
 }

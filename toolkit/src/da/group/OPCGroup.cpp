@@ -33,7 +33,7 @@ const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
      MakeHolder<IOPCDataObjectHolder, OPCGroup>},
 };
 
-OPCGroup::OPCGroup(OPCServer* server, const Settings& settings)
+OPCGroup::OPCGroup(OPCServer& server, const Settings& settings)
     : server_(server),
       name_(settings.name),
       updateRate_(settings.updateRate),
@@ -57,22 +57,18 @@ HRESULT OPCGroup::QueryInterface(REFIID riid, void** ppvObject) {
 }
 
 ULONG OPCGroup::AddRef() {
-  holds_.fetch_add(1);
-  const LONG count = ++references_;
-  VorlixApp().TraceCount("OPCGroup", "AddRef", count);
-  return static_cast<ULONG>(count);
+  // Each client reference pins the group.
+  Pin();
+  return static_cast<ULONG>(life_.AddRef());
 }
 
 ULONG OPCGroup::Release() {
-  LONG count = references_.load();
-  // A client that releases more often than it holds the group takes nothing
-  // away: the server's list still holds it.
-  while (count > 0 && !references_.compare_exchange_weak(count, count - 1)) {
-  }
-  VorlixApp().TraceCount("OPCGroup", "Release", count);
-  if (count <= 0) return 0;
-  DropHold();
-  return static_cast<ULONG>(count - 1);
+  const LONG before = life_.Release();
+  // A release beyond the last reference takes no pin away: the server's list
+  // still holds the group.
+  if (before == 0) return 0;
+  Unpin();
+  return static_cast<ULONG>(before - 1);
 }
 
 std::string OPCGroup::Name() const {
@@ -97,18 +93,16 @@ OPCGroup::Settings OPCGroup::CurrentSettings() const {
   return settings;
 }
 
+void OPCGroup::Unlist() { state_ = State::kRemoved; }
+
 void OPCGroup::Retire() {
-  retired_ = true;
+  state_ = State::kRetired;
   ReleaseItems();
   transactions_.Clear();
 }
 
-void OPCGroup::Pin() { holds_.fetch_add(1); }
-
-void OPCGroup::Unpin() { DropHold(); }
-
-void OPCGroup::DropHold() {
-  if (holds_.fetch_sub(1) == 1) delete this;
+void OPCGroup::Unpin() {
+  if (life_.Unpin()) delete this;
 }
 
 OPCGroupItem* OPCGroup::ItemAt(int index) const {
@@ -247,7 +241,7 @@ void OPCGroup::DrainAsyncRequests() {
 }
 
 void OPCGroup::Scan(BOOL forced) {
-  if (!Active() || Removed() || Retired()) return;
+  if (!Active() || Removed()) return;
   const DWORD elapsed = elapsed_ += VorlixApp().ServerRate();
   if (elapsed < UpdateRate() && !forced) return;
   elapsed_ = 0;

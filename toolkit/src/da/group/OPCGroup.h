@@ -4,16 +4,21 @@
 // (there is no lock per group); host callbacks and client sinks are called
 // with it released.
 //
-// Lifetime: the server's list holds the group, clients hold COM references,
-// and walks over a snapshot of the list pin it. When the server lets go of it
-// (Detach, then ReleaseFromList), it is deleted by whichever of these goes
-// last; so a group a client still holds outlives its server, and one a walk is
-// inside outlives its removal. A group that goes lets go of its items as
-// RemoveItems does: their tags count them no more and the host hears of it.
+// Lifetime (see ObjectLifetime): the server's list, each client reference and
+// each walk over a snapshot of the list pin the group, and the last pin to go
+// deletes it; so a group a client still holds outlives its removal and its
+// server, and one a walk is inside outlives its removal. Besides its counts a
+// group is in one of three states: listed; removed (out of its server's list,
+// while clients still hold it: calls that would change it fail); retired
+// (removed by force while held: it let go of its items, and every method of
+// its interfaces but those of IUnknown fails). A group that goes lets go of
+// its items as RemoveItems does: their tags count them no more and the host
+// hears of it.
 #pragma once
 
 #include "com/HolderSlot.h"
 #include "com/InterfaceTable.h"
+#include "com/ObjectLifetime.h"
 #include "da/group/OPCGroupItem.h"
 #include "da/io/OPCTransactionQueue.h"
 
@@ -44,7 +49,8 @@ class OPCGroup final : public IUnknown {
     LCID localeId = 0;
   };
 
-  OPCGroup(OPCServer* server, const Settings& settings);
+  // Made listed, with its list's pin, for the server that lists it.
+  OPCGroup(OPCServer& server, const Settings& settings);
   OPCGroup(const OPCGroup&) = delete;
   OPCGroup& operator=(const OPCGroup&) = delete;
 
@@ -79,29 +85,29 @@ class OPCGroup final : public IUnknown {
   OPCHANDLE Identity() const { return identity_; }
   OPCHANDLE ServerHandle() const { return serverHandle_.load(); }
   void SetServerHandle(OPCHANDLE handle) { serverHandle_ = handle; }
-  LONG ReferenceCount() const { return references_.load(); }
+  LONG ReferenceCount() const { return life_.References(); }
 
-  // The owning server, NULL once it has let go of the group. Whoever uses it
-  // reads it and uses it under the server lock: the server clears it under
-  // that lock before it goes.
-  OPCServer* Server() const { return server_.load(); }
+  // The owning server while it lists the group, NULL once removed. Read and
+  // used under the server lock: the server unlists its groups under that lock
+  // before it goes.
+  OPCServer* Server() const { return Removed() ? nullptr : &server_; }
   // Out of its server's list (removed, or its server gone): calls that would
   // change the group fail from then on.
-  bool Removed() const { return Server() == nullptr; }
+  bool Removed() const { return state_.load() != State::kListed; }
+  bool Retired() const { return state_.load() == State::kRetired; }
 
-  // The server lets go of the group: Detach, under the server lock, as it
-  // unlists it; ReleaseFromList afterwards, without the lock (it may delete
-  // the group).
-  void Detach() { server_ = nullptr; }
-  void ReleaseFromList() { DropHold(); }
-  // A group removed by force while clients still hold it is made inert: it
-  // lets go of its items now, and every method of its interfaces but those of
-  // IUnknown answers E_FAIL from then on. Called without the server lock.
+  // The server lets go of the group: Unlist, under the server lock, as it
+  // takes it out of its list; ReleaseFromList afterwards, without the lock
+  // (it takes the list's pin away, which may delete the group).
+  void Unlist();
+  void ReleaseFromList() { Unpin(); }
+  // Retires a removed group that clients still hold: it lets go of its items
+  // and queued requests now. Called without the server lock.
   void Retire();
-  bool Retired() const { return retired_.load(); }
 
-  // Keeps the group alive while a walk is inside it.
-  void Pin();
+  // Keeps the group alive while a walk or a call is inside it; the last unpin
+  // deletes it (never under the server lock).
+  void Pin() { life_.Pin(); }
   void Unpin();
 
   // The items, kept in the order they were added. For these the caller holds
@@ -198,9 +204,9 @@ class OPCGroup final : public IUnknown {
   };
   static const InterfaceTableRow<OPCGroup> kOfferedInterfaces[];
 
+  enum class State { kListed, kRemoved, kRetired };
+
   ~OPCGroup();
-  // Drops one hold (list, COM reference or pin); the last one deletes the group.
-  void DropHold();
   // Lets go of every item as RemoveItems does. Called without the server lock.
   void ReleaseItems();
   // The index of the items by their full tag name; the caller holds the server lock.
@@ -209,12 +215,11 @@ class OPCGroup final : public IUnknown {
   // One updated tag into one of its items; the caller holds the server lock.
   void CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const;
 
-  std::atomic<OPCServer*> server_;
+  OPCServer& server_;
+  std::atomic<State> state_{State::kListed};
+  // Made with the list's pin.
+  ObjectLifetime life_{"OPCGroup", 1};
   std::string name_;
-  std::atomic<LONG> references_{0};
-  // The server's list, the COM references and the pins.
-  std::atomic<LONG> holds_{1};
-  std::atomic<bool> retired_{false};
   std::atomic<DWORD> updateRate_;
   std::atomic<FLOAT> percentDeadband_;
   std::atomic<LCID> localeId_;

@@ -31,14 +31,11 @@ FILETIME NowUtc() {
   return now;
 }
 
-// Hands the event to each pinned subscription, then unpins it; the number of them.
+// Hands the event to each pinned subscription; the number of them.
 template <class Fire>
-int FireEach(const std::vector<COPCEventSubscription*>& subscriptions, Fire fire) {
-  for (COPCEventSubscription* subscription : subscriptions) {
-    fire(*subscription);
-    subscription->Unpin();
-  }
-  return static_cast<int>(subscriptions.size());
+int FireEach(const PinnedList<COPCEventSubscription>& subscriptions, Fire fire) {
+  for (COPCEventSubscription* subscription : subscriptions) fire(*subscription);
+  return subscriptions.Size();
 }
 
 }  // namespace
@@ -69,34 +66,27 @@ OPCServer::~OPCServer() {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     groups.swap(groups_);
     subscriptions.swap(subscriptions_);
-    for (OPCGroup* group : groups) group->Detach();
-    for (COPCEventSubscription* subscription : subscriptions) subscription->Detach();
+    for (OPCGroup* group : groups) group->Unlist();
+    for (COPCEventSubscription* subscription : subscriptions) subscription->Unlist();
   }
-  // A group or subscription the client still holds lives on, detached, until
+  // A group or subscription the client still holds lives on, removed, until
   // its last Release.
   for (OPCGroup* group : groups) group->ReleaseFromList();
-  for (COPCEventSubscription* subscription : subscriptions) {
-    subscription->AnnounceRemoval();
-    subscription->Unpin();
-  }
+  for (COPCEventSubscription* subscription : subscriptions) subscription->ReleaseFromList();
 }
 
 HRESULT OPCServer::QueryInterface(REFIID riid, void** ppvObject) {
   return QueryInterfaceFromTable(*this, "OPCServer", kOfferedInterfaces, holders_, riid, ppvObject);
 }
 
-ULONG OPCServer::AddRef() {
-  const LONG count = ++references_;
-  VorlixApp().TraceCount("OPCServer", "AddRef", count);
-  return static_cast<ULONG>(count);
-}
+ULONG OPCServer::AddRef() { return static_cast<ULONG>(life_.AddRef()); }
 
 ULONG OPCServer::Release() {
-  const LONG count = --references_;
-  VorlixApp().TraceCount("OPCServer", "Release", count + 1);
+  const LONG before = life_.Release();
+  if (before == 0) return 0;
   // From here on the worker thread may delete the object at any moment.
-  if (count == 0) VorlixApp().RemoveServer(this);
-  return static_cast<ULONG>(count);
+  if (before == 1) VorlixApp().RemoveServer(this);
+  return static_cast<ULONG>(before - 1);
 }
 
 std::string OPCServer::ClientName() const {
@@ -108,10 +98,6 @@ void OPCServer::SetClientName(std::string name) {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   clientName_ = std::move(name);
 }
-
-void OPCServer::Lock() { VorlixApp().Lock(); }
-
-void OPCServer::Unlock() { VorlixApp().Unlock(); }
 
 int OPCServer::GetGroupCount() const {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
@@ -155,12 +141,11 @@ HRESULT OPCServer::CreateGroup(OPCGroup::Settings settings, REFIID riid, void** 
   if (FindGroupByName(settings.name)) return OPC_E_DUPLICATENAME;
   // Room first: once the client holds the group, appending it must not fail.
   groups_.reserve(groups_.size() + 1);
-  OPCGroup* group = new (std::nothrow) OPCGroup(this, settings);
+  OPCGroup* group = new (std::nothrow) OPCGroup(*this, settings);
   if (group == nullptr) return E_OUTOFMEMORY;
   const HRESULT hr = group->QueryInterface(riid, ppUnk);
   if (FAILED(hr)) {
     // Nobody holds it and it has no items: it goes at once, telling the host nothing.
-    group->Detach();
     group->ReleaseFromList();
     return hr;
   }
@@ -176,7 +161,7 @@ OPCGroup* OPCServer::UnlistGroup(OPCHANDLE serverHandle) {
   if (entry == groups_.end()) return nullptr;
   OPCGroup* group = *entry;
   groups_.erase(entry);
-  group->Detach();
+  group->Unlist();
   return group;
 }
 
@@ -210,32 +195,25 @@ void OPCServer::SnapshotGroupNames(DWORD scope, std::vector<std::string>& names)
   for (const OPCGroup* group : groups_) names.push_back(group->Name());
 }
 
-std::vector<OPCGroup*> OPCServer::PinGroups() const {
+PinnedList<OPCGroup> OPCServer::PinGroups() const {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  for (OPCGroup* group : groups_) group->Pin();
-  return groups_;
-}
-
-void OPCServer::UnpinGroups(const std::vector<OPCGroup*>& groups) {
-  for (OPCGroup* group : groups) group->Unpin();
+  return PinnedList<OPCGroup>(groups_);
 }
 
 int OPCServer::ProcessAsyncRequests() {
   const std::lock_guard<std::recursive_mutex> turn(scanLock_);
-  const std::vector<OPCGroup*> groups = PinGroups();
+  const PinnedList<OPCGroup> groups = PinGroups();
   for (OPCGroup* group : groups) group->DrainAsyncRequests();
-  UnpinGroups(groups);
-  return static_cast<int>(groups.size());
+  return groups.Size();
 }
 
 int OPCServer::ScanGroups(BOOL forced) {
   const std::lock_guard<std::recursive_mutex> turn(scanLock_);
   if (forcedScanRequested_.exchange(false)) forced = TRUE;
   ++scans_;
-  const std::vector<OPCGroup*> groups = PinGroups();
+  const PinnedList<OPCGroup> groups = PinGroups();
   for (OPCGroup* group : groups) group->Scan(forced);
-  UnpinGroups(groups);
-  return static_cast<int>(groups.size());
+  return groups.Size();
 }
 
 int OPCServer::PropagateTag(const OPCTag& tag) {
@@ -275,35 +253,27 @@ BOOL OPCServer::RecheckItemRights() {
 
 BOOL OPCServer::AddEventSubscription(COPCEventSubscription* subscription) {
   if (subscription == nullptr) return FALSE;
-  subscription->Pin();
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   subscriptions_.push_back(subscription);
   return TRUE;
 }
 
-BOOL OPCServer::RemoveEventSubscription(COPCEventSubscription* subscription) {
-  if (subscription == nullptr) return FALSE;
-  subscription->AnnounceRemoval();
-  {
-    ServerLock::Hold hold(VorlixApp().GetServerLock());
-    const auto entry = std::find(subscriptions_.begin(), subscriptions_.end(), subscription);
-    if (entry == subscriptions_.end()) return FALSE;
-    subscriptions_.erase(entry);
-    subscription->Detach();
-  }
-  subscription->Unpin();
+BOOL OPCServer::UnlistEventSubscription(COPCEventSubscription* subscription) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  const auto entry = std::find(subscriptions_.begin(), subscriptions_.end(), subscription);
+  if (entry == subscriptions_.end()) return FALSE;
+  subscriptions_.erase(entry);
+  subscription->Unlist();
   return TRUE;
 }
 
-std::vector<COPCEventSubscription*> OPCServer::PinSubscriptions(DWORD subscription) const {
-  std::vector<COPCEventSubscription*> pinned;
+PinnedList<COPCEventSubscription> OPCServer::PinSubscriptions(DWORD subscription) const {
+  std::vector<COPCEventSubscription*> selected;
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   for (COPCEventSubscription* candidate : subscriptions_) {
-    if (subscription != kAllSubscriptions && candidate->Handle() != subscription) continue;
-    candidate->Pin();
-    pinned.push_back(candidate);
+    if (subscription == kAllSubscriptions || candidate->Handle() == subscription) selected.push_back(candidate);
   }
-  return pinned;
+  return PinnedList<COPCEventSubscription>(std::move(selected));
 }
 
 int OPCServer::BroadcastUserMessage(const char* source, const char* message, DWORD severity) {

@@ -3,14 +3,17 @@
 // thread. It owns the client's groups and event subscriptions and offers its
 // interfaces through interface holders made on first request.
 //
-// Lifetime: the last Release unlists it (CVorlixApp::RemoveServer), which
-// clears its running flag and wakes its worker thread; that thread deletes it
-// once no walk over a client-list snapshot is inside it any more.
+// Lifetime (see ObjectLifetime): the last Release unlists it
+// (CVorlixApp::RemoveServer), which clears its running flag and wakes its
+// worker thread; that thread, which pins the object from the start, deletes
+// it once no walk over a client-list snapshot pins it any more. Client
+// references do not keep it: the library ends it when it is unloaded.
 #pragma once
 
 #include "com/HolderSlot.h"
 #include "com/InterfaceTable.h"
-#include "com/KeepAlive.h"
+#include "com/ObjectLifetime.h"
+#include "com/PinnedList.h"
 #include "da/group/OPCGroup.h"
 
 #include "platform/opcae.h"
@@ -48,15 +51,12 @@ class OPCServer final : public IUnknown {
   bool IsRunning() const { return running_.load(); }
   void Stop() { running_ = false; }
 
-  // Walks over a snapshot of the client list pin the servers in it; the
-  // worker thread waits for the pins to go before it deletes the object.
-  void Pin() { pins_.Add(); }
-  void Unpin() { pins_.Drop(); }
-  void WaitUntilUnpinned() { pins_.WaitUntilUnused(); }
-
-  // The server lock (there is one for the whole library).
-  void Lock();
-  void Unlock();
+  // Walks over a snapshot of the client list pin the servers in it. An unpin
+  // never deletes the object: its worker thread takes its own pin away and
+  // waits for the others to go before it deletes it.
+  void Pin() { life_.Pin(); }
+  void Unpin() { life_.Unpin(); }
+  void WaitUntilUnpinned() { life_.UnpinAndWait(); }
 
   // The group list, in creation order. Each call takes the server lock.
   int GetGroupCount() const;
@@ -117,10 +117,12 @@ class OPCServer final : public IUnknown {
   BOOL RecheckItemRights();
 
   // The event subscriptions; the list holds each one it lists (see
-  // COPCEventSubscription). Removing one tells the AE callback object first,
-  // listed or not, then lets go of it; FALSE when it was not listed.
+  // COPCEventSubscription). Adding takes over the subscription's list pin.
+  // Unlisting takes it out of the list and marks it removed, under the server
+  // lock; the subscription lets go of the list's pin itself
+  // (COPCEventSubscription::ReleaseFromList). FALSE when it was not listed.
   BOOL AddEventSubscription(COPCEventSubscription* subscription);
-  BOOL RemoveEventSubscription(COPCEventSubscription* subscription);
+  BOOL UnlistEventSubscription(COPCEventSubscription* subscription);
 
   // Hands an event to every subscription of the client, or with a subscription
   // handle other than 0 to that one alone when the client owns it (another
@@ -151,23 +153,23 @@ class OPCServer final : public IUnknown {
   static const InterfaceTableRow<OPCServer> kOfferedInterfaces[];
 
   // The subscriptions an event goes to (all for handle 0, else the one with
-  // that handle), pinned until each has had it.
-  std::vector<COPCEventSubscription*> PinSubscriptions(DWORD subscription) const;
-  // The groups of a snapshot taken under the lock, pinned until Unpin.
-  std::vector<OPCGroup*> PinGroups() const;
-  static void UnpinGroups(const std::vector<OPCGroup*>& groups);
+  // that handle), and the groups, each taken under the lock and pinned while
+  // the walk over them runs without it.
+  PinnedList<COPCEventSubscription> PinSubscriptions(DWORD subscription) const;
+  PinnedList<OPCGroup> PinGroups() const;
   static bool ScopeListsPrivateGroups(DWORD scope);
 
   const FILETIME creationTime_;
   std::string clientName_;
+  // Set while the client list lists the object.
   std::atomic<bool> running_{true};
-  std::atomic<LONG> references_{0};
+  // Made with the worker thread's pin.
+  ObjectLifetime life_{"OPCServer", 1};
   std::atomic<LONG> scans_{0};
   std::atomic<bool> forcedScanRequested_{false};
   // Serialises the drains and scans of this client's groups. Taken before the
   // server lock, never while holding it.
   std::recursive_mutex scanLock_;
-  KeepAlive pins_;
   HolderSlot holders_[kHolderCount];
   std::vector<OPCGroup*> groups_;
   std::vector<COPCEventSubscription*> subscriptions_;

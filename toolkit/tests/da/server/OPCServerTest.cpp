@@ -20,7 +20,7 @@ OPCGroup* AddGroup(OPCServer& server, const std::string& name, DWORD rate = 100)
   OPCGroup::Settings settings;
   settings.name = name;
   settings.updateRate = rate;
-  OPCGroup* group = new OPCGroup(&server, settings);
+  OPCGroup* group = new OPCGroup(server, settings);
   server.AddGroupToList(group);
   return group;
 }
@@ -113,7 +113,7 @@ TEST(OPCServer, GroupListOperations) {
   EXPECT_EQ(server->GetGroupCount(), 1);
   EXPECT_EQ(server->GetGroupAt(0), b);
   EXPECT_FALSE(server->FindGroupByName("A"));
-  a->Detach();  // the removed group is the test's to let go of
+  a->Unlist();  // the removed group is the test's to let go of
   a->ReleaseFromList();
 
   // Groups without items name no tag.
