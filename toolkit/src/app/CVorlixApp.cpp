@@ -207,7 +207,7 @@ BOOL CVorlixApp::UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality
 BOOL CVorlixApp::UpdateTagValueByName(const char* name, const VARIANT* value, WORD quality) {
   if (name == nullptr || value == nullptr) return FALSE;
   ServerLock::Hold hold(serverLock_);
-  OPCTag* tag = tags_.FindTag(std::string(), name);
+  OPCTag* tag = tags_.FindTag(std::string_view(), name);
   if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
   PropagateToClients(*tag);
   return TRUE;

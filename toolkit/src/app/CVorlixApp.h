@@ -29,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class InstalledAECallback;
@@ -114,7 +115,7 @@ class CVorlixApp {
 
   // The tag database. These take the lock themselves where they change or
   // answer for the tree; FindTag and TagFromHandle expect the caller to hold it.
-  OPCTag* FindTag(const std::string& accessPath, const std::string& itemId) const {
+  OPCTag* FindTag(std::string_view accessPath, std::string_view itemId) const {
     return tags_.FindTag(accessPath, itemId);
   }
   OPCTag* TagFromHandle(DWORD handle) const { return tags_.TagFromHandle(handle); }
@@ -137,11 +138,11 @@ class CVorlixApp {
 
   // The hash index (see TagDatabase).
   UINT SetHashing(UINT request);
-  int64_t HashSlot(const std::string& key, const std::string& name) const { return tags_.HashSlot(key, name); }
-  OPCTag* HashFindTag(const std::string& accessPath, const std::string& itemId) const {
+  int64_t HashSlot(std::string_view key, std::string_view name) const { return tags_.HashSlot(key, name); }
+  OPCTag* HashFindTag(std::string_view accessPath, std::string_view itemId) const {
     return tags_.HashFindTag(accessPath, itemId);
   }
-  OPCTag* FindChildHashed(const OPCTag& parent, const std::string& branchKey, const std::string& component,
+  OPCTag* FindChildHashed(const OPCTag& parent, std::string_view branchKey, std::string_view component,
                           int64_t* slot) const {
     return tags_.FindChildHashed(parent, branchKey, component, slot);
   }

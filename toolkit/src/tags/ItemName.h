@@ -5,11 +5,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The item ID when the access path is empty; path + item ID when the path ends
 // with the delimiter; otherwise path + delimiter + item ID.
-std::string MakeFullItemName(const std::string& accessPath, const std::string& itemId, char delimiter);
+std::string MakeFullItemName(std::string_view accessPath, std::string_view itemId, char delimiter);
 
 // The components of a name. Empty components inside the name are kept, a
 // trailing empty one is dropped: "a..b" gives a, "", b; "a.b." gives a, b; ""
@@ -17,7 +18,13 @@ std::string MakeFullItemName(const std::string& accessPath, const std::string& i
 std::vector<std::string> SplitItemName(const std::string& name, char delimiter);
 
 // The position of the name's last delimiter, or npos.
-size_t LastDelimiter(const std::string& name, char delimiter);
+size_t LastDelimiter(std::string_view name, char delimiter);
+
+// The component of `name` that starts at `*position`, without copying it;
+// `*position` moves past it and its delimiter. Starting at 0 and calling while
+// `*position` is below the name's size gives the components of SplitItemName;
+// the one after which `*position` reaches the size is the last.
+std::string_view NextItemNameComponent(std::string_view name, char delimiter, size_t* position);
 
 // Whether a client can give the name back as an item ID: it is not empty and
 // comes back as the same bytes from the wide text clients see and send.

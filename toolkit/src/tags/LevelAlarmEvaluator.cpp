@@ -27,14 +27,14 @@ constexpr LevelTexts kLevelTexts[] = {
     {"High High Limit Exceeded", "High High Limit"},
 };
 
-const LevelAlarm& Alarm(const OPCTag& tag, int level) { return tag.levelAlarms[level - 1]; }
+const LevelAlarm& Alarm(const OPCTag& tag, int level) { return tag.LevelAlarms()[level - 1]; }
 
 }  // namespace
 
 int LevelAlarmEvaluator::LevelOf(const OPCTag& tag) {
   // Most tags have no alarm: spare them the conversion.
-  const auto& alarms = tag.levelAlarms;
-  if (std::none_of(std::begin(alarms), std::end(alarms), [](const LevelAlarm& alarm) { return alarm.enabled; })) {
+  const LevelAlarm* alarms = tag.LevelAlarms();
+  if (std::none_of(alarms, alarms + OPCTag::kLevelAlarmCount, [](const LevelAlarm& alarm) { return alarm.enabled; })) {
     return kNormalLevel;
   }
   VARIANT reading;
@@ -51,12 +51,12 @@ int LevelAlarmEvaluator::LevelOf(const OPCTag& tag) {
 }
 
 std::unique_ptr<COPCEvent> LevelAlarmEvaluator::LevelEvent(const OPCTag& tag) {
-  const int level = tag.alarmLevel;
+  const int level = tag.AlarmLevel();
   auto event = std::make_unique<COPCEvent>();
   event->changeMask = OPC_CHANGE_ACTIVE_STATE;
   event->newState = level == kNormalLevel ? OPC_CONDITION_ENABLED : OPC_CONDITION_ENABLED | OPC_CONDITION_ACTIVE;
   event->source = tag.name;
-  event->time = tag.alarmTime;
+  event->time = tag.AlarmTime();
   event->message = kLevelTexts[level].message;
   event->conditionName = "Level";
   event->subconditionName = kLevelTexts[level].subcondition;

@@ -50,16 +50,19 @@ void PutScalar(VARIANT* out, VARTYPE type, T VARIANT::*member, T scalar) {
   out->*member = scalar;
 }
 
+constexpr LevelAlarm kDefaultLevelAlarms[OPCTag::kLevelAlarmCount] = {{0.0f, FALSE, kDefaultAlarmSeverity},
+                                                                    {0.0f, FALSE, kDefaultAlarmSeverity},
+                                                                    {100.0f, FALSE, kDefaultAlarmSeverity},
+                                                                    {100.0f, FALSE, kDefaultAlarmSeverity}};
+
 }  // namespace
 
+TagExtras::TagExtras() { std::copy(std::begin(kDefaultLevelAlarms), std::end(kDefaultLevelAlarms), levelAlarms); }
+
+TagExtras::~TagExtras() = default;
+
 OPCTag::OPCTag(OPCTag* parent, std::string name)
-    : parent(parent),
-      name(std::move(name)),
-      quality(OPC_QUALITY_UNCERTAIN),
-      levelAlarms{{0.0f, FALSE, kDefaultAlarmSeverity},
-                  {0.0f, FALSE, kDefaultAlarmSeverity},
-                  {100.0f, FALSE, kDefaultAlarmSeverity},
-                  {100.0f, FALSE, kDefaultAlarmSeverity}} {
+    : quality(OPC_QUALITY_UNCERTAIN), parent(parent), name(std::move(name)) {
   VariantInit(&value);
   value.vt = VT_R4;
   value.fltVal = 0.0f;
@@ -69,7 +72,9 @@ OPCTag::OPCTag(OPCTag* parent, std::string name)
 OPCTag::~OPCTag() {
   // Take the subtree down one node at a time: a name of very many components
   // must not exhaust the stack.
-  std::vector<std::unique_ptr<OPCTag>> pending = std::move(children);
+  std::vector<std::unique_ptr<OPCTag>> pending;
+  for (std::unique_ptr<OPCTag>& child : children) pending.push_back(std::move(child));
+  children.clear();
   while (!pending.empty()) {
     std::unique_ptr<OPCTag> node = std::move(pending.back());
     pending.pop_back();
@@ -79,7 +84,28 @@ OPCTag::~OPCTag() {
   VariantClear(&value);
 }
 
+namespace {
+
+// Types held in the VARIANT itself, which owns nothing: copied and dropped as bytes.
+bool HoldsPlainScalar(VARTYPE type) {
+  switch (type) {
+    case VT_EMPTY: case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
+    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
+    case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BOOL: case VT_ERROR:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 HRESULT OPCTag::SetValue(const VARIANT& newValue) {
+  // Most updates replace one number by another: no copy to make, nothing to free.
+  if (HoldsPlainScalar(newValue.vt) && HoldsPlainScalar(value.vt)) {
+    value = newValue;
+    return S_OK;
+  }
   VARIANT copy;
   VariantInit(&copy);
   // A reference is stored as what it refers to: its target is the caller's.
@@ -99,7 +125,21 @@ HRESULT OPCTag::Update(const VARIANT& newValue, WORD newQuality, const FILETIME&
   return S_OK;
 }
 
-int OPCTag::GetPropertyCount() const { return kStandardPropertyCount + static_cast<int>(properties.size()); }
+const std::vector<std::unique_ptr<OPCTagProperty>>& OPCTag::Properties() const {
+  static const std::vector<std::unique_ptr<OPCTagProperty>> none;
+  return extras_ != nullptr ? extras_->properties : none;
+}
+
+const LevelAlarm* OPCTag::LevelAlarms() const {
+  return extras_ != nullptr ? extras_->levelAlarms : kDefaultLevelAlarms;
+}
+
+TagExtras& OPCTag::Extras() {
+  if (extras_ == nullptr) extras_ = std::make_unique<TagExtras>();
+  return *extras_;
+}
+
+int OPCTag::GetPropertyCount() const { return kStandardPropertyCount + static_cast<int>(Properties().size()); }
 
 BOOL OPCTag::GetPropertyInfo(int index, DWORD* id, std::string* description, VARTYPE* type) const {
   if (index < 0 || index >= GetPropertyCount()) return FALSE;
@@ -109,7 +149,7 @@ BOOL OPCTag::GetPropertyInfo(int index, DWORD* id, std::string* description, VAR
     *description = standard.description;
     *type = standard.type == VT_EMPTY ? value.vt : standard.type;
   } else {
-    const OPCTagProperty& custom = *properties[index - kStandardPropertyCount];
+    const OPCTagProperty& custom = *Properties()[index - kStandardPropertyCount];
     *id = custom.id;
     *description = custom.description;
     *type = custom.value.vt;
@@ -139,7 +179,7 @@ HRESULT OPCTag::GetPropertyValue(DWORD id, VARIANT* out) const {
     default:
       break;
   }
-  for (const std::unique_ptr<OPCTagProperty>& custom : properties) {
+  for (const std::unique_ptr<OPCTagProperty>& custom : Properties()) {
     if (custom->id == id) return VariantCopy(out, &custom->value);
   }
   return OPC_E_INVALID_PID;
@@ -150,6 +190,7 @@ BOOL OPCTag::SetProperty(DWORD id, const std::string& description, const VARIANT
   VARIANT copy;
   VariantInit(&copy);
   if (FAILED(VariantCopyInd(&copy, &newValue))) return FALSE;
+  std::vector<std::unique_ptr<OPCTagProperty>>& properties = Extras().properties;
   auto existing = std::find_if(properties.begin(), properties.end(),
                                [id](const std::unique_ptr<OPCTagProperty>& custom) { return custom->id == id; });
   if (existing == properties.end()) {
@@ -165,13 +206,13 @@ BOOL OPCTag::SetProperty(DWORD id, const std::string& description, const VARIANT
 
 BOOL OPCTag::SetLevelAlarm(int alarm, FLOAT limit, DWORD severity, BOOL enabled) {
   if (alarm < 1 || alarm > kLevelAlarmCount) return FALSE;
-  levelAlarms[alarm - 1] = LevelAlarm{limit, enabled, severity};
+  Extras().levelAlarms[alarm - 1] = LevelAlarm{limit, enabled, severity};
   return TRUE;
 }
 
 BOOL OPCTag::GetLevelAlarm(int alarm, FLOAT* limit, DWORD* severity, BOOL* enabled) const {
   if (alarm < 1 || alarm > kLevelAlarmCount) return FALSE;
-  const LevelAlarm& stored = levelAlarms[alarm - 1];
+  const LevelAlarm& stored = LevelAlarms()[alarm - 1];
   *limit = stored.limit;
   *severity = stored.severity;
   *enabled = stored.enabled;
@@ -179,11 +220,12 @@ BOOL OPCTag::GetLevelAlarm(int alarm, FLOAT* limit, DWORD* severity, BOOL* enabl
 }
 
 std::unique_ptr<COPCEvent> OPCTag::EvaluateLevelAlarms(BOOL eventsOn) {
-  if (!eventsOn) return nullptr;
+  // Without alarms ever set, the level is and stays normal.
+  if (!eventsOn || extras_ == nullptr) return nullptr;
   const int level = LevelAlarmEvaluator::LevelOf(*this);
-  if (level == alarmLevel) return nullptr;
-  alarmLevel = level;
-  alarmTime = NowUtc();
+  if (level == extras_->alarmLevel) return nullptr;
+  extras_->alarmLevel = level;
+  extras_->alarmTime = NowUtc();
   return LevelAlarmEvaluator::LevelEvent(*this);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Vorlix.h"
+#include "tags/TagChildren.h"
 
 #include "platform/variant.h"
 
@@ -22,6 +23,19 @@ struct LevelAlarm {
   FLOAT limit;
   BOOL enabled;
   DWORD severity;
+};
+
+// What only some tags carry: custom properties, and level alarms once the host
+// sets one. A tag without it has the default alarms, all disabled, and is in
+// the normal alarm level.
+struct TagExtras {
+  TagExtras();
+  ~TagExtras();
+  std::vector<std::unique_ptr<OPCTagProperty>> properties;
+  LevelAlarm levelAlarms[4];
+  // 0 (normal) or the number of the active level alarm, and when it last changed.
+  int alarmLevel = 0;
+  FILETIME alarmTime = {0, 0};
 };
 
 class OPCTag {
@@ -71,32 +85,47 @@ class OPCTag {
 
   bool HasHandle() const { return handle != VORLIX_INVALID_TAG; }
 
-  OPCTag* parent;
-  std::vector<std::unique_ptr<OPCTag>> children;
-  std::vector<std::unique_ptr<OPCTagProperty>> properties;
-  std::string name;
-  BOOL visible = TRUE;
+  // The custom properties, in the order they were added.
+  const std::vector<std::unique_ptr<OPCTagProperty>>& Properties() const;
+  // The four level alarms, LoLo first.
+  const LevelAlarm* LevelAlarms() const;
+  int AlarmLevel() const { return extras_ != nullptr ? extras_->alarmLevel : 0; }
+  FILETIME AlarmTime() const { return extras_ != nullptr ? extras_->alarmTime : FILETIME{0, 0}; }
+
+  // Fields ordered so that the record packs without holes, and what an update
+  // reads and writes shares the record's first cache line: most of a large
+  // tag database's memory is its records, and updates in no order find them
+  // anywhere in it.
   VARIANT value;
   FILETIME timestamp;
-  WORD quality;
   // Updates so far: tells a client write whether the host updated the tag
   // while its write callback ran.
   uint64_t updates = 0;
+  // The client items naming the tag, in update order; NULL when none does.
+  TagClientItems* clientItems = nullptr;
+  DWORD handle = VORLIX_INVALID_TAG;
+  // Client items naming the tag.
+  int refCount = 0;
+  WORD quality;
+  BOOL visible = TRUE;
+
+ private:
+  // Beside the fields an update touches: an update evaluates the level alarms.
+  std::unique_ptr<TagExtras> extras_;
+
+ public:
+  // The smallest update rate of the client items naming the tag, 0 when none.
+  DWORD fastestClientRate = 0;
   // Bit 0 readable (read word), bit 1 writable (write word); the high 16 bits
   // carry the NT access level a client needs.
   DWORD readAccess = 1;
   DWORD writeAccess = 0;
-  DWORD handle = VORLIX_INVALID_TAG;
-  // The smallest update rate of the client items naming the tag, 0 when none.
-  DWORD fastestClientRate = 0;
-  // 0 (normal) or the number of the active level alarm, and when it last changed.
-  int alarmLevel = 0;
-  FILETIME alarmTime = {0, 0};
-  LevelAlarm levelAlarms[kLevelAlarmCount];
-  // Client items naming the tag.
-  int refCount = 0;
-  // The client items naming the tag, in update order; NULL when none does.
-  TagClientItems* clientItems = nullptr;
   // Where the hash index keeps the record, -1 when it is not entered.
-  int64_t hashSlot = -1;
+  int32_t hashSlot = -1;
+  OPCTag* parent;
+  TagChildren children;
+  std::string name;
+
+ private:
+  TagExtras& Extras();
 };

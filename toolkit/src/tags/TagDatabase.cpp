@@ -10,53 +10,100 @@ TagDatabase::TagDatabase() : root_(nullptr, std::string()) {}
 
 TagDatabase::~TagDatabase() = default;
 
-OPCTag* TagDatabase::FindTag(const std::string& accessPath, const std::string& itemId) const {
+OPCTag* TagDatabase::FindTag(std::string_view accessPath, std::string_view itemId) const {
+  std::string composed;
+  if (!accessPath.empty()) composed = MakeFullItemName(accessPath, itemId, Delimiter());
+  const std::string_view fullName = accessPath.empty() ? itemId : std::string_view(composed);
+  if (!IndexAnswersLookups()) return WalkTree(fullName);
+  // The record entered under the full name as its key: a leaf, or a
+  // top-level branch (deeper branches are entered under longer keys). A probe
+  // that ends at a never-used slot proves there is none: a record the index
+  // could not take had every slot of its key's way taken, and they stay so.
+  const TagHashIndex::Probe probe = index_.Find(fullName, [&](const OPCTag& tag) {
+    return tag.name == fullName && (tag.HasHandle() || tag.parent == &root_);
+  });
+  if (probe.record != nullptr || probe.complete) return probe.record;
+  return WalkTree(fullName);
+}
+
+bool TagDatabase::IndexAnswersLookups() const {
+  return index_.IsOn() && !mixedDelimiters_ && Delimiter() == namesDelimiter_;
+}
+
+OPCTag* TagDatabase::WalkTree(std::string_view fullName) const {
   const char delimiter = Delimiter();
-  const std::string fullName = MakeFullItemName(accessPath, itemId, delimiter);
-  const std::vector<std::string> components = SplitItemName(fullName, delimiter);
   const OPCTag* node = &root_;
-  for (size_t i = 0; i + 1 < components.size(); ++i) {
-    node = FindChild(*node, components[i]);
+  size_t position = 0;
+  while (position < fullName.size()) {
+    const std::string_view component = NextItemNameComponent(fullName, delimiter, &position);
+    if (position >= fullName.size()) break;  // the last component: the leaf holds the full name
+    node = FindChild(*node, component);
     if (node == nullptr) return nullptr;
   }
   return FindChild(*node, fullName);
 }
 
-OPCTag* TagDatabase::TagFromHandle(DWORD handle) const { return SharedHandleTable<OPCTag>::Lookup(handle); }
-
-OPCTag* TagDatabase::FindChild(const OPCTag& parent, const std::string& name) {
+OPCTag* TagDatabase::FindChild(const OPCTag& parent, std::string_view name) {
   for (const std::unique_ptr<OPCTag>& child : parent.children) {
     if (child->name == name) return child.get();
   }
   return nullptr;
 }
 
-OPCTag* TagDatabase::AddChild(OPCTag& parent, const std::string& name) {
-  parent.children.push_back(std::make_unique<OPCTag>(&parent, name));
+OPCTag* TagDatabase::AddChild(OPCTag& parent, std::string_view name) {
+  parent.children.push_back(std::make_unique<OPCTag>(&parent, std::string(name)));
   return parent.children.back().get();
 }
 
-DWORD TagDatabase::CreateTag(const std::string& fullName, const VARIANT& value, WORD quality, DWORD readAccess,
+DWORD TagDatabase::CreateTag(std::string_view fullName, const VARIANT& value, WORD quality, DWORD readAccess,
                              DWORD writeAccess, int clientItems) {
-  if (HashFindTag(std::string(), fullName) != nullptr) return VORLIX_INVALID_TAG;
-  const std::vector<std::string> components = SplitItemName(fullName, Delimiter());
+  // The leaf's probe also tells where it may be entered.
+  TagHashIndex::Probe leafProbe;
+  if (index_.IsOn()) {
+    leafProbe = index_.Find(fullName, [&](const OPCTag& tag) { return tag.name == fullName; });
+    if (leafProbe.record != nullptr || (!leafProbe.complete && WalkTree(fullName) != nullptr)) {
+      return VORLIX_INVALID_TAG;
+    }
+  } else if (WalkTree(fullName) != nullptr) {
+    return VORLIX_INVALID_TAG;
+  }
+
+  const char delimiter = Delimiter();
+  if (root_.children.empty()) {
+    namesDelimiter_ = delimiter;
+    mixedDelimiters_ = false;
+  } else if (delimiter != namesDelimiter_) {
+    mixedDelimiters_ = true;
+  }
+
   OPCTag* node = &root_;
   OPCTag* firstNewBranch = nullptr;
-  std::string branchKey;
-  for (size_t i = 0; i + 1 < components.size(); ++i) {
-    // Branch keys join with '.' whatever the delimiter.
-    branchKey = i == 0 ? components[0] : branchKey + '.' + components[i];
-    int64_t slot = -1;
-    OPCTag* child = FindChildHashed(*node, branchKey, components[i], &slot);
+  // Branch keys join the components with '.' whatever the delimiter: with
+  // '.' they are the name's own prefixes, otherwise they are joined here.
+  std::string joinedKey;
+  size_t position = 0;
+  while (position < fullName.size()) {
+    const std::string_view component = NextItemNameComponent(fullName, delimiter, &position);
+    if (position >= fullName.size()) break;
+    std::string_view branchKey;
+    if (delimiter == '.') {
+      branchKey = fullName.substr(0, static_cast<size_t>(component.data() - fullName.data()) + component.size());
+    } else {
+      if (node != &root_) joinedKey += '.';
+      joinedKey.append(component);
+      branchKey = joinedKey;
+    }
+    TagHashIndex::Probe probe;
+    OPCTag* child = FindBranch(*node, branchKey, component, &probe);
     if (child == nullptr) {
-      child = AddChild(*node, components[i]);
-      EnterInIndex(slot, branchKey, *child);
+      child = AddChild(*node, component);
+      EnterInIndex(probe.freeSlot, probe.hash, *child);
       if (firstNewBranch == nullptr) firstNewBranch = child;
     }
     node = child;
   }
 
-  auto leaf = std::make_unique<OPCTag>(node, fullName);
+  auto leaf = std::make_unique<OPCTag>(node, std::string(fullName));
   if (FAILED(leaf->SetValue(value))) {
     // Branches made for this leaf alone would be left empty: take them back.
     if (firstNewBranch != nullptr) Destroy(firstNewBranch);
@@ -66,10 +113,18 @@ DWORD TagDatabase::CreateTag(const std::string& fullName, const VARIANT& value, 
   leaf->readAccess = readAccess;
   leaf->writeAccess = writeAccess;
   leaf->refCount = clientItems;
-  leaf->handle = SharedHandleTable<OPCTag>::Add(leaf.get());
-  EnterInIndex(HashSlot(fullName, fullName), fullName, *leaf);
+  const DWORD handle = handles_.Add(leaf.get());
+  if (index_.IsOn()) {
+    // New branches may have taken the slot the leaf's probe found free; then
+    // the first free one is further on its way.
+    if (leafProbe.freeSlot >= 0 && index_.IsFree(leafProbe.freeSlot)) {
+      EnterInIndex(leafProbe.freeSlot, leafProbe.hash, *leaf);
+    } else if (leafProbe.freeSlot >= 0) {
+      leaf->hashSlot = static_cast<int32_t>(index_.Enter(fullName, leaf.get()));
+    }
+  }
   node->children.push_back(std::move(leaf));
-  return node->children.back()->handle;
+  return handle;
 }
 
 void TagDatabase::RemoveNode(OPCTag* node) {
@@ -80,6 +135,7 @@ void TagDatabase::RemoveNode(OPCTag* node) {
     Destroy(parent);
     parent = above;
   }
+  if (root_.children.empty()) mixedDelimiters_ = false;
 }
 
 void TagDatabase::Destroy(OPCTag* node) {
@@ -87,11 +143,11 @@ void TagDatabase::Destroy(OPCTag* node) {
   while (!pending.empty()) {
     OPCTag* current = pending.back();
     pending.pop_back();
-    if (current->HasHandle()) SharedHandleTable<OPCTag>::Remove(current->handle);
+    if (current->HasHandle()) handles_.Remove(current->handle);
     if (current->hashSlot >= 0) index_.Vacate(current->hashSlot);
     for (const std::unique_ptr<OPCTag>& child : current->children) pending.push_back(child.get());
   }
-  std::vector<std::unique_ptr<OPCTag>>& siblings = node->parent->children;
+  TagChildren& siblings = node->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(),
                               [node](const std::unique_ptr<OPCTag>& sibling) { return sibling.get() == node; }));
 }
@@ -105,7 +161,7 @@ UINT TagDatabase::SetHashing(UINT request) {
   while (!pending.empty()) {
     auto [node, branchKey] = std::move(pending.back());
     pending.pop_back();
-    node->hashSlot = index_.Enter(node->HasHandle() ? node->name : branchKey, node);
+    node->hashSlot = static_cast<int32_t>(index_.Enter(node->HasHandle() ? node->name : branchKey, node));
     for (const std::unique_ptr<OPCTag>& child : node->children) {
       pending.emplace_back(child.get(), branchKey + '.' + child->name);
     }
@@ -113,34 +169,41 @@ UINT TagDatabase::SetHashing(UINT request) {
   return size;
 }
 
-int64_t TagDatabase::HashSlot(const std::string& key, const std::string& name) const {
+int64_t TagDatabase::HashSlot(std::string_view key, std::string_view name) const {
   const TagHashIndex::Probe probe = index_.Find(key, [&name](const OPCTag& tag) { return tag.name == name; });
   return probe.record != nullptr ? probe.slot : probe.freeSlot;
 }
 
-OPCTag* TagDatabase::HashFindTag(const std::string& accessPath, const std::string& itemId) const {
+OPCTag* TagDatabase::HashFindTag(std::string_view accessPath, std::string_view itemId) const {
   if (!index_.IsOn()) return FindTag(accessPath, itemId);
   const std::string fullName = MakeFullItemName(accessPath, itemId, Delimiter());
   const TagHashIndex::Probe probe =
       index_.Find(fullName, [&fullName](const OPCTag& tag) { return tag.name == fullName; });
   if (probe.record != nullptr) return probe.record;
-  return probe.complete ? nullptr : FindTag(accessPath, itemId);
+  return probe.complete ? nullptr : WalkTree(fullName);
 }
 
-OPCTag* TagDatabase::FindChildHashed(const OPCTag& parent, const std::string& branchKey, const std::string& component,
+OPCTag* TagDatabase::FindChildHashed(const OPCTag& parent, std::string_view branchKey, std::string_view component,
                                      int64_t* slot) const {
-  *slot = -1;
-  if (!index_.IsOn()) return FindChild(parent, component);
-  const TagHashIndex::Probe probe = index_.Find(branchKey, [&](const OPCTag& tag) {
-    return tag.parent == &parent && tag.name == component;
-  });
-  if (probe.record != nullptr) return probe.record;
+  TagHashIndex::Probe probe;
+  OPCTag* child = FindBranch(parent, branchKey, component, &probe);
   *slot = probe.freeSlot;
-  return probe.complete ? nullptr : FindChild(parent, component);
+  return child;
 }
 
-void TagDatabase::EnterInIndex(int64_t slot, const std::string& key, OPCTag& node) {
+OPCTag* TagDatabase::FindBranch(const OPCTag& parent, std::string_view branchKey, std::string_view component,
+                                TagHashIndex::Probe* probe) const {
+  if (!index_.IsOn()) return FindChild(parent, component);
+  *probe = index_.Find(branchKey, [&](const OPCTag& tag) { return tag.parent == &parent && tag.name == component; });
+  if (probe->record != nullptr) {
+    probe->freeSlot = -1;
+    return probe->record;
+  }
+  return probe->complete ? nullptr : FindChild(parent, component);
+}
+
+void TagDatabase::EnterInIndex(int64_t slot, DWORD hash, OPCTag& node) {
   if (slot < 0) return;
-  index_.Store(slot, key, &node);
-  node.hashSlot = slot;
+  index_.Store(slot, hash, &node);
+  node.hashSlot = static_cast<int32_t>(slot);
 }

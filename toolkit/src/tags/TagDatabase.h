@@ -4,12 +4,12 @@
 #pragma once
 
 #include "tags/OPCTag.h"
+#include "tags/TagHandleTable.h"
 #include "tags/TagHashIndex.h"
-
-#include "platform/handletable.h"
 
 #include <atomic>
 #include <string>
+#include <string_view>
 
 class TagDatabase {
  public:
@@ -27,21 +27,23 @@ class TagDatabase {
 
   // Walks the first n-1 components of the full name by exact child names, then
   // takes the child whose stored name is the whole full name. So a top-level
-  // branch answers to its own name; a deeper branch answers to nothing.
-  OPCTag* FindTag(const std::string& accessPath, const std::string& itemId) const;
+  // branch answers to its own name; a deeper branch answers to nothing. The
+  // hash index answers instead of the walk whenever its answer is the walk's
+  // (see IndexAnswersLookups).
+  OPCTag* FindTag(std::string_view accessPath, std::string_view itemId) const;
 
   // The leaf a handle names; NULL for an unknown or removed handle.
-  OPCTag* TagFromHandle(DWORD handle) const;
+  OPCTag* TagFromHandle(DWORD handle) const { return handles_.Lookup(handle); }
 
   // The first child of that exact name, or NULL.
-  static OPCTag* FindChild(const OPCTag& parent, const std::string& name);
+  static OPCTag* FindChild(const OPCTag& parent, std::string_view name);
   // Appends a new default record under the parent.
-  static OPCTag* AddChild(OPCTag& parent, const std::string& name);
+  static OPCTag* AddChild(OPCTag& parent, std::string_view name);
 
   // Creates the leaf and any missing branches on its way, and gives it a
   // handle: the handle, or VORLIX_INVALID_TAG when the name exists already (leaf
   // or top-level branch) or the value cannot be copied.
-  DWORD CreateTag(const std::string& fullName, const VARIANT& value, WORD quality, DWORD readAccess,
+  DWORD CreateTag(std::string_view fullName, const VARIANT& value, WORD quality, DWORD readAccess,
                   DWORD writeAccess, int clientItems);
 
   // Destroys the node and its subtree (every handle in it stops naming
@@ -56,23 +58,38 @@ class TagDatabase {
   // The slot of the entry for `key` whose record is named `name`; else the first
   // slot on the key's way that a new entry may take; -1 when the index is off
   // or the way has neither.
-  int64_t HashSlot(const std::string& key, const std::string& name) const;
+  int64_t HashSlot(std::string_view key, std::string_view name) const;
 
   // FindTag through the index where it can answer.
-  OPCTag* HashFindTag(const std::string& accessPath, const std::string& itemId) const;
+  OPCTag* HashFindTag(std::string_view accessPath, std::string_view itemId) const;
 
   // The child of `parent` named `component` (the branch entered under
   // `branchKey`), through the index where it can answer. When it returns NULL,
   // `slot` is where the new branch may be entered (or -1).
-  OPCTag* FindChildHashed(const OPCTag& parent, const std::string& branchKey, const std::string& component,
+  OPCTag* FindChildHashed(const OPCTag& parent, std::string_view branchKey, std::string_view component,
                           int64_t* slot) const;
 
  private:
-  void EnterInIndex(int64_t slot, const std::string& key, OPCTag& node);
+  // Whether a lookup of a full name through the index gives what the walk of
+  // FindTag gives: when every node was named under the delimiter in force.
+  // Then a node's place in the tree follows from its name alone, no two
+  // siblings share a name, and the one record entered under the full name as
+  // its key (a leaf, or a top-level branch) is the walk's answer.
+  bool IndexAnswersLookups() const;
+  OPCTag* WalkTree(std::string_view fullName) const;
+  // FindChildHashed, giving the whole probe (its free slot and the key's hash).
+  OPCTag* FindBranch(const OPCTag& parent, std::string_view branchKey, std::string_view component,
+                     TagHashIndex::Probe* probe) const;
+  void EnterInIndex(int64_t slot, DWORD hash, OPCTag& node);
   // Unlists the node's subtree (handles and index entries) and destroys it.
   void Destroy(OPCTag* node);
 
   std::atomic<char> delimiter_{'.'};
   OPCTag root_;
+  TagHandleTable handles_;
   TagHashIndex index_;
+  // The delimiter the nodes were named under, and whether it changed while
+  // nodes lived (the tree then holds names split in two ways).
+  char namesDelimiter_ = '.';
+  bool mixedDelimiters_ = false;
 };

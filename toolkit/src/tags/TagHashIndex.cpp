@@ -7,15 +7,26 @@
 
 namespace {
 
-std::array<DWORD, 256> MakeCrcTable() {
-  std::array<DWORD, 256> table{};
+// Eight tables, so that the CRC takes eight bytes a step: table k gives the
+// CRC of a byte followed by k zero bytes. The result is that of the byte-wise
+// table-driven CRC.
+using CrcTables = std::array<std::array<DWORD, 256>, 8>;
+
+CrcTables MakeCrcTables() {
+  CrcTables tables{};
   for (DWORD n = 0; n < 256; ++n) {
     DWORD c = n;
     for (int bit = 0; bit < 8; ++bit) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
+    tables[0][n] = c;
   }
-  return table;
+  for (DWORD n = 0; n < 256; ++n) {
+    for (size_t k = 1; k < tables.size(); ++k) {
+      tables[k][n] = tables[0][tables[k - 1][n] & 0xFF] ^ (tables[k - 1][n] >> 8);
+    }
+  }
+  return tables;
 }
+
 
 bool IsPrime(uint64_t n) {
   if (n < 2) return false;
@@ -30,6 +41,8 @@ bool IsPrime(uint64_t n) {
 constexpr UINT kSmallestRequest = 6;
 constexpr uint64_t kSmallestSize = 11;
 constexpr uint64_t kLargestSize = 0xFFFFFFFFu;
+// A record notes its slot in 31 bits.
+constexpr uint64_t kLargestTable = 0x7FFFFFFFu;
 
 }  // namespace
 
@@ -43,10 +56,17 @@ UINT TagHashIndex::TableSizeFor(UINT request) {
   return 0;
 }
 
-DWORD TagHashIndex::Hash(const std::string& key) {
-  static const std::array<DWORD, 256> table = MakeCrcTable();
+DWORD TagHashIndex::Hash(std::string_view key) {
+  static const CrcTables t = MakeCrcTables();
   DWORD crc = 0xFFFFFFFFu;
-  for (unsigned char c : key) crc = table[(crc ^ c) & 0xFF] ^ (crc >> 8);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
+  size_t left = key.size();
+  for (; left >= 8; left -= 8, bytes += 8) {
+    const DWORD low = crc ^ (DWORD{bytes[0]} | DWORD{bytes[1]} << 8 | DWORD{bytes[2]} << 16 | DWORD{bytes[3]} << 24);
+    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^ t[3][bytes[4]] ^
+          t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]];
+  }
+  for (; left > 0; --left, ++bytes) crc = t[0][(crc ^ *bytes) & 0xFF] ^ (crc >> 8);
   return crc;
 }
 
@@ -55,7 +75,7 @@ UINT TagHashIndex::Reset(UINT request) {
   table_ = nullptr;
   size_ = 0;
   const UINT size = TableSizeFor(request);
-  if (size == 0) return 0;
+  if (size == 0 || size > kLargestTable) return 0;
   // calloc rather than a vector: a large table's pages stay untouched until used.
   table_ = static_cast<Entry*>(std::calloc(size, sizeof(Entry)));
   if (table_ == nullptr) return 0;
@@ -63,12 +83,12 @@ UINT TagHashIndex::Reset(UINT request) {
   return size;
 }
 
-void TagHashIndex::Store(int64_t slot, const std::string& key, OPCTag* record) {
+void TagHashIndex::Store(int64_t slot, DWORD hash, OPCTag* record) {
   assert(table_[slot].record == nullptr);
-  table_[slot] = Entry{record, Hash(key), 0};
+  table_[slot] = Entry{record, hash, 0};
 }
 
-int64_t TagHashIndex::Enter(const std::string& key, OPCTag* record) {
+int64_t TagHashIndex::Enter(std::string_view key, OPCTag* record) {
   const Probe probe = Find(key, [](const OPCTag&) { return false; });
   if (probe.freeSlot >= 0) table_[probe.freeSlot] = Entry{record, probe.hash, 0};
   return probe.freeSlot;

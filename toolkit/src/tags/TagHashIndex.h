@@ -15,7 +15,7 @@
 #include "platform/wintypes.h"
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 class OPCTag;
 
@@ -32,10 +32,11 @@ class TagHashIndex {
 
   // CRC-32 (reflected IEEE polynomial, initial value 0xFFFFFFFF) without the
   // final inversion: "abc" gives 0xCADBBE3D.
-  static DWORD Hash(const std::string& key);
+  static DWORD Hash(std::string_view key);
 
   // Drops every entry and makes an empty table of TableSizeFor(request) slots.
-  // The size, or 0 when the index is off (also when the table cannot be allocated).
+  // The size, or 0 when the index is off (also when the table cannot be
+  // allocated, or would have more slots than a record can note).
   UINT Reset(UINT request);
 
   bool IsOn() const { return size_ != 0; }
@@ -50,14 +51,15 @@ class TagHashIndex {
   };
 
   template <class Accepts>
-  Probe Find(const std::string& key, Accepts accepts) const;
+  Probe Find(std::string_view key, Accepts accepts) const;
 
-  // Stores a record under its key in a slot that Find reported free.
-  void Store(int64_t slot, const std::string& key, OPCTag* record);
+  // Stores a record in a slot that Find reported free, under the hash of its key.
+  void Store(int64_t slot, DWORD hash, OPCTag* record);
+  bool IsFree(int64_t slot) const { return table_[slot].record == nullptr; }
 
   // Stores a record at the first free slot of its key's sequence: that slot, or
   // -1 when the sequence has none (the record is then found through the tree).
-  int64_t Enter(const std::string& key, OPCTag* record);
+  int64_t Enter(std::string_view key, OPCTag* record);
 
   // Empties a slot that Store or Enter filled, leaving the removal marker.
   void Vacate(int64_t slot);
@@ -78,7 +80,7 @@ class TagHashIndex {
 };
 
 template <class Accepts>
-TagHashIndex::Probe TagHashIndex::Find(const std::string& key, Accepts accepts) const {
+TagHashIndex::Probe TagHashIndex::Find(std::string_view key, Accepts accepts) const {
   Probe probe;
   probe.hash = Hash(key);
   if (size_ == 0) return probe;

@@ -80,7 +80,7 @@ TEST(LevelAlarm, EveryChangeOfLevelRaisesOneConditionEvent) {
   }
   CVorlixApp& app = VorlixApp();
   ServerLock::Hold hold(app.GetServerLock());
-  EXPECT_EQ(FileTimeToTicks(app.TagFromHandle(tag)->alarmTime), FileTimeToTicks(events[2].ftTime));
+  EXPECT_EQ(FileTimeToTicks(app.TagFromHandle(tag)->AlarmTime()), FileTimeToTicks(events[2].ftTime));
 }
 
 TEST(LevelAlarm, LimitsCountAsReachedAndTheOrderIsHiHiLoLoHiLo) {

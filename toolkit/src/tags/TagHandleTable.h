@@ -1,0 +1,53 @@
+// The handles of the host's tags. Their numbers come from the issuer, by
+// default the process's one table of handles, which also numbers groups,
+// items and subscriptions: a handle is never 0 or 0xFFFFFFFF, is not reused
+// while its tag lives, is issued again only after all other 32-bit values have
+// been, and never names an object of another kind, so a stale or foreign
+// handle finds nothing.
+//
+// Handles are issued in sequence, so taking a handle's low bits as its place
+// in an open-addressing table spreads them without collisions: a lookup is
+// one load of the slot and one of the tag it names, and tags updated in
+// creation order are found in consecutive slots. The caller holds the server
+// lock for every call.
+#pragma once
+
+#include "tags/OPCTag.h"
+
+#include "platform/handletable.h"
+#include "platform/wintypes.h"
+
+#include <cstdint>
+#include <vector>
+
+class TagHandleTable {
+ public:
+  explicit TagHandleTable(HandleTableBase& issuer = ProcessHandleTable()) : issuer_(issuer) {}
+
+  // A new handle for the tag, which also stores it as its own (OPCTag::handle).
+  DWORD Add(OPCTag* tag);
+  // The tag of the handle, or NULL.
+  OPCTag* Lookup(DWORD handle) const {
+    if (slots_.empty()) return nullptr;
+    for (size_t slot = SlotOf(handle);; slot = (slot + 1) & (slots_.size() - 1)) {
+      OPCTag* tag = slots_[slot];
+      if (tag == nullptr || tag->handle == handle) return tag;
+    }
+  }
+  // Unlists the handle; the tag keeps its record of it.
+  void Remove(DWORD handle);
+  size_t Count() const { return count_; }
+
+ private:
+  size_t SlotOf(DWORD handle) const { return handle & (slots_.size() - 1); }
+  void Grow();
+  void Place(OPCTag* tag);
+  static const void* TagKind();
+
+  // A power of two in size, at most 7/8 full; NULL marks an empty slot.
+  std::vector<OPCTag*> slots_;
+  size_t count_ = 0;
+  // The furthest any entry has been placed from its home slot since the last growth.
+  size_t maxDisplacement_ = 0;
+  HandleTableBase& issuer_;
+};
