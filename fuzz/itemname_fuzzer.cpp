@@ -70,15 +70,16 @@ Outcome Run(const std::vector<std::string>& names, VARTYPE requested, UINT hashi
 
   // Made from names a client can send, every branch is named so too (or
   // empty, between two delimiters).
-  app.Lock();
-  std::vector<const OPCTag*> pending{&app.RootTag()};
-  while (!pending.empty()) {
-    const OPCTag* node = pending.back();
-    pending.pop_back();
-    if (node != &app.RootTag()) FUZZ_CHECK(node->name.empty() || ClientCanNameItem(node->name));
-    for (const auto& child : node->children) pending.push_back(child.get());
+  {
+    ServerLock::Hold hold(app.GetServerLock());
+    std::vector<const OPCTag*> pending{&app.RootTag()};
+    while (!pending.empty()) {
+      const OPCTag* node = pending.back();
+      pending.pop_back();
+      if (node != &app.RootTag()) FUZZ_CHECK(node->name.empty() || ClientCanNameItem(node->name));
+      for (const auto& child : node->children) pending.push_back(child.get());
+    }
   }
-  app.Unlock();
 
   const char delimiter = app.Delimiter();
   for (const std::string& name : names) {
@@ -88,9 +89,10 @@ Outcome Run(const std::vector<std::string>& names, VARTYPE requested, UINT hashi
     FUZZ_CHECK(whole.result == S_OK || whole.result == OPC_E_BADTYPE || whole.result == OPC_E_UNKNOWNITEMID ||
                whole.result == OPC_E_INVALIDITEMID);
     if (FAILED(whole.result) && whole.result != OPC_E_BADTYPE) continue;
-    app.Lock();
-    FUZZ_CHECK(whole.tag != nullptr && whole.tag->name == name && app.TagFromHandle(whole.tag->handle) == whole.tag);
-    app.Unlock();
+    {
+      ServerLock::Hold hold(app.GetServerLock());
+      FUZZ_CHECK(whole.tag != nullptr && whole.tag->name == name && app.TagFromHandle(whole.tag->handle) == whole.tag);
+    }
     // Every split at a delimiter names the same tag: the path with the
     // delimiter, or without it when the item ID supplies the join. A
     // delimiter byte that is the second byte of a double-byte character
@@ -114,9 +116,10 @@ Outcome Run(const std::vector<std::string>& names, VARTYPE requested, UINT hashi
   }
   for (const DWORD handle : handles) FUZZ_CHECK(!app.RemoveTag(handle));
   for (const std::string& name : names) FUZZ_CHECK(FAILED(Validate(std::string(), name, requested).result));
-  app.Lock();
-  FUZZ_CHECK(app.RootTag().children.empty());
-  app.Unlock();
+  {
+    ServerLock::Hold hold(app.GetServerLock());
+    FUZZ_CHECK(app.RootTag().children.empty());
+  }
   return outcome;
 }
 
