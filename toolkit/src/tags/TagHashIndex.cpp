@@ -85,13 +85,13 @@ UINT TagHashIndex::Reset(UINT request) {
 
 void TagHashIndex::Store(int64_t slot, DWORD hash, OPCTag* record) {
   assert(table_[slot].record == nullptr);
-  table_[slot] = Entry{record, hash, 0};
+  table_[slot] = Entry{record, hash};
 }
 
 int64_t TagHashIndex::EnterByHash(DWORD hash, OPCTag* record) {
   const Probe probe = FindByHash(hash, [](const OPCTag&) { return false; });
-  if (probe.freeSlot >= 0) table_[probe.freeSlot] = Entry{record, probe.hash, 0};
+  if (probe.freeSlot >= 0) table_[probe.freeSlot] = Entry{record, probe.hash};
   return probe.freeSlot;
 }
 
-void TagHashIndex::Vacate(int64_t slot) { table_[slot] = Entry{nullptr, 0, 1}; }
+void TagHashIndex::Vacate(int64_t slot) { table_[slot] = Entry{nullptr, kVacated}; }
