@@ -93,7 +93,7 @@ DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD qua
   if (items != nullptr && handle != VORLIX_INVALID_TAG) {
     OPCTag& tag = *tags_.TagFromHandle(handle);
     ClientItemIndex::Link(tag, *items);
-    PropagateToClients(tag);
+    PropagateToClients(*tag.live);
   }
   return handle;
 }
@@ -129,10 +129,10 @@ HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, 
   const auto answer = [&](OPCTag* tag) -> HRESULT {
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
     if (tagOut != nullptr) *tagOut = tag;
-    const HRESULT hr = CheckRequestedType(tag->value, item.vtRequestedDataType);
+    const HRESULT hr = CheckRequestedType(tag->live->value, item.vtRequestedDataType);
     if (SUCCEEDED(hr)) {
       const DWORD rights = ClientAccessRights(*tag);
-      if (result != nullptr) *result = OPCITEMRESULT{0, tag->value.vt, 0, rights, 0, nullptr};
+      if (result != nullptr) *result = OPCITEMRESULT{0, tag->live->value.vt, 0, rights, 0, nullptr};
       if (accessRights != nullptr) *accessRights = rights;
     }
     return hr;
@@ -182,7 +182,8 @@ int CVorlixApp::CountTagItems(const std::string& tagName) {
 
 DWORD CVorlixApp::FastestItemRate(const OPCTag& tag) {
   ServerLock::Hold hold(serverLock_);
-  return tag.clientItems != nullptr ? tag.clientItems->FastestRate() : 0;
+  const TagClientItems* items = tag.live->clientItems;
+  return items != nullptr ? items->FastestRate() : 0;
 }
 
 BOOL CVorlixApp::UpdateTagValue(DWORD handle, const VARIANT* value, WORD quality) {
@@ -198,7 +199,7 @@ BOOL CVorlixApp::UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality
   std::unique_ptr<COPCEvent> event;
   {
     ServerLock::Hold hold(serverLock_);
-    OPCTag* tag = tags_.TagFromHandle(handle);
+    TagLive* tag = tags_.LiveFromHandle(handle);
     if (tag == nullptr || FAILED(tag->Update(*value, quality, timestamp))) return FALSE;
     PropagateToClients(*tag);
     event = tag->EvaluateLevelAlarms(LevelAlarmEvents());
@@ -211,15 +212,15 @@ BOOL CVorlixApp::UpdateTagValueByName(const char* name, const VARIANT* value, WO
   if (name == nullptr || value == nullptr) return FALSE;
   ServerLock::Hold hold(serverLock_);
   OPCTag* tag = tags_.FindTag(std::string_view(), name);
-  if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
-  PropagateToClients(*tag);
+  if (tag == nullptr || FAILED(tag->live->Update(*value, quality, NowUtc()))) return FALSE;
+  PropagateToClients(*tag->live);
   return TRUE;
 }
 
 BOOL CVorlixApp::ReadTagValue(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp) {
   if (value == nullptr) return FALSE;
   ServerLock::Hold hold(serverLock_);
-  const OPCTag* tag = tags_.TagFromHandle(handle);
+  const TagLive* tag = tags_.LiveFromHandle(handle);
   if (tag == nullptr || FAILED(VariantCopy(value, &tag->value))) return FALSE;
   if (quality != nullptr) *quality = tag->quality;
   if (timestamp != nullptr) *timestamp = tag->timestamp;
@@ -239,7 +240,7 @@ BOOL CVorlixApp::AddTagToBatch(DWORD handle, const VARIANT* value, WORD quality)
   if (value == nullptr) return FALSE;
   ServerLock::Hold hold(serverLock_);
   if (!batch_.IsOpen()) return FALSE;
-  OPCTag* tag = tags_.TagFromHandle(handle);
+  TagLive* tag = tags_.LiveFromHandle(handle);
   if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
   batch_.AddTag(handle);
   if (std::unique_ptr<COPCEvent> event = tag->EvaluateLevelAlarms(LevelAlarmEvents())) batch_.AddEvent(std::move(event));
@@ -259,17 +260,17 @@ BOOL CVorlixApp::EndUpdateTags() {
   return TRUE;
 }
 
-void CVorlixApp::PropagateToClients(const OPCTag& tag) {
+void CVorlixApp::PropagateToClients(const TagLive& tag) {
   if (tag.clientItems != nullptr) tag.clientItems->Propagate(tag);
 }
 
 void CVorlixApp::PropagateBatchToClients() {
   if (clients_.Empty()) return;
   // The batch keeps handles: a tag removed since its update is left out.
-  std::vector<const OPCTag*> tags;
+  std::vector<const TagLive*> tags;
   tags.reserve(batch_.Tags().size());
   for (DWORD handle : batch_.Tags()) {
-    if (const OPCTag* tag = tags_.TagFromHandle(handle)) tags.push_back(tag);
+    if (const TagLive* tag = tags_.LiveFromHandle(handle)) tags.push_back(tag);
   }
   TagClientItems::PropagateBatch(tags);
 }
@@ -480,8 +481,8 @@ HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName
     if (tag == nullptr) return OPC_E_INVALIDHANDLE;
     // A branch has no handle to report to the host, nor a write right.
     if (!tag->HasHandle()) return OPC_E_BADRIGHTS;
-    handle = tag->handle;
-    updatesBefore = tag->updates;
+    handle = tag->live->handle;
+    updatesBefore = tag->live->updates;
   }
   const DWORD result = NotifyWrite(handle, value, userName);
   if (result != 0) return static_cast<HRESULT>(result);
@@ -489,7 +490,7 @@ HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName
   // meanwhile (confirming this write or an overlapping one) is newer than the
   // written value and has reached the clients' items already: it stays.
   ServerLock::Hold hold(serverLock_);
-  OPCTag* tag = tags_.TagFromHandle(handle);
+  TagLive* tag = tags_.LiveFromHandle(handle);
   if (tag == nullptr || tag->updates != updatesBefore) return S_OK;
   return tag->SetValue(*value);
 }

@@ -59,7 +59,7 @@ DWORD TagDatabase::CreateTag(std::string fullName, const VARIANT& value, WORD qu
                              DWORD writeAccess, int clientItems) {
   // The leaf takes the name as it is; the path's components are views of it.
   auto leaf = std::make_unique<OPCTag>(nullptr, std::move(fullName));
-  if (FAILED(leaf->SetValue(value))) return VORLIX_INVALID_TAG;
+  if (FAILED(leaf->live->SetValue(value))) return VORLIX_INVALID_TAG;
   const std::string_view name = leaf->name;
   const char delimiter = Delimiter();
   const DWORD leafHash = SplitPath(name, delimiter);
@@ -107,11 +107,11 @@ DWORD TagDatabase::CreateTag(std::string fullName, const VARIANT& value, WORD qu
   }
 
   leaf->parent = node;
-  leaf->quality = quality;
+  leaf->live->quality = quality;
   leaf->readAccess = readAccess;
   leaf->writeAccess = writeAccess;
-  leaf->refCount = clientItems;
-  const DWORD handle = handles_.Add(leaf.get());
+  leaf->live->refCount = clientItems;
+  const DWORD handle = handles_.Add(leaf->live.get());
   if (index_.IsOn()) {
     // New branches may have taken the slot the leaf's probe found free; then
     // the first free one is further on its way.
@@ -168,7 +168,7 @@ void TagDatabase::Destroy(OPCTag* node) {
   while (!pending.empty()) {
     OPCTag* current = pending.back();
     pending.pop_back();
-    if (current->HasHandle()) handles_.Remove(current->handle);
+    if (current->HasHandle()) handles_.Remove(current->live->handle);
     if (current->hashSlot >= 0) index_.Vacate(current->hashSlot);
     for (const std::unique_ptr<OPCTag>& child : current->children) pending.push_back(child.get());
   }

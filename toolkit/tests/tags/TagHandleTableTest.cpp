@@ -1,4 +1,4 @@
-#include "tags/OPCTag.h"
+#include "tags/TagLive.h"
 #include "tags/TagHandleTable.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,8 @@
 
 namespace {
 
-std::unique_ptr<OPCTag> NewRecord() { return std::make_unique<OPCTag>(nullptr, "T"); }
+// A live record of no tag: the table needs nothing else.
+std::unique_ptr<TagLive> NewRecord() { return std::make_unique<TagLive>(nullptr); }
 
 }  // namespace
 
@@ -18,7 +19,7 @@ std::unique_ptr<OPCTag> NewRecord() { return std::make_unique<OPCTag>(nullptr, "
 // handle keeps naming its tag, and a removed one names nothing.
 TEST(TagHandleTable, LiveHandlesFindTheirTagsAndRemovedOnesNothing) {
   TagHandleTable table;
-  std::map<DWORD, std::unique_ptr<OPCTag>> live;
+  std::map<DWORD, std::unique_ptr<TagLive>> live;
   std::vector<DWORD> removed;
   std::mt19937 random(7);
   for (int step = 0; step < 20000; ++step) {

@@ -22,7 +22,7 @@ OPCTag* ClientItemIndex::Leave(OPCGroupItem& item) {
   items->Remove(item);
   OPCTag* tag = items->tag;
   if (items->Empty()) {
-    if (tag != nullptr) tag->clientItems = nullptr;
+    if (tag != nullptr) tag->live->clientItems = nullptr;
     lists_.erase(lists_.find(items->Name()));
   }
   return tag;
@@ -34,11 +34,11 @@ TagClientItems* ClientItemIndex::Find(const std::string& fullName) const {
 }
 
 void ClientItemIndex::Link(OPCTag& tag, TagClientItems& items) {
-  tag.clientItems = &items;
+  tag.live->clientItems = &items;
   items.tag = &tag;
 }
 
 void ClientItemIndex::Unlink(OPCTag& tag) {
-  if (tag.clientItems != nullptr) tag.clientItems->tag = nullptr;
-  tag.clientItems = nullptr;
+  if (tag.live->clientItems != nullptr) tag.live->clientItems->tag = nullptr;
+  tag.live->clientItems = nullptr;
 }

@@ -78,12 +78,12 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, O
     // The tag may have gone since it was validated.
     OPCTag* tag = app.FindTag(std::string(), item->fullName);
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
-    const HRESULT hr = VariantCopy(&item->value, &tag->value);
+    const HRESULT hr = VariantCopy(&item->value, &tag->live->value);
     if (FAILED(hr)) return hr;
     item->userName = app.GetClientUserName(tag->writeAccess);
-    item->canonicalType = tag->value.vt;
-    item->quality = tag->quality;
-    item->timestamp = tag->timestamp;
+    item->canonicalType = tag->live->value.vt;
+    item->quality = tag->live->quality;
+    item->timestamp = tag->live->timestamp;
     const OPCGroupItem& added = *item;
     *result = OPCITEMRESULT{owner_.AttachItem(std::move(item)), added.canonicalType, 0, added.accessRights, 0, nullptr};
     notices.ItemAdded(added, *tag);

@@ -159,7 +159,7 @@ OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item) {
   OPCTag* tag = app.HashFindTag(std::string(), item->fullName);
   // Only a leaf counts client items: a name may have become a branch since.
   if (tag != nullptr && !tag->HasHandle()) tag = nullptr;
-  if (tag != nullptr) ++tag->refCount;
+  if (tag != nullptr) ++tag->live->refCount;
   app.ClientItems().Enter(*item, tag);
   items_.push_back(std::move(item));
   return items_.back()->serverHandle;
@@ -260,7 +260,7 @@ void OPCGroup::Scan(BOOL forced) {
   if (OPCGroupConnectionContainer* container = CallbackContainer()) container->SendDataChange();
 }
 
-void OPCGroup::CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const {
+void OPCGroup::CopyTagInto(const TagLive& tag, OPCGroupItem& item) const {
   item.timestamp = tag.timestamp;
   const bool counts = item.quality != tag.quality || DeadbandChanged(PercentDeadband(), item.referenceValue, tag.value);
   VariantCopy(&item.value, &tag.value);
