@@ -111,7 +111,7 @@ BOOL CVorlixApp::SuspendTag(DWORD handle, BOOL suspend) {
   ServerLock::Hold hold(serverLock_);
   OPCTag* tag = tags_.TagFromHandle(handle);
   if (tag == nullptr) return FALSE;
-  tag->visible = suspend ? FALSE : TRUE;
+  tag->live->visible = !suspend;
   return TRUE;
 }
 
@@ -150,12 +150,12 @@ HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, 
 OPCTag* CVorlixApp::FindItemTag(const std::string& accessPath, const std::string& itemId) const {
   OPCTag* tag = tags_.FindTag(accessPath, itemId);
   // A branch has no value and no handle: no client item may refer to one.
-  return tag != nullptr && tag->visible && tag->HasHandle() ? tag : nullptr;
+  return tag != nullptr && tag->live->visible && tag->HasHandle() ? tag : nullptr;
 }
 
 DWORD CVorlixApp::ClientAccessRights(const OPCTag& tag) {
   if (!ntSecurity_.Enabled()) return tag.AccessRights();
-  return (CheckNTAccess(tag.readAccess) ? OPC_READABLE : 0) | (CheckNTAccess(tag.writeAccess) ? OPC_WRITEABLE : 0);
+  return (CheckNTAccess(tag.live->readAccess) ? OPC_READABLE : 0) | (CheckNTAccess(tag.live->writeAccess) ? OPC_WRITEABLE : 0);
 }
 
 bool CVorlixApp::NotifyUnknownItem(const std::string& accessPath, const std::string& itemId) {
@@ -202,7 +202,7 @@ BOOL CVorlixApp::UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality
     TagLive* tag = tags_.LiveFromHandle(handle);
     if (tag == nullptr || FAILED(tag->Update(*value, quality, timestamp))) return FALSE;
     PropagateToClients(*tag);
-    event = tag->EvaluateLevelAlarms(LevelAlarmEvents());
+    if (tag->MayRaiseLevelEvent(LevelAlarmEvents())) event = tags_.TagFromHandle(handle)->EvaluateLevelAlarms(TRUE);
   }
   if (event != nullptr) BroadcastEventRecord(*event);
   return TRUE;
@@ -243,7 +243,10 @@ BOOL CVorlixApp::AddTagToBatch(DWORD handle, const VARIANT* value, WORD quality)
   TagLive* tag = tags_.LiveFromHandle(handle);
   if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
   batch_.AddTag(handle);
-  if (std::unique_ptr<COPCEvent> event = tag->EvaluateLevelAlarms(LevelAlarmEvents())) batch_.AddEvent(std::move(event));
+  if (!tag->MayRaiseLevelEvent(LevelAlarmEvents())) return TRUE;
+  if (std::unique_ptr<COPCEvent> event = tags_.TagFromHandle(handle)->EvaluateLevelAlarms(TRUE)) {
+    batch_.AddEvent(std::move(event));
+  }
   return TRUE;
 }
 
@@ -474,7 +477,7 @@ ClientSnapshot CVorlixApp::SnapshotClients() {
 HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName, VARIANT* value) {
   if (value == nullptr) return E_INVALIDARG;
   DWORD handle = VORLIX_INVALID_TAG;
-  uint64_t updatesBefore = 0;
+  uint32_t updatesBefore = 0;
   {
     ServerLock::Hold hold(serverLock_);
     const OPCTag* tag = tags_.FindTag(std::string(), tagName);

@@ -62,7 +62,7 @@ TagExtras::TagExtras() { std::copy(std::begin(kDefaultLevelAlarms), std::end(kDe
 TagExtras::~TagExtras() = default;
 
 OPCTag::OPCTag(OPCTag* parent, std::string name)
-    : live(std::make_unique<TagLive>(this)), parent(parent), name(std::move(name)) {}
+    : live(std::make_unique<TagLive>()), parent(parent), name(std::move(name)) {}
 
 OPCTag::~OPCTag() {
   // Take the subtree down one node at a time: a name of very many components
@@ -183,4 +183,4 @@ std::unique_ptr<COPCEvent> OPCTag::EvaluateLevelAlarms(BOOL eventsOn) {
   return LevelAlarmEvaluator::LevelEvent(*this);
 }
 
-DWORD OPCTag::AccessRights() const { return (readAccess & OPC_READABLE) | (writeAccess & OPC_WRITEABLE); }
+DWORD OPCTag::AccessRights() const { return (live->readAccess & OPC_READABLE) | (live->writeAccess & OPC_WRITEABLE); }

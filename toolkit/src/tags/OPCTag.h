@@ -41,8 +41,9 @@ struct TagExtras {
 };
 
 // Records come from a pool: a large database's records lie side by side
-// instead of between other heap blocks. What an update by handle touches is
-// in the node's TagLive record, so that updates stay off these records.
+// instead of between other heap blocks. What an update by handle touches,
+// and the tag's other small fields, are in the node's TagLive record, so that
+// updates stay off these records.
 class OPCTag final : public PooledRecord<OPCTag> {
  public:
   static constexpr int kLevelAlarmCount = 4;
@@ -95,13 +96,6 @@ class OPCTag final : public PooledRecord<OPCTag> {
   OPCTag* parent;
   TagChildren children;
   std::string name;
-  // Bit 0 readable (read word), bit 1 writable (write word); the high 16 bits
-  // carry the NT access level a client needs.
-  DWORD readAccess = 1;
-  DWORD writeAccess = 0;
-  // Where the hash index keeps the record, -1 when it is not entered.
-  int32_t hashSlot = -1;
-  bool visible = true;
 
  private:
   std::unique_ptr<TagExtras> extras_;
@@ -109,6 +103,8 @@ class OPCTag final : public PooledRecord<OPCTag> {
   TagExtras& Extras();
 };
 
-static_assert(sizeof(OPCTag) <= 80, "a tag's tree record stays small: most of a large database's memory is its records");
+// With its live record, a tag takes two cache lines' worth of memory: most of
+// a large database's memory is its records.
+static_assert(sizeof(OPCTag) <= 64, "a tag's tree record is at most 64 bytes");
 
 

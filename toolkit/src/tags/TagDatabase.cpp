@@ -101,24 +101,24 @@ DWORD TagDatabase::CreateTag(std::string fullName, const VARIANT& value, WORD qu
     if (depth == first) {
       EnterInIndex(missingBranch.freeSlot, missingBranch.hash, *child);
     } else if (index_.IsOn()) {
-      child->hashSlot = static_cast<int32_t>(index_.EnterByHash(path_[depth].keyHash, child));
+      child->live->hashSlot = static_cast<int32_t>(index_.EnterByHash(path_[depth].keyHash, child));
     }
     node = child;
   }
 
   leaf->parent = node;
   leaf->live->quality = quality;
-  leaf->readAccess = readAccess;
-  leaf->writeAccess = writeAccess;
+  leaf->live->readAccess = readAccess;
+  leaf->live->writeAccess = writeAccess;
   leaf->live->refCount = clientItems;
-  const DWORD handle = handles_.Add(leaf->live.get());
+  const DWORD handle = handles_.Add(leaf.get());
   if (index_.IsOn()) {
     // New branches may have taken the slot the leaf's probe found free; then
     // the first free one is further on its way.
     if (leafProbe.freeSlot >= 0 && index_.IsFree(leafProbe.freeSlot)) {
       EnterInIndex(leafProbe.freeSlot, leafProbe.hash, *leaf);
     } else if (leafProbe.freeSlot >= 0) {
-      leaf->hashSlot = static_cast<int32_t>(index_.EnterByHash(leafHash, leaf.get()));
+      leaf->live->hashSlot = static_cast<int32_t>(index_.EnterByHash(leafHash, leaf.get()));
     }
   }
   node->children.push_back(std::move(leaf));
@@ -169,7 +169,7 @@ void TagDatabase::Destroy(OPCTag* node) {
     OPCTag* current = pending.back();
     pending.pop_back();
     if (current->HasHandle()) handles_.Remove(current->live->handle);
-    if (current->hashSlot >= 0) index_.Vacate(current->hashSlot);
+    if (current->live->hashSlot >= 0) index_.Vacate(current->live->hashSlot);
     for (const std::unique_ptr<OPCTag>& child : current->children) pending.push_back(child.get());
   }
   TagChildren& siblings = node->parent->children;
@@ -186,7 +186,7 @@ UINT TagDatabase::SetHashing(UINT request) {
   while (!pending.empty()) {
     auto [node, branchKey] = std::move(pending.back());
     pending.pop_back();
-    node->hashSlot = static_cast<int32_t>(index_.Enter(node->HasHandle() ? node->name : branchKey, node));
+    node->live->hashSlot = static_cast<int32_t>(index_.Enter(node->HasHandle() ? node->name : branchKey, node));
     for (const std::unique_ptr<OPCTag>& child : node->children) {
       pending.emplace_back(child.get(), branchKey + '.' + child->name);
     }
@@ -231,5 +231,5 @@ OPCTag* TagDatabase::FindBranch(const OPCTag& parent, const PathStep& step, TagH
 void TagDatabase::EnterInIndex(int64_t slot, DWORD hash, OPCTag& node) {
   if (slot < 0) return;
   index_.Store(slot, hash, &node);
-  node.hashSlot = static_cast<int32_t>(slot);
+  node.live->hashSlot = static_cast<int32_t>(slot);
 }

@@ -34,10 +34,7 @@ class TagDatabase {
   OPCTag* FindTag(std::string_view accessPath, std::string_view itemId) const;
 
   // The leaf a handle names; NULL for an unknown or removed handle.
-  OPCTag* TagFromHandle(DWORD handle) const {
-    TagLive* live = handles_.Lookup(handle);
-    return live != nullptr ? live->tag : nullptr;
-  }
+  OPCTag* TagFromHandle(DWORD handle) const { return handles_.Owner(handle); }
   // Its live record alone, all that an update reads and writes.
   TagLive* LiveFromHandle(DWORD handle) const { return handles_.Lookup(handle); }
 

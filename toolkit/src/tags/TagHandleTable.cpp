@@ -12,14 +12,14 @@ const void* TagHandleTable::TagKind() {
   return &kind;
 }
 
-DWORD TagHandleTable::Add(TagLive* tag) {
+DWORD TagHandleTable::Add(OPCTag* tag) {
   if ((count_ + 1) * 8 > slots_.size() * 7) Grow();
   // The number is taken in the issuer's table, so no group, item or
   // subscription listed at the same time has it: a handle of another kind
   // names no tag here.
   const DWORD handle = issuer_.Add(tag, TagKind());
-  tag->handle = handle;
-  Place(tag);
+  tag->live->handle = handle;
+  Place(tag->live.get());
   ++count_;
   return handle;
 }

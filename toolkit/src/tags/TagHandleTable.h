@@ -9,10 +9,11 @@
 // in an open-addressing table spreads them without collisions: a lookup is
 // one load of the slot and one of the tag's live record it names (an update
 // needs nothing else), and tags updated in creation order are found in
-// consecutive slots. The caller holds the server lock for every call.
+// consecutive slots. The tag's tree record is found through the issuer, which
+// lists it under the handle. The caller holds the server lock for every call.
 #pragma once
 
-#include "tags/TagLive.h"
+#include "tags/OPCTag.h"
 
 #include "platform/handletable.h"
 #include "platform/wintypes.h"
@@ -25,7 +26,7 @@ class TagHandleTable {
   explicit TagHandleTable(HandleTableBase& issuer = ProcessHandleTable()) : issuer_(issuer) {}
 
   // A new handle for the tag, which also stores it as its own (TagLive::handle).
-  DWORD Add(TagLive* tag);
+  DWORD Add(OPCTag* tag);
   // The live record of the handle's tag, or NULL.
   TagLive* Lookup(DWORD handle) const {
     if (slots_.empty()) return nullptr;
@@ -34,6 +35,8 @@ class TagHandleTable {
       if (tag == nullptr || tag->handle == handle) return tag;
     }
   }
+  // The tree record of the handle's tag, or NULL.
+  OPCTag* Owner(DWORD handle) const { return static_cast<OPCTag*>(issuer_.Lookup(handle, TagKind())); }
   // Unlists the handle; the tag keeps its record of it.
   void Remove(DWORD handle);
   size_t Count() const { return count_; }

@@ -1,12 +1,9 @@
 #include "tags/TagLive.h"
 
-#include "ae/COPCEvent.h"
-#include "tags/OPCTag.h"
-
 #include "platform/opcda.h"
 #include "platform/wintime.h"
 
-TagLive::TagLive(OPCTag* owner) : tag(owner), quality(OPC_QUALITY_UNCERTAIN) {
+TagLive::TagLive() : quality(OPC_QUALITY_UNCERTAIN) {
   VariantInit(&value);
   value.vt = VT_R4;
   value.fltVal = 0.0f;
@@ -55,5 +52,3 @@ HRESULT TagLive::Update(const VARIANT& newValue, WORD newQuality, const FILETIME
   ++updates;
   return S_OK;
 }
-
-std::unique_ptr<COPCEvent> TagLive::EvaluateOwnerLevelAlarms(BOOL eventsOn) { return tag->EvaluateLevelAlarms(eventsOn); }

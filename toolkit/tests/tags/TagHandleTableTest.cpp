@@ -1,4 +1,4 @@
-#include "tags/TagLive.h"
+#include "tags/OPCTag.h"
 #include "tags/TagHandleTable.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +10,7 @@
 
 namespace {
 
-// A live record of no tag: the table needs nothing else.
-std::unique_ptr<TagLive> NewRecord() { return std::make_unique<TagLive>(nullptr); }
+std::unique_ptr<OPCTag> NewRecord() { return std::make_unique<OPCTag>(nullptr, "T"); }
 
 }  // namespace
 
@@ -19,14 +18,14 @@ std::unique_ptr<TagLive> NewRecord() { return std::make_unique<TagLive>(nullptr)
 // handle keeps naming its tag, and a removed one names nothing.
 TEST(TagHandleTable, LiveHandlesFindTheirTagsAndRemovedOnesNothing) {
   TagHandleTable table;
-  std::map<DWORD, std::unique_ptr<TagLive>> live;
+  std::map<DWORD, std::unique_ptr<OPCTag>> live;
   std::vector<DWORD> removed;
   std::mt19937 random(7);
   for (int step = 0; step < 20000; ++step) {
     if (live.empty() || random() % 3 != 0) {
       auto tag = NewRecord();
       const DWORD handle = table.Add(tag.get());
-      ASSERT_EQ(tag->handle, handle);
+      ASSERT_EQ(tag->live->handle, handle);
       ASSERT_EQ(live.count(handle), 0u);
       live.emplace(handle, std::move(tag));
     } else {
@@ -37,8 +36,14 @@ TEST(TagHandleTable, LiveHandlesFindTheirTagsAndRemovedOnesNothing) {
     }
   }
   EXPECT_EQ(table.Count(), live.size());
-  for (const auto& [handle, tag] : live) ASSERT_EQ(table.Lookup(handle), tag.get()) << handle;
-  for (DWORD handle : removed) ASSERT_EQ(table.Lookup(handle), nullptr) << handle;
+  for (const auto& [handle, tag] : live) {
+    ASSERT_EQ(table.Lookup(handle), tag->live.get()) << handle;
+    ASSERT_EQ(table.Owner(handle), tag.get()) << handle;
+  }
+  for (DWORD handle : removed) {
+    ASSERT_EQ(table.Lookup(handle), nullptr) << handle;
+    ASSERT_EQ(table.Owner(handle), nullptr) << handle;
+  }
   table.Remove(removed.front());  // twice: nothing happens
   EXPECT_EQ(table.Count(), live.size());
 }
@@ -52,5 +57,5 @@ TEST(TagHandleTable, HandlesSkipZeroAndAllOnesWhenTheyWrap) {
   EXPECT_EQ(table.Add(b.get()), 1u);
   EXPECT_EQ(table.Lookup(0), nullptr);
   EXPECT_EQ(table.Lookup(0xFFFFFFFFu), nullptr);
-  EXPECT_EQ(table.Lookup(0xFFFFFFFEu), a.get());
+  EXPECT_EQ(table.Lookup(0xFFFFFFFEu), a->live.get());
 }

@@ -80,7 +80,7 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, O
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
     const HRESULT hr = VariantCopy(&item->value, &tag->live->value);
     if (FAILED(hr)) return hr;
-    item->userName = app.GetClientUserName(tag->writeAccess);
+    item->userName = app.GetClientUserName(tag->live->writeAccess);
     item->canonicalType = tag->live->value.vt;
     item->quality = tag->live->quality;
     item->timestamp = tag->live->timestamp;
