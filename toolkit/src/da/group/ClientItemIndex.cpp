@@ -4,21 +4,22 @@
 #include "tags/OPCTag.h"
 
 void ClientItemIndex::Enter(OPCGroupItem& item, OPCTag* tag) {
-  TagClientItems* items = Find(item.fullName);
+  // A leaf points at the list of its name whenever there is one.
+  TagClientItems* items = tag != nullptr ? tag->clientItems : Find(item.FullName());
   if (items == nullptr) {
-    auto made = std::make_unique<TagClientItems>(item.fullName);
+    auto made = std::make_unique<TagClientItems>(item.FullName());
     items = made.get();
     lists_.emplace(items->Name(), std::move(made));
   }
   if (tag != nullptr && items->tag == nullptr) Link(*tag, *items);
   items->Insert(item);
-  item.tagItems = items;
+  item.EnterList(*items);
 }
 
 OPCTag* ClientItemIndex::Leave(OPCGroupItem& item) {
   TagClientItems* items = item.tagItems;
   if (items == nullptr) return nullptr;
-  item.tagItems = nullptr;
+  item.LeaveList();
   items->Remove(item);
   OPCTag* tag = items->tag;
   if (items->Empty()) {

@@ -60,14 +60,12 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, O
   if (!itemId || !accessPath) return OPC_E_UNKNOWNITEMID;
   std::unique_ptr<OPCGroupItem> item(new (std::nothrow) OPCGroupItem);
   if (item == nullptr) return E_OUTOFMEMORY;
-  item->itemId = std::move(*itemId);
-  item->accessPath = std::move(*accessPath);
-  item->ResolveFullName();
+  item->SetNames(std::move(*itemId), std::move(*accessPath));
   item->active = definition.bActive;
   item->requestedType = definition.vtRequestedDataType;
   item->clientHandle = definition.hClient;
   item->updateRate = owner_.UpdateRate();
-  item->accessRights = rights;
+  item->accessRights = static_cast<uint8_t>(rights);
 
   CVorlixApp& app = VorlixApp();
   ItemHostNotices notices;
@@ -76,16 +74,17 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, O
     // The group may have been removed since the call began.
     if (owner_.Removed()) return E_FAIL;
     // The tag may have gone since it was validated.
-    OPCTag* tag = app.FindTag(std::string(), item->fullName);
+    OPCTag* tag = app.FindTag(std::string(), item->FullName());
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
     const HRESULT hr = VariantCopy(&item->value, &tag->value);
     if (FAILED(hr)) return hr;
-    item->userName = app.GetClientUserName(tag->writeAccess);
+    item->SetUserName(app.GetClientUserName(tag->writeAccess));
     item->canonicalType = tag->value.vt;
     item->quality = tag->quality;
     item->timestamp = tag->timestamp;
     const OPCGroupItem& added = *item;
-    *result = OPCITEMRESULT{owner_.AttachItem(std::move(item)), added.canonicalType, 0, added.accessRights, 0, nullptr};
+    *result = OPCITEMRESULT{owner_.AttachItem(std::move(item), tag), added.canonicalType, 0, added.accessRights, 0,
+                            nullptr};
     notices.ItemAdded(added, *tag);
   }
   notices.Send();
@@ -107,8 +106,7 @@ HRESULT IOPCItemMgtHolder::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESU
     TaskArray<HRESULT> errorArray;
     const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, errorArray);
     if (hr != S_OK) return hr;
-    // Each removal takes the lock itself and tells the host outside it.
-    for (DWORD i = 0; i < dwCount; ++i) errorArray[i] = owner_.RemoveItem(phServer[i]) ? S_OK : OPC_E_INVALIDHANDLE;
+    owner_.RemoveItems(dwCount, phServer, &errorArray[0]);
     *ppErrors = errorArray.Release();
     return PerItemOutcome(*ppErrors, dwCount);
   });

@@ -1,6 +1,8 @@
 #include "da/group/OPCGroupItem.h"
 
 #include "app/CVorlixApp.h"
+#include "app/InternedTexts.h"
+#include "da/group/TagClientItems.h"
 #include "da/io/DataStreamBuilder.h"
 
 #include "platform/bstr.h"
@@ -22,29 +24,67 @@ bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
 
 }  // namespace
 
-OPCGroupItem::OPCGroupItem() : userName(kUnknownUser) {
+// Every record has the size the pool and the cache lines were planned for.
+static_assert(sizeof(OPCGroupItem) <= 96, "a client item record fits in 96 bytes");
+
+OPCGroupItem::OPCGroupItem() : userName_(&InternedTexts::Intern(kUnknownUser)) {
   VariantInit(&value);
   VariantInit(&referenceValue);
 }
 
 OPCGroupItem::~OPCGroupItem() {
-  if (ownsServerHandle_) SharedHandleTable<OPCGroupItem>::Remove(serverHandle);
+  WithdrawServerHandle();
   VariantClear(&value);
   VariantClear(&referenceValue);
 }
 
-void OPCGroupItem::AssignServerHandle() {
-  if (ownsServerHandle_) SharedHandleTable<OPCGroupItem>::Remove(serverHandle);
-  serverHandle = SharedHandleTable<OPCGroupItem>::Add(this);
-  ownsServerHandle_ = true;
+void OPCGroupItem::WithdrawServerHandle() {
+  // A copy carries the handle of the item it was made from, which the table
+  // gives for it: only the record the handle was issued to withdraws it.
+  if (serverHandle != 0 && SharedHandleTable<OPCGroupItem>::Lookup(serverHandle) == this) {
+    SharedHandleTable<OPCGroupItem>::Remove(serverHandle);
+  }
 }
+
+void OPCGroupItem::AssignServerHandle() {
+  WithdrawServerHandle();
+  serverHandle = SharedHandleTable<OPCGroupItem>::Add(this);
+}
+
+namespace {
+const std::string kNoText;
+}  // namespace
+
+const std::string& OPCGroupItem::FullName() const {
+  if (tagItems != nullptr) return tagItems->Name();
+  return names_ != nullptr ? names_->fullName : kNoText;
+}
+
+const std::string& OPCGroupItem::ItemId() const { return names_ != nullptr ? names_->itemId : FullName(); }
+
+const std::string& OPCGroupItem::AccessPath() const { return names_ != nullptr ? names_->accessPath : kNoText; }
+
+void OPCGroupItem::SetNames(std::string itemId, std::string accessPath) {
+  std::string fullName = VorlixApp().MakeFullName(accessPath, itemId);
+  names_ = std::make_unique<Names>(Names{std::move(itemId), std::move(accessPath), std::move(fullName)});
+}
+
+void OPCGroupItem::EnterList(TagClientItems& list) {
+  tagItems = &list;
+  if (names_ == nullptr) return;
+  if (names_->accessPath.empty() && names_->itemId == list.Name()) {
+    names_.reset();
+  } else {
+    std::string().swap(names_->fullName);
+  }
+}
+
+void OPCGroupItem::SetUserName(std::string_view name) { userName_ = &InternedTexts::Intern(name); }
 
 BOOL OPCGroupItem::CopyFrom(const OPCGroupItem& other) {
   serverHandle = other.serverHandle;
   clientHandle = other.clientHandle;
-  itemId = other.itemId;
-  accessPath = other.accessPath;
-  fullName = other.fullName;
+  names_ = std::make_unique<Names>(Names{other.ItemId(), other.AccessPath(), other.FullName()});
   canonicalType = other.canonicalType;
   requestedType = other.requestedType;
   active = other.active;
@@ -65,8 +105,6 @@ std::vector<std::unique_ptr<OPCGroupItem>> OPCGroupItem::CopyAll(
   }
   return copies;
 }
-
-void OPCGroupItem::ResolveFullName() { fullName = VorlixApp().MakeFullName(accessPath, itemId); }
 
 HRESULT OPCGroupItem::ReadCached(VARIANT* valueOut, WORD* qualityOut, FILETIME* timestampOut) const {
   if ((accessRights & OPC_READABLE) == 0) return OPC_E_BADRIGHTS;
@@ -127,8 +165,8 @@ BOOL OPCGroupItem::FillAttributes(OPCITEMATTRIBUTES* element, BOOL useTask) cons
   element->vtCanonicalDataType = canonicalType;
   element->dwEUType = OPC_NOENUM;
   VariantInit(&element->vEUInfo);
-  element->szAccessPath = app.AllocWideFromAnsi(accessPath.c_str(), useTask);
-  element->szItemID = app.AllocWideFromAnsi(itemId.c_str(), useTask);
+  element->szAccessPath = app.AllocWideFromAnsi(AccessPath().c_str(), useTask);
+  element->szItemID = app.AllocWideFromAnsi(ItemId().c_str(), useTask);
   if (element->szAccessPath != nullptr && element->szItemID != nullptr) return TRUE;
   app.TaskFree(element->szAccessPath, useTask);
   app.TaskFree(element->szItemID, useTask);

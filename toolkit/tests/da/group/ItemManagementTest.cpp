@@ -252,6 +252,6 @@ TEST_F(ItemManagement, AnItemWritesUnderTheNameOfTheClientThatAddedIt) {
 
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   OPCGroup* added = static_cast<OPCGroup*>(group.Unknown());
-  EXPECT_EQ(added->FindItem(call.results[0].hServer)->userName, "alice");
+  EXPECT_EQ(added->FindItem(call.results[0].hServer)->UserName(), "alice");
   ForgetDefinedAccounts();
 }
