@@ -113,7 +113,7 @@ BOOL CVorlixApp::SuspendTag(DWORD handle, BOOL suspend) {
 }
 
 HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, OPCTag** tagOut,
-                                 DWORD* accessRights) {
+                                 DWORD* accessRights, const ValidItemUse& use) {
   const std::optional<std::string> narrowPath = NarrowAnsi(item.szAccessPath);
   const std::optional<std::string> narrowId = NarrowAnsi(item.szItemID);
   if (narrowId && narrowId->empty()) return OPC_E_INVALIDITEMID;
@@ -132,7 +132,7 @@ HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, 
       if (result != nullptr) *result = OPCITEMRESULT{0, tag->value.vt, 0, rights, 0, nullptr};
       if (accessRights != nullptr) *accessRights = rights;
     }
-    return hr;
+    return hr == S_OK && use ? use(*tag, accessPath, itemId) : hr;
   };
   {
     ServerLock::Hold hold(serverLock_);

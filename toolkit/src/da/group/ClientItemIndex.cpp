@@ -7,7 +7,8 @@ void ClientItemIndex::Enter(OPCGroupItem& item, OPCTag* tag) {
   // A leaf points at the list of its name whenever there is one.
   TagClientItems* items = tag != nullptr ? tag->clientItems : Find(item.FullName());
   if (items == nullptr) {
-    auto made = std::make_unique<TagClientItems>(item.FullName());
+    // A leaf's name is the full name; an item named by it alone keeps no copy.
+    auto made = std::make_unique<TagClientItems>(tag != nullptr ? tag->name : item.FullName());
     items = made.get();
     lists_.emplace(items->Name(), std::move(made));
   }

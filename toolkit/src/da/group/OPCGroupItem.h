@@ -6,6 +6,8 @@
 // snapshots).
 #pragma once
 
+#include "app/RecordPool.h"
+
 #include "platform/IEnumOPCItemAttributes.h"
 #include "platform/opcda.h"
 #include "platform/variant.h"
@@ -20,7 +22,7 @@
 class OPCGroup;
 class TagClientItems;
 
-class OPCGroupItem final {
+class OPCGroupItem final : public PooledRecord<OPCGroupItem> {
  public:
   OPCGroupItem();
   ~OPCGroupItem();
