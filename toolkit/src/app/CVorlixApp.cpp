@@ -1,6 +1,7 @@
 #include "app/CVorlixApp.h"
 
 #include "ae/InstalledAECallback.h"
+#include "app/InternedTexts.h"
 #include "app/OPCErrorText.h"
 #include "app/OutPointers.h"
 #include "da/server/OPCServer.h"
@@ -540,11 +541,12 @@ BOOL CVorlixApp::CheckNTAccess(DWORD accessWord) {
   return ntSecurity_.CheckAccess(accessWord, nullptr) ? TRUE : FALSE;
 }
 
-std::string CVorlixApp::GetClientUserName(DWORD accessWord) {
+const std::string& CVorlixApp::GetClientUserName(DWORD accessWord) {
+  static const std::string& unknown = InternedTexts::Intern(kUnknownUser);
   ServerLock::Hold hold(serverLock_);
   std::string account;
-  if (!ntSecurity_.Enabled() || !ntSecurity_.CheckAccess(accessWord, &account)) return kUnknownUser;
-  return account;
+  if (!ntSecurity_.Enabled() || !ntSecurity_.CheckAccess(accessWord, &account)) return unknown;
+  return InternedTexts::Intern(account);
 }
 
 CVorlixApp& VorlixApp() {

@@ -278,8 +278,9 @@ class CVorlixApp {
   // Whether the calling client holds the NT level of the tag's read or write word.
   BOOL CheckNTAccess(DWORD accessWord);
   // The account of the first record granting the word's level to the calling
-  // client; "Unknown" when none does or NT security is off.
-  std::string GetClientUserName(DWORD accessWord);
+  // client; "Unknown" when none does or NT security is off. The text lives as
+  // long as the process (see InternedTexts): client items keep it.
+  const std::string& GetClientUserName(DWORD accessWord);
 
  private:
   void InitInstance();

@@ -40,19 +40,29 @@ HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitio
   TaskArray<OPCITEMRESULT> resultArray(count);
   TaskArray<HRESULT> errorArray(count);
   if (!resultArray || !errorArray) return E_OUTOFMEMORY;
+  if (add) owner_.ExpectItems(count);
+  // What the host is to hear of each item, sent before the next one is resolved.
+  ItemHostNotices notices;
   for (DWORD i = 0; i < count; ++i) {
     // The host's unknown-item callback may run inside: no lock is held.
     if (!add) {
       errorArray[i] = VorlixApp().ValidateItem(definitions[i], &resultArray[i], nullptr, nullptr);
       continue;
     }
-    DWORD rights = 0;
-    ItemHostNotices notices;
-    // The item is made under the same hold of the lock that found its tag.
+    struct Added {
+      const OPCITEMDEF& definition;
+      OPCITEMRESULT& result;
+      ItemHostNotices& notices;
+      DWORD rights;
+    } added{definitions[i], resultArray[i], notices, 0};
+    // The item is made under the same hold of the lock that found its tag
+    // (the lambda holds two pointers: no allocation per item).
+    Added* const adding = &added;
     errorArray[i] = VorlixApp().ValidateItem(
-        definitions[i], &resultArray[i], nullptr, &rights,
-        [&](OPCTag& tag, const std::string& accessPath, const std::string& itemId) {
-          return AddItem(definitions[i], tag, accessPath, itemId, rights, &resultArray[i], notices);
+        definitions[i], &resultArray[i], nullptr, &added.rights,
+        [this, adding](OPCTag& tag, const std::string& accessPath, const std::string& itemId) {
+          return AddItem(adding->definition, tag, accessPath, itemId, adding->rights, &adding->result,
+                         adding->notices);
         });
     notices.Send();
   }
@@ -79,7 +89,7 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, OPCTag& tag, co
   item->clientHandle = definition.hClient;
   item->updateRate = owner_.UpdateRate();
   item->accessRights = static_cast<uint8_t>(rights);
-  item->SetUserName(VorlixApp().GetClientUserName(tag.writeAccess));
+  item->SetInternedUserName(VorlixApp().GetClientUserName(tag.writeAccess));
   item->canonicalType = tag.value.vt;
   item->quality = tag.quality;
   item->timestamp = tag.timestamp;

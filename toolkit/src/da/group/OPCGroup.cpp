@@ -177,6 +177,13 @@ OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item, OPCTag* tag) 
   return items_.back()->serverHandle;
 }
 
+void OPCGroup::ExpectItems(size_t more) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  const size_t needed = items_.size() + more;
+  // Many small calls still grow it geometrically.
+  if (needed > items_.capacity()) items_.reserve(std::max(needed, items_.capacity() * 2));
+}
+
 OPCHANDLE OPCGroup::ClientHandleOf(OPCHANDLE serverHandle) const {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   const OPCGroupItem* item = FindItem(serverHandle);
@@ -193,7 +200,7 @@ void OPCGroup::CopyItemsTo(OPCGroup& other) const {
   std::vector<std::unique_ptr<OPCGroupItem>> copies = CopyItems();
   for (size_t i = 0; i < copies.size(); ++i) {
     // A clone's items write under the same client's name.
-    copies[i]->SetUserName(items_[i]->UserName());
+    copies[i]->SetInternedUserName(items_[i]->UserName());
     other.AttachItem(std::move(copies[i]));
   }
 }

@@ -144,6 +144,9 @@ class OPCGroup final : public IUnknown {
   OPCHANDLE AttachItem(std::unique_ptr<OPCGroupItem> item, OPCTag* tag);
 
   // The item operations from here on take the server lock themselves.
+  // Room for `more` items about to be added (as many as one AddItems call
+  // names), so that a large call grows the list once and to its size.
+  void ExpectItems(size_t more);
   // The client handle of the item with that server handle; the server handle
   // itself when no item has it (any more).
   OPCHANDLE ClientHandleOf(OPCHANDLE serverHandle) const;

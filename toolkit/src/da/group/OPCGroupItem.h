@@ -75,8 +75,9 @@ class OPCGroupItem final : public PooledRecord<OPCGroupItem> {
   // naming it, while the item is in that list; the item ID and access path
   // are kept beside it only when they are not simply the full name. A record
   // in no list (a copy for a snapshot or a clone, or one not yet attached)
-  // keeps all three itself. An item that has left its list, on its way out,
-  // has no full name.
+  // keeps all three itself, except one being attached by its full name alone,
+  // whose list brings the name. An item that has left its list, on its way
+  // out, has no full name.
   const std::string& FullName() const;
   const std::string& ItemId() const;
   const std::string& AccessPath() const;
@@ -88,9 +89,11 @@ class OPCGroupItem final : public PooledRecord<OPCGroupItem> {
   void LeaveList() { tagItems = nullptr; }
 
   // The account the item's client writes under; texts of a small set, kept
-  // once for all items.
+  // once for all items (InternedTexts).
   const std::string& UserName() const { return *userName_; }
   void SetUserName(std::string_view name);
+  // For a text that is interned already.
+  void SetInternedUserName(const std::string& name) { userName_ = &name; }
 
   // Fields ordered so that the record packs into 96 bytes, what an update
   // reads and writes first, in the record's first 64 bytes: the group (set

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+static_assert(sizeof(TagClientItems) <= 64, "a list of client items fits in one cache line");
+
 void TagClientItems::Insert(OPCGroupItem& item) {
   const OPCGroup::UpdateOrder order = item.group->Order();
   auto position = items_.end();

@@ -8,8 +8,11 @@
 // An item counts while its group is listed by a running client. A group that
 // was removed but is still held, or one whose client has gone, keeps its
 // items here until they go, uncounted, just as such a group receives no
-// updates. Used under the server lock.
+// updates. Used under the server lock. A record of one cache line, from a
+// pool: tag creation reads it for every name a client item names.
 #pragma once
+
+#include "app/RecordPool.h"
 
 #include "platform/wintypes.h"
 
@@ -21,7 +24,7 @@ class OPCGroupItem;
 class OPCServer;
 class OPCTag;
 
-class TagClientItems {
+class TagClientItems final : public PooledRecord<TagClientItems> {
  public:
   explicit TagClientItems(std::string name) : name_(std::move(name)) {}
   TagClientItems(const TagClientItems&) = delete;
