@@ -86,12 +86,14 @@ DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD qua
   // are linked to it and take its value now, or they would keep the removed
   // tag's last value until the new tag's first update.
   TagClientItems* items = clientItems_.Find(fullName);
-  const DWORD handle =
-      tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, items != nullptr ? items->Count() : 0);
+  // Their records come into the cache while the tag is made; they are
+  // given the value, and counted, afterwards.
+  if (items != nullptr) items->PrefetchItems();
+  const DWORD handle = tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, 0);
   if (items != nullptr && handle != VORLIX_INVALID_TAG) {
     OPCTag& tag = *tags_.TagFromHandle(handle);
     ClientItemIndex::Link(tag, *items);
-    PropagateToClients(tag);
+    tag.refCount = items->Propagate(tag);
   }
   return handle;
 }

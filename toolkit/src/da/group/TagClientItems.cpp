@@ -51,11 +51,15 @@ int TagClientItems::CountOfGroup(const OPCGroup& group) const {
       std::count_if(items_.begin(), items_.end(), [&group](const OPCGroupItem* item) { return item->group == &group; }));
 }
 
-void TagClientItems::Propagate(const OPCTag& tag, const OPCServer* server) const {
+int TagClientItems::Propagate(const OPCTag& tag, const OPCServer* server) const {
   PrefetchItems();
+  int reached = 0;
   for (OPCGroupItem* item : items_) {
-    if (Counts(*item, server)) item->group->CopyTagInto(tag, *item);
+    if (!Counts(*item, server)) continue;
+    item->group->CopyTagInto(tag, *item);
+    ++reached;
   }
+  return reached;
 }
 
 void TagClientItems::PropagateBatch(const std::vector<const OPCTag*>& tags, const OPCServer* server) {
