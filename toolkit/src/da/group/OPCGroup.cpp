@@ -27,16 +27,6 @@ uint64_t NextGroupOrder() {
   return ++made;
 }
 
-// An item's copy of a value: most values are plain numbers, copied as they
-// are, without a call for each of the many items an update reaches.
-void CopyValue(VARIANT& to, const VARIANT& from) {
-  if (VariantIsPlain(to.vt) && VariantIsPlain(from.vt)) {
-    to = from;
-  } else {
-    VariantCopy(&to, &from);
-  }
-}
-
 }  // namespace
 
 const InterfaceTableRow<OPCGroup> OPCGroup::kOfferedInterfaces[] = {
@@ -296,12 +286,12 @@ void OPCGroup::CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const {
   const FLOAT deadband = PercentDeadband();
   const bool counts =
       item.quality != tag.quality || deadband == 0.0f || DeadbandChanged(deadband, item.referenceValue, tag.value);
-  CopyValue(item.value, tag.value);
+  OPCGroupItem::CopyValue(item.value, tag.value);
   item.quality = tag.quality;
   if (!counts) return;
   // A change stays until a delivery sends it, whatever later updates bring.
   item.changed = true;
-  CopyValue(item.referenceValue, item.value);
+  OPCGroupItem::CopyValue(item.referenceValue, item.value);
 }
 
 BOOL OPCGroup::RecheckRights() {

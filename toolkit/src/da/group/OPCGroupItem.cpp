@@ -111,7 +111,7 @@ HRESULT OPCGroupItem::ReadCached(VARIANT* valueOut, WORD* qualityOut, FILETIME* 
   if (qualityOut != nullptr) *qualityOut = quality;
   if (timestampOut != nullptr) *timestampOut = timestamp;
   if (valueOut == nullptr) return S_OK;
-  const HRESULT hr = VariantCopy(valueOut, &value);
+  const HRESULT hr = CopyValue(*valueOut, value);
   if (FAILED(hr)) return hr;
   return ConvertToRequested(valueOut, requestedType, qualityOut);
 }

@@ -48,6 +48,14 @@ class OPCGroupItem final : public PooledRecord<OPCGroupItem> {
   // conversion's error, with quality bad and the value empty, when the value
   // does not convert.
   HRESULT ReadCached(VARIANT* value, WORD* qualityOut, FILETIME* timestampOut) const;
+  // VariantCopy for the values items keep and hand out: most are plain
+  // numbers, copied as their 16 bytes without a call, for each of the many
+  // items an update or a delivery reaches.
+  static HRESULT CopyValue(VARIANT& to, const VARIANT& from) {
+    if (!VariantIsPlain(to.vt) || !VariantIsPlain(from.vt)) return VariantCopy(&to, &from);
+    to = from;
+    return S_OK;
+  }
   // Converts a value read for a client in place to the requested type
   // (VT_EMPTY: none), as ReadCached does; on failure the value is emptied,
   // the quality set bad and the conversion's error returned.
