@@ -9,6 +9,9 @@
 static_assert(sizeof(TagClientItems) <= 64, "a list of client items fits in one cache line");
 
 void TagClientItems::Insert(OPCGroupItem& item) {
+  // Most tags are named by a few items: the list grows by half, not double,
+  // so that little room stands empty.
+  if (items_.size() == items_.capacity()) items_.reserve(items_.size() + items_.size() / 2 + 1);
   const OPCGroup::UpdateOrder order = item.group->Order();
   auto position = items_.end();
   while (position != items_.begin() && order < (*(position - 1))->group->Order()) --position;
