@@ -8,10 +8,6 @@
 #include "support/ItemNoticeLog.h"
 #include "support/OpcTestGroup.h"
 
-#include "platform/IEnumOPCItemAttributes.h"
-#include "platform/opcguid.h"
-#include "platform/taskmemory.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -21,20 +17,9 @@
 namespace {
 
 // The client handles of the group's items, in the enumerator's order.
-std::vector<OPCHANDLE> ListedClientHandles(IOPCItemMgt* items) {
-  IUnknown* unknown = nullptr;
-  EXPECT_EQ(items->CreateEnumerator(IID_IEnumOPCItemAttributes, &unknown), S_OK);
-  auto* enumerator = static_cast<IEnumOPCItemAttributes*>(unknown);
+std::vector<OPCHANDLE> ListedClientHandles(const OpcTestGroup& group) {
   std::vector<OPCHANDLE> listed;
-  OPCITEMATTRIBUTES* element = nullptr;
-  ULONG fetched = 0;
-  while (enumerator->Next(1, &element, &fetched) == S_OK) {
-    listed.push_back(element->hClient);
-    CoTaskMemFree(element->szAccessPath);
-    CoTaskMemFree(element->szItemID);
-    CoTaskMemFree(element);
-  }
-  enumerator->Release();
+  for (const OPCITEMATTRIBUTES& item : group.ListItems()) listed.push_back(item.hClient);
   return listed;
 }
 
@@ -71,7 +56,7 @@ TEST(ItemRemovalPass, TheHostHearsWhatRemovalsOneByOneWouldTellItInTheirOrder) {
             (std::vector<HRESULT>{S_OK, S_OK, OPC_E_INVALIDHANDLE, S_OK, OPC_E_INVALIDHANDLE}));
   EXPECT_EQ(log.Take(), (std::vector<ItemNotice>{RateNotice(a, 500), RateNotice(b, 0), RemovedNotice(b, "Plant.B"),
                                                  RateNotice(a, 1000)}));
-  EXPECT_EQ(ListedClientHandles(fast.Items()), (std::vector<OPCHANDLE>{2, 5}));
+  EXPECT_EQ(ListedClientHandles(fast), (std::vector<OPCHANDLE>{2, 5}));
   EXPECT_EQ(VorlixApp().CountTagItems("Plant.A"), 1);
   EXPECT_EQ(VorlixApp().CountTagItems("Plant.B"), 0);
   EXPECT_EQ(VorlixApp().CountTagItems("Plant.C"), 2);
