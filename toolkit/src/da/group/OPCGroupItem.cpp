@@ -27,7 +27,9 @@ bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
 // Every record has the size the pool and the cache lines were planned for.
 static_assert(sizeof(OPCGroupItem) <= 96, "a client item record fits in 96 bytes");
 
-OPCGroupItem::OPCGroupItem() : userName_(&InternedTexts::Intern(kUnknownUser)) {
+OPCGroupItem::OPCGroupItem() {
+  static const std::string& unknownUser = InternedTexts::Intern(kUnknownUser);
+  userName_ = &unknownUser;
   VariantInit(&value);
   VariantInit(&referenceValue);
 }
