@@ -16,6 +16,9 @@ namespace {
 // The user name of an item whose client NT security does not identify.
 constexpr char kUnknownUser[] = "Unknown";
 
+// The full name or access path of a record that has none.
+const std::string kNoText;
+
 // Whether two arrays have the same dimensions and bounds.
 bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
   if (first == nullptr || second == nullptr || first->cDims != second->cDims) return false;
@@ -52,10 +55,6 @@ void OPCGroupItem::AssignServerHandle() {
   WithdrawServerHandle();
   serverHandle = SharedHandleTable<OPCGroupItem>::Add(this);
 }
-
-namespace {
-const std::string kNoText;
-}  // namespace
 
 const std::string& OPCGroupItem::FullName() const {
   if (tagItems != nullptr) return tagItems->Name();
