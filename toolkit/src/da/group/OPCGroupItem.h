@@ -3,7 +3,8 @@
 // quality and timestamp, from which every read and delivery of the item is
 // made. A record without a lock of its own: the group's owner holds the server
 // lock while it reads or changes one, except for private copies (enumerator
-// snapshots).
+// snapshots). Records come from a pool, side by side in the order they were
+// made, so that a group's items lie together for updates and deliveries.
 #pragma once
 
 #include "app/RecordPool.h"
