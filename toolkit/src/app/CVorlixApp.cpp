@@ -1,6 +1,7 @@
 #include "app/CVorlixApp.h"
 
 #include "ae/InstalledAECallback.h"
+#include "app/InternedTexts.h"
 #include "app/OPCErrorText.h"
 #include "app/OutPointers.h"
 #include "da/server/OPCServer.h"
@@ -88,12 +89,14 @@ DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD qua
   // are linked to it and take its value now, or they would keep the removed
   // tag's last value until the new tag's first update.
   TagClientItems* items = clientItems_.Find(name);
-  const DWORD handle = tags_.CreateTag(std::move(name), *value, quality, readAccess, writeAccess,
-                                       items != nullptr ? items->Count() : 0);
+  // Their records come into the cache while the tag is made; they are
+  // given the value, and counted, afterwards.
+  if (items != nullptr) items->PrefetchItems();
+  const DWORD handle = tags_.CreateTag(std::move(name), *value, quality, readAccess, writeAccess, 0);
   if (items != nullptr && handle != VORLIX_INVALID_TAG) {
     OPCTag& tag = *tags_.TagFromHandle(handle);
     ClientItemIndex::Link(tag, *items);
-    PropagateToClients(*tag.live);
+    tag.live->refCount = items->Propagate(*tag.live);
   }
   return handle;
 }
@@ -116,7 +119,7 @@ BOOL CVorlixApp::SuspendTag(DWORD handle, BOOL suspend) {
 }
 
 HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, OPCTag** tagOut,
-                                 DWORD* accessRights) {
+                                 DWORD* accessRights, const ValidItemUse& use) {
   const std::optional<std::string> narrowPath = NarrowAnsi(item.szAccessPath);
   const std::optional<std::string> narrowId = NarrowAnsi(item.szItemID);
   if (narrowId && narrowId->empty()) return OPC_E_INVALIDITEMID;
@@ -135,7 +138,7 @@ HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, 
       if (result != nullptr) *result = OPCITEMRESULT{0, tag->live->value.vt, 0, rights, 0, nullptr};
       if (accessRights != nullptr) *accessRights = rights;
     }
-    return hr;
+    return hr == S_OK && use ? use(*tag, accessPath, itemId) : hr;
   };
   {
     ServerLock::Hold hold(serverLock_);
@@ -547,11 +550,12 @@ BOOL CVorlixApp::CheckNTAccess(DWORD accessWord) {
   return ntSecurity_.CheckAccess(accessWord, nullptr) ? TRUE : FALSE;
 }
 
-std::string CVorlixApp::GetClientUserName(DWORD accessWord) {
+const std::string& CVorlixApp::GetClientUserName(DWORD accessWord) {
+  static const std::string& unknown = InternedTexts::Intern(kUnknownUser);
   ServerLock::Hold hold(serverLock_);
   std::string account;
-  if (!ntSecurity_.Enabled() || !ntSecurity_.CheckAccess(accessWord, &account)) return kUnknownUser;
-  return account;
+  if (!ntSecurity_.Enabled() || !ntSecurity_.CheckAccess(accessWord, &account)) return unknown;
+  return InternedTexts::Intern(account);
 }
 
 CVorlixApp& VorlixApp() {

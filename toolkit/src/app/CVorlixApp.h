@@ -133,8 +133,14 @@ class CVorlixApp {
   // convertibility and the client's access rights. A name that resolves to a
   // branch is unknown (OPC_E_UNKNOWNITEMID). Takes the lock itself and
   // must be called without it. The tag given out stays valid only until it is
-  // removed; hold the lock while using it.
-  HRESULT ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, OPCTag** tagOut, DWORD* accessRights);
+  // removed; hold the lock while using it. For a valid item (S_OK), `use`,
+  // when given, runs under the same hold of the lock with the tag and the
+  // narrowed names, and its result is the call's: AddItems makes the item
+  // there, without finding the tag again.
+  using ValidItemUse =
+      std::function<HRESULT(OPCTag& tag, const std::string& accessPath, const std::string& itemId)>;
+  HRESULT ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, OPCTag** tagOut, DWORD* accessRights,
+                       const ValidItemUse& use = nullptr);
 
   // The hash index (see TagDatabase).
   UINT SetHashing(UINT request);
@@ -272,8 +278,9 @@ class CVorlixApp {
   // Whether the calling client holds the NT level of the tag's read or write word.
   BOOL CheckNTAccess(DWORD accessWord);
   // The account of the first record granting the word's level to the calling
-  // client; "Unknown" when none does or NT security is off.
-  std::string GetClientUserName(DWORD accessWord);
+  // client; "Unknown" when none does or NT security is off. The text lives as
+  // long as the process (see InternedTexts): client items keep it.
+  const std::string& GetClientUserName(DWORD accessWord);
 
  private:
   void InitInstance();

@@ -1,6 +1,7 @@
 #include "support/OpcTestGroup.h"
 
 #include "platform/IConnectionPointContainer.h"
+#include "platform/IEnumOPCItemAttributes.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
 #include "platform/widetext.h"
@@ -122,4 +123,22 @@ IConnectionPoint* OpcTestGroup::AdviseDataCallback(IOPCDataCallback* sink) const
     point = nullptr;
   }
   return point;
+}
+
+std::vector<OPCITEMATTRIBUTES> OpcTestGroup::ListItems() const {
+  IUnknown* unknown = nullptr;
+  if (items_->CreateEnumerator(IID_IEnumOPCItemAttributes, &unknown) != S_OK) return {};
+  auto* enumerator = static_cast<IEnumOPCItemAttributes*>(unknown);
+  std::vector<OPCITEMATTRIBUTES> listed;
+  OPCITEMATTRIBUTES* element = nullptr;
+  ULONG fetched = 0;
+  while (enumerator->Next(1, &element, &fetched) == S_OK) {
+    listed.push_back(*element);
+    CoTaskMemFree(element->szAccessPath);
+    CoTaskMemFree(element->szItemID);
+    listed.back().szAccessPath = listed.back().szItemID = nullptr;
+    CoTaskMemFree(element);
+  }
+  enumerator->Release();
+  return listed;
 }

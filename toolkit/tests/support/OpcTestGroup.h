@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/IConnectionPoint.h"
+#include "platform/IEnumOPCItemAttributes.h"
 #include "platform/IOPCDataCallback.h"
 #include "platform/IOPCGroupStateMgt.h"
 #include "platform/IOPCItemMgt.h"
@@ -60,6 +61,9 @@ class OpcTestGroup {
   ItemCall RemoveItems(std::vector<OPCHANDLE> handles);
   // The group's name as GetState reports it.
   std::string Name() const;
+  // The items as the group's enumerator lists them (without their names,
+  // which are freed).
+  std::vector<OPCITEMATTRIBUTES> ListItems() const;
   // The group's IOPCDataCallback connection point, AddRef'd for the caller;
   // NULL when it cannot be had.
   IConnectionPoint* DataCallbackPoint() const;

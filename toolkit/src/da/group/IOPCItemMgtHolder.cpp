@@ -40,55 +40,63 @@ HRESULT IOPCItemMgtHolder::ResolveItems(DWORD count, const OPCITEMDEF* definitio
   TaskArray<OPCITEMRESULT> resultArray(count);
   TaskArray<HRESULT> errorArray(count);
   if (!resultArray || !errorArray) return E_OUTOFMEMORY;
+  if (add) owner_.ExpectItems(count);
+  // What the host is to hear of each item, sent before the next one is resolved.
+  ItemHostNotices notices;
   for (DWORD i = 0; i < count; ++i) {
-    DWORD rights = 0;
-    // The host's unknown-item callback may run here: no lock is held.
-    HRESULT hr = VorlixApp().ValidateItem(definitions[i], &resultArray[i], nullptr, &rights);
-    if (hr == S_OK && add) hr = AddItem(definitions[i], rights, &resultArray[i]);
-    errorArray[i] = hr;
+    // The host's unknown-item callback may run inside: no lock is held.
+    if (!add) {
+      errorArray[i] = VorlixApp().ValidateItem(definitions[i], &resultArray[i], nullptr, nullptr);
+      continue;
+    }
+    struct Added {
+      const OPCITEMDEF& definition;
+      OPCITEMRESULT& result;
+      ItemHostNotices& notices;
+      DWORD rights;
+    } added{definitions[i], resultArray[i], notices, 0};
+    // The item is made under the same hold of the lock that found its tag
+    // (the lambda holds two pointers: no allocation per item).
+    Added* const adding = &added;
+    errorArray[i] = VorlixApp().ValidateItem(
+        definitions[i], &resultArray[i], nullptr, &added.rights,
+        [this, adding](OPCTag& tag, const std::string& accessPath, const std::string& itemId) {
+          return AddItem(adding->definition, tag, accessPath, itemId, adding->rights, &adding->result,
+                         adding->notices);
+        });
+    notices.Send();
   }
   *results = resultArray.Release();
   *errors = errorArray.Release();
   return PerItemOutcome(*errors, count);
 }
 
-HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, DWORD rights, OPCITEMRESULT* result) {
+HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, OPCTag& tag, const std::string& accessPath,
+                                   const std::string& itemId, DWORD rights, OPCITEMRESULT* result,
+                                   ItemHostNotices& notices) {
   *result = OPCITEMRESULT{};
-  // The item was validated under these names, so both narrow.
-  std::optional<std::string> itemId = NarrowAnsi(definition.szItemID);
-  std::optional<std::string> accessPath = NarrowAnsi(definition.szAccessPath);
-  if (!itemId || !accessPath) return OPC_E_UNKNOWNITEMID;
+  // The group may have been removed since the call began.
+  if (owner_.Removed()) return E_FAIL;
   std::unique_ptr<OPCGroupItem> item(new (std::nothrow) OPCGroupItem);
   if (item == nullptr) return E_OUTOFMEMORY;
-  item->itemId = std::move(*itemId);
-  item->accessPath = std::move(*accessPath);
-  item->ResolveFullName();
+  // Named by its full name alone, the item keeps no names of its own: its
+  // tag's list of client items keeps that name.
+  if (!accessPath.empty()) item->SetNames(itemId, accessPath);
+  const HRESULT hr = VariantCopy(&item->value, &tag.live->value);
+  if (FAILED(hr)) return hr;
   item->active = definition.bActive;
   item->requestedType = definition.vtRequestedDataType;
   item->clientHandle = definition.hClient;
   item->updateRate = owner_.UpdateRate();
-  item->accessRights = rights;
-
-  CVorlixApp& app = VorlixApp();
-  ItemHostNotices notices;
-  {
-    ServerLock::Hold hold(app.GetServerLock());
-    // The group may have been removed since the call began.
-    if (owner_.Removed()) return E_FAIL;
-    // The tag may have gone since it was validated.
-    OPCTag* tag = app.FindTag(std::string(), item->fullName);
-    if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
-    const HRESULT hr = VariantCopy(&item->value, &tag->live->value);
-    if (FAILED(hr)) return hr;
-    item->userName = app.GetClientUserName(tag->live->writeAccess);
-    item->canonicalType = tag->live->value.vt;
-    item->quality = tag->live->quality;
-    item->timestamp = tag->live->timestamp;
-    const OPCGroupItem& added = *item;
-    *result = OPCITEMRESULT{owner_.AttachItem(std::move(item)), added.canonicalType, 0, added.accessRights, 0, nullptr};
-    notices.ItemAdded(added, *tag);
-  }
-  notices.Send();
+  item->accessRights = static_cast<uint8_t>(rights);
+  item->SetInternedUserName(VorlixApp().GetClientUserName(tag.live->writeAccess));
+  item->canonicalType = tag.live->value.vt;
+  item->quality = tag.live->quality;
+  item->timestamp = tag.live->timestamp;
+  const OPCGroupItem& added = *item;
+  *result = OPCITEMRESULT{owner_.AttachItem(std::move(item), &tag), added.canonicalType, 0, added.accessRights, 0,
+                          nullptr};
+  notices.ItemAdded(added, tag);
   return S_OK;
 }
 
@@ -107,8 +115,7 @@ HRESULT IOPCItemMgtHolder::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESU
     TaskArray<HRESULT> errorArray;
     const HRESULT hr = StartHandleCall(dwCount, phServer, true, ppErrors, errorArray);
     if (hr != S_OK) return hr;
-    // Each removal takes the lock itself and tells the host outside it.
-    for (DWORD i = 0; i < dwCount; ++i) errorArray[i] = owner_.RemoveItem(phServer[i]) ? S_OK : OPC_E_INVALIDHANDLE;
+    owner_.RemoveItems(dwCount, phServer, &errorArray[0]);
     *ppErrors = errorArray.Release();
     return PerItemOutcome(*ppErrors, dwCount);
   });

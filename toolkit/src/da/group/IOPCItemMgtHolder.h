@@ -10,7 +10,9 @@
 
 #include "platform/IOPCItemMgt.h"
 
+class ItemHostNotices;
 class OPCGroup;
+class OPCTag;
 class OPCGroupItem;
 
 class IOPCItemMgtHolder final : public InterfaceHolder<IOPCItemMgt, OPCGroup> {
@@ -40,8 +42,11 @@ class IOPCItemMgtHolder final : public InterfaceHolder<IOPCItemMgt, OPCGroup> {
   // out only on success); `add` makes an item of each valid one.
   HRESULT ResolveItems(DWORD count, const OPCITEMDEF* definitions, OPCITEMRESULT** results, HRESULT** errors,
                        bool add);
-  // Makes and attaches the item of a valid definition; its error.
-  HRESULT AddItem(const OPCITEMDEF& definition, DWORD rights, OPCITEMRESULT* result);
+  // Makes and attaches the item of a valid definition, whose tag (a leaf) was
+  // just found under the server lock the caller still holds; its error. What
+  // the host is to hear goes to `notices`, sent once the lock is released.
+  HRESULT AddItem(const OPCITEMDEF& definition, OPCTag& tag, const std::string& accessPath, const std::string& itemId,
+                  DWORD rights, OPCITEMRESULT* result, ItemHostNotices& notices);
   // Checks the arguments of a call naming items by handle (`valuesGiven`:
   // the call's array of new values, if it has one, is there) and takes its
   // error array: S_OK and the array, or the call's failure with `*errors` NULL.

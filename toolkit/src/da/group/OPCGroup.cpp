@@ -146,23 +146,32 @@ std::vector<OPCGroupItem*> OPCGroup::ItemsWithHandles(const std::vector<OPCHANDL
 }
 
 OPCGroupItem* OPCGroup::FindItem(OPCHANDLE serverHandle) const {
-  for (const std::unique_ptr<OPCGroupItem>& item : items_) {
-    if (item->serverHandle == serverHandle) return item.get();
-  }
-  return nullptr;
+  // Server handles name items of every group: the item must be one of ours.
+  OPCGroupItem* item = SharedHandleTable<OPCGroupItem>::Lookup(serverHandle);
+  return item != nullptr && item->group == this ? item : nullptr;
 }
 
 OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item) {
-  CVorlixApp& app = VorlixApp();
+  OPCTag* tag = VorlixApp().HashFindTag(std::string(), item->FullName());
+  return AttachItem(std::move(item), tag);
+}
+
+OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item, OPCTag* tag) {
   item->AssignServerHandle();
   item->group = this;
-  OPCTag* tag = app.HashFindTag(std::string(), item->fullName);
   // Only a leaf counts client items: a name may have become a branch since.
   if (tag != nullptr && !tag->HasHandle()) tag = nullptr;
   if (tag != nullptr) ++tag->live->refCount;
-  app.ClientItems().Enter(*item, tag);
+  VorlixApp().ClientItems().Enter(*item, tag);
   items_.push_back(std::move(item));
   return items_.back()->serverHandle;
+}
+
+void OPCGroup::ExpectItems(size_t more) {
+  ServerLock::Hold hold(VorlixApp().GetServerLock());
+  const size_t needed = items_.size() + more;
+  // Many small calls still grow it geometrically.
+  if (needed > items_.capacity()) items_.reserve(std::max(needed, items_.capacity() * 2));
 }
 
 OPCHANDLE OPCGroup::ClientHandleOf(OPCHANDLE serverHandle) const {
@@ -181,7 +190,7 @@ void OPCGroup::CopyItemsTo(OPCGroup& other) const {
   std::vector<std::unique_ptr<OPCGroupItem>> copies = CopyItems();
   for (size_t i = 0; i < copies.size(); ++i) {
     // A clone's items write under the same client's name.
-    copies[i]->userName = items_[i]->userName;
+    copies[i]->SetInternedUserName(items_[i]->UserName());
     other.AttachItem(std::move(copies[i]));
   }
 }
@@ -199,20 +208,31 @@ int OPCGroup::CountItemsNamed(const std::string& fullName) const {
   return named != nullptr ? named->CountOfGroup(*this) : 0;
 }
 
-BOOL OPCGroup::RemoveItem(OPCHANDLE serverHandle) {
+void OPCGroup::RemoveItems(DWORD count, const OPCHANDLE* serverHandles, HRESULT* results) {
+  CVorlixApp& app = VorlixApp();
   ItemHostNotices notices;
   {
-    ServerLock::Hold hold(VorlixApp().GetServerLock());
-    const auto entry = std::find_if(items_.begin(), items_.end(), [&](const std::unique_ptr<OPCGroupItem>& item) {
-      return item->serverHandle == serverHandle;
-    });
-    if (entry == items_.end()) return FALSE;
-    const std::unique_ptr<OPCGroupItem> item = std::move(*entry);
-    items_.erase(entry);
-    notices.ItemLeft(*item, VorlixApp().ClientItems().Leave(*item));
+    ServerLock::Hold hold(app.GetServerLock());
+    bool anyRemoved = false;
+    for (DWORD i = 0; i < count; ++i) {
+      OPCGroupItem* item = FindItem(serverHandles[i]);
+      results[i] = item != nullptr ? S_OK : OPC_E_INVALIDHANDLE;
+      if (item == nullptr) continue;
+      // Out of the group from now on (a second mention of its handle finds
+      // nothing); the records go together below.
+      item->group = nullptr;
+      anyRemoved = true;
+      // Each item's notices are worked out as it goes, before the next one.
+      notices.ItemLeft(*item, app.ClientItems().Leave(*item));
+    }
+    // One pass keeps the others in order.
+    if (anyRemoved) {
+      items_.erase(std::remove_if(items_.begin(), items_.end(),
+                                  [](const std::unique_ptr<OPCGroupItem>& item) { return item->group == nullptr; }),
+                   items_.end());
+    }
   }
   notices.Send();
-  return TRUE;
 }
 
 void OPCGroup::ReleaseItems() {
@@ -262,13 +282,16 @@ void OPCGroup::Scan(BOOL forced) {
 
 void OPCGroup::CopyTagInto(const TagLive& tag, OPCGroupItem& item) const {
   item.timestamp = tag.timestamp;
-  const bool counts = item.quality != tag.quality || DeadbandChanged(PercentDeadband(), item.referenceValue, tag.value);
-  VariantCopy(&item.value, &tag.value);
+  // Without a deadband every update counts.
+  const FLOAT deadband = PercentDeadband();
+  const bool counts =
+      item.quality != tag.quality || deadband == 0.0f || DeadbandChanged(deadband, item.referenceValue, tag.value);
+  OPCGroupItem::CopyValue(item.value, tag.value);
   item.quality = tag.quality;
   if (!counts) return;
   // A change stays until a delivery sends it, whatever later updates bring.
-  item.changed = TRUE;
-  VariantCopy(&item.referenceValue, &item.value);
+  item.changed = true;
+  OPCGroupItem::CopyValue(item.referenceValue, item.value);
 }
 
 BOOL OPCGroup::RecheckRights() {
@@ -276,7 +299,7 @@ BOOL OPCGroup::RecheckRights() {
   ServerLock::Hold hold(app.GetServerLock());
   BOOL everyTagFound = TRUE;
   for (const std::unique_ptr<OPCGroupItem>& item : items_) {
-    const OPCTag* tag = app.FindTag(std::string(), item->fullName);
+    const OPCTag* tag = app.FindTag(std::string(), item->FullName());
     item->accessRights = tag != nullptr ? app.ClientAccessRights(*tag) : 0;
     if (tag == nullptr) everyTagFound = FALSE;
   }

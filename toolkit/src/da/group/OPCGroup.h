@@ -140,8 +140,14 @@ class OPCGroup final : public IUnknown {
   // one, counts one client item more, and the item takes its place among the
   // client items naming the tag. The item's server handle.
   OPCHANDLE AttachItem(std::unique_ptr<OPCGroupItem> item);
+  // The same for a caller that has just found `tag`, the node of the item's
+  // full name (or NULL when there is none), under the lock it still holds.
+  OPCHANDLE AttachItem(std::unique_ptr<OPCGroupItem> item, OPCTag* tag);
 
   // The item operations from here on take the server lock themselves.
+  // Room for `more` items about to be added (as many as one AddItems call
+  // names), so that a large call grows the list once and to its size.
+  void ExpectItems(size_t more);
   // The client handle of the item with that server handle; the server handle
   // itself when no item has it (any more).
   OPCHANDLE ClientHandleOf(OPCHANDLE serverHandle) const;
@@ -154,10 +160,12 @@ class OPCGroup final : public IUnknown {
   // How many items name exactly this full tag name (a walk over the items
   // naming it, of every group).
   int CountItemsNamed(const std::string& fullName) const;
-  // Takes the item with that server handle out of the group and tells the
-  // host what it changed for the item's tag (see ItemHostNotices). Called
-  // without the server lock. FALSE when no item of the group has the handle.
-  BOOL RemoveItem(OPCHANDLE serverHandle);
+  // Takes the items with those server handles out of the group, in order,
+  // in one pass under the server lock, and then tells the host what that
+  // changed for their tags, in the same order (see ItemHostNotices). Called
+  // without the server lock. Result i is S_OK, or OPC_E_INVALIDHANDLE when no
+  // item of the group has handle i (any more: a handle named twice).
+  void RemoveItems(DWORD count, const OPCHANDLE* serverHandles, HRESULT* results);
 
   // The asynchronous requests waiting for their results to be sent.
   OPCTransactionQueue& Transactions() { return transactions_; }

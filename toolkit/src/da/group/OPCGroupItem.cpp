@@ -1,6 +1,8 @@
 #include "da/group/OPCGroupItem.h"
 
 #include "app/CVorlixApp.h"
+#include "app/InternedTexts.h"
+#include "da/group/TagClientItems.h"
 #include "da/io/DataStreamBuilder.h"
 
 #include "platform/bstr.h"
@@ -14,6 +16,9 @@ namespace {
 // The user name of an item whose client NT security does not identify.
 constexpr char kUnknownUser[] = "Unknown";
 
+// The full name or access path of a record that has none.
+const std::string kNoText;
+
 // Whether two arrays have the same dimensions and bounds.
 bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
   if (first == nullptr || second == nullptr || first->cDims != second->cDims) return false;
@@ -22,29 +27,65 @@ bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
 
 }  // namespace
 
-OPCGroupItem::OPCGroupItem() : userName(kUnknownUser) {
+// Every record has the size the pool and the cache lines were planned for.
+static_assert(sizeof(OPCGroupItem) <= 96, "a client item record fits in 96 bytes");
+
+OPCGroupItem::OPCGroupItem() {
+  static const std::string& unknownUser = InternedTexts::Intern(kUnknownUser);
+  userName_ = &unknownUser;
   VariantInit(&value);
   VariantInit(&referenceValue);
 }
 
 OPCGroupItem::~OPCGroupItem() {
-  if (ownsServerHandle_) SharedHandleTable<OPCGroupItem>::Remove(serverHandle);
+  WithdrawServerHandle();
   VariantClear(&value);
   VariantClear(&referenceValue);
 }
 
-void OPCGroupItem::AssignServerHandle() {
-  if (ownsServerHandle_) SharedHandleTable<OPCGroupItem>::Remove(serverHandle);
-  serverHandle = SharedHandleTable<OPCGroupItem>::Add(this);
-  ownsServerHandle_ = true;
+void OPCGroupItem::WithdrawServerHandle() {
+  // A copy carries the handle of the item it was made from, which the table
+  // gives for it: only the record the handle was issued to withdraws it.
+  if (serverHandle != 0 && SharedHandleTable<OPCGroupItem>::Lookup(serverHandle) == this) {
+    SharedHandleTable<OPCGroupItem>::Remove(serverHandle);
+  }
 }
+
+void OPCGroupItem::AssignServerHandle() {
+  WithdrawServerHandle();
+  serverHandle = SharedHandleTable<OPCGroupItem>::Add(this);
+}
+
+const std::string& OPCGroupItem::FullName() const {
+  if (tagItems != nullptr) return tagItems->Name();
+  return names_ != nullptr ? names_->fullName : kNoText;
+}
+
+const std::string& OPCGroupItem::ItemId() const { return names_ != nullptr ? names_->itemId : FullName(); }
+
+const std::string& OPCGroupItem::AccessPath() const { return names_ != nullptr ? names_->accessPath : kNoText; }
+
+void OPCGroupItem::SetNames(std::string itemId, std::string accessPath) {
+  std::string fullName = VorlixApp().MakeFullName(accessPath, itemId);
+  names_ = std::make_unique<Names>(Names{std::move(itemId), std::move(accessPath), std::move(fullName)});
+}
+
+void OPCGroupItem::EnterList(TagClientItems& list) {
+  tagItems = &list;
+  if (names_ == nullptr) return;
+  if (names_->accessPath.empty() && names_->itemId == list.Name()) {
+    names_.reset();
+  } else {
+    std::string().swap(names_->fullName);
+  }
+}
+
+void OPCGroupItem::SetUserName(std::string_view name) { userName_ = &InternedTexts::Intern(name); }
 
 BOOL OPCGroupItem::CopyFrom(const OPCGroupItem& other) {
   serverHandle = other.serverHandle;
   clientHandle = other.clientHandle;
-  itemId = other.itemId;
-  accessPath = other.accessPath;
-  fullName = other.fullName;
+  names_ = std::make_unique<Names>(Names{other.ItemId(), other.AccessPath(), other.FullName()});
   canonicalType = other.canonicalType;
   requestedType = other.requestedType;
   active = other.active;
@@ -66,14 +107,12 @@ std::vector<std::unique_ptr<OPCGroupItem>> OPCGroupItem::CopyAll(
   return copies;
 }
 
-void OPCGroupItem::ResolveFullName() { fullName = VorlixApp().MakeFullName(accessPath, itemId); }
-
 HRESULT OPCGroupItem::ReadCached(VARIANT* valueOut, WORD* qualityOut, FILETIME* timestampOut) const {
   if ((accessRights & OPC_READABLE) == 0) return OPC_E_BADRIGHTS;
   if (qualityOut != nullptr) *qualityOut = quality;
   if (timestampOut != nullptr) *timestampOut = timestamp;
   if (valueOut == nullptr) return S_OK;
-  const HRESULT hr = VariantCopy(valueOut, &value);
+  const HRESULT hr = CopyValue(*valueOut, value);
   if (FAILED(hr)) return hr;
   return ConvertToRequested(valueOut, requestedType, qualityOut);
 }
@@ -127,8 +166,8 @@ BOOL OPCGroupItem::FillAttributes(OPCITEMATTRIBUTES* element, BOOL useTask) cons
   element->vtCanonicalDataType = canonicalType;
   element->dwEUType = OPC_NOENUM;
   VariantInit(&element->vEUInfo);
-  element->szAccessPath = app.AllocWideFromAnsi(accessPath.c_str(), useTask);
-  element->szItemID = app.AllocWideFromAnsi(itemId.c_str(), useTask);
+  element->szAccessPath = app.AllocWideFromAnsi(AccessPath().c_str(), useTask);
+  element->szItemID = app.AllocWideFromAnsi(ItemId().c_str(), useTask);
   if (element->szAccessPath != nullptr && element->szItemID != nullptr) return TRUE;
   app.TaskFree(element->szAccessPath, useTask);
   app.TaskFree(element->szItemID, useTask);

@@ -6,7 +6,12 @@
 
 #include <algorithm>
 
+static_assert(sizeof(TagClientItems) <= 64, "a list of client items fits in one cache line");
+
 void TagClientItems::Insert(OPCGroupItem& item) {
+  // Most tags are named by a few items: the list grows by half, not double,
+  // so that little room stands empty.
+  if (items_.size() == items_.capacity()) items_.reserve(items_.size() + items_.size() / 2 + 1);
   const OPCGroup::UpdateOrder order = item.group->Order();
   auto position = items_.end();
   while (position != items_.begin() && order < (*(position - 1))->group->Order()) --position;
@@ -49,11 +54,15 @@ int TagClientItems::CountOfGroup(const OPCGroup& group) const {
       std::count_if(items_.begin(), items_.end(), [&group](const OPCGroupItem* item) { return item->group == &group; }));
 }
 
-void TagClientItems::Propagate(const TagLive& tag, const OPCServer* server) const {
+int TagClientItems::Propagate(const TagLive& tag, const OPCServer* server) const {
   PrefetchItems();
+  int reached = 0;
   for (OPCGroupItem* item : items_) {
-    if (Counts(*item, server)) item->group->CopyTagInto(tag, *item);
+    if (!Counts(*item, server)) continue;
+    item->group->CopyTagInto(tag, *item);
+    ++reached;
   }
+  return reached;
 }
 
 void TagClientItems::PropagateBatch(const std::vector<const TagLive*>& tags, const OPCServer* server) {

@@ -8,8 +8,11 @@
 // An item counts while its group is listed by a running client. A group that
 // was removed but is still held, or one whose client has gone, keeps its
 // items here until they go, uncounted, just as such a group receives no
-// updates. Used under the server lock.
+// updates. Used under the server lock. A record of one cache line, from a
+// pool: tag creation reads it for every name a client item names.
 #pragma once
+
+#include "app/RecordPool.h"
 
 #include "platform/wintypes.h"
 
@@ -22,7 +25,7 @@ class OPCServer;
 class OPCTag;
 class TagLive;
 
-class TagClientItems {
+class TagClientItems final : public PooledRecord<TagClientItems> {
  public:
   explicit TagClientItems(std::string name) : name_(std::move(name)) {}
   TagClientItems(const TagClientItems&) = delete;
@@ -44,22 +47,22 @@ class TagClientItems {
   // How many of the group's items name the tag, counted or not.
   int CountOfGroup(const OPCGroup& group) const;
   // Copies the updated tag into each item that counts (of `server` alone when
-  // it is given), in update order.
-  void Propagate(const TagLive& tag, const OPCServer* server = nullptr) const;
+  // it is given), in update order; how many it reached (Count).
+  int Propagate(const TagLive& tag, const OPCServer* server = nullptr) const;
   // The same for a batch of updated tags, skipping those no client item
   // names: client by client and group by group, each group's items of the
   // first tag of the list first, then those of the next, each in item order.
   static void PropagateBatch(const std::vector<const TagLive*>& tags, const OPCServer* server = nullptr);
+
+  // The items lie apart in memory: a walk asks for all of them at once
+  // rather than waiting for each in turn (tag creation asks early).
+  void PrefetchItems() const;
 
   // The leaf of this name while it exists.
   OPCTag* tag = nullptr;
 
  private:
   static bool Counts(const OPCGroupItem& item, const OPCServer* server);
-  // The items lie apart in memory: a walk asks for all of them at once
-  // rather than waiting for each in turn.
-  void PrefetchItems() const;
-
   std::string name_;
   std::vector<OPCGroupItem*> items_;
 };

@@ -27,8 +27,8 @@ HRESULT GroupItemWrites::Check(OPCGroupItem& item, const VARIANT& value) {
   if (SUCCEEDED(write.checked)) write.checked = VariantCopy(&write.previousValue, &item.value);
   if (FAILED(write.checked)) return write.checked;
   write.serverHandle = item.serverHandle;
-  write.tagName = item.fullName;
-  write.userName = item.userName;
+  write.tagName = item.FullName();
+  write.userName = item.UserName();
   write.previousQuality = item.quality;
   write.previousChanged = item.changed;
   write.timestamp = item.timestamp;

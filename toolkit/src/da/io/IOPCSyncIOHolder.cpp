@@ -56,7 +56,7 @@ HRESULT IOPCSyncIOHolder::ReadFromDevice(READDEVICEPROC deviceRead, OPCHANDLE se
     if (item == nullptr) return OPC_E_INVALIDHANDLE;
     state.hClient = item->clientHandle;
     if ((item->accessRights & OPC_READABLE) == 0) return OPC_E_BADRIGHTS;
-    const OPCTag* tag = app.FindTag(std::string(), item->fullName);
+    const OPCTag* tag = app.FindTag(std::string(), item->FullName());
     // The tag went after the item was added: there is nothing to ask the host about.
     if (tag == nullptr || !tag->HasHandle()) {
       state.wQuality = OPC_QUALITY_BAD;

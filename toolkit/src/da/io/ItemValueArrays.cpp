@@ -37,7 +37,10 @@ bool ItemValueArrays::Fill(const std::vector<OPCGroupItem*>& items) {
 
 void ItemValueArrays::Free() {
   if (values_) {
-    for (DWORD i = 0; i < count_; ++i) VariantClear(&values_[i]);
+    // Plain values own nothing to free.
+    for (DWORD i = 0; i < count_; ++i) {
+      if (!VariantIsPlain(values_[i].vt)) VariantClear(&values_[i]);
+    }
   }
   clientHandles_ = {};
   values_ = {};

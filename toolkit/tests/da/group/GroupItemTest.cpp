@@ -109,15 +109,17 @@ TEST(GroupItem, CopiesKeepAFreshUserNameAndChangedFlag) {
   Hold(item, MakeBstr(u"abc"), OPC_READABLE, VT_EMPTY);
   item.AssignServerHandle();
   item.clientHandle = 4;
-  item.userName = "alice";
+  item.SetUserName("alice");
   item.changed = FALSE;
-  item.fullName = "Plant.Text";
+  item.SetNames("Text", "Plant");
   OPCGroupItem copy;
   ASSERT_TRUE(copy.CopyFrom(item));
   EXPECT_EQ(copy.serverHandle, item.serverHandle);
   EXPECT_EQ(copy.clientHandle, 4u);
-  EXPECT_EQ(copy.fullName, "Plant.Text");
-  EXPECT_EQ(copy.userName, "Unknown");
+  EXPECT_EQ(copy.FullName(), "Plant.Text");
+  EXPECT_EQ(copy.ItemId(), "Text");
+  EXPECT_EQ(copy.AccessPath(), "Plant");
+  EXPECT_EQ(copy.UserName(), "Unknown");
   EXPECT_TRUE(copy.changed);
   EXPECT_NE(copy.value.bstrVal, item.value.bstrVal);  // a deep copy
   // A copy given a handle of its own does not take the original's.

@@ -26,25 +26,6 @@ int TagRefCount(DWORD handle) {
   return VorlixApp().TagFromHandle(handle)->live->refCount;
 }
 
-// The group's items as its enumerator lists them.
-std::vector<OPCITEMATTRIBUTES> ListItems(IOPCItemMgt* items) {
-  IUnknown* unknown = nullptr;
-  EXPECT_EQ(items->CreateEnumerator(IID_IEnumOPCItemAttributes, &unknown), S_OK);
-  auto* enumerator = static_cast<IEnumOPCItemAttributes*>(unknown);
-  std::vector<OPCITEMATTRIBUTES> listed;
-  OPCITEMATTRIBUTES* element = nullptr;
-  ULONG fetched = 0;
-  while (enumerator->Next(1, &element, &fetched) == S_OK) {
-    listed.push_back(*element);
-    CoTaskMemFree(element->szAccessPath);
-    CoTaskMemFree(element->szItemID);
-    listed.back().szAccessPath = listed.back().szItemID = nullptr;
-    CoTaskMemFree(element);
-  }
-  enumerator->Release();
-  return listed;
-}
-
 struct ItemsFixture : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(connected.Ready()); }
   ConnectedClient connected{100};
@@ -72,7 +53,7 @@ TEST_F(ItemManagement, ValidItemsBecomeItemsAndTheOthersGetTheirOwnError) {
   EXPECT_NE(call.results[2].hServer, call.results[0].hServer);
   EXPECT_EQ(TagRefCount(flow), 2);
 
-  const std::vector<OPCITEMATTRIBUTES> listed = ListItems(group.Items());
+  const std::vector<OPCITEMATTRIBUTES> listed = group.ListItems();
   ASSERT_EQ(listed.size(), 2u);
   EXPECT_EQ(listed[0].hServer, call.results[0].hServer);
   EXPECT_EQ(listed[0].hClient, 11u);
@@ -106,7 +87,7 @@ TEST_F(ItemManagement, BadArgumentsAndMissingMemoryChangeNothing) {
     EXPECT_EQ(TaskMemoryLiveBlocks(), blocks);
   }
   EXPECT_EQ(TagRefCount(flow), 0);
-  EXPECT_TRUE(ListItems(group.Items()).empty());
+  EXPECT_TRUE(group.ListItems().empty());
 
   HRESULT* removeErrors = reinterpret_cast<HRESULT*>(&texts);
   OPCHANDLE handle = 1;
@@ -130,7 +111,7 @@ TEST_F(ItemManagement, ValidationCreatesNothing) {
   EXPECT_EQ(call.results[0].vtCanonicalDataType, VT_I4);
   EXPECT_EQ(call.results[0].dwAccessRights, OPC_READABLE | OPC_WRITEABLE);
   EXPECT_EQ(TagRefCount(flow), 0);
-  EXPECT_TRUE(ListItems(group.Items()).empty());
+  EXPECT_TRUE(group.ListItems().empty());
   EXPECT_TRUE(log.Notices().empty());
 }
 
@@ -216,7 +197,7 @@ TEST_F(ItemManagement, PerHandleChangesApplyToTheNamedItemsOnly) {
     HRESULT* errors = nullptr;
     EXPECT_EQ(c.change(handles, &errors), S_FALSE) << c.call;
     EXPECT_EQ(TakeErrors(errors, 2), (std::vector<HRESULT>{S_OK, OPC_E_INVALIDHANDLE})) << c.call;
-    const std::vector<OPCITEMATTRIBUTES> listed = ListItems(items);
+    const std::vector<OPCITEMATTRIBUTES> listed = group.ListItems();
     ASSERT_EQ(listed.size(), 2u);
     EXPECT_EQ(listed[0].hServer, first);
     EXPECT_TRUE(listed[0].bActive) << c.call;
@@ -252,6 +233,6 @@ TEST_F(ItemManagement, AnItemWritesUnderTheNameOfTheClientThatAddedIt) {
 
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   OPCGroup* added = static_cast<OPCGroup*>(group.Unknown());
-  EXPECT_EQ(added->FindItem(call.results[0].hServer)->userName, "alice");
+  EXPECT_EQ(added->FindItem(call.results[0].hServer)->UserName(), "alice");
   ForgetDefinedAccounts();
 }
