@@ -9,12 +9,20 @@
 // A table may hold objects of several kinds: each entry keeps the kind it was
 // added with, and a lookup or removal for another kind finds nothing, as an
 // address taken for one kind of object names no object of another.
+//
+// Every tag, group, client item and subscription of the process holds a handle
+// here, so an entry is kept to 16 bytes in one flat array with no allocation
+// per handle: open addressing by the handle's number, linear probing, and
+// removal by moving later entries back (no removal markers). Kinds are a few
+// static addresses; an entry holds its kind's number in the table's short
+// list of the kinds it has seen.
 #pragma once
 
 #include "platform/wintypes.h"
 
+#include <cstdint>
 #include <mutex>
-#include <unordered_map>
+#include <vector>
 
 class HandleTableBase {
  public:
@@ -31,13 +39,28 @@ class HandleTableBase {
   size_t Count() const;
 
  private:
+  // A slot whose handle is 0 is empty (0 is never issued).
   struct Entry {
+    DWORD handle;
+    uint32_t kind;  // index in kinds_
     void* object;
-    const void* kind;
   };
 
+  // The slot an entry for the handle is placed from.
+  size_t HomeOf(DWORD handle) const;
+  // The slot holding the handle, or the empty slot that ends its probe.
+  size_t Find(DWORD handle) const;
+  uint32_t KindNumber(const void* kind);
+  void Resize(size_t capacity);
+  void Unlist(size_t slot);
+
   mutable std::mutex mutex_;
-  std::unordered_map<DWORD, Entry> objects_;
+  // Empty, or a power of two in size with at least one slot in eight empty.
+  std::vector<Entry> slots_;
+  // log2 of the number of slots.
+  unsigned slotBits_ = 0;
+  size_t count_ = 0;
+  std::vector<const void*> kinds_;
   DWORD lastIssued_;
 };
 
