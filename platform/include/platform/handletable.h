@@ -12,7 +12,8 @@
 //
 // Every tag, group, client item and subscription of the process holds a handle
 // here, so an entry is kept to 16 bytes in one flat array with no allocation
-// per handle: open addressing by the handle's number, linear probing, and
+// per handle: open addressing by the handle's number, linear probing in which
+// an entry far from its home slot takes the slot of one nearer its own, and
 // removal by moving later entries back (no removal markers). Kinds are a few
 // static addresses; an entry holds its kind's number in the table's short
 // list of the kinds it has seen.
@@ -48,8 +49,13 @@ class HandleTableBase {
 
   // The slot an entry for the handle is placed from.
   size_t HomeOf(DWORD handle) const;
-  // The slot holding the handle, or the empty slot that ends its probe.
+  // How far the entry in the slot lies past its home slot.
+  size_t DisplacementAt(size_t slot) const;
+  // The slot holding the handle, or the number of slots when it is not listed.
   size_t Find(DWORD handle) const;
+  // Puts the entry in the first free slot from its home, passing by entries
+  // no nearer their homes than it is and pushing the others on.
+  void Place(Entry entry);
   uint32_t KindNumber(const void* kind);
   void Resize(size_t capacity);
   void Unlist(size_t slot);
@@ -62,6 +68,9 @@ class HandleTableBase {
   size_t count_ = 0;
   std::vector<const void*> kinds_;
   DWORD lastIssued_;
+  // Whether the counter has passed 0xFFFFFFFF, so that the next number may
+  // still be listed.
+  bool counterWentRound_ = false;
 };
 
 // The one table of the process from which every SharedHandleTable issues.

@@ -1,6 +1,7 @@
 #include "platform/handletable.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -15,8 +16,8 @@ static_assert(kRunBits < kLeastSlotBits, "a table holds more than one run");
 
 }  // namespace
 
-// Four handles issued one after the other take four neighbouring slots (one
-// cache line of entries), and the runs of four are spread over the table by
+// Four handles issued one after the other take four neighbouring slots (64
+// bytes of entries), and the runs of four are spread over the table by
 // multiplying by 2^32 divided by the golden ratio. Runs issued far apart so
 // land apart too: with the handle's low bits alone as its slot, the handles of
 // a wave issued long after the tags would fall on the tags' slots once the
@@ -26,11 +27,36 @@ inline size_t HandleTableBase::HomeOf(DWORD handle) const {
   return (run << kRunBits) | (handle & ((1u << kRunBits) - 1));
 }
 
+inline size_t HandleTableBase::DisplacementAt(size_t slot) const {
+  return (slot - HomeOf(slots_[slot].handle)) & (slots_.size() - 1);
+}
+
+// The entries of a run of occupied slots lie in the order of their home
+// slots (Place lets an entry pass only those nearer their homes than it is),
+// so a search ends at the first entry nearer its home than the handle
+// searched for would be in that slot.
 inline size_t HandleTableBase::Find(DWORD handle) const {
   const size_t mask = slots_.size() - 1;
-  size_t slot = HomeOf(handle);
-  while (slots_[slot].handle != handle && slots_[slot].handle != 0) slot = (slot + 1) & mask;
-  return slot;
+  for (size_t slot = HomeOf(handle), distance = 0;; slot = (slot + 1) & mask, ++distance) {
+    const DWORD listed = slots_[slot].handle;
+    if (listed == handle) return slot;
+    if (listed == 0 || DisplacementAt(slot) < distance) return slots_.size();
+  }
+}
+
+void HandleTableBase::Place(Entry entry) {
+  const size_t mask = slots_.size() - 1;
+  for (size_t slot = HomeOf(entry.handle), distance = 0;; slot = (slot + 1) & mask, ++distance) {
+    if (slots_[slot].handle == 0) {
+      slots_[slot] = entry;
+      return;
+    }
+    const size_t resident = DisplacementAt(slot);
+    if (resident < distance) {
+      std::swap(entry, slots_[slot]);
+      distance = resident;
+    }
+  }
 }
 
 uint32_t HandleTableBase::KindNumber(const void* kind) {
@@ -46,7 +72,7 @@ void HandleTableBase::Resize(size_t capacity) {
   slotBits_ = 0;
   while ((size_t{1} << slotBits_) < capacity) ++slotBits_;
   for (const Entry& entry : old) {
-    if (entry.handle != 0) slots_[Find(entry.handle)] = entry;
+    if (entry.handle != 0) Place(entry);
   }
 }
 
@@ -56,12 +82,12 @@ DWORD HandleTableBase::Add(void* object, const void* kind) {
   const uint32_t kindNumber = KindNumber(kind);
   if ((count_ + 1) * 8 > slots_.size() * 7) Resize(std::max(slots_.size() * 2, size_t{1} << kLeastSlotBits));
   // Handles count up, so a removed one comes back only after the counter has
-  // gone round all 32-bit values; listed ones are stepped over then.
-  size_t slot;
+  // gone round all 32-bit values; listed ones are stepped over then. Until
+  // the counter first goes round, every listed handle lies below it.
   do {
-    ++lastIssued_;
-  } while (IsReserved(lastIssued_) || slots_[slot = Find(lastIssued_)].handle != 0);
-  slots_[slot] = Entry{lastIssued_, kindNumber, object};
+    if (++lastIssued_ == 0) counterWentRound_ = true;
+  } while (IsReserved(lastIssued_) || (counterWentRound_ && Find(lastIssued_) != slots_.size()));
+  Place(Entry{lastIssued_, kindNumber, object});
   ++count_;
   return lastIssued_;
 }
@@ -69,34 +95,31 @@ DWORD HandleTableBase::Add(void* object, const void* kind) {
 void* HandleTableBase::Lookup(DWORD handle, const void* kind) const {
   std::lock_guard<std::mutex> guard(mutex_);
   if (slots_.empty() || IsReserved(handle)) return nullptr;
-  const Entry& entry = slots_[Find(handle)];
-  return entry.handle == handle && kinds_[entry.kind] == kind ? entry.object : nullptr;
+  const size_t slot = Find(handle);
+  return slot != slots_.size() && kinds_[slots_[slot].kind] == kind ? slots_[slot].object : nullptr;
 }
 
 void* HandleTableBase::Remove(DWORD handle, const void* kind) {
   std::lock_guard<std::mutex> guard(mutex_);
   if (slots_.empty() || IsReserved(handle)) return nullptr;
   const size_t slot = Find(handle);
-  const Entry& entry = slots_[slot];
-  if (entry.handle != handle || kinds_[entry.kind] != kind) return nullptr;
-  void* object = entry.object;
+  if (slot == slots_.size() || kinds_[slots_[slot].kind] != kind) return nullptr;
+  void* object = slots_[slot].object;
   Unlist(slot);
   return object;
 }
 
-// Empties the slot and moves back every later entry of its run that the hole
-// would cut off from its home slot, so lookups need no removal markers. The
-// table gives memory back as it empties: half the slots when fewer than one
-// in eight is used, all of them with the last entry.
+// Empties the slot and moves the rest of its run back by one slot, up to the
+// first entry already in its home slot, so lookups need no removal markers.
+// The table gives memory back as it empties: half the slots when fewer than
+// one in eight is used, all of them with the last entry.
 void HandleTableBase::Unlist(size_t slot) {
   const size_t mask = slots_.size() - 1;
   size_t hole = slot;
-  for (size_t next = (hole + 1) & mask; slots_[next].handle != 0; next = (next + 1) & mask) {
-    // The entry may fill the hole unless its home lies after the hole.
-    if (((next - HomeOf(slots_[next].handle)) & mask) >= ((next - hole) & mask)) {
-      slots_[hole] = slots_[next];
-      hole = next;
-    }
+  for (size_t next = (hole + 1) & mask; slots_[next].handle != 0 && DisplacementAt(next) != 0;
+       next = (next + 1) & mask) {
+    slots_[hole] = slots_[next];
+    hole = next;
   }
   slots_[hole] = Entry{0, 0, nullptr};
   --count_;
