@@ -1,6 +1,7 @@
 #include "platform/handletable.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace {
@@ -67,11 +68,10 @@ uint32_t HandleTableBase::KindNumber(const void* kind) {
 }
 
 void HandleTableBase::Resize(size_t capacity) {
-  std::vector<Entry> old(capacity, Entry{0, 0, nullptr});
-  old.swap(slots_);
+  const std::vector<Entry> previous = std::exchange(slots_, std::vector<Entry>(capacity, Entry{0, 0, nullptr}));
   slotBits_ = 0;
   while ((size_t{1} << slotBits_) < capacity) ++slotBits_;
-  for (const Entry& entry : old) {
+  for (const Entry& entry : previous) {
     if (entry.handle != 0) Place(entry);
   }
 }
@@ -127,7 +127,12 @@ void HandleTableBase::Unlist(size_t slot) {
     std::vector<Entry>().swap(slots_);
     slotBits_ = 0;
   } else if (slots_.size() > (size_t{1} << kLeastSlotBits) && count_ * 8 < slots_.size()) {
-    Resize(slots_.size() / 2);
+    // Removals run in destructors: without memory for the smaller array the
+    // table stays as it is (Resize changes nothing until it has the array).
+    try {
+      Resize(slots_.size() / 2);
+    } catch (const std::bad_alloc&) {
+    }
   }
 }
 
