@@ -73,6 +73,20 @@ class HandleTableBase {
   bool counterWentRound_ = false;
 };
 
+// The home slot of a handle in an open-addressing table of 2^slotBits slots
+// (3 to 32) keyed by handles issued in sequence. Four handles issued one after
+// the other take four neighbouring slots (64 bytes of 16-byte entries), and
+// the runs of four are spread over the table by multiplying by 2^32 divided
+// by the golden ratio, so runs issued far apart land apart too. With the
+// handle's low bits alone as its slot, handles issued long after others
+// (tags created while clients' items came and went in between) fall on the
+// earlier ones' slots once the counter has gone round the table's size, and
+// pile up in runs as long as the table.
+inline size_t HandleHomeSlot(DWORD handle, unsigned slotBits) {
+  const uint32_t run = static_cast<uint32_t>((handle >> 2) * 0x9E3779B9u) >> (32 - (slotBits - 2));
+  return (static_cast<size_t>(run) << 2) | (handle & 3u);
+}
+
 // The one table of the process from which every SharedHandleTable issues.
 // Never destroyed: objects may give their handles back during exit.
 HandleTableBase& ProcessHandleTable();

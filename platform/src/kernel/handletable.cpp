@@ -10,23 +10,11 @@ bool IsReserved(DWORD handle) { return handle == 0 || handle == 0xFFFFFFFF; }
 
 // The fewest slots a table with entries has: 2^kLeastSlotBits.
 constexpr unsigned kLeastSlotBits = 4;
-
-// Handles that differ only in these low bits share a home group of slots.
-constexpr unsigned kRunBits = 2;
-static_assert(kRunBits < kLeastSlotBits, "a table holds more than one run");
+static_assert(kLeastSlotBits >= 3, "HandleHomeSlot spreads runs of four over the table");
 
 }  // namespace
 
-// Four handles issued one after the other take four neighbouring slots (64
-// bytes of entries), and the runs of four are spread over the table by
-// multiplying by 2^32 divided by the golden ratio. Runs issued far apart so
-// land apart too: with the handle's low bits alone as its slot, the handles of
-// a wave issued long after the tags would fall on the tags' slots once the
-// counter had gone round the table, and pile up in runs as long as the table.
-inline size_t HandleTableBase::HomeOf(DWORD handle) const {
-  const uint32_t run = static_cast<uint32_t>((handle >> kRunBits) * 0x9E3779B9u) >> (32 - (slotBits_ - kRunBits));
-  return (run << kRunBits) | (handle & ((1u << kRunBits) - 1));
-}
+inline size_t HandleTableBase::HomeOf(DWORD handle) const { return HandleHomeSlot(handle, slotBits_); }
 
 inline size_t HandleTableBase::DisplacementAt(size_t slot) const {
   return (slot - HomeOf(slots_[slot].handle)) & (slots_.size() - 1);
