@@ -79,14 +79,17 @@ int CVorlixApp::SplitName(const std::string& name, std::vector<std::string>& com
 DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD quality, DWORD readAccess,
                             DWORD writeAccess) {
   // A tag no client could name would only show in browsing, never be read.
-  if (fullName == nullptr || value == nullptr || !ClientCanNameItem(fullName)) return VORLIX_INVALID_TAG;
+  if (fullName == nullptr || value == nullptr) return VORLIX_INVALID_TAG;
+  // The one copy of the name, which the new tag keeps.
+  std::string name(fullName);
+  if (!ClientCanNameItem(name)) return VORLIX_INVALID_TAG;
   ServerLock::Hold hold(serverLock_);
   // Client items may name the tag already (it was removed under them): they
   // are linked to it and take its value now, or they would keep the removed
   // tag's last value until the new tag's first update.
-  TagClientItems* items = clientItems_.Find(fullName);
-  const DWORD handle =
-      tags_.CreateTag(fullName, *value, quality, readAccess, writeAccess, items != nullptr ? items->Count() : 0);
+  TagClientItems* items = clientItems_.Find(name);
+  const DWORD handle = tags_.CreateTag(std::move(name), *value, quality, readAccess, writeAccess,
+                                       items != nullptr ? items->Count() : 0);
   if (items != nullptr && handle != VORLIX_INVALID_TAG) {
     OPCTag& tag = *tags_.TagFromHandle(handle);
     ClientItemIndex::Link(tag, *items);

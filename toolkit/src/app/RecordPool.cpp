@@ -19,6 +19,10 @@ RecordPoolBase::RecordPoolBase(size_t recordSize)
     : recordSize_(RoundUp(std::max(recordSize, sizeof(FreeRecord)), alignof(std::max_align_t))),
       nextChunkRecords_(kFirstChunkRecords) {}
 
+RecordPoolBase::~RecordPoolBase() {
+  for (void* chunk : chunks_) std::free(chunk);
+}
+
 void* RecordPoolBase::Allocate() {
   void* record = TryAllocate();
   if (record == nullptr) throw std::bad_alloc();

@@ -27,6 +27,9 @@
 class RecordPoolBase {
  public:
   explicit RecordPoolBase(size_t recordSize);
+  // Frees the chunks: every record must have been freed (a type's own pool is
+  // never destroyed).
+  ~RecordPoolBase();
   RecordPoolBase(const RecordPoolBase&) = delete;
   RecordPoolBase& operator=(const RecordPoolBase&) = delete;
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Vorlix.h"
+#include "app/RecordPool.h"
 #include "tags/TagChildren.h"
 
 #include "platform/variant.h"
@@ -38,7 +39,9 @@ struct TagExtras {
   FILETIME alarmTime = {0, 0};
 };
 
-class OPCTag {
+// Records come from a pool: a large database's records lie side by side
+// instead of between other heap blocks, and each starts on a cache line.
+class OPCTag final : public PooledRecord<OPCTag> {
  public:
   static constexpr int kLevelAlarmCount = 4;
 
@@ -93,9 +96,10 @@ class OPCTag {
   FILETIME AlarmTime() const { return extras_ != nullptr ? extras_->alarmTime : FILETIME{0, 0}; }
 
   // Fields ordered so that the record packs without holes, and what an update
-  // reads and writes shares the record's first cache line: most of a large
-  // tag database's memory is its records, and updates in no order find them
-  // anywhere in it.
+  // reads and writes (value, time stamp, count, client items, handle, quality,
+  // level alarms) fills the record's first cache line: most of a large tag
+  // database's memory is its records, and updates in no order find them
+  // anywhere in it, so an update should cost one line.
   VARIANT value;
   FILETIME timestamp;
   // Updates so far: tells a client write whether the host updated the tag
@@ -129,3 +133,7 @@ class OPCTag {
  private:
   TagExtras& Extras();
 };
+
+// Two whole cache lines: a pooled record then starts on a line, and the
+// fields of an update stay within its first.
+static_assert(sizeof(OPCTag) == 128, "a tag record is two cache lines");

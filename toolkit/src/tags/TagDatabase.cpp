@@ -55,20 +55,39 @@ OPCTag* TagDatabase::AddChild(OPCTag& parent, std::string_view name) {
   return parent.children.back().get();
 }
 
-DWORD TagDatabase::CreateTag(std::string_view fullName, const VARIANT& value, WORD quality, DWORD readAccess,
+DWORD TagDatabase::CreateTag(std::string fullName, const VARIANT& value, WORD quality, DWORD readAccess,
                              DWORD writeAccess, int clientItems) {
-  // The leaf's probe also tells where it may be entered.
+  // The leaf takes the name as it is; the path's components are views of it.
+  auto leaf = std::make_unique<OPCTag>(nullptr, std::move(fullName));
+  if (FAILED(leaf->SetValue(value))) return VORLIX_INVALID_TAG;
+  const std::string_view name = leaf->name;
+  const char delimiter = Delimiter();
+  const DWORD leafHash = SplitPath(name, delimiter);
+
+  // The branches that exist already, down to the first one missing, whose
+  // probe tells where it may be entered.
+  OPCTag* node = &root_;
+  size_t depth = 0;
+  TagHashIndex::Probe missingBranch;
+  for (; depth < path_.size(); ++depth) {
+    OPCTag* child = FindBranch(*node, path_[depth], &missingBranch);
+    if (child == nullptr) break;
+    node = child;
+  }
+
+  // The leaf's probe also tells where it may be entered. Without the index,
+  // the walk above is the one of FindTag: the leaf can exist only below the
+  // last branch, when every branch does.
   TagHashIndex::Probe leafProbe;
   if (index_.IsOn()) {
-    leafProbe = index_.Find(fullName, [&](const OPCTag& tag) { return tag.name == fullName; });
-    if (leafProbe.record != nullptr || (!leafProbe.complete && WalkTree(fullName) != nullptr)) {
+    leafProbe = index_.FindByHash(leafHash, [&](const OPCTag& tag) { return tag.name == name; });
+    if (leafProbe.record != nullptr || (!leafProbe.complete && WalkTree(name) != nullptr)) {
       return VORLIX_INVALID_TAG;
     }
-  } else if (WalkTree(fullName) != nullptr) {
+  } else if (depth == path_.size() && FindChild(*node, name) != nullptr) {
     return VORLIX_INVALID_TAG;
   }
 
-  const char delimiter = Delimiter();
   if (root_.children.empty()) {
     namesDelimiter_ = delimiter;
     mixedDelimiters_ = false;
@@ -76,39 +95,18 @@ DWORD TagDatabase::CreateTag(std::string_view fullName, const VARIANT& value, WO
     mixedDelimiters_ = true;
   }
 
-  OPCTag* node = &root_;
-  OPCTag* firstNewBranch = nullptr;
-  // Branch keys join the components with '.' whatever the delimiter: with
-  // '.' they are the name's own prefixes, otherwise they are joined here.
-  std::string joinedKey;
-  size_t position = 0;
-  while (position < fullName.size()) {
-    const std::string_view component = NextItemNameComponent(fullName, delimiter, &position);
-    if (position >= fullName.size()) break;
-    std::string_view branchKey;
-    if (delimiter == '.') {
-      branchKey = fullName.substr(0, static_cast<size_t>(component.data() - fullName.data()) + component.size());
-    } else {
-      if (node != &root_) joinedKey += '.';
-      joinedKey.append(component);
-      branchKey = joinedKey;
-    }
-    TagHashIndex::Probe probe;
-    OPCTag* child = FindBranch(*node, branchKey, component, &probe);
-    if (child == nullptr) {
-      child = AddChild(*node, component);
-      EnterInIndex(probe.freeSlot, probe.hash, *child);
-      if (firstNewBranch == nullptr) firstNewBranch = child;
+  // The missing branches: below a new one, nothing is to be found, only a slot.
+  for (size_t first = depth; depth < path_.size(); ++depth) {
+    OPCTag* child = AddChild(*node, path_[depth].component);
+    if (depth == first) {
+      EnterInIndex(missingBranch.freeSlot, missingBranch.hash, *child);
+    } else if (index_.IsOn()) {
+      child->hashSlot = static_cast<int32_t>(index_.EnterByHash(path_[depth].keyHash, child));
     }
     node = child;
   }
 
-  auto leaf = std::make_unique<OPCTag>(node, std::string(fullName));
-  if (FAILED(leaf->SetValue(value))) {
-    // Branches made for this leaf alone would be left empty: take them back.
-    if (firstNewBranch != nullptr) Destroy(firstNewBranch);
-    return VORLIX_INVALID_TAG;
-  }
+  leaf->parent = node;
   leaf->quality = quality;
   leaf->readAccess = readAccess;
   leaf->writeAccess = writeAccess;
@@ -120,11 +118,38 @@ DWORD TagDatabase::CreateTag(std::string_view fullName, const VARIANT& value, WO
     if (leafProbe.freeSlot >= 0 && index_.IsFree(leafProbe.freeSlot)) {
       EnterInIndex(leafProbe.freeSlot, leafProbe.hash, *leaf);
     } else if (leafProbe.freeSlot >= 0) {
-      leaf->hashSlot = static_cast<int32_t>(index_.Enter(fullName, leaf.get()));
+      leaf->hashSlot = static_cast<int32_t>(index_.EnterByHash(leafHash, leaf.get()));
     }
   }
   node->children.push_back(std::move(leaf));
   return handle;
+}
+
+DWORD TagDatabase::SplitPath(std::string_view fullName, char delimiter) {
+  path_.clear();
+  const bool hashed = index_.IsOn();
+  // Branch keys join the components with '.' whatever the delimiter: with
+  // '.' they are the name's own prefixes, so each key's hash continues the
+  // one before it, and the leaf's (its key is the whole name) continues the last.
+  DWORD keyHash = TagHashIndex::kEmptyKeyHash;
+  size_t keyEnd = 0;
+  size_t position = 0;
+  while (position < fullName.size()) {
+    const std::string_view component = NextItemNameComponent(fullName, delimiter, &position);
+    if (position >= fullName.size()) break;  // the last component: the leaf holds the full name
+    if (hashed && delimiter == '.') {
+      const size_t end = static_cast<size_t>(component.data() - fullName.data()) + component.size();
+      keyHash = TagHashIndex::ContinueHash(keyHash, fullName.substr(keyEnd, end - keyEnd));
+      keyEnd = end;
+    } else if (hashed) {
+      if (!path_.empty()) keyHash = TagHashIndex::ContinueHash(keyHash, ".");
+      keyHash = TagHashIndex::ContinueHash(keyHash, component);
+    }
+    path_.push_back(PathStep{component, keyHash});
+  }
+  if (!hashed) return 0;
+  return delimiter == '.' ? TagHashIndex::ContinueHash(keyHash, fullName.substr(keyEnd))
+                          : TagHashIndex::Hash(fullName);
 }
 
 void TagDatabase::RemoveNode(OPCTag* node) {
@@ -186,15 +211,16 @@ OPCTag* TagDatabase::HashFindTag(std::string_view accessPath, std::string_view i
 OPCTag* TagDatabase::FindChildHashed(const OPCTag& parent, std::string_view branchKey, std::string_view component,
                                      int64_t* slot) const {
   TagHashIndex::Probe probe;
-  OPCTag* child = FindBranch(parent, branchKey, component, &probe);
+  OPCTag* child = FindBranch(parent, PathStep{component, TagHashIndex::Hash(branchKey)}, &probe);
   *slot = probe.freeSlot;
   return child;
 }
 
-OPCTag* TagDatabase::FindBranch(const OPCTag& parent, std::string_view branchKey, std::string_view component,
-                                TagHashIndex::Probe* probe) const {
+OPCTag* TagDatabase::FindBranch(const OPCTag& parent, const PathStep& step, TagHashIndex::Probe* probe) const {
+  const std::string_view component = step.component;
   if (!index_.IsOn()) return FindChild(parent, component);
-  *probe = index_.Find(branchKey, [&](const OPCTag& tag) { return tag.parent == &parent && tag.name == component; });
+  *probe = index_.FindByHash(step.keyHash,
+                             [&](const OPCTag& tag) { return tag.parent == &parent && tag.name == component; });
   if (probe->record != nullptr) {
     probe->freeSlot = -1;
     return probe->record;

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TagDatabase {
  public:
@@ -43,8 +44,8 @@ class TagDatabase {
   // Creates the leaf and any missing branches on its way, and gives it a
   // handle: the handle, or VORLIX_INVALID_TAG when the name exists already (leaf
   // or top-level branch) or the value cannot be copied.
-  DWORD CreateTag(std::string_view fullName, const VARIANT& value, WORD quality, DWORD readAccess,
-                  DWORD writeAccess, int clientItems);
+  DWORD CreateTag(std::string fullName, const VARIANT& value, WORD quality, DWORD readAccess, DWORD writeAccess,
+                  int clientItems);
 
   // Destroys the node and its subtree (every handle in it stops naming
   // anything), then every branch above it left without children. A leaf the
@@ -77,9 +78,17 @@ class TagDatabase {
   // its key (a leaf, or a top-level branch) is the walk's answer.
   bool IndexAnswersLookups() const;
   OPCTag* WalkTree(std::string_view fullName) const;
+
+  // A branch on the way to a leaf: its name component and the hash of its key.
+  struct PathStep {
+    std::string_view component;
+    DWORD keyHash;
+  };
+  // Fills path_ with the branches on the way to the leaf of that name (the
+  // hashes only when the index is on); the hash of the leaf's key.
+  DWORD SplitPath(std::string_view fullName, char delimiter);
   // FindChildHashed, giving the whole probe (its free slot and the key's hash).
-  OPCTag* FindBranch(const OPCTag& parent, std::string_view branchKey, std::string_view component,
-                     TagHashIndex::Probe* probe) const;
+  OPCTag* FindBranch(const OPCTag& parent, const PathStep& step, TagHashIndex::Probe* probe) const;
   void EnterInIndex(int64_t slot, DWORD hash, OPCTag& node);
   // Unlists the node's subtree (handles and index entries) and destroys it.
   void Destroy(OPCTag* node);
@@ -92,4 +101,6 @@ class TagDatabase {
   // nodes lived (the tree then holds names split in two ways).
   char namesDelimiter_ = '.';
   bool mixedDelimiters_ = false;
+  // CreateTag's path, kept between calls for its capacity.
+  std::vector<PathStep> path_;
 };

@@ -56,11 +56,11 @@ UINT TagHashIndex::TableSizeFor(UINT request) {
   return 0;
 }
 
-DWORD TagHashIndex::Hash(std::string_view key) {
+DWORD TagHashIndex::ContinueHash(DWORD hash, std::string_view more) {
   static const CrcTables t = MakeCrcTables();
-  DWORD crc = 0xFFFFFFFFu;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
-  size_t left = key.size();
+  DWORD crc = hash;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(more.data());
+  size_t left = more.size();
   for (; left >= 8; left -= 8, bytes += 8) {
     const DWORD low = crc ^ (DWORD{bytes[0]} | DWORD{bytes[1]} << 8 | DWORD{bytes[2]} << 16 | DWORD{bytes[3]} << 24);
     crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^ t[3][bytes[4]] ^
@@ -85,13 +85,13 @@ UINT TagHashIndex::Reset(UINT request) {
 
 void TagHashIndex::Store(int64_t slot, DWORD hash, OPCTag* record) {
   assert(table_[slot].record == nullptr);
-  table_[slot] = Entry{record, hash, 0};
+  table_[slot] = Entry{record, hash};
 }
 
-int64_t TagHashIndex::Enter(std::string_view key, OPCTag* record) {
-  const Probe probe = Find(key, [](const OPCTag&) { return false; });
-  if (probe.freeSlot >= 0) table_[probe.freeSlot] = Entry{record, probe.hash, 0};
+int64_t TagHashIndex::EnterByHash(DWORD hash, OPCTag* record) {
+  const Probe probe = FindByHash(hash, [](const OPCTag&) { return false; });
+  if (probe.freeSlot >= 0) table_[probe.freeSlot] = Entry{record, probe.hash};
   return probe.freeSlot;
 }
 
-void TagHashIndex::Vacate(int64_t slot) { table_[slot] = Entry{nullptr, 0, 1}; }
+void TagHashIndex::Vacate(int64_t slot) { table_[slot] = Entry{nullptr, kVacated}; }

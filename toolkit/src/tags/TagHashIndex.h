@@ -32,7 +32,11 @@ class TagHashIndex {
 
   // CRC-32 (reflected IEEE polynomial, initial value 0xFFFFFFFF) without the
   // final inversion: "abc" gives 0xCADBBE3D.
-  static DWORD Hash(std::string_view key);
+  static DWORD Hash(std::string_view key) { return ContinueHash(kEmptyKeyHash, key); }
+  // The hash of a key that continues one whose hash is `hash` by `more`: the
+  // keys of a name's branches, which extend one another, are hashed in one pass.
+  static DWORD ContinueHash(DWORD hash, std::string_view more);
+  static constexpr DWORD kEmptyKeyHash = 0xFFFFFFFFu;
 
   // Drops every entry and makes an empty table of TableSizeFor(request) slots.
   // The size, or 0 when the index is off (also when the table cannot be
@@ -51,7 +55,12 @@ class TagHashIndex {
   };
 
   template <class Accepts>
-  Probe Find(std::string_view key, Accepts accepts) const;
+  Probe Find(std::string_view key, Accepts accepts) const {
+    return FindByHash(Hash(key), accepts);
+  }
+  // Find, for a key whose hash the caller has.
+  template <class Accepts>
+  Probe FindByHash(DWORD hash, Accepts accepts) const;
 
   // Stores a record in a slot that Find reported free, under the hash of its key.
   void Store(int64_t slot, DWORD hash, OPCTag* record);
@@ -59,18 +68,26 @@ class TagHashIndex {
 
   // Stores a record at the first free slot of its key's sequence: that slot, or
   // -1 when the sequence has none (the record is then found through the tree).
-  int64_t Enter(std::string_view key, OPCTag* record);
+  int64_t Enter(std::string_view key, OPCTag* record) { return EnterByHash(Hash(key), record); }
+  int64_t EnterByHash(DWORD hash, OPCTag* record);
 
   // Empties a slot that Store or Enter filled, leaving the removal marker.
   void Vacate(int64_t slot);
 
  private:
-  // Zero bytes make a never-used entry, so the table comes zero-filled from the system.
+  // Zero bytes make a never-used entry, so the table comes zero-filled from the
+  // system. An empty slot keeps in `hash` whether it ever held a record
+  // (kVacated), so an entry is 12 bytes, not 16: the table is the index's
+  // memory, and a smaller one also misses the cache less.
+#pragma pack(push, 4)
   struct Entry {
     OPCTag* record;
     DWORD hash;
-    DWORD removed;
   };
+#pragma pack(pop)
+  static_assert(sizeof(Entry) == 12, "an index entry is a pointer and a hash");
+  static constexpr DWORD kNeverUsed = 0;
+  static constexpr DWORD kVacated = 1;
 
   // Probes after the first one before a sequence gives up.
   static constexpr int kFurtherProbes = 101;
@@ -80,17 +97,20 @@ class TagHashIndex {
 };
 
 template <class Accepts>
-TagHashIndex::Probe TagHashIndex::Find(std::string_view key, Accepts accepts) const {
+TagHashIndex::Probe TagHashIndex::FindByHash(DWORD hash, Accepts accepts) const {
   Probe probe;
-  probe.hash = Hash(key);
+  probe.hash = hash;
   if (size_ == 0) return probe;
-  const uint64_t step = (probe.hash & 0xFF) + 11;
-  uint64_t slot = probe.hash % size_;
-  for (int i = 0; i <= kFurtherProbes; ++i, slot = (slot + step) % size_) {
+  // Slot and step (hash & 0xFF) + 11, both modulo the size: then the next slot
+  // takes a subtraction, not a division.
+  const uint32_t size = static_cast<uint32_t>(size_);
+  const uint32_t step = ((hash & 0xFF) + 11) % size;
+  uint32_t slot = hash % size;
+  for (int i = 0; i <= kFurtherProbes; ++i, slot = slot < size - step ? slot + step : slot - (size - step)) {
     const Entry& entry = table_[slot];
     if (entry.record == nullptr) {
       if (probe.freeSlot < 0) probe.freeSlot = static_cast<int64_t>(slot);
-      if (entry.removed == 0) {
+      if (entry.hash == kNeverUsed) {
         probe.complete = true;
         return probe;
       }

@@ -21,6 +21,16 @@ TEST(TagHashIndex, HashIsTheUninvertedCrc32) {
   EXPECT_EQ(TagHashIndex::Hash(""), 0xFFFFFFFFu);
 }
 
+// Creation hashes a name's branch keys in one pass, each continuing the last.
+TEST(TagHashIndex, AContinuedHashIsTheHashOfTheWholeKey) {
+  const std::string key = "SN00000001.Type1.Name12345678";
+  for (size_t split = 0; split <= key.size(); ++split) {
+    const std::string_view head = std::string_view(key).substr(0, split);
+    const std::string_view tail = std::string_view(key).substr(split);
+    EXPECT_EQ(TagHashIndex::ContinueHash(TagHashIndex::Hash(head), tail), TagHashIndex::Hash(key)) << split;
+  }
+}
+
 namespace {
 
 const OPCTag* TopLevel(const std::string& name) {
