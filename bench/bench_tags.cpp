@@ -54,10 +54,21 @@ BENCHMARK(BM_CreateTags_Limit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchma
 BENCHMARK(BM_CreateTagsUnhashed)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Bytes in use: the heap's, mapped blocks included, and the tag records in
-// their pool (whose chunks the heap counts as well, when it hands them out).
+// their pools (whose chunks the heap counts as well, when it hands them out).
 size_t HeapInUse() {
   const struct mallinfo2 info = mallinfo2();
-  return info.uordblks + info.hblkhd + RecordPoolOf<OPCTag>().InUse() * sizeof(OPCTag);
+  return info.uordblks + info.hblkhd + RecordPoolOf<OPCTag>().InUse() * sizeof(OPCTag) +
+         RecordPoolOf<TagLive>().InUse() * sizeof(TagLive);
+}
+
+// Takes records for `count` tags and more from the pool of T and gives them
+// back: the pool keeps their chunks, so the records measured later are counted
+// by the pool alone, not by the heap as well.
+template <class T>
+void FillPool(size_t count) {
+  std::vector<void*> records(count * 11 / 10);
+  for (void*& record : records) record = RecordPoolOf<T>().Allocate();
+  for (void* record : records) RecordPoolOf<T>().Free(record);
 }
 
 // The heap a tag takes with the hash index on (sized as the bench host sizes
@@ -67,12 +78,8 @@ void BM_TagMemory(benchmark::State& state) {
   std::vector<DWORD> handles;
   handles.reserve(names.size());
   const VARIANT value = R4Value(0.0f);
-  // Records for every tag and more, taken from the pool and given back: it
-  // keeps their chunks, so the records measured below are counted by the pool
-  // alone, not by the heap as well.
-  std::vector<void*> records(names.size() * 11 / 10);
-  for (void*& record : records) record = RecordPoolOf<OPCTag>().Allocate();
-  for (void* record : records) RecordPoolOf<OPCTag>().Free(record);
+  FillPool<OPCTag>(names.size());
+  FillPool<TagLive>(names.size());
   for (auto _ : state) {
     const size_t before = HeapInUse();
     SetHashing(static_cast<UINT>(names.size() * 2));

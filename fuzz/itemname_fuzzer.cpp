@@ -91,7 +91,7 @@ Outcome Run(const std::vector<std::string>& names, VARTYPE requested, UINT hashi
     if (FAILED(whole.result) && whole.result != OPC_E_BADTYPE) continue;
     {
       ServerLock::Hold hold(app.GetServerLock());
-      FUZZ_CHECK(whole.tag != nullptr && whole.tag->name == name && app.TagFromHandle(whole.tag->handle) == whole.tag);
+      FUZZ_CHECK(whole.tag != nullptr && whole.tag->name == name && app.TagFromHandle(whole.tag->live->handle) == whole.tag);
     }
     // Every split at a delimiter names the same tag: the path with the
     // delimiter, or without it when the item ID supplies the join. A

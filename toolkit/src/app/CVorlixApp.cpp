@@ -96,7 +96,7 @@ DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD qua
   if (items != nullptr && handle != VORLIX_INVALID_TAG) {
     OPCTag& tag = *tags_.TagFromHandle(handle);
     ClientItemIndex::Link(tag, *items);
-    tag.refCount = items->Propagate(tag);
+    tag.live->refCount = items->Propagate(*tag.live);
   }
   return handle;
 }
@@ -114,7 +114,7 @@ BOOL CVorlixApp::SuspendTag(DWORD handle, BOOL suspend) {
   ServerLock::Hold hold(serverLock_);
   OPCTag* tag = tags_.TagFromHandle(handle);
   if (tag == nullptr) return FALSE;
-  tag->visible = suspend ? FALSE : TRUE;
+  tag->live->visible = !suspend;
   return TRUE;
 }
 
@@ -132,10 +132,10 @@ HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, 
   const auto answer = [&](OPCTag* tag) -> HRESULT {
     if (tag == nullptr) return OPC_E_UNKNOWNITEMID;
     if (tagOut != nullptr) *tagOut = tag;
-    const HRESULT hr = CheckRequestedType(tag->value, item.vtRequestedDataType);
+    const HRESULT hr = CheckRequestedType(tag->live->value, item.vtRequestedDataType);
     if (SUCCEEDED(hr)) {
       const DWORD rights = ClientAccessRights(*tag);
-      if (result != nullptr) *result = OPCITEMRESULT{0, tag->value.vt, 0, rights, 0, nullptr};
+      if (result != nullptr) *result = OPCITEMRESULT{0, tag->live->value.vt, 0, rights, 0, nullptr};
       if (accessRights != nullptr) *accessRights = rights;
     }
     return hr == S_OK && use ? use(*tag, accessPath, itemId) : hr;
@@ -153,12 +153,12 @@ HRESULT CVorlixApp::ValidateItem(const OPCITEMDEF& item, OPCITEMRESULT* result, 
 OPCTag* CVorlixApp::FindItemTag(const std::string& accessPath, const std::string& itemId) const {
   OPCTag* tag = tags_.FindTag(accessPath, itemId);
   // A branch has no value and no handle: no client item may refer to one.
-  return tag != nullptr && tag->visible && tag->HasHandle() ? tag : nullptr;
+  return tag != nullptr && tag->live->visible && tag->HasHandle() ? tag : nullptr;
 }
 
 DWORD CVorlixApp::ClientAccessRights(const OPCTag& tag) {
   if (!ntSecurity_.Enabled()) return tag.AccessRights();
-  return (CheckNTAccess(tag.readAccess) ? OPC_READABLE : 0) | (CheckNTAccess(tag.writeAccess) ? OPC_WRITEABLE : 0);
+  return (CheckNTAccess(tag.live->readAccess) ? OPC_READABLE : 0) | (CheckNTAccess(tag.live->writeAccess) ? OPC_WRITEABLE : 0);
 }
 
 bool CVorlixApp::NotifyUnknownItem(const std::string& accessPath, const std::string& itemId) {
@@ -185,7 +185,8 @@ int CVorlixApp::CountTagItems(const std::string& tagName) {
 
 DWORD CVorlixApp::FastestItemRate(const OPCTag& tag) {
   ServerLock::Hold hold(serverLock_);
-  return tag.clientItems != nullptr ? tag.clientItems->FastestRate() : 0;
+  const TagClientItems* items = tag.live->clientItems;
+  return items != nullptr ? items->FastestRate() : 0;
 }
 
 BOOL CVorlixApp::UpdateTagValue(DWORD handle, const VARIANT* value, WORD quality) {
@@ -201,10 +202,10 @@ BOOL CVorlixApp::UpdateByHandle(DWORD handle, const VARIANT* value, WORD quality
   std::unique_ptr<COPCEvent> event;
   {
     ServerLock::Hold hold(serverLock_);
-    OPCTag* tag = tags_.TagFromHandle(handle);
+    TagLive* tag = tags_.LiveFromHandle(handle);
     if (tag == nullptr || FAILED(tag->Update(*value, quality, timestamp))) return FALSE;
     PropagateToClients(*tag);
-    event = tag->EvaluateLevelAlarms(LevelAlarmEvents());
+    if (tag->MayRaiseLevelEvent(LevelAlarmEvents())) event = tags_.TagFromHandle(handle)->EvaluateLevelAlarms(TRUE);
   }
   if (event != nullptr) BroadcastEventRecord(*event);
   return TRUE;
@@ -214,15 +215,15 @@ BOOL CVorlixApp::UpdateTagValueByName(const char* name, const VARIANT* value, WO
   if (name == nullptr || value == nullptr) return FALSE;
   ServerLock::Hold hold(serverLock_);
   OPCTag* tag = tags_.FindTag(std::string_view(), name);
-  if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
-  PropagateToClients(*tag);
+  if (tag == nullptr || FAILED(tag->live->Update(*value, quality, NowUtc()))) return FALSE;
+  PropagateToClients(*tag->live);
   return TRUE;
 }
 
 BOOL CVorlixApp::ReadTagValue(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp) {
   if (value == nullptr) return FALSE;
   ServerLock::Hold hold(serverLock_);
-  const OPCTag* tag = tags_.TagFromHandle(handle);
+  const TagLive* tag = tags_.LiveFromHandle(handle);
   if (tag == nullptr || FAILED(VariantCopy(value, &tag->value))) return FALSE;
   if (quality != nullptr) *quality = tag->quality;
   if (timestamp != nullptr) *timestamp = tag->timestamp;
@@ -242,10 +243,13 @@ BOOL CVorlixApp::AddTagToBatch(DWORD handle, const VARIANT* value, WORD quality)
   if (value == nullptr) return FALSE;
   ServerLock::Hold hold(serverLock_);
   if (!batch_.IsOpen()) return FALSE;
-  OPCTag* tag = tags_.TagFromHandle(handle);
+  TagLive* tag = tags_.LiveFromHandle(handle);
   if (tag == nullptr || FAILED(tag->Update(*value, quality, NowUtc()))) return FALSE;
   batch_.AddTag(handle);
-  if (std::unique_ptr<COPCEvent> event = tag->EvaluateLevelAlarms(LevelAlarmEvents())) batch_.AddEvent(std::move(event));
+  if (!tag->MayRaiseLevelEvent(LevelAlarmEvents())) return TRUE;
+  if (std::unique_ptr<COPCEvent> event = tags_.TagFromHandle(handle)->EvaluateLevelAlarms(TRUE)) {
+    batch_.AddEvent(std::move(event));
+  }
   return TRUE;
 }
 
@@ -262,17 +266,17 @@ BOOL CVorlixApp::EndUpdateTags() {
   return TRUE;
 }
 
-void CVorlixApp::PropagateToClients(const OPCTag& tag) {
+void CVorlixApp::PropagateToClients(const TagLive& tag) {
   if (tag.clientItems != nullptr) tag.clientItems->Propagate(tag);
 }
 
 void CVorlixApp::PropagateBatchToClients() {
   if (clients_.Empty()) return;
   // The batch keeps handles: a tag removed since its update is left out.
-  std::vector<const OPCTag*> tags;
+  std::vector<const TagLive*> tags;
   tags.reserve(batch_.Tags().size());
   for (DWORD handle : batch_.Tags()) {
-    if (const OPCTag* tag = tags_.TagFromHandle(handle)) tags.push_back(tag);
+    if (const TagLive* tag = tags_.LiveFromHandle(handle)) tags.push_back(tag);
   }
   TagClientItems::PropagateBatch(tags);
 }
@@ -476,15 +480,15 @@ ClientSnapshot CVorlixApp::SnapshotClients() {
 HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName, VARIANT* value) {
   if (value == nullptr) return E_INVALIDARG;
   DWORD handle = VORLIX_INVALID_TAG;
-  uint64_t updatesBefore = 0;
+  uint32_t updatesBefore = 0;
   {
     ServerLock::Hold hold(serverLock_);
     const OPCTag* tag = tags_.FindTag(std::string(), tagName);
     if (tag == nullptr) return OPC_E_INVALIDHANDLE;
     // A branch has no handle to report to the host, nor a write right.
     if (!tag->HasHandle()) return OPC_E_BADRIGHTS;
-    handle = tag->handle;
-    updatesBefore = tag->updates;
+    handle = tag->live->handle;
+    updatesBefore = tag->live->updates;
   }
   const DWORD result = NotifyWrite(handle, value, userName);
   if (result != 0) return static_cast<HRESULT>(result);
@@ -492,7 +496,7 @@ HRESULT CVorlixApp::ClientWrite(const char* userName, const std::string& tagName
   // meanwhile (confirming this write or an overlapping one) is newer than the
   // written value and has reached the clients' items already: it stays.
   ServerLock::Hold hold(serverLock_);
-  OPCTag* tag = tags_.TagFromHandle(handle);
+  TagLive* tag = tags_.LiveFromHandle(handle);
   if (tag == nullptr || tag->updates != updatesBefore) return S_OK;
   return tag->SetValue(*value);
 }

@@ -185,7 +185,7 @@ class CVorlixApp {
 
   // Copies the tag, or the open batch's tags, into every client's items. The
   // caller holds the lock.
-  void PropagateToClients(const OPCTag& tag);
+  void PropagateToClients(const TagLive& tag);
   void PropagateBatchToClients();
 
   // The subscription handle that names every subscription of a broadcast; no

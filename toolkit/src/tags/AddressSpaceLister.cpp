@@ -69,7 +69,7 @@ std::string AddressSpaceLister::ShortName(const OPCTag& node) const {
 }
 
 bool AddressSpaceLister::Passes(const OPCTag& leaf, const LeafFilter& filter) {
-  if (filter.type != VT_EMPTY && leaf.value.vt != filter.type) return false;
+  if (filter.type != VT_EMPTY && leaf.live->value.vt != filter.type) return false;
   if (filter.rights != 0 && (leaf.AccessRights() & filter.rights) != filter.rights) return false;
   return filter.name.empty() || MatchPattern(WidenAnsi(leaf.name).c_str(), filter.name.c_str(), TRUE);
 }

@@ -39,7 +39,7 @@ int LevelAlarmEvaluator::LevelOf(const OPCTag& tag) {
   }
   VARIANT reading;
   VariantInit(&reading);
-  if (FAILED(VariantChangeType(&reading, &tag.value, 0, VT_R4))) return kNormalLevel;
+  if (FAILED(VariantChangeType(&reading, &tag.live->value, 0, VT_R4))) return kNormalLevel;
   const FLOAT value = reading.fltVal;
   for (int level : {kHiHi, kLoLo, kHi, kLo}) {
     const LevelAlarm& alarm = Alarm(tag, level);
@@ -63,8 +63,8 @@ std::unique_ptr<COPCEvent> LevelAlarmEvaluator::LevelEvent(const OPCTag& tag) {
   event->eventType = OPC_CONDITION_EVENT;
   event->category = kLevelCategory;
   event->severity = level == kNormalLevel ? 0 : Alarm(tag, level).severity;
-  event->quality = tag.quality;
+  event->quality = tag.live->quality;
   event->ackRequired = FALSE;
-  event->cookie = tag.handle;
+  event->cookie = tag.live->handle;
   return event;
 }

@@ -62,12 +62,7 @@ TagExtras::TagExtras() { std::copy(std::begin(kDefaultLevelAlarms), std::end(kDe
 TagExtras::~TagExtras() = default;
 
 OPCTag::OPCTag(OPCTag* parent, std::string name)
-    : quality(OPC_QUALITY_UNCERTAIN), parent(parent), name(std::move(name)) {
-  VariantInit(&value);
-  value.vt = VT_R4;
-  value.fltVal = 0.0f;
-  timestamp = NowUtc();
-}
+    : live(std::make_unique<TagLive>()), parent(parent), name(std::move(name)) {}
 
 OPCTag::~OPCTag() {
   // Take the subtree down one node at a time: a name of very many components
@@ -81,48 +76,6 @@ OPCTag::~OPCTag() {
     for (std::unique_ptr<OPCTag>& child : node->children) pending.push_back(std::move(child));
     node->children.clear();
   }
-  VariantClear(&value);
-}
-
-namespace {
-
-// Types held in the VARIANT itself, which owns nothing: copied and dropped as bytes.
-bool HoldsPlainScalar(VARTYPE type) {
-  switch (type) {
-    case VT_EMPTY: case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
-    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
-    case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BOOL: case VT_ERROR:
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
-
-HRESULT OPCTag::SetValue(const VARIANT& newValue) {
-  // Most updates replace one number by another: no copy to make, nothing to free.
-  if (HoldsPlainScalar(newValue.vt) && HoldsPlainScalar(value.vt)) {
-    value = newValue;
-    return S_OK;
-  }
-  VARIANT copy;
-  VariantInit(&copy);
-  // A reference is stored as what it refers to: its target is the caller's.
-  const HRESULT hr = VariantCopyInd(&copy, &newValue);
-  if (FAILED(hr)) return hr;
-  VariantClear(&value);
-  value = copy;
-  return S_OK;
-}
-
-HRESULT OPCTag::Update(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimestamp) {
-  const HRESULT hr = SetValue(newValue);
-  if (FAILED(hr)) return hr;
-  quality = newQuality;
-  timestamp = newTimestamp;
-  ++updates;
-  return S_OK;
 }
 
 const std::vector<std::unique_ptr<OPCTagProperty>>& OPCTag::Properties() const {
@@ -147,7 +100,7 @@ BOOL OPCTag::GetPropertyInfo(int index, DWORD* id, std::string* description, VAR
     const StandardProperty& standard = kStandardProperties[index];
     *id = standard.id;
     *description = standard.description;
-    *type = standard.type == VT_EMPTY ? value.vt : standard.type;
+    *type = standard.type == VT_EMPTY ? live->value.vt : standard.type;
   } else {
     const OPCTagProperty& custom = *Properties()[index - kStandardPropertyCount];
     *id = custom.id;
@@ -160,15 +113,15 @@ BOOL OPCTag::GetPropertyInfo(int index, DWORD* id, std::string* description, VAR
 HRESULT OPCTag::GetPropertyValue(DWORD id, VARIANT* out) const {
   switch (id) {
     case 1:
-      PutScalar(out, VT_I2, &VARIANT::iVal, static_cast<SHORT>(value.vt));
+      PutScalar(out, VT_I2, &VARIANT::iVal, static_cast<SHORT>(live->value.vt));
       return S_OK;
     case 2:
-      return VariantCopy(out, &value);
+      return VariantCopy(out, &live->value);
     case 3:
-      PutScalar(out, VT_I2, &VARIANT::iVal, static_cast<SHORT>(quality));
+      PutScalar(out, VT_I2, &VARIANT::iVal, static_cast<SHORT>(live->quality));
       return S_OK;
     case 4:
-      PutScalar(out, VT_DATE, &VARIANT::date, LocalDateOf(timestamp));
+      PutScalar(out, VT_DATE, &VARIANT::date, LocalDateOf(live->timestamp));
       return S_OK;
     case 5:
       PutScalar(out, VT_I4, &VARIANT::lVal, static_cast<LONG>(AccessRights()));
@@ -207,6 +160,7 @@ BOOL OPCTag::SetProperty(DWORD id, const std::string& description, const VARIANT
 BOOL OPCTag::SetLevelAlarm(int alarm, FLOAT limit, DWORD severity, BOOL enabled) {
   if (alarm < 1 || alarm > kLevelAlarmCount) return FALSE;
   Extras().levelAlarms[alarm - 1] = LevelAlarm{limit, enabled, severity};
+  live->levelAlarmsSet = true;
   return TRUE;
 }
 
@@ -229,4 +183,4 @@ std::unique_ptr<COPCEvent> OPCTag::EvaluateLevelAlarms(BOOL eventsOn) {
   return LevelAlarmEvaluator::LevelEvent(*this);
 }
 
-DWORD OPCTag::AccessRights() const { return (readAccess & OPC_READABLE) | (writeAccess & OPC_WRITEABLE); }
+DWORD OPCTag::AccessRights() const { return (live->readAccess & OPC_READABLE) | (live->writeAccess & OPC_WRITEABLE); }

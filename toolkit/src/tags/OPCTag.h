@@ -7,6 +7,7 @@
 #include "Vorlix.h"
 #include "app/RecordPool.h"
 #include "tags/TagChildren.h"
+#include "tags/TagLive.h"
 
 #include "platform/variant.h"
 
@@ -40,7 +41,9 @@ struct TagExtras {
 };
 
 // Records come from a pool: a large database's records lie side by side
-// instead of between other heap blocks, and each starts on a cache line.
+// instead of between other heap blocks. What an update by handle touches,
+// and the tag's other small fields, are in the node's TagLive record, so that
+// updates stay off these records.
 class OPCTag final : public PooledRecord<OPCTag> {
  public:
   static constexpr int kLevelAlarmCount = 4;
@@ -51,13 +54,6 @@ class OPCTag final : public PooledRecord<OPCTag> {
   ~OPCTag();
   OPCTag(const OPCTag&) = delete;
   OPCTag& operator=(const OPCTag&) = delete;
-
-  // Replaces the value by a copy of `newValue`, whose type becomes the tag's
-  // canonical type. When the copy fails the old value stays and the error is returned.
-  HRESULT SetValue(const VARIANT& newValue);
-
-  // SetValue, then quality and timestamp, and counts the update; on failure nothing changes.
-  HRESULT Update(const VARIANT& newValue, WORD newQuality, const FILETIME& newTimestamp);
 
   // The six standard item properties, then the custom ones in the order they
   // were added.
@@ -86,7 +82,7 @@ class OPCTag final : public PooledRecord<OPCTag> {
   // OPC_READABLE and OPC_WRITEABLE as the access words grant them, NT levels aside.
   DWORD AccessRights() const;
 
-  bool HasHandle() const { return handle != VORLIX_INVALID_TAG; }
+  bool HasHandle() const { return live->handle != VORLIX_INVALID_TAG; }
 
   // The custom properties, in the order they were added.
   const std::vector<std::unique_ptr<OPCTagProperty>>& Properties() const;
@@ -95,45 +91,20 @@ class OPCTag final : public PooledRecord<OPCTag> {
   int AlarmLevel() const { return extras_ != nullptr ? extras_->alarmLevel : 0; }
   FILETIME AlarmTime() const { return extras_ != nullptr ? extras_->alarmTime : FILETIME{0, 0}; }
 
-  // Fields ordered so that the record packs without holes, and what an update
-  // reads and writes (value, time stamp, count, client items, handle, quality,
-  // level alarms) fills the record's first cache line: most of a large tag
-  // database's memory is its records, and updates in no order find them
-  // anywhere in it, so an update should cost one line.
-  VARIANT value;
-  FILETIME timestamp;
-  // Updates so far: tells a client write whether the host updated the tag
-  // while its write callback ran.
-  uint64_t updates = 0;
-  // The client items naming the tag, in update order; NULL when none does.
-  TagClientItems* clientItems = nullptr;
-  DWORD handle = VORLIX_INVALID_TAG;
-  // Client items naming the tag.
-  int refCount = 0;
-  WORD quality;
-  BOOL visible = TRUE;
-
- private:
-  // Beside the fields an update touches: an update evaluates the level alarms.
-  std::unique_ptr<TagExtras> extras_;
-
- public:
-  // The smallest update rate of the client items naming the tag, 0 when none.
-  DWORD fastestClientRate = 0;
-  // Bit 0 readable (read word), bit 1 writable (write word); the high 16 bits
-  // carry the NT access level a client needs.
-  DWORD readAccess = 1;
-  DWORD writeAccess = 0;
-  // Where the hash index keeps the record, -1 when it is not entered.
-  int32_t hashSlot = -1;
+  // The value and what else an update by handle touches, in a record of its own.
+  const std::unique_ptr<TagLive> live;
   OPCTag* parent;
   TagChildren children;
   std::string name;
 
  private:
+  std::unique_ptr<TagExtras> extras_;
+
   TagExtras& Extras();
 };
 
-// Two whole cache lines: a pooled record then starts on a line, and the
-// fields of an update stay within its first.
-static_assert(sizeof(OPCTag) == 128, "a tag record is two cache lines");
+// With its live record, a tag takes two cache lines' worth of memory: most of
+// a large database's memory is its records.
+static_assert(sizeof(OPCTag) <= 64, "a tag's tree record is at most 64 bytes");
+
+

@@ -59,7 +59,7 @@ DWORD TagDatabase::CreateTag(std::string fullName, const VARIANT& value, WORD qu
                              DWORD writeAccess, int clientItems) {
   // The leaf takes the name as it is; the path's components are views of it.
   auto leaf = std::make_unique<OPCTag>(nullptr, std::move(fullName));
-  if (FAILED(leaf->SetValue(value))) return VORLIX_INVALID_TAG;
+  if (FAILED(leaf->live->SetValue(value))) return VORLIX_INVALID_TAG;
   const std::string_view name = leaf->name;
   const char delimiter = Delimiter();
   const DWORD leafHash = SplitPath(name, delimiter);
@@ -101,16 +101,16 @@ DWORD TagDatabase::CreateTag(std::string fullName, const VARIANT& value, WORD qu
     if (depth == first) {
       EnterInIndex(missingBranch.freeSlot, missingBranch.hash, *child);
     } else if (index_.IsOn()) {
-      child->hashSlot = static_cast<int32_t>(index_.EnterByHash(path_[depth].keyHash, child));
+      child->live->hashSlot = static_cast<int32_t>(index_.EnterByHash(path_[depth].keyHash, child));
     }
     node = child;
   }
 
   leaf->parent = node;
-  leaf->quality = quality;
-  leaf->readAccess = readAccess;
-  leaf->writeAccess = writeAccess;
-  leaf->refCount = clientItems;
+  leaf->live->quality = quality;
+  leaf->live->readAccess = readAccess;
+  leaf->live->writeAccess = writeAccess;
+  leaf->live->refCount = clientItems;
   const DWORD handle = handles_.Add(leaf.get());
   if (index_.IsOn()) {
     // New branches may have taken the slot the leaf's probe found free; then
@@ -118,7 +118,7 @@ DWORD TagDatabase::CreateTag(std::string fullName, const VARIANT& value, WORD qu
     if (leafProbe.freeSlot >= 0 && index_.IsFree(leafProbe.freeSlot)) {
       EnterInIndex(leafProbe.freeSlot, leafProbe.hash, *leaf);
     } else if (leafProbe.freeSlot >= 0) {
-      leaf->hashSlot = static_cast<int32_t>(index_.EnterByHash(leafHash, leaf.get()));
+      leaf->live->hashSlot = static_cast<int32_t>(index_.EnterByHash(leafHash, leaf.get()));
     }
   }
   node->children.push_back(std::move(leaf));
@@ -168,8 +168,8 @@ void TagDatabase::Destroy(OPCTag* node) {
   while (!pending.empty()) {
     OPCTag* current = pending.back();
     pending.pop_back();
-    if (current->HasHandle()) handles_.Remove(current->handle);
-    if (current->hashSlot >= 0) index_.Vacate(current->hashSlot);
+    if (current->HasHandle()) handles_.Remove(current->live->handle);
+    if (current->live->hashSlot >= 0) index_.Vacate(current->live->hashSlot);
     for (const std::unique_ptr<OPCTag>& child : current->children) pending.push_back(child.get());
   }
   TagChildren& siblings = node->parent->children;
@@ -186,7 +186,7 @@ UINT TagDatabase::SetHashing(UINT request) {
   while (!pending.empty()) {
     auto [node, branchKey] = std::move(pending.back());
     pending.pop_back();
-    node->hashSlot = static_cast<int32_t>(index_.Enter(node->HasHandle() ? node->name : branchKey, node));
+    node->live->hashSlot = static_cast<int32_t>(index_.Enter(node->HasHandle() ? node->name : branchKey, node));
     for (const std::unique_ptr<OPCTag>& child : node->children) {
       pending.emplace_back(child.get(), branchKey + '.' + child->name);
     }
@@ -231,5 +231,5 @@ OPCTag* TagDatabase::FindBranch(const OPCTag& parent, const PathStep& step, TagH
 void TagDatabase::EnterInIndex(int64_t slot, DWORD hash, OPCTag& node) {
   if (slot < 0) return;
   index_.Store(slot, hash, &node);
-  node.hashSlot = static_cast<int32_t>(slot);
+  node.live->hashSlot = static_cast<int32_t>(slot);
 }

@@ -34,7 +34,9 @@ class TagDatabase {
   OPCTag* FindTag(std::string_view accessPath, std::string_view itemId) const;
 
   // The leaf a handle names; NULL for an unknown or removed handle.
-  OPCTag* TagFromHandle(DWORD handle) const { return handles_.Lookup(handle); }
+  OPCTag* TagFromHandle(DWORD handle) const { return handles_.Owner(handle); }
+  // Its live record alone, all that an update reads and writes.
+  TagLive* LiveFromHandle(DWORD handle) const { return handles_.Lookup(handle); }
 
   // The first child of that exact name, or NULL.
   static OPCTag* FindChild(const OPCTag& parent, std::string_view name);

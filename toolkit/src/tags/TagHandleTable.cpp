@@ -18,8 +18,8 @@ DWORD TagHandleTable::Add(OPCTag* tag) {
   // subscription listed at the same time has it: a handle of another kind
   // names no tag here.
   const DWORD handle = issuer_.Add(tag, TagKind());
-  tag->handle = handle;
-  Place(tag);
+  tag->live->handle = handle;
+  Place(tag->live.get());
   ++count_;
   return handle;
 }
@@ -48,15 +48,15 @@ void TagHandleTable::Remove(DWORD handle) {
 }
 
 void TagHandleTable::Grow() {
-  std::vector<OPCTag*> old = std::move(slots_);
+  std::vector<TagLive*> old = std::move(slots_);
   slots_.assign(old.empty() ? kFirstSize : old.size() * 2, nullptr);
   maxDisplacement_ = 0;
-  for (OPCTag* tag : old) {
+  for (TagLive* tag : old) {
     if (tag != nullptr) Place(tag);
   }
 }
 
-void TagHandleTable::Place(OPCTag* tag) {
+void TagHandleTable::Place(TagLive* tag) {
   size_t slot = SlotOf(tag->handle);
   size_t displacement = 0;
   for (; slots_[slot] != nullptr; ++displacement) slot = (slot + 1) & (slots_.size() - 1);

@@ -7,9 +7,10 @@
 //
 // Handles are issued in sequence, so taking a handle's low bits as its place
 // in an open-addressing table spreads them without collisions: a lookup is
-// one load of the slot and one of the tag it names, and tags updated in
-// creation order are found in consecutive slots. The caller holds the server
-// lock for every call.
+// one load of the slot and one of the tag's live record it names (an update
+// needs nothing else), and tags updated in creation order are found in
+// consecutive slots. The tag's tree record is found through the issuer, which
+// lists it under the handle. The caller holds the server lock for every call.
 #pragma once
 
 #include "tags/OPCTag.h"
@@ -24,16 +25,18 @@ class TagHandleTable {
  public:
   explicit TagHandleTable(HandleTableBase& issuer = ProcessHandleTable()) : issuer_(issuer) {}
 
-  // A new handle for the tag, which also stores it as its own (OPCTag::handle).
+  // A new handle for the tag, which also stores it as its own (TagLive::handle).
   DWORD Add(OPCTag* tag);
-  // The tag of the handle, or NULL.
-  OPCTag* Lookup(DWORD handle) const {
+  // The live record of the handle's tag, or NULL.
+  TagLive* Lookup(DWORD handle) const {
     if (slots_.empty()) return nullptr;
     for (size_t slot = SlotOf(handle);; slot = (slot + 1) & (slots_.size() - 1)) {
-      OPCTag* tag = slots_[slot];
+      TagLive* tag = slots_[slot];
       if (tag == nullptr || tag->handle == handle) return tag;
     }
   }
+  // The tree record of the handle's tag, or NULL.
+  OPCTag* Owner(DWORD handle) const { return static_cast<OPCTag*>(issuer_.Lookup(handle, TagKind())); }
   // Unlists the handle; the tag keeps its record of it.
   void Remove(DWORD handle);
   size_t Count() const { return count_; }
@@ -41,11 +44,11 @@ class TagHandleTable {
  private:
   size_t SlotOf(DWORD handle) const { return handle & (slots_.size() - 1); }
   void Grow();
-  void Place(OPCTag* tag);
+  void Place(TagLive* tag);
   static const void* TagKind();
 
   // A power of two in size, at most 7/8 full; NULL marks an empty slot.
-  std::vector<OPCTag*> slots_;
+  std::vector<TagLive*> slots_;
   size_t count_ = 0;
   // The furthest any entry has been placed from its home slot since the last growth.
   size_t maxDisplacement_ = 0;

@@ -57,13 +57,13 @@ TEST(Exports, ATagThatIsNotWritableIsReadOnly) {
   const OPCTag& w = TagOf(CreateTag(writable, MakeR4(1.0f), OPC_QUALITY_GOOD, TRUE));
   // A host that asks for no NT write level still gets a tag clients may write.
   const OPCTag& s = TagOf(CreateSecureTag(secure, MakeR4(1.0f), OPC_QUALITY_GOOD, 0x10000, 0));
-  EXPECT_EQ(r.readAccess, 0x10001u);
-  EXPECT_EQ(r.writeAccess, 0u);
+  EXPECT_EQ(r.live->readAccess, 0x10001u);
+  EXPECT_EQ(r.live->writeAccess, 0u);
   EXPECT_EQ(r.AccessRights(), OPC_READABLE);
-  EXPECT_EQ(w.readAccess, 0x10001u);
-  EXPECT_EQ(w.writeAccess, 0x10002u);
+  EXPECT_EQ(w.live->readAccess, 0x10001u);
+  EXPECT_EQ(w.live->writeAccess, 0x10002u);
   EXPECT_EQ(w.AccessRights(), OPC_READABLE | OPC_WRITEABLE);
-  EXPECT_EQ(s.writeAccess, 2u);
+  EXPECT_EQ(s.live->writeAccess, 2u);
   EXPECT_EQ(s.AccessRights(), OPC_READABLE | OPC_WRITEABLE);
 }
 

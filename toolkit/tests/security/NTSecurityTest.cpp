@@ -44,8 +44,8 @@ ClientView ViewOf(const ClientCallContext& client, const std::string& item) {
   {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     const OPCTag* tag = VorlixApp().FindTag("", item);
-    readWord = tag->readAccess;
-    writeWord = tag->writeAccess;
+    readWord = tag->live->readAccess;
+    writeWord = tag->live->writeAccess;
   }
   view.readUser = VorlixApp().GetClientUserName(readWord);
   view.writeUser = VorlixApp().GetClientUserName(writeWord);

@@ -67,7 +67,7 @@ TEST_F(AddressSpace, LeafFiltersAndBranchesWithoutFilters) {
   {
     CVorlixApp& app = VorlixApp();
     ServerLock::Hold hold(app.GetServerLock());
-    app.TagFromHandle(counter)->writeAccess = 0;
+    app.TagFromHandle(counter)->live->writeAccess = 0;
   }
   // Name patterns are matched against the full item name, case-sensitively.
   EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, u"*T1"), Names{"T1"});

@@ -25,7 +25,7 @@ TEST(TagHandleTable, LiveHandlesFindTheirTagsAndRemovedOnesNothing) {
     if (live.empty() || random() % 3 != 0) {
       auto tag = NewRecord();
       const DWORD handle = table.Add(tag.get());
-      ASSERT_EQ(tag->handle, handle);
+      ASSERT_EQ(tag->live->handle, handle);
       ASSERT_EQ(live.count(handle), 0u);
       live.emplace(handle, std::move(tag));
     } else {
@@ -36,8 +36,14 @@ TEST(TagHandleTable, LiveHandlesFindTheirTagsAndRemovedOnesNothing) {
     }
   }
   EXPECT_EQ(table.Count(), live.size());
-  for (const auto& [handle, tag] : live) ASSERT_EQ(table.Lookup(handle), tag.get()) << handle;
-  for (DWORD handle : removed) ASSERT_EQ(table.Lookup(handle), nullptr) << handle;
+  for (const auto& [handle, tag] : live) {
+    ASSERT_EQ(table.Lookup(handle), tag->live.get()) << handle;
+    ASSERT_EQ(table.Owner(handle), tag.get()) << handle;
+  }
+  for (DWORD handle : removed) {
+    ASSERT_EQ(table.Lookup(handle), nullptr) << handle;
+    ASSERT_EQ(table.Owner(handle), nullptr) << handle;
+  }
   table.Remove(removed.front());  // twice: nothing happens
   EXPECT_EQ(table.Count(), live.size());
 }
@@ -51,5 +57,5 @@ TEST(TagHandleTable, HandlesSkipZeroAndAllOnesWhenTheyWrap) {
   EXPECT_EQ(table.Add(b.get()), 1u);
   EXPECT_EQ(table.Lookup(0), nullptr);
   EXPECT_EQ(table.Lookup(0xFFFFFFFFu), nullptr);
-  EXPECT_EQ(table.Lookup(0xFFFFFFFEu), a.get());
+  EXPECT_EQ(table.Lookup(0xFFFFFFFEu), a->live.get());
 }

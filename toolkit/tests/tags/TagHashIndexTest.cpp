@@ -73,11 +73,11 @@ TEST(TagHashIndex, EntersBranchesUnderDottedKeysAndLeavesUnderTheirNames) {
     ASSERT_EQ(a->children.size(), 1u);
     const OPCTag* b = a->children[0].get();
     EXPECT_EQ(b->children.size(), 2u);
-    EXPECT_EQ(app.HashSlot("A", "A"), a->hashSlot);
-    EXPECT_EQ(app.HashSlot("A.B", "B"), b->hashSlot);
+    EXPECT_EQ(app.HashSlot("A", "A"), a->live->hashSlot);
+    EXPECT_EQ(app.HashSlot("A.B", "B"), b->live->hashSlot);
     const std::string leafName = "A" + d + "B" + d + "C";
-    EXPECT_EQ(app.HashSlot(leafName, leafName), app.TagFromHandle(abc)->hashSlot);
-    EXPECT_GE(b->hashSlot, 0);
+    EXPECT_EQ(app.HashSlot(leafName, leafName), app.TagFromHandle(abc)->live->hashSlot);
+    EXPECT_GE(b->live->hashSlot, 0);
     EXPECT_EQ(app.HashFindTag("", leafName), app.TagFromHandle(abc));
 
     EXPECT_TRUE(RemoveTag(abc));

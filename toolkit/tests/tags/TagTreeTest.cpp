@@ -36,10 +36,10 @@ TEST(TagTree, CreationMakesBranchesOnceAndRefusesDuplicates) {
   EXPECT_FALSE(a->HasHandle());
 
   const OPCTag* leaf = app.TagFromHandle(abc);
-  EXPECT_EQ(leaf->value.vt, VT_R4);
-  EXPECT_EQ(leaf->quality, OPC_QUALITY_GOOD);
-  EXPECT_EQ(leaf->readAccess, 0x10001u);
-  EXPECT_EQ(leaf->writeAccess, 0x10002u);
+  EXPECT_EQ(leaf->live->value.vt, VT_R4);
+  EXPECT_EQ(leaf->live->quality, OPC_QUALITY_GOOD);
+  EXPECT_EQ(leaf->live->readAccess, 0x10001u);
+  EXPECT_EQ(leaf->live->writeAccess, 0x10002u);
 }
 
 TEST(TagTree, RemovalPrunesEmptyBranchesOnly) {

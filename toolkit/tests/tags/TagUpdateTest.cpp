@@ -78,7 +78,7 @@ TEST(TagUpdate, ByNameFindsLeavesAndTopLevelBranchesOnly) {
   EXPECT_TRUE(UpdateTagByName(std::string("A").data(), MakeI4(3), OPC_QUALITY_GOOD));
   CVorlixApp& app = VorlixApp();
   ServerLock::Hold hold(app.GetServerLock());
-  EXPECT_EQ(app.FindTag("", "A")->value.lVal, 3);
+  EXPECT_EQ(app.FindTag("", "A")->live->value.lVal, 3);
 }
 
 TEST(TagUpdate, ReadFreesWhatTheCallersVariantHeld) {

@@ -16,7 +16,7 @@ ClientItemIndex::~ClientItemIndex() {
 void ClientItemIndex::Enter(OPCGroupItem& item, OPCTag* tag) {
   // A leaf points at the list of its name whenever there is one; its name is
   // the full name, which an item named by it alone does not keep.
-  TagClientItems* items = tag != nullptr ? tag->clientItems : Find(item.FullName());
+  TagClientItems* items = tag != nullptr ? tag->live->clientItems : Find(item.FullName());
   if (items == nullptr) items = Add(tag != nullptr ? std::string_view(tag->name) : item.FullName());
   if (tag != nullptr && items->tag == nullptr) Link(*tag, *items);
   items->Insert(item);
@@ -30,7 +30,7 @@ OPCTag* ClientItemIndex::Leave(OPCGroupItem& item) {
   items->Remove(item);
   OPCTag* tag = items->tag;
   if (items->Empty()) {
-    if (tag != nullptr) tag->clientItems = nullptr;
+    if (tag != nullptr) tag->live->clientItems = nullptr;
     Remove(items);
   }
   return tag;
@@ -42,13 +42,13 @@ TagClientItems* ClientItemIndex::Find(std::string_view fullName) const {
 }
 
 void ClientItemIndex::Link(OPCTag& tag, TagClientItems& items) {
-  tag.clientItems = &items;
+  tag.live->clientItems = &items;
   items.tag = &tag;
 }
 
 void ClientItemIndex::Unlink(OPCTag& tag) {
-  if (tag.clientItems != nullptr) tag.clientItems->tag = nullptr;
-  tag.clientItems = nullptr;
+  if (tag.live->clientItems != nullptr) tag.live->clientItems->tag = nullptr;
+  tag.live->clientItems = nullptr;
 }
 
 size_t ClientItemIndex::HashOf(std::string_view name) { return std::hash<std::string_view>()(name); }

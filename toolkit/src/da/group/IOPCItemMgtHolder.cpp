@@ -82,17 +82,17 @@ HRESULT IOPCItemMgtHolder::AddItem(const OPCITEMDEF& definition, OPCTag& tag, co
   // Named by its full name alone, the item keeps no names of its own: its
   // tag's list of client items keeps that name.
   if (!accessPath.empty()) item->SetNames(itemId, accessPath);
-  const HRESULT hr = VariantCopy(&item->value, &tag.value);
+  const HRESULT hr = VariantCopy(&item->value, &tag.live->value);
   if (FAILED(hr)) return hr;
   item->active = definition.bActive;
   item->requestedType = definition.vtRequestedDataType;
   item->clientHandle = definition.hClient;
   item->updateRate = owner_.UpdateRate();
   item->accessRights = static_cast<uint8_t>(rights);
-  item->SetInternedUserName(VorlixApp().GetClientUserName(tag.writeAccess));
-  item->canonicalType = tag.value.vt;
-  item->quality = tag.quality;
-  item->timestamp = tag.timestamp;
+  item->SetInternedUserName(VorlixApp().GetClientUserName(tag.live->writeAccess));
+  item->canonicalType = tag.live->value.vt;
+  item->quality = tag.live->quality;
+  item->timestamp = tag.live->timestamp;
   const OPCGroupItem& added = *item;
   *result = OPCITEMRESULT{owner_.AttachItem(std::move(item), &tag), added.canonicalType, 0, added.accessRights, 0,
                           nullptr};

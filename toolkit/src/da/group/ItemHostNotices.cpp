@@ -7,21 +7,21 @@
 #include <cassert>
 
 void ItemHostNotices::ItemAdded(const OPCGroupItem& item, OPCTag& tag) {
-  if (tag.fastestClientRate != 0 && item.updateRate >= tag.fastestClientRate) return;
-  tag.fastestClientRate = item.updateRate;
-  notices_.push_back({Notice::kRate, tag.handle, item.updateRate, std::string()});
+  if (tag.live->fastestClientRate != 0 && item.updateRate >= tag.live->fastestClientRate) return;
+  tag.live->fastestClientRate = item.updateRate;
+  notices_.push_back({Notice::kRate, tag.live->handle, item.updateRate, std::string()});
 }
 
 void ItemHostNotices::ItemLeft(const OPCGroupItem& item, OPCTag* tag) {
   // A tag made again since the item was added counts only the items of listed
   // groups; a branch made under the item's name counts none.
-  if (tag == nullptr || !tag->HasHandle() || tag->refCount < 1) return;
-  --tag->refCount;
-  if (item.updateRate == tag->fastestClientRate) {
-    tag->fastestClientRate = tag->refCount > 0 ? VorlixApp().FastestItemRate(*tag) : 0;
-    notices_.push_back({Notice::kRate, tag->handle, tag->fastestClientRate, std::string()});
+  if (tag == nullptr || !tag->HasHandle() || tag->live->refCount < 1) return;
+  --tag->live->refCount;
+  if (item.updateRate == tag->live->fastestClientRate) {
+    tag->live->fastestClientRate = tag->live->refCount > 0 ? VorlixApp().FastestItemRate(*tag) : 0;
+    notices_.push_back({Notice::kRate, tag->live->handle, tag->live->fastestClientRate, std::string()});
   }
-  if (tag->refCount < 1) notices_.push_back({Notice::kRemoved, tag->handle, 0, tag->name});
+  if (tag->live->refCount < 1) notices_.push_back({Notice::kRemoved, tag->live->handle, 0, tag->name});
 }
 
 void ItemHostNotices::Send() {

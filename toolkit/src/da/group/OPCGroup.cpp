@@ -161,7 +161,7 @@ OPCHANDLE OPCGroup::AttachItem(std::unique_ptr<OPCGroupItem> item, OPCTag* tag) 
   item->group = this;
   // Only a leaf counts client items: a name may have become a branch since.
   if (tag != nullptr && !tag->HasHandle()) tag = nullptr;
-  if (tag != nullptr) ++tag->refCount;
+  if (tag != nullptr) ++tag->live->refCount;
   VorlixApp().ClientItems().Enter(*item, tag);
   items_.push_back(std::move(item));
   return items_.back()->serverHandle;
@@ -280,7 +280,7 @@ void OPCGroup::Scan(BOOL forced) {
   if (OPCGroupConnectionContainer* container = CallbackContainer()) container->SendDataChange();
 }
 
-void OPCGroup::CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const {
+void OPCGroup::CopyTagInto(const TagLive& tag, OPCGroupItem& item) const {
   item.timestamp = tag.timestamp;
   // Without a deadband every update counts.
   const FLOAT deadband = PercentDeadband();

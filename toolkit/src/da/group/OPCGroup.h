@@ -36,6 +36,7 @@ class OPCGroupConnectionContainer;
 class IOPCDataObjectHolder;
 class OPCServer;
 class OPCTag;
+class TagLive;
 
 class OPCGroup final : public IUnknown {
  public:
@@ -195,7 +196,7 @@ class OPCGroup final : public IUnknown {
   // changed; it then stays changed until a delivery sends it. The caller
   // holds the server lock. (The tag's list of client items brings an update
   // to its items: see TagClientItems.)
-  void CopyTagInto(const OPCTag& tag, OPCGroupItem& item) const;
+  void CopyTagInto(const TagLive& tag, OPCGroupItem& item) const;
   // Gives every item the rights the calling client now has on its tag; an
   // item whose tag is gone gets none. TRUE when every item's tag was found.
   BOOL RecheckRights();

@@ -2,7 +2,7 @@
 
 #include "da/group/OPCGroup.h"
 #include "da/server/OPCServer.h"
-#include "tags/OPCTag.h"
+#include "tags/TagLive.h"
 
 #include <algorithm>
 
@@ -54,7 +54,7 @@ int TagClientItems::CountOfGroup(const OPCGroup& group) const {
       std::count_if(items_.begin(), items_.end(), [&group](const OPCGroupItem* item) { return item->group == &group; }));
 }
 
-int TagClientItems::Propagate(const OPCTag& tag, const OPCServer* server) const {
+int TagClientItems::Propagate(const TagLive& tag, const OPCServer* server) const {
   PrefetchItems();
   int reached = 0;
   for (OPCGroupItem* item : items_) {
@@ -65,7 +65,7 @@ int TagClientItems::Propagate(const OPCTag& tag, const OPCServer* server) const 
   return reached;
 }
 
-void TagClientItems::PropagateBatch(const std::vector<const OPCTag*>& tags, const OPCServer* server) {
+void TagClientItems::PropagateBatch(const std::vector<const TagLive*>& tags, const OPCServer* server) {
   struct Copy {
     OPCGroup::UpdateOrder group;
     size_t tag;

@@ -1,7 +1,7 @@
 // The client items naming one full tag name, in the order an update reaches
 // them: clients in creation order, each client's groups in creation order,
 // each group's items in the order they were added. While a tag of that name
-// exists it points here (OPCTag::clientItems) and this points back, so that an
+// exists it points here (TagLive::clientItems) and this points back, so that an
 // update, the count of a tag's client items and its fastest client rate reach
 // exactly these items and never walk the others.
 //
@@ -23,6 +23,7 @@ class OPCGroup;
 class OPCGroupItem;
 class OPCServer;
 class OPCTag;
+class TagLive;
 
 class TagClientItems final : public PooledRecord<TagClientItems> {
  public:
@@ -47,11 +48,11 @@ class TagClientItems final : public PooledRecord<TagClientItems> {
   int CountOfGroup(const OPCGroup& group) const;
   // Copies the updated tag into each item that counts (of `server` alone when
   // it is given), in update order; how many it reached (Count).
-  int Propagate(const OPCTag& tag, const OPCServer* server = nullptr) const;
+  int Propagate(const TagLive& tag, const OPCServer* server = nullptr) const;
   // The same for a batch of updated tags, skipping those no client item
   // names: client by client and group by group, each group's items of the
   // first tag of the list first, then those of the next, each in item order.
-  static void PropagateBatch(const std::vector<const OPCTag*>& tags, const OPCServer* server = nullptr);
+  static void PropagateBatch(const std::vector<const TagLive*>& tags, const OPCServer* server = nullptr);
 
   // The items lie apart in memory: a walk asks for all of them at once
   // rather than waiting for each in turn (tag creation asks early).

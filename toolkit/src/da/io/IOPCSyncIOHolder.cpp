@@ -62,7 +62,7 @@ HRESULT IOPCSyncIOHolder::ReadFromDevice(READDEVICEPROC deviceRead, OPCHANDLE se
       state.wQuality = OPC_QUALITY_BAD;
       return OPC_E_INVALIDHANDLE;
     }
-    tagHandle = tag->handle;
+    tagHandle = tag->live->handle;
     requested = item->requestedType;
   }
   deviceRead(tagHandle, &state.vDataValue, &state.wQuality, &state.ftTimeStamp);

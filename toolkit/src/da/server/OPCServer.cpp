@@ -214,12 +214,16 @@ int OPCServer::ScanGroups(BOOL forced) {
 }
 
 int OPCServer::PropagateTag(const OPCTag& tag) {
-  if (tag.clientItems != nullptr) tag.clientItems->Propagate(tag, this);
+  const TagLive& live = *tag.live;
+  if (live.clientItems != nullptr) live.clientItems->Propagate(live, this);
   return static_cast<int>(groups_.size());
 }
 
 int OPCServer::PropagateTagList(const std::vector<const OPCTag*>& tags) {
-  TagClientItems::PropagateBatch(tags, this);
+  std::vector<const TagLive*> live;
+  live.reserve(tags.size());
+  for (const OPCTag* tag : tags) live.push_back(tag->live.get());
+  TagClientItems::PropagateBatch(live, this);
   return static_cast<int>(groups_.size());
 }
 
@@ -232,7 +236,8 @@ int OPCServer::CountTagItems(const std::string& tagName) const {
 
 DWORD OPCServer::FastestTagRate(const OPCTag& tag) const {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  return tag.clientItems != nullptr ? tag.clientItems->FastestRate(this) : 0;
+  const TagClientItems* items = tag.live->clientItems;
+  return items != nullptr ? items->FastestRate(this) : 0;
 }
 
 BOOL OPCServer::RecheckItemRights() {

@@ -88,7 +88,7 @@ TEST(GroupConcurrency, ClientsWorkTheirGroupsWhileTheHostUpdatesAndWorkersScan) 
   // Every client has gone with its groups: no tag counts an item any more.
   ASSERT_TRUE(Eventually([] { return VorlixApp().ClientThreadCount() == 0; }));
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  for (DWORD tag : tags) EXPECT_EQ(VorlixApp().TagFromHandle(tag)->refCount, 0);
+  for (DWORD tag : tags) EXPECT_EQ(VorlixApp().TagFromHandle(tag)->live->refCount, 0);
   for (const ItemNotice& notice : log.Notices()) EXPECT_FALSE(notice.lockHeld);
 }
 

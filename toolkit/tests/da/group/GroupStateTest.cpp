@@ -63,7 +63,7 @@ std::vector<std::pair<OPCHANDLE, OPCHANDLE>> ItemHandles(IUnknown* group) {
 
 int TagRefCount(DWORD handle) {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  return VorlixApp().TagFromHandle(handle)->refCount;
+  return VorlixApp().TagFromHandle(handle)->live->refCount;
 }
 
 struct GroupStateFixture : public ::testing::Test {

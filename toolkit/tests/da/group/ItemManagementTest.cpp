@@ -23,7 +23,7 @@ namespace {
 
 int TagRefCount(DWORD handle) {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
-  return VorlixApp().TagFromHandle(handle)->refCount;
+  return VorlixApp().TagFromHandle(handle)->live->refCount;
 }
 
 struct ItemsFixture : public ::testing::Test {

@@ -16,7 +16,7 @@ namespace {
 int ClientItemsOf(const char* name) {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   const OPCTag* tag = VorlixApp().FindTag(std::string(), name);
-  return tag != nullptr ? tag->refCount : -1;
+  return tag != nullptr ? tag->live->refCount : -1;
 }
 
 }  // namespace

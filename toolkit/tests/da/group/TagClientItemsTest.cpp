@@ -25,7 +25,7 @@ struct TagState {
 TagState StateOf(DWORD handle) {
   ServerLock::Hold hold(VorlixApp().GetServerLock());
   const OPCTag* tag = VorlixApp().TagFromHandle(handle);
-  return {tag->refCount, tag->fastestClientRate};
+  return {tag->live->refCount, tag->live->fastestClientRate};
 }
 
 LONG FirstItemValue(OpcTestGroup& group) {

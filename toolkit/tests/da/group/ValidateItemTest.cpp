@@ -79,7 +79,7 @@ TEST(ValidateItem, RequestedTypeMustConvertFromTheCurrentValue) {
     OPCITEMRESULT result = kUntouched;
     EXPECT_EQ(Validate("", c.item, c.requested, &result), c.expected) << c.item << " as " << c.requested;
     if (c.expected == S_OK) {
-      EXPECT_EQ(result.vtCanonicalDataType, VorlixApp().FindTag("", c.item)->value.vt);
+      EXPECT_EQ(result.vtCanonicalDataType, VorlixApp().FindTag("", c.item)->live->value.vt);
     } else {
       EXPECT_TRUE(Untouched(result)) << c.item << " as " << c.requested;
     }

@@ -92,7 +92,7 @@ class DataCallback : public ::testing::Test {
   void Update(DWORD tag, VARIANT value, WORD quality = OPC_QUALITY_GOOD) {
     ServerLock::Hold hold(VorlixApp().GetServerLock());
     OPCTag* updated = VorlixApp().TagFromHandle(tag);
-    ASSERT_EQ(updated->Update(value, quality, FILETIME{1, 2}), S_OK);
+    ASSERT_EQ(updated->live->Update(value, quality, FILETIME{1, 2}), S_OK);
     server_->PropagateTag(*updated);
     VariantClear(&value);
   }
