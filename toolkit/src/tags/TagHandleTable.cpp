@@ -4,7 +4,7 @@
 #include <utility>
 
 namespace {
-constexpr size_t kFirstSize = 64;
+constexpr unsigned kFirstSlotBits = 6;
 }  // namespace
 
 const void* TagHandleTable::TagKind() {
@@ -35,8 +35,7 @@ void TagHandleTable::Remove(DWORD handle) {
   --count_;
   // Moves back every later entry of the run that the hole would cut off from
   // its home slot, so lookups need no removal markers. No entry lies further
-  // from its home than the largest displacement, so the search ends there:
-  // sequential handles make long runs of entries that are all at home.
+  // from its home than the largest displacement, so the search ends there.
   for (size_t next = (hole + 1) & mask; slots_[next] != nullptr && ((next - hole) & mask) <= maxDisplacement_;
        next = (next + 1) & mask) {
     const size_t home = SlotOf(slots_[next]->handle);
@@ -49,7 +48,8 @@ void TagHandleTable::Remove(DWORD handle) {
 
 void TagHandleTable::Grow() {
   std::vector<TagLive*> old = std::move(slots_);
-  slots_.assign(old.empty() ? kFirstSize : old.size() * 2, nullptr);
+  slotBits_ = old.empty() ? kFirstSlotBits : slotBits_ + 1;
+  slots_.assign(size_t{1} << slotBits_, nullptr);
   maxDisplacement_ = 0;
   for (TagLive* tag : old) {
     if (tag != nullptr) Place(tag);

@@ -5,11 +5,12 @@
 // been, and never names an object of another kind, so a stale or foreign
 // handle finds nothing.
 //
-// Handles are issued in sequence, so taking a handle's low bits as its place
-// in an open-addressing table spreads them without collisions: a lookup is
-// one load of the slot and one of the tag's live record it names (an update
-// needs nothing else), and tags updated in creation order are found in
-// consecutive slots. The tag's tree record is found through the issuer, which
+// An open-addressing table of the tags' live records: a lookup is one load of
+// the slot and one of the live record it names (an update needs nothing else).
+// A handle's home slot is the issuer's spreading (HandleHomeSlot): runs of
+// four handles share a line, and tags made between other objects' handles do
+// not pile up on the slots of older ones, as they would with the handle's low
+// bits for a place. The tag's tree record is found through the issuer, which
 // lists it under the handle. The caller holds the server lock for every call.
 #pragma once
 
@@ -40,15 +41,20 @@ class TagHandleTable {
   // Unlists the handle; the tag keeps its record of it.
   void Remove(DWORD handle);
   size_t Count() const { return count_; }
+  // How far from its home slot the furthest entry lies (lookups of unlisted
+  // handles cost that many steps).
+  size_t LongestDisplacement() const { return maxDisplacement_; }
 
  private:
-  size_t SlotOf(DWORD handle) const { return handle & (slots_.size() - 1); }
+  size_t SlotOf(DWORD handle) const { return HandleHomeSlot(handle, slotBits_); }
   void Grow();
   void Place(TagLive* tag);
   static const void* TagKind();
 
   // A power of two in size, at most 7/8 full; NULL marks an empty slot.
   std::vector<TagLive*> slots_;
+  // log2 of the table's size.
+  unsigned slotBits_ = 0;
   size_t count_ = 0;
   // The furthest any entry has been placed from its home slot since the last growth.
   size_t maxDisplacement_ = 0;

@@ -59,3 +59,22 @@ TEST(TagHandleTable, HandlesSkipZeroAndAllOnesWhenTheyWrap) {
   EXPECT_EQ(table.Lookup(0xFFFFFFFFu), nullptr);
   EXPECT_EQ(table.Lookup(0xFFFFFFFEu), a->live.get());
 }
+
+// Tags made, then many other objects' handles issued (clients' items coming
+// and going), then more tags: the later tags' handles are the earlier ones'
+// plus about a table size, and must not pile up on their slots.
+TEST(TagHandleTable, TagsMadeBetweenOtherHandlesStayNearTheirHomeSlots) {
+  HandleTableBase issuer;
+  TagHandleTable table(issuer);
+  std::vector<std::unique_ptr<OPCTag>> tags;
+  int other = 0;
+  for (int wave = 0; wave < 2; ++wave) {
+    for (int i = 0; i < 10000; ++i) {
+      tags.push_back(NewRecord());
+      table.Add(tags.back().get());
+    }
+    for (int i = 0; i < 22768; ++i) issuer.Remove(issuer.Add(&other));
+  }
+  for (const auto& tag : tags) ASSERT_EQ(table.Lookup(tag->live->handle), tag->live.get());
+  EXPECT_LT(table.LongestDisplacement(), 64u);
+}
