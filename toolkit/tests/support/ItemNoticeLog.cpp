@@ -2,12 +2,15 @@
 
 #include "app/CVorlixApp.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <ostream>
 
 namespace {
 
 std::mutex noticesLock;
+std::condition_variable noticeArrived;
 std::vector<ItemNotice> notices;
 
 bool LockHeld() { return VorlixApp().GetServerLock().HeldByCurrentThread(); }
@@ -15,11 +18,13 @@ bool LockHeld() { return VorlixApp().GetServerLock().HeldByCurrentThread(); }
 void RecordRate(DWORD tag, DWORD rate) {
   std::lock_guard<std::mutex> guard(noticesLock);
   notices.push_back({ItemNotice::kRate, tag, rate, "", "", LockHeld()});
+  noticeArrived.notify_all();
 }
 
 void RecordRemoved(DWORD tag, char* accessPath, char* tagName) {
   std::lock_guard<std::mutex> guard(noticesLock);
   notices.push_back({ItemNotice::kRemoved, tag, 0, accessPath, tagName, LockHeld()});
+  noticeArrived.notify_all();
 }
 
 }  // namespace
@@ -42,6 +47,14 @@ std::vector<ItemNotice> ItemNoticeLog::Notices() const {
 
 std::vector<ItemNotice> ItemNoticeLog::Take() {
   std::lock_guard<std::mutex> guard(noticesLock);
+  std::vector<ItemNotice> taken;
+  taken.swap(notices);
+  return taken;
+}
+
+std::vector<ItemNotice> ItemNoticeLog::TakeOnceThere(size_t count) {
+  std::unique_lock<std::mutex> guard(noticesLock);
+  noticeArrived.wait_for(guard, std::chrono::seconds(10), [count] { return notices.size() >= count; });
   std::vector<ItemNotice> taken;
   taken.swap(notices);
   return taken;

@@ -27,6 +27,10 @@ class ItemNoticeLog {
   std::vector<ItemNotice> Notices() const;
   // The notices so far, forgetting them.
   std::vector<ItemNotice> Take();
+  // Take, once `count` notices have arrived or ten seconds have passed: for
+  // notices sent by whichever thread lets go of an object last (a client's
+  // worker may be inside a group when the client releases it).
+  std::vector<ItemNotice> TakeOnceThere(size_t count);
 };
 
 // Notices are compared by kind, tag and rate (rate notices) or tag and names
