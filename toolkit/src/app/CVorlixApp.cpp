@@ -87,7 +87,8 @@ DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD qua
   ServerLock::Hold hold(serverLock_);
   // Client items may name the tag already (it was removed under them): they
   // are linked to it and take its value now, or they would keep the removed
-  // tag's last value until the new tag's first update.
+  // tag's last value until the new tag's first update; the tag counts them
+  // and keeps their fastest rate.
   TagClientItems* items = clientItems_.Find(name);
   // Their records come into the cache while the tag is made; they are
   // given the value, and counted, afterwards.
@@ -97,6 +98,8 @@ DWORD CVorlixApp::CreateTag(const char* fullName, const VARIANT* value, WORD qua
     OPCTag& tag = *tags_.TagFromHandle(handle);
     ClientItemIndex::Link(tag, *items);
     tag.live->refCount = items->Propagate(*tag.live);
+    // What the host hears when the fastest of them goes is measured from this.
+    tag.live->fastestClientRate = items->FastestRate();
   }
   return handle;
 }
