@@ -76,6 +76,12 @@ protected:
     client->initWebSocket();
     EXPECT_TRUE(waitForLog("read websocket connect successful"));
     EXPECT_TRUE(waitForLog("write websocket connect successful"));
+    // The client hears of the upgrade before the stand-in has listed the
+    // connection: a push sent in between would reach nobody.
+    EXPECT_TRUE(waitUntil([&] {
+      return standin.webSockets().openConnections(WebSocketChannel::Read) > 0 &&
+             standin.webSockets().openConnections(WebSocketChannel::Write) > 0;
+    }));
     return client;
   }
 

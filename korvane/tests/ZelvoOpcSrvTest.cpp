@@ -127,7 +127,8 @@ TEST_F(ZelvoOpcSrvTest, ConfigurationStepConnectsTheBridgeTheClientTheWindowAndI
   EXPECT_EQ(deviceStates->item(0, 2)->text(), "onLine");
 
   // The platform's token error logs in again.
-  standin.webSockets().push(WebSocketChannel::Read, tokenError);
+  // Sent once the stand-in lists the connection (the client may hear of it first).
+  ASSERT_TRUE(waitUntil([&] { return standin.webSockets().push(WebSocketChannel::Read, tokenError) == 1; }));
   ASSERT_TRUE(waitUntil([&] { return requestsTo("POST /ZirOrurodaz/login HTTP/1.1") == 1; }));
 }
 
@@ -190,7 +191,8 @@ TEST_F(ZelvoOpcSrvTest, FourFailedLoginsAfterATokenErrorLeaveTheChannelsClosedUn
   standin.replies().set(StandinEndpoint::Login,
                         ScriptedReply::rawText(R"({"meta":{"success":"false","message":"110003"},"data":null})"));
 
-  standin.webSockets().push(WebSocketChannel::Read, tokenError);
+  // Sent once the stand-in lists the connection (the client may hear of it first).
+  ASSERT_TRUE(waitUntil([&] { return standin.webSockets().push(WebSocketChannel::Read, tokenError) == 1; }));
   ASSERT_TRUE(waitUntil([&] { return requestsTo("POST /ZirOrurodaz/login HTTP/1.1") == 4; }));
   ASSERT_TRUE(waitForLog("read websocket is disconnected"));
   ASSERT_TRUE(waitForLog("write websocket is disconnected"));
