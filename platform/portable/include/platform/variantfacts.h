@@ -28,3 +28,8 @@ bool VariantValuesEqual(const VARIANT& a, const VARIANT& b);
 // field: 1 to 8 for numbers, booleans, currency, dates and error codes; 0 for
 // every other type (strings, interfaces, references and arrays are pointers).
 ULONG VariantScalarSize(VARTYPE vt);
+
+// Ours: the bytes a VARIANT takes beyond the 16 of its value and type. The
+// system's 64-bit VARIANT has room for a record (a pointer pair) and takes 24;
+// records of the toolkit that hold one are planned for 16 and grow by this much.
+constexpr size_t kVariantBytesBeyond16 = sizeof(VARIANT) - 16;

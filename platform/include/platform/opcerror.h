@@ -1,7 +1,7 @@
 // Result codes of the OPC Data Access interfaces, with their published values.
 #pragma once
 
-#include "platform/hresultvalue.h"
+#include "platform/hresult.h"
 
 constexpr HRESULT OPC_E_INVALIDHANDLE = MakeHResult(0xC0040001);
 constexpr HRESULT OPC_E_BADTYPE = MakeHResult(0xC0040004);
