@@ -192,7 +192,7 @@ TEST(LevelAlarm, SetAndGetCheckTheHandleAndTheAlarmNumber) {
     EXPECT_EQ(untouchedSeverity, 42u);
     EXPECT_EQ(untouchedEnabled, 42);
   }
-  for (DWORD handle : {0u, VORLIX_INVALID_TAG, tag + 1000}) {
+  for (DWORD handle : std::initializer_list<DWORD>{0u, VORLIX_INVALID_TAG, tag + 1000}) {
     EXPECT_FALSE(SetItemLevelAlarm(handle, kHi, 1.0f, 1, TRUE)) << handle;
     EXPECT_FALSE(GetItemLevelAlarm(handle, kHi, &limit, &severity, &enabled)) << handle;
   }

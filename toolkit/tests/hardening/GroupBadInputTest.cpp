@@ -13,7 +13,7 @@
 #include "platform/IOPCAsyncIO2.h"
 #include "platform/IOPCSyncIO.h"
 #include "platform/clipboard.h"
-#include "platform/opcerror.h"
+#include "platform/opcda.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
 #include "support/ConnectedClient.h"
@@ -366,7 +366,7 @@ TEST_F(GroupBadInput, ItemEnumerator) {
     CoTaskMemFree(attributes);
     return fetched == 1 ? hr : kWrongOutputs;
   });
-  for (ULONG count : {0xFFFFFFFFu, kHugeCount}) {
+  for (ULONG count : std::initializer_list<ULONG>{0xFFFFFFFFu, kHugeCount}) {
     table.Add("IOPCItemEnumerator::Skip", "count " + std::to_string(count), S_FALSE, [=] {
       enumerator->Reset();
       enumerator->Skip(1);
@@ -757,7 +757,7 @@ TEST_F(GroupBadInput, IDataObject) {
                            row.connectionGiven ? &connection : nullptr);
     });
   }
-  for (DWORD connection : {0u, 0xFFFFFFFFu, DWORD(dataFormat)}) {
+  for (DWORD connection : std::initializer_list<DWORD>{0u, 0xFFFFFFFFu, DWORD(dataFormat)}) {
     table.Add("IDataObject::DUnadvise", "connection " + std::to_string(connection) + " not advised", OLE_E_NOCONNECTION,
               [=] { return data->DUnadvise(connection); });
   }
