@@ -1,5 +1,6 @@
 #include "da/group/OPCGroupItem.h"
 
+#include "app/DereferencedCopy.h"
 #include "app/CVorlixApp.h"
 #include "app/InternedTexts.h"
 #include "da/group/TagClientItems.h"
@@ -132,7 +133,7 @@ HRESULT OPCGroupItem::CheckWrite(VARIANT* written) {
   if ((accessRights & OPC_WRITEABLE) == 0) return OPC_E_BADRIGHTS;
   if (V_ISBYREF(written)) {
     // The client's memory is not ours to keep: the copy takes the value itself.
-    const HRESULT hr = VariantCopyInd(written, written);
+    const HRESULT hr = DereferencedCopy(written, written);
     if (FAILED(hr)) return hr;
   }
   if (VorlixApp().ConvertToCanonical()) {
