@@ -10,6 +10,7 @@
 #include "TestServerIdentity.h"
 
 #include <cstdio>
+#include <new>
 
 namespace {
 constexpr DWORD kIdleMs = 2000;
@@ -22,7 +23,12 @@ int main() {
     std::fprintf(stderr, "OpcTestServer: CoInitializeEx failed: 0x%08lX\n", static_cast<unsigned long>(result));
     return 1;
   }
-  auto* factory = new TestServerFactory();
+  auto* factory = new (std::nothrow) TestServerFactory();
+  if (!factory) {
+    std::fprintf(stderr, "OpcTestServer: out of memory\n");
+    CoUninitialize();
+    return 1;
+  }
   DWORD cookie = 0;
   result = CoRegisterClassObject(CLSID_ZelvoTestOpcServer, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie);
   if (FAILED(result)) {
