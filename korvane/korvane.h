@@ -42,8 +42,10 @@ public:
   ~korvane() override;
 
   // Registers and starts the toolkit's server, hands it the callbacks and
-  // creates the tags. Stops at the first step that fails and returns false.
+  // creates the tags. Stops at the first step that fails, logs it and
+  // returns false; initFailure() then says what failed and why.
   virtual bool init(QList<DevConfig> configs);
+  QString initFailure() const { return m_initFailure; }
   virtual void uninit();
 
   // Creates one tag per variable, then starts the refresh timer.
@@ -92,6 +94,8 @@ private:
   CTag* findTag(DWORD handle) const;
   // Good quality while the device is online in the last device list.
   WORD deviceQuality(const QString& sn) const;
+  // Notes and logs why init stops; returns false for init to answer.
+  bool initFailed(const QString& what);
 
   // A value for the toolkit, published once the bridge's lock is released.
   struct Update {
@@ -110,6 +114,7 @@ private:
   // Devices without a message since the read channel was lost; guarded by
   // m_tagsMutex, since device reads look at it.
   QSet<QString> m_staleDevices;
+  QString m_initFailure;
   ujsonparser m_parser;
 };
 
