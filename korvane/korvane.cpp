@@ -1,6 +1,6 @@
 #include "korvane.h"
 
-#include <climits>
+#include <algorithm>
 #include <shared_mutex>
 
 #include <QCoreApplication>
@@ -37,9 +37,8 @@ constexpr DWORD ntLevelOne = 0x10000;
 // it would send read requests whenever the event loop is idle.
 constexpr unsigned minimumRefreshMs = 10;
 
-// "/intervalTime" of config.ini: the server rate and the refresh interval; 0
-// when it is not a number.
-unsigned configuredInterval() { return g_intervalTime.toUInt(nullptr, 10); }
+// "/intervalTime" of config.ini: the server rate and the refresh interval.
+unsigned configuredInterval() { return intervalMs(g_intervalTime); }
 
 // The value of a tag whose data-type code the bridge cannot convert: a real
 // zero, which every type a client may ask for can take. The tag's quality is
@@ -102,7 +101,7 @@ void korvane::addTagsForRealTimeData(QList<DevConfig> configs) {
     m_devTags.insert(devKey, devTags);
   }
   connect(&m_refreshTimer, &QTimer::timeout, this, &korvane::intervalRefreshLabs, Qt::UniqueConnection);
-  m_refreshTimer.start(static_cast<int>(qBound(minimumRefreshMs, configuredInterval(), unsigned(INT_MAX))));
+  m_refreshTimer.start(static_cast<int>(std::max(minimumRefreshMs, configuredInterval())));
 }
 
 CTag* korvane::createTag(const DataGroup& group, const DataInfo& variable) {

@@ -380,6 +380,19 @@ TEST_F(KorvaneTest, InitStartsTheServerCreatesTheTagsAndAsksForEveryDeviceEachIn
   }
 }
 
+TEST_F(KorvaneTest, AnUnreadableIntervalAsksForTheDevicesOnceASecondAndAValidOneKeepsTheFloor) {
+  const struct {
+    const char* configured;
+    int refreshMs;
+  } cases[] = {{"", 1000}, {"abc", 1000}, {"-5", 1000}, {"99999999999", 1000}, {"0", 10}, {"250", 250}};
+  for (const auto& c : cases) {
+    g_intervalTime = QString::fromLatin1(c.configured);
+    korvane other(configs);
+    ASSERT_TRUE(other.init({})) << c.configured;
+    EXPECT_EQ(other.refreshIntervalMs(), c.refreshMs) << c.configured;
+  }
+}
+
 TEST_F(KorvaneTest, EachDeviceListReadReplacesTheDeviceStatesAndEveryReplyIsPassedOnRaw) {
   bridge->addTagsForRealTimeData(configs);
   QSignalSpy passed(bridge.get(), &korvane::curAllDeviceStat);
