@@ -152,10 +152,12 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
   const auto devTags = m_devTags.constFind(sn);
   if (devTags == m_devTags.cend()) return;
 
+  const WORD deviceQualityNow = deviceQuality(sn);
   // The line naming every applied value is formed only when it will be shown.
   const bool logging = klogEnabled();
   QVarLengthArray<Update, 64> updates;
   QStringList applied;
+  QStringList refused;
   {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
     // The device's first message since the read channel came back: its tags
@@ -172,18 +174,29 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
         tag->state = CTag::InStep;
         const std::string_view text = values.text(tag->dataCode);
         if (!text.empty()) {
-          tag->value = type->parseUtf8(text);
-          updates.append({tag->handle, tag->value});
-          if (logging) applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
+          if (const std::optional<VARIANT> value = type->parseUtf8(text)) {
+            tag->value = *value;
+            updates.append({tag->handle, tag->value, deviceQualityNow});
+            if (logging) applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
+          } else {
+            // A text that is no value of the tag's type: the last value
+            // stays, marked as not to be trusted.
+            updates.append({tag->handle, tag->value, OPC_QUALITY_BAD});
+            refused.append(tag->name + QStringLiteral("=\"") +
+                           QString::fromUtf8(text.data(), static_cast<int>(text.size())) + QLatin1Char('"'));
+          }
           continue;
         }
       }
-      if (wasStale) updates.append({tag->handle, tag->value});
+      if (wasStale) updates.append({tag->handle, tag->value, deviceQualityNow});
     }
   }
-  const WORD quality = deviceQuality(sn);
-  for (const Update& update : updates) UpdateTag(update.handle, update.value, quality);
-  if (!applied.isEmpty()) KLOG << QStringLiteral("[tag values] quality %1: ").arg(quality) + applied.join(QLatin1Char(' '));
+  for (const Update& update : updates) UpdateTag(update.handle, update.value, update.quality);
+  if (!applied.isEmpty())
+    KLOG << QStringLiteral("[tag values] quality %1: ").arg(deviceQualityNow) + applied.join(QLatin1Char(' '));
+  if (!refused.isEmpty())
+    KLOG << QStringLiteral("[tag values] not of the tag's type, last value kept with quality 0: ") +
+                refused.join(QLatin1Char(' '));
 }
 
 void korvane::intervalRefreshLabs() {
@@ -207,9 +220,10 @@ void korvane::on_readChannelLost() {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
     for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) m_staleDevices.insert(device.key());
     for (const CTag* tag : m_tags)
-      if (tag->created() && DataTypeCode::find(tag->typeCode) != nullptr) updates.append({tag->handle, tag->value});
+      if (tag->created() && DataTypeCode::find(tag->typeCode) != nullptr)
+        updates.append({tag->handle, tag->value, LastKnownQuality});
   }
-  for (const Update& update : updates) UpdateTag(update.handle, update.value, LastKnownQuality);
+  for (const Update& update : updates) UpdateTag(update.handle, update.value, update.quality);
   KLOG << QStringLiteral("read channel lost: %1 tags keep their last values").arg(updates.size());
 }
 

@@ -100,6 +100,7 @@ private:
   struct Update {
     DWORD handle;
     VARIANT value;
+    WORD quality;
   };
 
   QTimer m_refreshTimer;
