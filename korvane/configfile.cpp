@@ -1,5 +1,7 @@
 #include "configfile.h"
 
+#include <climits>
+
 #include <QList>
 #include <QPair>
 #include <QSettings>
@@ -38,4 +40,10 @@ bool writeServerSettings(const QString& serverAddress, const QString& intervalTi
 
 bool writeServerAddress(const QString& serverAddress) {
   return writeConfigValues({{QStringLiteral("/ServerAddress"), serverAddress}});
+}
+
+unsigned intervalMs(const QString& intervalTime) {
+  bool isNumber = false;
+  const unsigned number = intervalTime.toUInt(&isNumber, 10);
+  return isNumber && number <= unsigned(INT_MAX) ? number : DefaultIntervalMs;
 }
