@@ -1,5 +1,7 @@
 #include "configfile.h"
 
+#include <climits>
+
 #include <QSettings>
 
 #include "settingsfiles.h"
@@ -23,4 +25,10 @@ bool writeServerSettings(const QString& serverAddress, const QString& intervalTi
   config.setValue(QStringLiteral("/intervalTime"), intervalTime);
   config.sync();
   return config.status() == QSettings::NoError;
+}
+
+unsigned intervalMs(const QString& intervalTime) {
+  bool isNumber = false;
+  const unsigned number = intervalTime.toUInt(&isNumber, 10);
+  return isNumber && number <= unsigned(INT_MAX) ? number : DefaultIntervalMs;
 }

@@ -1,6 +1,6 @@
 #include "korvane.h"
 
-#include <climits>
+#include <algorithm>
 #include <shared_mutex>
 
 #include <QCoreApplication>
@@ -38,9 +38,8 @@ constexpr DWORD ntLevelOne = 0x10000;
 // it would send read requests whenever the event loop is idle.
 constexpr unsigned minimumRefreshMs = 10;
 
-// "/intervalTime" of config.ini: the server rate and the refresh interval; 0
-// when it is not a number.
-unsigned configuredInterval() { return g_intervalTime.toUInt(nullptr, 10); }
+// "/intervalTime" of config.ini: the server rate and the refresh interval.
+unsigned configuredInterval() { return intervalMs(g_intervalTime); }
 
 // The value of a tag whose data-type code the bridge cannot convert: a real
 // zero, which every type a client may ask for can take. The tag's quality is
@@ -103,7 +102,7 @@ void korvane::addTagsForRealTimeData(QList<DevConfig> configs) {
     m_devTags.insert(devKey, devTags);
   }
   connect(&m_refreshTimer, &QTimer::timeout, this, &korvane::intervalRefreshLabs, Qt::UniqueConnection);
-  m_refreshTimer.start(static_cast<int>(qBound(minimumRefreshMs, configuredInterval(), unsigned(INT_MAX))));
+  m_refreshTimer.start(static_cast<int>(std::max(minimumRefreshMs, configuredInterval())));
 }
 
 CTag* korvane::createTag(const DataGroup& group, const DataInfo& variable) {
@@ -154,10 +153,12 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
   const auto devTags = m_devTags.constFind(sn);
   if (devTags == m_devTags.cend()) return;
 
+  const WORD deviceQualityNow = deviceQuality(sn);
   // The line naming every applied value is formed only when it will be shown.
   const bool logging = klogEnabled();
   QVarLengthArray<Update, 64> updates;
   QStringList applied;
+  QStringList refused;
   {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
     // The device's first message since the read channel came back: its tags
@@ -174,18 +175,29 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
         tag->state = CTag::InStep;
         const std::string_view text = values.text(tag->dataCode);
         if (!text.empty()) {
-          tag->value = type->parseUtf8(text);
-          updates.append({tag->handle, tag->value});
-          if (logging) applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
+          if (const std::optional<VARIANT> value = type->parseUtf8(text)) {
+            tag->value = *value;
+            updates.append({tag->handle, tag->value, deviceQualityNow});
+            if (logging) applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
+          } else {
+            // A text that is no value of the tag's type: the last value
+            // stays, marked as not to be trusted.
+            updates.append({tag->handle, tag->value, OPC_QUALITY_BAD});
+            refused.append(tag->name + QStringLiteral("=\"") +
+                           QString::fromUtf8(text.data(), static_cast<int>(text.size())) + QLatin1Char('"'));
+          }
           continue;
         }
       }
-      if (wasStale) updates.append({tag->handle, tag->value});
+      if (wasStale) updates.append({tag->handle, tag->value, deviceQualityNow});
     }
   }
-  const WORD quality = deviceQuality(sn);
-  for (const Update& update : updates) UpdateTag(update.handle, update.value, quality);
-  if (!applied.isEmpty()) KLOG << QStringLiteral("[tag values] quality %1: ").arg(quality) + applied.join(QLatin1Char(' '));
+  for (const Update& update : updates) UpdateTag(update.handle, update.value, update.quality);
+  if (!applied.isEmpty())
+    KLOG << QStringLiteral("[tag values] quality %1: ").arg(deviceQualityNow) + applied.join(QLatin1Char(' '));
+  if (!refused.isEmpty())
+    KLOG << QStringLiteral("[tag values] not of the tag's type, last value kept with quality 0: ") +
+                refused.join(QLatin1Char(' '));
 }
 
 void korvane::intervalRefreshLabs() {
@@ -211,9 +223,10 @@ void korvane::on_readChannelLost() {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
     for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) m_staleDevices.insert(device.key());
     for (const CTag* tag : m_tags)
-      if (tag->created() && DataTypeCode::find(tag->typeCode) != nullptr) updates.append({tag->handle, tag->value});
+      if (tag->created() && DataTypeCode::find(tag->typeCode) != nullptr)
+        updates.append({tag->handle, tag->value, LastKnownQuality});
   }
-  for (const Update& update : updates) UpdateTag(update.handle, update.value, LastKnownQuality);
+  for (const Update& update : updates) UpdateTag(update.handle, update.value, update.quality);
   KLOG << QStringLiteral("read channel lost: %1 tags keep their last values").arg(updates.size());
 }
 

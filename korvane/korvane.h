@@ -59,6 +59,9 @@ public:
   // quality 0 alone when no record has the handle.
   void DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp);
 
+  // How often every device's values are asked for, in ms.
+  int refreshIntervalMs() const { return m_refreshTimer.interval(); }
+
   // The records of all devices, in creation order, and per device.
   QList<CTag*> tags() const;
   QMap<QString, DevTags> deviceTags() const { return m_devTags; }
@@ -97,6 +100,7 @@ private:
   struct Update {
     DWORD handle;
     VARIANT value;
+    WORD quality;
   };
 
   QTimer m_refreshTimer;

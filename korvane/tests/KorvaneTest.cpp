@@ -176,7 +176,7 @@ TEST_F(KorvaneTest, PushedValuesReachTheirTagsWithTheQualityOfTheirDevice) {
     LONGLONG bits;
     WORD quality;
   } cases[] = {
-      {"A1.Analog.Level", 0, OPC_QUALITY_GOOD},  // "abc"
+      {"A1.Analog.Level", 0, OPC_QUALITY_BAD},  // "abc"
       {"A1.Analog.Flow", 70000, OPC_QUALITY_GOOD},
       {"A1.Switch.Pump", 0xFFFF, OPC_QUALITY_GOOD},  // VARIANT_TRUE
       {"A1.Switch.Odd", 0, OPC_QUALITY_BAD},         // not converted
@@ -190,6 +190,57 @@ TEST_F(KorvaneTest, PushedValuesReachTheirTagsWithTheQualityOfTheirDevice) {
   }
   EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 23.5f);
   EXPECT_EQ(tagState(handle("A1.Switch.Odd")).value.vt, VT_R8);
+}
+
+TEST_F(KorvaneTest, APushedTextThatIsNoValueOfTheTagsTypeKeepsTheLastValueWithBadQuality) {
+  bridge->addTagsForRealTimeData(configs);
+  const char* const lastValues = R"({"A1":{"1":"2.5","2":"7","3":"9","4":"11","10":"1"}})";
+  const struct {
+    const char* name;
+    const char* values;  // the device's object of the message
+  } cases[] = {
+      {"A1.Analog.Level", R"({"A1":{"2":"abc"}})"},   {"A1.Analog.Level", R"({"A1":{"2":"70000"}})"},
+      {"A1.Analog.Level", R"({"A1":{"2":"1.9"}})"},   {"A1.Analog.Level", R"({"A1":{"2":70000}})"},
+      {"A1.Analog.Flow", R"({"A1":{"3":"-1"}})"},     {"A1.Analog.Pressure", R"({"A1":{"4":"NaN"}})"},
+      {"A1.Analog.Pressure", R"({"A1":{"4":"inf"}})"}, {"A1.Analog.Temp", R"({"A1":{"1":"1e308"}})"},
+      {"A1.Analog.Temp", R"({"A1":{"1":"abc"}})"},    {"A1.Switch.Pump", R"({"A1":{"10":"yes"}})"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.values);
+    bridge->getNewMessageSlot(pushed(lastValues));
+    const TagState before = tagState(handle(c.name));
+    ASSERT_EQ(before.quality, OPC_QUALITY_GOOD);
+    const int linesBefore = logCount("not of the tag's type");
+
+    bridge->getNewMessageSlot(pushed(c.values));
+    const TagState after = tagState(handle(c.name));
+    EXPECT_EQ(after.value.vt, before.value.vt);
+    EXPECT_EQ(after.value.llVal, before.value.llVal);
+    EXPECT_EQ(after.quality, OPC_QUALITY_BAD);
+    EXPECT_EQ(logCount("not of the tag's type"), linesBefore + 1);
+    EXPECT_TRUE(log.lines().last().contains(QString::fromLatin1(c.name) + "=\""));
+  }
+
+  // Readable values bring good quality back.
+  const struct {
+    const char* values;
+    const char* name;
+    LONGLONG bits;
+  } readable[] = {
+      {R"({"A1":{"10":"false"}})", "A1.Switch.Pump", 0},
+      {R"({"A1":{"10":"true"}})", "A1.Switch.Pump", 0xFFFF},
+      {R"({"A1":{"2":-300}})", "A1.Analog.Level", 0xFED4},
+      {R"({"A1":{"3":70000}})", "A1.Analog.Flow", 70000},
+  };
+  for (const auto& c : readable) {
+    SCOPED_TRACE(c.values);
+    bridge->getNewMessageSlot(pushed(c.values));
+    const TagState state = tagState(handle(c.name));
+    EXPECT_EQ(state.value.llVal, c.bits);
+    EXPECT_EQ(state.quality, OPC_QUALITY_GOOD);
+  }
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"1":23.25}})"));
+  EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 23.25f);
 }
 
 TEST_F(KorvaneTest, OneLineNamesTheAppliedValuesOfAMessageOnlyWhileDebugLinesAreShown) {
@@ -378,6 +429,19 @@ TEST_F(KorvaneTest, InitStartsTheServerCreatesTheTagsAndAsksForEveryDeviceEachIn
   for (int i = 0; i < 6; ++i) {
     EXPECT_EQ(asked[i][0].value<MsgType>(), MsgOneDevice);
     EXPECT_EQ(asked[i][1].toString(), QStringList({"A1", "B2", "D4"})[i % 3]);
+  }
+}
+
+TEST_F(KorvaneTest, AnUnreadableIntervalAsksForTheDevicesOnceASecondAndAValidOneKeepsTheFloor) {
+  const struct {
+    const char* configured;
+    int refreshMs;
+  } cases[] = {{"", 1000}, {"abc", 1000}, {"-5", 1000}, {"99999999999", 1000}, {"0", 10}, {"250", 250}};
+  for (const auto& c : cases) {
+    g_intervalTime = QString::fromLatin1(c.configured);
+    korvane other(configs);
+    ASSERT_TRUE(other.init({})) << c.configured;
+    EXPECT_EQ(other.refreshIntervalMs(), c.refreshMs) << c.configured;
   }
 }
 
