@@ -120,6 +120,9 @@ private:
   QSet<QString> m_staleDevices;
   QString m_initFailure;
   ujsonparser m_parser;
+  // Set while the device list is being fetched: the request waits in a local
+  // event loop, where the timer may fire again.
+  bool m_deviceListInFlight = false;
 };
 
 // The bridge the toolkit's callbacks reach, or nullptr. Set on the GUI thread

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -488,6 +489,19 @@ TEST_F(KorvaneTest, EachDeviceListReadReplacesTheDeviceStatesAndEveryReplyIsPass
     bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"2"}})"));
     EXPECT_EQ(tagState(handle("A1.Analog.Temp")).quality, c.quality);
   }
+}
+
+// The device list is fetched with the event loop running, where the refresh
+// timer fires again: that refresh is skipped, not fetched beside it.
+TEST_F(KorvaneTest, ADeviceListStillBeingFetchedIsNotFetchedAgain) {
+  standin.replies().set(StandinEndpoint::DeviceList, ScriptedReply::delayed(std::chrono::milliseconds(300)));
+  const int before = requestsTo("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1");
+  QSignalSpy passed(bridge.get(), &korvane::curAllDeviceStat);
+  QTimer::singleShot(20, bridge.get(), &korvane::on_getDeviceStat);
+
+  bridge->on_getDeviceStat();
+  EXPECT_EQ(requestsTo("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1"), before + 1);
+  EXPECT_EQ(passed.size(), 1);
 }
 
 TEST_F(KorvaneTest, CallbacksOnOtherThreadsMeetTagsBeingCreatedAndValuesArriving) {
