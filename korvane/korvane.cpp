@@ -4,6 +4,7 @@
 #include <shared_mutex>
 
 #include <QCoreApplication>
+#include <QScopedValueRollback>
 #include <QStringList>
 #include <QTextCodec>
 #include <QVarLengthArray>
@@ -217,6 +218,8 @@ void korvane::intervalRefreshLabs() {
 }
 
 void korvane::on_getDeviceStat() {
+  if (m_deviceListInFlight) return;
+  const QScopedValueRollback<bool> inFlight(m_deviceListInFlight, true);
   const QString reply = ucommucation::deviceListRequest(g_session);
   // A list that could not be had says nothing about the devices: the last
   // one stays.

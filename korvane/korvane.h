@@ -125,6 +125,9 @@ private:
   // Devices without a message since the read channel was lost.
   QSet<QString> m_staleDevices;
   ujsonparser m_parser;
+  // Set while the device list is being fetched: the request waits in a local
+  // event loop, where the timer may fire again.
+  bool m_deviceListInFlight = false;
 };
 
 // The bridge the toolkit's callbacks reach, or nullptr. Set on the GUI thread

@@ -353,8 +353,10 @@ void ULogin::openMainWindow() {
 }
 
 void ULogin::on_heartpackageSlot() {
-  // A re-login below waits in a local event loop, where this timer fires again.
-  if (reloginInFlight_) return;
+  // The heartbeat and the re-login below wait in a local event loop, where
+  // this timer fires again.
+  if (reloginInFlight_ || heartbeatInFlight_) return;
+  const QScopedValueRollback<bool> inFlight(heartbeatInFlight_, true);
   if (parser_.parseHeartReply(ucommucation::heartpackageRequest(g_loginForm, g_session))) {
     KLOG << "heart package accepted";
     heartFailCount_ = 0;

@@ -53,6 +53,9 @@ ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods) : QDialog(pa
 }
 
 void ZelvoOpcSrv::InitializeConfigData() {
+  // The requests below wait with the event loop running; the step runs once.
+  if (m_configuring || m_webSocket != nullptr) return;
+  m_configuring = true;
   m_devices = m_parser.parseDeviceList(ucommucation::deviceListRequest(g_session));
   const QStringList serials = m_devices.keys();
   KLOG << QStringLiteral("[all device- num:%1 sn->]:").arg(serials.size()) << serials;
@@ -79,15 +82,23 @@ void ZelvoOpcSrv::InitializeConfigData() {
   connect(bridge, &korvane::curAllDeviceStat, m_configWidget, &propertyConfigWidget::curAllDeviceStat);
   connect(m_webSocket, &uwebsocket::token_error_and_restart_app, this, &ZelvoOpcSrv::on_token_error_and_restart_app);
   connect(m_webSocket, &uwebsocket::readChannelLost, bridge, &korvane::on_readChannelLost);
+  m_configuring = false;
 }
 
 void ZelvoOpcSrv::showDevsState() { showNormal(); }
 
 void ZelvoOpcSrv::AppQuit() {
   // This may run inside a signal of the window's own tray menu: the window
-  // goes from the event loop, and the loop ends after it.
+  // goes from the event loop, and the loop ends after it. A window whose own
+  // step still waits for the platform further down the stack goes once that
+  // step has returned.
   QTimer::singleShot(0, QCoreApplication::instance(), [] {
-    delete std::exchange(g_mainWindow, nullptr);
+    QWidget* window = std::exchange(g_mainWindow, nullptr);
+    const auto* main = qobject_cast<ZelvoOpcSrv*>(window);
+    if (main != nullptr && main->waitingForThePlatform())
+      window->deleteLater();
+    else
+      delete window;
     QCoreApplication::quit();
   });
 }

@@ -41,6 +41,9 @@ public:
   void InitializeConfigData();
 
   uwebsocket* webSocketClient() const { return m_webSocket; }
+  // One of the window's own steps waits for the platform in a local event
+  // loop, further down the stack: the window must not go before it returns.
+  bool waitingForThePlatform() const { return m_configuring || m_reloggingIn; }
   QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
 
 public slots:
@@ -72,4 +75,6 @@ private:
   // Set while the token-error slot logs in again: its login requests run a
   // local event loop, where a second token error may arrive.
   bool m_reloggingIn = false;
+  // Set while the configuration step fetches from the platform.
+  bool m_configuring = false;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -532,6 +533,19 @@ TEST_F(KorvaneTest, EachDeviceListSetsEveryTagsQualityAndDeviceReadsAndClientWri
   expectQualities("B2's first message", lastKnown, lastKnown, good);
   bridge->getNewMessageSlot(pushed(R"({"A1":{"2":"8"}})"));
   expectQualities("A1's first message, A1 offline", bad, bad, good);
+}
+
+// The device list is fetched with the event loop running, where the refresh
+// timer fires again: that refresh is skipped, not fetched beside it.
+TEST_F(KorvaneTest, ADeviceListStillBeingFetchedIsNotFetchedAgain) {
+  standin.replies().set(StandinEndpoint::DeviceList, ScriptedReply::delayed(std::chrono::milliseconds(300)));
+  const int before = requestsTo("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1");
+  QSignalSpy passed(bridge.get(), &korvane::curAllDeviceStat);
+  QTimer::singleShot(20, bridge.get(), &korvane::on_getDeviceStat);
+
+  bridge->on_getDeviceStat();
+  EXPECT_EQ(requestsTo("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1"), before + 1);
+  EXPECT_EQ(passed.size(), 1);
 }
 
 TEST_F(KorvaneTest, CallbacksOnOtherThreadsMeetTagsBeingCreatedAndValuesArriving) {

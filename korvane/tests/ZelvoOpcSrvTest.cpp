@@ -70,7 +70,7 @@ TEST_F(ZelvoOpcSrvTest, ConfigurationStepTakesTheDevicesInSerialOrderAndGivesBot
   std::vector<std::string> platformRequests;
   for (const RecordedRequest& request : standin.requests().all())
     if (request.requestLine.find("/ZirOrurodaz/") != std::string::npos &&
-        request.requestLine.find("Websocket") == std::string::npos)
+        request.requestLine.find("ebsocket") == std::string::npos)
       platformRequests.push_back(request.requestLine);
   // The device list replies B2 first; the bridge then fetches the list for the device states.
   EXPECT_THAT(platformRequests, ElementsAre("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1",
@@ -217,6 +217,20 @@ TEST_F(ZelvoOpcSrvTest, QuitApplicationDestroysTheWindowAndEndsTheEventLoop) {
   EXPECT_EQ(loop.exec(), 0);
   EXPECT_TRUE(window.isNull());
   EXPECT_EQ(g_mainWindow, nullptr);
+}
+
+// "Quit Application" answers while the configuration step waits for a hung
+// platform; the window goes once that step has returned.
+TEST_F(ZelvoOpcSrvTest, QuitDuringTheConfigurationStepEndsItsWaitAndTheWindowGoesAfterIt) {
+  standin.replies().set(StandinEndpoint::DeviceConfig, ScriptedReply::silent());
+  g_mainWindow = window;
+  QTimer::singleShot(100, window, [this] { menuAction("Quit Application")->trigger(); });
+
+  configure();
+  EXPECT_EQ(g_mainWindow, nullptr);
+  EXPECT_FALSE(window.isNull());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window.isNull());
 }
 
 TEST_F(ZelvoOpcSrvTest, EscapeHidesTheOpenWindowAndTheProgramRunsOn) {
