@@ -12,6 +12,7 @@
 
 #include "klog.h"
 #include "platformurls.h"
+#include "workerthreadcall.h"
 
 namespace {
 
@@ -27,17 +28,32 @@ QNetworkRequest platformRequest(const QString& url, const char* contentType) {
 }
 
 // Runs a local event loop until the reply finishes or the time limit passes,
-// and returns what the reply delivered by then.
+// and returns what the reply delivered by then; nothing when its body grew
+// past the limit.
 QByteArray awaitReply(QNetworkReply* reply, int timeLimitMs) {
   QEventLoop loop;
   QTimer timer;
   timer.setSingleShot(true);
+  QByteArray body;
+  bool tooLong = false;
+  QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+    body += reply->read(ucommucation::ReplyBodyLimit + 1 - body.size());
+    if (body.size() <= ucommucation::ReplyBodyLimit) return;
+    tooLong = true;
+    reply->abort();
+  });
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
   QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
   timer.start(timeLimitMs);
   if (!reply->isFinished()) loop.exec();
   timer.stop();
-  return reply->readAll();
+  if (!tooLong) body += reply->read(ucommucation::ReplyBodyLimit + 1 - body.size());
+  if (tooLong || body.size() > ucommucation::ReplyBodyLimit) {
+    KLOG << "reply of" << reply->url().toString() << "longer than" << ucommucation::ReplyBodyLimit
+         << "bytes: request failed";
+    return QByteArray();
+  }
+  return body;
 }
 
 // A form value, percent-encoded so that "&", "=", "+" or "%" in it stay inside
@@ -71,10 +87,36 @@ HeaderList authenticationHeaders(const LoginSession& session) {
   return list;
 }
 
-CURLcode perform(CURL* curl) {
+int stopWhenCancelled(void* cancelled, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::atomic<bool>*>(cancelled)->load() ? 1 : 0;
+}
+
+CURLcode perform(CURL* curl, const std::atomic<bool>* cancelled) {
+  if (cancelled != nullptr) {
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &stopWhenCancelled);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancelled));
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  }
   const CURLcode result = curl_easy_perform(curl);
   if (result != CURLE_OK) std::cout << "error no:" << curl_easy_strerror(result) << std::endl;
   return result;
+}
+
+// The body of an authenticated GET run on a worker thread while the caller
+// waits; empty when the caller stopped waiting or the body passed the limit.
+QString fetchBody(const std::string& url, const LoginSession& session) {
+  auto body = std::make_shared<std::string>();
+  auto result = std::make_shared<CURLcode>(CURLE_OK);
+  const bool ended = WorkerThreadCall::run([=](const std::atomic<bool>& cancelled) {
+    *result = ucommucation::curlGet(url, body.get(), session, &ucommucation::curlWrite, nullptr, &cancelled);
+  });
+  if (!ended) return QString();
+  if (*result == CURLE_WRITE_ERROR) {
+    KLOG << "reply of" << QString::fromStdString(url) << "longer than" << ucommucation::ReplyBodyLimit
+         << "bytes: request failed";
+    return QString();
+  }
+  return QString::fromStdString(*body);
 }
 
 }  // namespace
@@ -96,27 +138,28 @@ QString ucommucation::loginRequest(LoginForm form, int timeLimitMs) {
 }
 
 QString ucommucation::heartpackageRequest(LoginForm form, LoginSession session) {
-  const QByteArray fields = "userName=" + formValue(form.user_tel);
-  return QString::fromStdString(curlPost(fields.toStdString(), session, g_heartUrl.toUtf8().constData()));
+  const std::string fields = ("userName=" + formValue(form.user_tel)).toStdString();
+  const std::string url = g_heartUrl.toUtf8().toStdString();
+  auto body = std::make_shared<std::string>();
+  if (!WorkerThreadCall::run([=](const std::atomic<bool>& cancelled) {
+        *body = curlPost(fields, session, url.c_str(), &cancelled);
+      }))
+    return QString();
+  return QString::fromStdString(*body);
 }
 
 QString ucommucation::deviceListRequest(LoginSession session) {
-  std::string body;
-  curlGet((g_devListUrl + QStringLiteral("?usePage=false")).toUtf8().toStdString(), &body, session, &curlWrite,
-          nullptr);
-  return QString::fromStdString(body);
+  return fetchBody((g_devListUrl + QStringLiteral("?usePage=false")).toUtf8().toStdString(), session);
 }
 
 QString ucommucation::realtimeConfRequest(LoginSession session, QString sn) {
   const QString url = g_realtimeConfUrl + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(sn));
   KLOG << url;
-  std::string body;
-  curlGet(url.toUtf8().toStdString(), &body, session, &curlWrite, nullptr);
-  return QString::fromStdString(body);
+  return fetchBody(url.toUtf8().toStdString(), session);
 }
 
 CURLcode ucommucation::curlGet(std::string url, std::string* body, LoginSession session, WriteFunction write,
-                               const char* caFile) {
+                               const char* caFile, const std::atomic<bool>* cancelled) {
   CURL* curl = curl_easy_init();
   if (curl == nullptr) return CURLE_FAILED_INIT;
   const HeaderList headers = authenticationHeaders(session);
@@ -135,12 +178,13 @@ CURLcode ucommucation::curlGet(std::string url, std::string* body, LoginSession 
   }
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, CurlTimeLimitSeconds);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, CurlTimeLimitSeconds);
-  const CURLcode result = perform(curl);
+  const CURLcode result = perform(curl, cancelled);
   curl_easy_cleanup(curl);
   return result;
 }
 
-std::string ucommucation::curlPost(std::string fields, LoginSession session, const char* url) {
+std::string ucommucation::curlPost(std::string fields, LoginSession session, const char* url,
+                                   const std::atomic<bool>* cancelled) {
   std::string body;
   if (url == nullptr) return body;
   CURL* curl = curl_easy_init();
@@ -152,13 +196,21 @@ std::string ucommucation::curlPost(std::string fields, LoginSession session, con
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, fields.c_str());
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &curlWrite);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, static_cast<void*>(&body));
-  perform(curl);
+  const CURLcode result = perform(curl, cancelled);
   curl_easy_cleanup(curl);
+  if (result == CURLE_WRITE_ERROR) {
+    KLOG << "reply of" << url << "longer than" << ReplyBodyLimit << "bytes: request failed";
+    body.clear();
+  }
   return body;
 }
 
 size_t ucommucation::curlWrite(char* data, size_t size, size_t count, void* body) {
   const size_t bytes = size * count;
-  if (body != nullptr) static_cast<std::string*>(body)->append(data, bytes);
+  if (body == nullptr) return bytes;
+  auto* text = static_cast<std::string*>(body);
+  // Anything but the number of bytes given ends the transfer.
+  if (text->size() + bytes > static_cast<size_t>(ReplyBodyLimit)) return 0;
+  text->append(data, bytes);
   return bytes;
 }

@@ -165,7 +165,8 @@ bool ujsonparser::parseRealtimeData(QString text, QString sn, QMap<QString, QStr
     if (values == nullptr) return true;
     for (const QString& code : codes) {
       const QByteArray codeBytes = code.toUtf8();
-      values->insert(code, JsonReply::text(device, {codeBytes.constData(), static_cast<size_t>(codeBytes.size())}));
+      values->insert(code, JsonReply::valueTextOf(
+                               JsonReply::member(device, {codeBytes.constData(), static_cast<size_t>(codeBytes.size())})));
     }
     return true;
   });

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QStringList>
 #include <QTimer>
@@ -53,6 +54,9 @@ ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods) : QDialog(pa
 }
 
 void ZelvoOpcSrv::InitializeConfigData() {
+  // The requests below wait with the event loop running; the step runs once.
+  if (m_configuring || m_webSocket != nullptr) return;
+  m_configuring = true;
   m_devices = m_parser.parseDeviceList(ucommucation::deviceListRequest(g_session));
   const QStringList serials = m_devices.keys();
   KLOG << QStringLiteral("[all device- num:%1 sn->]:").arg(serials.size()) << serials;
@@ -70,7 +74,8 @@ void ZelvoOpcSrv::InitializeConfigData() {
   m_webSocket->initWebSocket();
   auto* bridge = new korvane(configs);
   setOpcServer(bridge);
-  bridge->init(configs);
+  // Without its server the program would run on publishing nothing, unseen.
+  if (!bridge->init(configs)) QMessageBox::warning(this, tr("Zelvo OPC Server"), bridge->initFailure());
   KLOG << "[size of inofs:]" << configs.size();
 
   connect(bridge, &korvane::MessageHandleSignal, m_webSocket, &uwebsocket::MessageHandleSlot);
@@ -79,15 +84,29 @@ void ZelvoOpcSrv::InitializeConfigData() {
   connect(bridge, &korvane::curAllDeviceStat, m_configWidget, &propertyConfigWidget::curAllDeviceStat);
   connect(m_webSocket, &uwebsocket::token_error_and_restart_app, this, &ZelvoOpcSrv::on_token_error_and_restart_app);
   connect(m_webSocket, &uwebsocket::readChannelLost, bridge, &korvane::on_readChannelLost);
+  m_configuring = false;
+
+  // Nothing else would ever show the window, its pages or the way to quit.
+  if (!systemTrayAvailable()) {
+    KLOG << "no system tray: the main window is shown, closing it ends the program";
+    showNormal();
+  }
 }
 
 void ZelvoOpcSrv::showDevsState() { showNormal(); }
 
 void ZelvoOpcSrv::AppQuit() {
   // This may run inside a signal of the window's own tray menu: the window
-  // goes from the event loop, and the loop ends after it.
+  // goes from the event loop, and the loop ends after it. A window whose own
+  // step still waits for the platform further down the stack goes once that
+  // step has returned.
   QTimer::singleShot(0, QCoreApplication::instance(), [] {
-    delete std::exchange(g_mainWindow, nullptr);
+    QWidget* window = std::exchange(g_mainWindow, nullptr);
+    const auto* main = qobject_cast<ZelvoOpcSrv*>(window);
+    if (main != nullptr && main->waitingForThePlatform())
+      window->deleteLater();
+    else
+      delete window;
     QCoreApplication::quit();
   });
 }
@@ -133,8 +152,16 @@ void ZelvoOpcSrv::on_token_error_and_restart_app() {
 
 void ZelvoOpcSrv::reject() { close(); }
 
+bool ZelvoOpcSrv::systemTrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+bool ZelvoOpcSrv::livesInTray() const { return systemTrayAvailable() && m_trayIcon->isVisible(); }
+
 void ZelvoOpcSrv::closeEvent(QCloseEvent* event) {
-  if (!m_trayIcon->isVisible()) return;
-  hide();
-  event->ignore();
+  if (livesInTray()) {
+    hide();
+    event->ignore();
+    return;
+  }
+  // Without a tray nothing could open the window again or quit the program.
+  if (!systemTrayAvailable()) AppQuit();
 }

@@ -263,6 +263,56 @@ TEST_F(UcommucationTest, LoginWaitIsBoundedWhileTheEventLoopKeepsRunning) {
   }
 }
 
+// A platform that takes the request and never answers does not stop the
+// caller's event loop: a zero timer keeps firing while each authenticated
+// request waits, and the request's own time limit still ends the wait.
+TEST_F(UcommucationTest, AuthenticatedRequestsWaitForAHungPlatformWithTheEventLoopRunning) {
+  const struct {
+    const char* name;
+    StandinEndpoint endpoint;
+    std::function<QString()> send;
+  } requests[] = {
+      {"heartbeat", StandinEndpoint::Heart, [] { return ucommucation::heartpackageRequest(plainForm, loggedIn); }},
+      {"device list", StandinEndpoint::DeviceList, [] { return ucommucation::deviceListRequest(loggedIn); }},
+      {"configuration", StandinEndpoint::DeviceConfig,
+       [] { return ucommucation::realtimeConfRequest(loggedIn, "A1"); }},
+  };
+  for (const auto& request : requests) {
+    SCOPED_TRACE(request.name);
+    standin.replies().set(request.endpoint, ScriptedReply::silent());
+    int ticks = 0;
+    QTimer zeroTimer;
+    QObject::connect(&zeroTimer, &QTimer::timeout, [&ticks] { ++ticks; });
+    zeroTimer.start(0);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(request.send(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "error no:Timeout was reached\n");
+    EXPECT_GT(ticks, 100);
+  }
+}
+
+// A reply body longer than the limit fails its request, whichever transport
+// carries it: the caller gets an empty reply, never the memory it would take.
+TEST_F(UcommucationTest, RepliesLongerThanTheLimitFailTheirRequest) {
+  const std::string tooLong(ucommucation::ReplyBodyLimit + 1, 'x');
+  const struct {
+    const char* name;
+    StandinEndpoint endpoint;
+    std::function<QString()> send;
+  } requests[] = {
+      {"login", StandinEndpoint::Login, [] { return ucommucation::loginRequest(plainForm); }},
+      {"heartbeat", StandinEndpoint::Heart, [] { return ucommucation::heartpackageRequest(plainForm, loggedIn); }},
+      {"device list", StandinEndpoint::DeviceList, [] { return ucommucation::deviceListRequest(loggedIn); }},
+  };
+  for (const auto& request : requests) {
+    SCOPED_TRACE(request.name);
+    standin.replies().set(request.endpoint, ScriptedReply::rawText(tooLong));
+    EXPECT_EQ(request.send(), "");
+  }
+  standin.replies().set(StandinEndpoint::CodeImage, ScriptedReply::rawText(tooLong));
+  EXPECT_TRUE(ucommucation::getIdentyfy(g_loginCodeUrl, "c1").isEmpty());
+}
+
 namespace {
 
 enum class Transport { Get, Post };

@@ -294,7 +294,7 @@ TEST(UjsonparserTest, PushedValues) {
       {"missing code empty", okReply(R"({"A1":{"2":"-7"}})"), true, {{"1", ""}, {"2", "-7"}, {"10", ""}, {"99", "kept"}}},
       {"other device only", okReply(R"({"B2":{"1":"5"}})"), true, {{"1", ""}, {"2", ""}, {"10", ""}, {"99", "kept"}}},
       {"value not text", okReply(R"({"A1":{"1":{"v":"5"},"2":23.5,"10":true}})"), true,
-       {{"1", ""}, {"2", ""}, {"10", "true"}, {"99", "kept"}}},
+       {{"1", ""}, {"2", "23.5"}, {"10", "true"}, {"99", "kept"}}},
       {"refused", reply(R"({"success":"false","message":""})", R"({"A1":{"1":"5"}})"), false, untouched()},
       {"no data", QString(R"({"meta":{"success":"true","message":"ok"}})"), true, untouched()},
       {"null data", okReply("null"), true, untouched()},
@@ -320,7 +320,7 @@ TEST(UjsonparserTest, PushedValuesOfEveryDevice) {
     Devices devices;
   } cases[] = {
       {"two devices", okReply(R"({"B1":{"1":"5"},"AB1":{"2":"-7","10":true,"3":4}})"), true,
-       {{"Z9", {{"1", "kept"}}}, {"AB1", {{"2", "-7"}, {"10", "true"}, {"3", ""}}}, {"B1", {{"1", "5"}}}}},
+       {{"Z9", {{"1", "kept"}}}, {"AB1", {{"2", "-7"}, {"10", "true"}, {"3", "4"}}}, {"B1", {{"1", "5"}}}}},
       {"device not an object", okReply(R"({"A1":"5","B2":["5"],"C3":{}})"), true, {{"Z9", {{"1", "kept"}}}, {"C3", {}}}},
       {"refused", reply(R"({"success":"false","message":""})", R"({"A1":{"1":"5"}})"), false, kept},
       {"no data", QString(R"({"meta":{"success":"true","message":"ok"}})"), true, kept},

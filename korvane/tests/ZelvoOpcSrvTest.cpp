@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "korvane.h"
+#include "modalboxcloser.h"
+#include "platform/registrystore.h"
 #include "loginsession.h"
 #include "support/bridgetest.h"
 #include "support/recordingwindow.h"
@@ -70,7 +72,7 @@ TEST_F(ZelvoOpcSrvTest, ConfigurationStepTakesTheDevicesInSerialOrderAndGivesBot
   std::vector<std::string> platformRequests;
   for (const RecordedRequest& request : standin.requests().all())
     if (request.requestLine.find("/ZirOrurodaz/") != std::string::npos &&
-        request.requestLine.find("Websocket") == std::string::npos)
+        request.requestLine.find("ebsocket") == std::string::npos)
       platformRequests.push_back(request.requestLine);
   // The device list replies B2 first; the bridge then fetches the list for the device states.
   EXPECT_THAT(platformRequests, ElementsAre("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1",
@@ -219,6 +221,20 @@ TEST_F(ZelvoOpcSrvTest, QuitApplicationDestroysTheWindowAndEndsTheEventLoop) {
   EXPECT_EQ(g_mainWindow, nullptr);
 }
 
+// "Quit Application" answers while the configuration step waits for a hung
+// platform; the window goes once that step has returned.
+TEST_F(ZelvoOpcSrvTest, QuitDuringTheConfigurationStepEndsItsWaitAndTheWindowGoesAfterIt) {
+  standin.replies().set(StandinEndpoint::DeviceConfig, ScriptedReply::silent());
+  g_mainWindow = window;
+  QTimer::singleShot(100, window, [this] { menuAction("Quit Application")->trigger(); });
+
+  configure();
+  EXPECT_EQ(g_mainWindow, nullptr);
+  EXPECT_FALSE(window.isNull());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window.isNull());
+}
+
 TEST_F(ZelvoOpcSrvTest, EscapeHidesTheOpenWindowAndTheProgramRunsOn) {
   // The application quits when its last window closes only while its event
   // loop runs, so the key is pressed inside the running loop.
@@ -259,4 +275,38 @@ TEST_F(ZelvoOpcSrvTest, ATokenErrorDuringTheReloginIsNotAnsweredWithASecondRelog
   EXPECT_EQ(requestsTo("POST /ZirOrurodaz/login HTTP/1.1"), 1);
   EXPECT_EQ(g_session.token, "tok-abc123");
   EXPECT_TRUE(waitForLog("read websocket connect successful", 2));
+}
+
+TEST_F(ZelvoOpcSrvTest, WithoutASystemTrayTheWindowShowsAfterConfigurationAndClosingItEndsTheProgram) {
+  // The offscreen platform, like a desktop without a tray, has none.
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  delete window.data();
+  QPointer<ZelvoOpcSrv> trayless = new ZelvoOpcSrv;
+  g_mainWindow = trayless;
+  EXPECT_FALSE(trayless->isVisible());
+  trayless->InitializeConfigData();
+  client = trayless->webSocketClient();
+  EXPECT_TRUE(trayless->isVisible());
+
+  QEventLoop loop;
+  QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
+  QTimer::singleShot(0, trayless, [&] { trayless->close(); });
+  EXPECT_EQ(loop.exec(), 0);
+  EXPECT_TRUE(trayless.isNull());
+  EXPECT_EQ(g_mainWindow, nullptr);
+}
+
+TEST_F(ZelvoOpcSrvTest, ARegistrationThatCannotBeWrittenIsLoggedAndShownWithItsReason) {
+  RegistryStore::Instance().SetRefuseWrites(true);
+  ModalBoxCloser closer;
+  configure();
+  RegistryStore::Instance().SetRefuseWrites(false);
+
+  ASSERT_EQ(closer.closedBoxes().size(), 1);
+  const ModalBoxCloser::ClosedBox& box = closer.closedBoxes().first();
+  EXPECT_EQ(box.icon, QMessageBox::Warning);
+  EXPECT_EQ(box.text,
+            "The OPC server could not be registered: Access is denied. (error 5)\nNo OPC items are published.");
+  EXPECT_EQ(logCount("The OPC server could not be registered: Access is denied."), 1);
+  EXPECT_TRUE(g_opcServer->tags().isEmpty());
 }
