@@ -52,6 +52,12 @@ VARIANT unknownTypeValue() {
   return value;
 }
 
+// Hands values to the toolkit; the caller holds the bridge's publish mutex.
+template <typename Updates>
+void publish(const Updates& updates) {
+  for (const auto& update : updates) UpdateTag(update.handle, update.value, update.quality);
+}
+
 }  // namespace
 
 korvane::korvane(QList<DevConfig>, QObject* parent) : QObject(parent) {
@@ -122,12 +128,12 @@ CTag* korvane::createTag(const DataGroup& group, const DataInfo& variable) {
 
   const DataTypeCode* type = DataTypeCode::find(tag->typeCode);
   tag->value = type != nullptr ? type->zero() : unknownTypeValue();
-  const WORD quality = type != nullptr ? deviceQuality(tag->sn) : OPC_QUALITY_BAD;
+  tag->quality = type != nullptr ? qualityOf(*tag) : OPC_QUALITY_BAD;
   QByteArray name = toGb2312String(tag->name);
   // CreateSecureTag always grants clients without NT security the right to
   // write; CreateTag with writable FALSE is the toolkit's read-only tag.
-  tag->handle = writable ? CreateSecureTag(name.data(), tag->value, quality, tag->readLevel, tag->writeLevel)
-                         : CreateTag(name.data(), tag->value, quality, FALSE);
+  tag->handle = writable ? CreateSecureTag(name.data(), tag->value, tag->quality, tag->readLevel, tag->writeLevel)
+                         : CreateTag(name.data(), tag->value, tag->quality, FALSE);
   if (!tag->created()) KLOG << "tag not created:" + tag->name;
   return tag;
 }
@@ -153,20 +159,21 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
   const auto devTags = m_devTags.constFind(sn);
   if (devTags == m_devTags.cend()) return;
 
-  const WORD deviceQualityNow = deviceQuality(sn);
+  // The device's first message since the read channel came back: its tags
+  // take the quality of its state again, also those it brings no value for.
+  m_staleDevices.remove(sn);
   // The line naming every applied value is formed only when it will be shown.
   const bool logging = klogEnabled();
   QVarLengthArray<Update, 64> updates;
   QStringList applied;
   QStringList refused;
+  const std::lock_guard<std::mutex> publishing(m_publishMutex);
   {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
-    // The device's first message since the read channel came back: its tags
-    // take the quality of its state again, also those it brings no value for.
-    const bool wasStale = m_staleDevices.remove(sn);
     for (CTag* tag : devTags->tags) {
       const DataTypeCode* type = DataTypeCode::find(tag->typeCode);
       if (!tag->created() || type == nullptr) continue;
+      bool applying = false;
       // The first message after a client's write may still carry the value
       // from before it: it is skipped.
       if (tag->state == CTag::Written) {
@@ -175,26 +182,29 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
         tag->state = CTag::InStep;
         const std::string_view text = values.text(tag->dataCode);
         if (!text.empty()) {
-          if (const std::optional<VARIANT> value = type->parseUtf8(text)) {
+          const std::optional<VARIANT> value = type->parseUtf8(text);
+          // A text that is no value of the tag's type leaves the last value,
+          // with bad quality until a readable one comes.
+          tag->textRefused = !value;
+          if (value) {
             tag->value = *value;
-            updates.append({tag->handle, tag->value, deviceQualityNow});
+            applying = true;
             if (logging) applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
           } else {
-            // A text that is no value of the tag's type: the last value
-            // stays, marked as not to be trusted.
-            updates.append({tag->handle, tag->value, OPC_QUALITY_BAD});
             refused.append(tag->name + QStringLiteral("=\"") +
                            QString::fromUtf8(text.data(), static_cast<int>(text.size())) + QLatin1Char('"'));
           }
-          continue;
         }
       }
-      if (wasStale) updates.append({tag->handle, tag->value, deviceQualityNow});
+      const WORD quality = qualityOf(*tag);
+      if (!applying && quality == tag->quality) continue;
+      tag->quality = quality;
+      updates.append({tag->handle, tag->value, quality});
     }
   }
-  for (const Update& update : updates) UpdateTag(update.handle, update.value, update.quality);
+  publish(updates);
   if (!applied.isEmpty())
-    KLOG << QStringLiteral("[tag values] quality %1: ").arg(deviceQualityNow) + applied.join(QLatin1Char(' '));
+    KLOG << QStringLiteral("[tag values] quality %1: ").arg(deviceQuality(sn)) + applied.join(QLatin1Char(' '));
   if (!refused.isEmpty())
     KLOG << QStringLiteral("[tag values] not of the tag's type, last value kept with quality 0: ") +
                 refused.join(QLatin1Char(' '));
@@ -214,20 +224,31 @@ void korvane::on_getDeviceStat() {
   // A list that could not be had says nothing about the devices: the last
   // one stays.
   if (!m_parser.parseDeviceList(reply, &m_devices)) KLOG << "device list not read, the last one is kept";
+  refreshQualities();
   emit curAllDeviceStat(reply);
 }
 
 void korvane::on_readChannelLost() {
+  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) m_staleDevices.insert(device.key());
+  refreshQualities();
+  KLOG << QStringLiteral("read channel lost: tags keep their last values with quality %1").arg(LastKnownQuality);
+}
+
+void korvane::refreshQualities() {
   QVector<Update> updates;
+  const std::lock_guard<std::mutex> publishing(m_publishMutex);
   {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
-    for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) m_staleDevices.insert(device.key());
-    for (const CTag* tag : m_tags)
-      if (tag->created() && DataTypeCode::find(tag->typeCode) != nullptr)
-        updates.append({tag->handle, tag->value, LastKnownQuality});
+    for (CTag* tag : m_tags) {
+      if (!tag->created() || DataTypeCode::find(tag->typeCode) == nullptr) continue;
+      const WORD quality = qualityOf(*tag);
+      if (quality == tag->quality) continue;
+      tag->quality = quality;
+      updates.append({tag->handle, tag->value, quality});
+    }
   }
-  for (const Update& update : updates) UpdateTag(update.handle, update.value, update.quality);
-  KLOG << QStringLiteral("read channel lost: %1 tags keep their last values").arg(updates.size());
+  publish(updates);
+  if (!updates.isEmpty()) KLOG << QStringLiteral("%1 tags took their devices' quality").arg(updates.size());
 }
 
 void korvane::NotificationHandler(DWORD handle, VARIANT* value, DWORD* result) {
@@ -237,6 +258,8 @@ void korvane::NotificationHandler(DWORD handle, VARIANT* value, DWORD* result) {
   const DataTypeCode* type = nullptr;
   QString sn;
   int dataCode = 0;
+  WORD quality = OPC_QUALITY_BAD;
+  std::unique_lock<std::mutex> publishing(m_publishMutex);
   {
     const std::lock_guard<std::mutex> lock(m_tagsMutex);
     CTag* tag = findTag(handle);
@@ -261,10 +284,13 @@ void korvane::NotificationHandler(DWORD handle, VARIANT* value, DWORD* result) {
     name = tag->name;
     sn = tag->sn;
     dataCode = tag->dataCode;
+    quality = tag->quality;
   }
-  // The toolkit stores the same value that is published and sent.
+  // The toolkit stores the same value that is published and sent. A write
+  // says nothing of the device, so the tag's quality stays.
   VariantCopy(value, &written);
-  UpdateTag(handle, written, OPC_QUALITY_GOOD);
+  UpdateTag(handle, written, quality);
+  publishing.unlock();
   *result = 0;
   const QString text = type->text(written);
   if (type->logLabel() != nullptr) KLOG << name + QLatin1String(type->logLabel()) + text;
@@ -279,7 +305,7 @@ void korvane::DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* 
     return;
   }
   VariantCopy(value, &tag->value);
-  *quality = m_staleDevices.contains(tag->sn) ? LastKnownQuality : OPC_QUALITY_GOOD;
+  *quality = tag->quality;
   GetSystemTimeAsFileTime(timestamp);
 }
 
@@ -292,6 +318,11 @@ CTag* korvane::findTag(DWORD handle) const {
 WORD korvane::deviceQuality(const QString& sn) const {
   const auto device = m_devices.constFind(sn);
   return device != m_devices.cend() && device->dev_state == QLatin1String("1") ? OPC_QUALITY_GOOD : OPC_QUALITY_BAD;
+}
+
+WORD korvane::qualityOf(const CTag& tag) const {
+  if (m_staleDevices.contains(tag.sn)) return LastKnownQuality;
+  return tag.textRefused ? OPC_QUALITY_BAD : deviceQuality(tag.sn);
 }
 
 void setOpcServer(korvane* bridge) {

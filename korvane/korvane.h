@@ -50,12 +50,11 @@ public:
   void addTagsForRealTimeData(QList<DevConfig> configs);
 
   // An OPC client's write (a toolkit thread): stores the value, publishes it
-  // with good quality and sends its text towards the platform. `result` is 0,
-  // or the error the client gets for the item.
+  // with the quality the tag has and sends its text towards the platform.
+  // `result` is 0, or the error the client gets for the item.
   void NotificationHandler(DWORD handle, VARIANT* value, DWORD* result);
   // An OPC client's read from the device (a toolkit thread): the record's
-  // value with good quality (the last-known quality while its device has
-  // had no message since the read channel was lost) and the current time;
+  // value and quality, as the toolkit's tag has them, and the current time;
   // quality 0 alone when no record has the handle.
   void DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp);
 
@@ -77,8 +76,8 @@ public slots:
   void getNewMessageSlot(QString msg);
   // Asks for fresh values of every device.
   void intervalRefreshLabs();
-  // Fetches the device list: the device states that decide the tags' quality.
-  // A list that cannot be had keeps the last one.
+  // Fetches the device list: the device states that decide the tags' quality,
+  // which every tag takes at once. A list that cannot be had keeps the last one.
   void on_getDeviceStat();
   // The platform's values stopped coming: every tag keeps its value with the
   // last-known quality until its device's next message.
@@ -95,6 +94,13 @@ private:
   CTag* findTag(DWORD handle) const;
   // Good quality while the device is online in the last device list.
   WORD deviceQuality(const QString& sn) const;
+  // The quality a created tag of a known type has now: last-known while its
+  // device has had no message since the read channel was lost; else bad
+  // while its device is not online or its last pushed text was refused;
+  // else good.
+  WORD qualityOf(const CTag& tag) const;
+  // Gives every tag whose quality is no longer qualityOf that quality.
+  void refreshQualities();
 
   // A value for the toolkit, published once the bridge's lock is released.
   struct Update {
@@ -105,14 +111,18 @@ private:
 
   QTimer m_refreshTimer;
   QTimer m_deviceStateTimer;
-  // Guards m_tags and the records' values and states against the toolkit's
-  // threads. Never held while calling the toolkit.
+  // Held from taking a record's value and quality to handing them to the
+  // toolkit, so that the toolkit gets them in the order the records did: a
+  // quality change must not publish a value a client's write has replaced.
+  std::mutex m_publishMutex;
+  // Guards m_tags and the records' values, qualities and states against the
+  // toolkit's threads; taken inside m_publishMutex. Never held while calling
+  // the toolkit.
   mutable std::mutex m_tagsMutex;
   QList<CTag*> m_tags;  // owns the records
   QMap<QString, DevTags> m_devTags;
   QMap<QString, DevInfo> m_devices;
-  // Devices without a message since the read channel was lost; guarded by
-  // m_tagsMutex, since device reads look at it.
+  // Devices without a message since the read channel was lost.
   QSet<QString> m_staleDevices;
   ujsonparser m_parser;
   // Set while the device list is being fetched: the request waits in a local

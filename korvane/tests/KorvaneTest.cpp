@@ -480,6 +480,61 @@ TEST_F(KorvaneTest, EachDeviceListReadReplacesTheDeviceStatesAndEveryReplyIsPass
   }
 }
 
+TEST_F(KorvaneTest, EachDeviceListSetsEveryTagsQualityAndDeviceReadsAndClientWritesKeepIt) {
+  bridge->addTagsForRealTimeData(configs);
+  const auto deviceRead = [&](const char* name) {
+    VARIANT value;
+    VariantInit(&value);
+    WORD quality = 0xFFFF;
+    FILETIME timestamp{};
+    DeviceReadProc(handle(name), &value, &quality, &timestamp);
+    return quality;
+  };
+  const auto listing = [&](int a1State, int b2State) {
+    standin.replies().set(StandinEndpoint::DeviceList,
+                          ScriptedReply::rawText(QStringLiteral(R"({"meta":{"success":"true","message":"ok"},)"
+                                                                R"("data":{"rows":[{"sn_code":"A1","dev_state":%1},)"
+                                                                R"({"sn_code":"B2","dev_state":%2}]}})")
+                                                     .arg(a1State)
+                                                     .arg(b2State)
+                                                     .toStdString()));
+    bridge->on_getDeviceStat();
+  };
+  // The quality the toolkit's tag and a device read give, after each step.
+  const auto expectQualities = [&](const char* step, WORD temp, WORD level, WORD starts) {
+    SCOPED_TRACE(step);
+    EXPECT_EQ(tagState(handle("A1.Analog.Temp")).quality, temp);
+    EXPECT_EQ(deviceRead("A1.Analog.Temp"), temp);
+    EXPECT_EQ(tagState(handle("A1.Analog.Level")).quality, level);
+    EXPECT_EQ(deviceRead("A1.Analog.Level"), level);
+    EXPECT_EQ(tagState(handle("B2.Counter.Starts")).quality, starts);
+    EXPECT_EQ(deviceRead("B2.Counter.Starts"), starts);
+  };
+  constexpr WORD good = OPC_QUALITY_GOOD, bad = OPC_QUALITY_BAD, lastKnown = korvane::LastKnownQuality;
+
+  expectQualities("created", good, good, bad);
+  EXPECT_EQ(write("B2.Counter.Starts", variantOf(VT_UI2, 5)), 0u);
+  expectQualities("a write to the offline device", good, good, bad);
+
+  listing(0, 1);
+  expectQualities("A1 offline, B2 online", bad, bad, good);
+  listing(1, 1);
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"2":"abc"}})"));
+  expectQualities("both online, a refused text", good, bad, good);
+  listing(1, 1);
+  expectQualities("a refused text stays bad", good, bad, good);
+
+  bridge->on_readChannelLost();
+  expectQualities("read channel lost", lastKnown, lastKnown, lastKnown);
+  EXPECT_EQ(write("A1.Analog.Temp", variantOf(VT_R4, 1.5)), 0u);
+  listing(0, 1);
+  expectQualities("a write and a list while the channel is lost", lastKnown, lastKnown, lastKnown);
+  bridge->getNewMessageSlot(pushed(R"({"B2":{"1":"7"}})"));
+  expectQualities("B2's first message", lastKnown, lastKnown, good);
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"2":"8"}})"));
+  expectQualities("A1's first message, A1 offline", bad, bad, good);
+}
+
 // The device list is fetched with the event loop running, where the refresh
 // timer fires again: that refresh is skipped, not fetched beside it.
 TEST_F(KorvaneTest, ADeviceListStillBeingFetchedIsNotFetchedAgain) {
