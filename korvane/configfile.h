@@ -25,5 +25,7 @@ void readConfigFile(QString& serverAddress, QString& intervalTime, QString& writ
 
 // Sets "/ServerAddress" and "/intervalTime" of config.ini to these texts as
 // they stand, leaving the other keys alone. False when the file could not be
-// written.
+// written. A new file is readable by its owner alone.
 bool writeServerSettings(const QString& serverAddress, const QString& intervalTime);
+// Sets "/ServerAddress" alone, as writeServerSettings does.
+bool writeServerAddress(const QString& serverAddress);

@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -79,8 +80,10 @@ QString g_debug::chooseSaveFile() {
 }
 
 void g_debug::on_savetofile() {
-  const QString fileName = chooseSaveFile();
+  QString fileName = chooseSaveFile();
   if (fileName.isEmpty()) return;
+  // The dialog offers text files; a name typed without an extension gets theirs.
+  if (QFileInfo(fileName).suffix().isEmpty()) fileName += QStringLiteral(".txt");
   QFile file(fileName);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return;
   QTextStream stream(&file);
@@ -110,7 +113,7 @@ void g_debug::on_findButton_clicked() {
     match = document->find(word, match, QTextDocument::FindWholeWords);
     if (match.isNull()) break;
     found = true;
-    match.movePosition(QTextCursor::WordRight, QTextCursor::KeepAnchor);
+    // The match selects the word alone; the blank after it stays uncoloured.
     match.mergeCharFormat(red);
   }
   block.endEditBlock();

@@ -14,8 +14,10 @@
 #include "datatypecode.h"
 #include "klog.h"
 #include "loginsession.h"
+#include "platform/lasterror.h"
 #include "platform/opcda.h"
 #include "platform/opcerror.h"
+#include "platform/systemmessage.h"
 #include "platform/wintime.h"
 #include "ucommucation.h"
 
@@ -40,6 +42,17 @@ constexpr unsigned minimumRefreshMs = 10;
 
 // "/intervalTime" of config.ini: the server rate and the refresh interval.
 unsigned configuredInterval() { return intervalMs(g_intervalTime); }
+
+// What the thread's last error says, with its code; a failure that left no
+// error code says so.
+QString lastErrorText() {
+  const DWORD code = GetLastError();
+  if (code == ERROR_SUCCESS) return QStringLiteral("no reason given");
+  char text[512] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof text,
+                 nullptr);
+  return QStringLiteral("%1 (error %2)").arg(QString::fromLocal8Bit(text).trimmed()).arg(code);
+}
 
 // The value of a tag whose data-type code the bridge cannot convert: a real
 // zero, which every type a client may ask for can take. The tag's quality is
@@ -77,17 +90,26 @@ bool korvane::init(QList<DevConfig> configs) {
   QByteArray progIdText(progId);
   QByteArray descriptionText(description);
   QByteArray executable = QCoreApplication::applicationFilePath().toLocal8Bit();
-  if (!UpdateRegistry(serverClsid, progIdText.data(), descriptionText.data(), executable.data())) return false;
+  SetLastError(ERROR_SUCCESS);
+  if (!UpdateRegistry(serverClsid, progIdText.data(), descriptionText.data(), executable.data()))
+    return initFailed(tr("The OPC server could not be registered: %1").arg(lastErrorText()));
   SetVarnVendorInfo(descriptionText.data());
-  if (!InitVarnOPCsvr(serverClsid, configuredInterval())) return false;
-  if (!EnableWriteNotification2(WriteNotificationProc, TRUE)) return false;
-  if (!EnableDisconnectNotification(DisconnectProc)) return false;
-  if (!EnableDeviceRead(DeviceReadProc)) return false;
+  if (!InitVarnOPCsvr(serverClsid, configuredInterval()))
+    return initFailed(tr("The OPC server could not be started."));
+  if (!EnableWriteNotification2(WriteNotificationProc, TRUE) || !EnableDisconnectNotification(DisconnectProc) ||
+      !EnableDeviceRead(DeviceReadProc))
+    return initFailed(tr("The OPC server refused the program's callbacks."));
   addTagsForRealTimeData(configs);
   return true;
 }
 
 void korvane::uninit() { UninitVarnOPCsvr(); }
+
+bool korvane::initFailed(const QString& what) {
+  m_initFailure = what + QLatin1Char('\n') + tr("No OPC items are published.");
+  KLOG << m_initFailure;
+  return false;
+}
 
 void korvane::addTagsForRealTimeData(QList<DevConfig> configs) {
   QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
@@ -114,17 +136,19 @@ void korvane::addTagsForRealTimeData(QList<DevConfig> configs) {
 CTag* korvane::createTag(const DataGroup& group, const DataInfo& variable) {
   auto* tag = new CTag;
   tag->typeCode = DataTypeCode::of(variable.data_type, variable.dev_version);
-  KLOG << QStringLiteral("tag: ver:%1 data_type_tmp:%2 data_type:%3")
+  tag->name = QStringLiteral("%1.%2.%3").arg(variable.sn_code, group.type_name, variable.data_name);
+  // Each line names its item: a log of many tags is otherwise unreadable.
+  KLOG << QStringLiteral("tag: %1 ver:%2 data_type_tmp:%3 data_type:%4")
+              .arg(tag->name)
               .arg(variable.dev_version)
               .arg(variable.data_type)
               .arg(tag->typeCode);
-  tag->name = QStringLiteral("%1.%2.%3").arg(variable.sn_code, group.type_name, variable.data_name);
   tag->sn = variable.sn_code;
   tag->dataCode = variable.data_code;
   const bool writable = variable.data_writeable == 1 || variable.data_writeable == 2;
   tag->readLevel = ntLevelOne;
   tag->writeLevel = writable ? ntLevelOne : 0;
-  KLOG << QStringLiteral("data_type:%1 dev_version:%2").arg(tag->typeCode).arg(variable.dev_version);
+  KLOG << QStringLiteral("%1 data_type:%2 dev_version:%3").arg(tag->name).arg(tag->typeCode).arg(variable.dev_version);
 
   const DataTypeCode* type = DataTypeCode::find(tag->typeCode);
   tag->value = type != nullptr ? type->zero() : unknownTypeValue();
@@ -162,7 +186,7 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
   // The device's first message since the read channel came back: its tags
   // take the quality of its state again, also those it brings no value for.
   m_staleDevices.remove(sn);
-  // The line naming every applied value is formed only when it will be shown.
+  // The line naming the changed values is formed only when it will be shown.
   const bool logging = klogEnabled();
   QVarLengthArray<Update, 64> updates;
   QStringList applied;
@@ -187,9 +211,13 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
           // with bad quality until a readable one comes.
           tag->textRefused = !value;
           if (value) {
+            const QString before = logging ? type->text(tag->value) : QString();
             tag->value = *value;
             applying = true;
-            if (logging) applied.append(tag->name + QLatin1Char('=') + type->text(tag->value));
+            // The answer to a refresh repeats what a push just brought: only
+            // a value that changed is named.
+            const QString after = logging ? type->text(tag->value) : QString();
+            if (logging && after != before) applied.append(tag->name + QLatin1Char('=') + after);
           } else {
             refused.append(tag->name + QStringLiteral("=\"") +
                            QString::fromUtf8(text.data(), static_cast<int>(text.size())) + QLatin1Char('"'));

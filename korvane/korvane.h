@@ -42,8 +42,10 @@ public:
   ~korvane() override;
 
   // Registers and starts the toolkit's server, hands it the callbacks and
-  // creates the tags. Stops at the first step that fails and returns false.
+  // creates the tags. Stops at the first step that fails, logs it and
+  // returns false; initFailure() then says what failed and why.
   virtual bool init(QList<DevConfig> configs);
+  QString initFailure() const { return m_initFailure; }
   virtual void uninit();
 
   // Creates one tag per variable, then starts the refresh timer.
@@ -94,6 +96,8 @@ private:
   CTag* findTag(DWORD handle) const;
   // Good quality while the device is online in the last device list.
   WORD deviceQuality(const QString& sn) const;
+  // Notes and logs why init stops; returns false for init to answer.
+  bool initFailed(const QString& what);
   // The quality a created tag of a known type has now: last-known while its
   // device has had no message since the read channel was lost; else bad
   // while its device is not online or its last pushed text was refused;
@@ -124,6 +128,7 @@ private:
   QMap<QString, DevInfo> m_devices;
   // Devices without a message since the read channel was lost.
   QSet<QString> m_staleDevices;
+  QString m_initFailure;
   ujsonparser m_parser;
   // Set while the device list is being fetched: the request waits in a local
   // event loop, where the timer may fire again.

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "configfile.h"
 #include "klog.h"
 #include "platformurls.h"
 #include "rememberedusers.h"
@@ -395,12 +396,11 @@ void ULogin::on_write2file() {
   RememberedUsers users(SettingsFiles::userPath());
   users.setLastUser(userName_);
   users.save({userName_, password_, rememberUserName_, rememberPassword_, autoLogin_});
-  users.sync();
+  if (!users.sync()) KLOG << "usr.ini could not be written";
 
   if (serverComboBox_->currentIndex() == 0) configuredServerAddress_ = ServerEndpoints::mainSavedAddress();
   if (serverComboBox_->currentIndex() == 1) configuredServerAddress_ = ServerEndpoints::standbySavedAddress();
-  QSettings config(SettingsFiles::configPath(), QSettings::IniFormat);
-  config.setValue(QStringLiteral("/ServerAddress"), configuredServerAddress_);
+  if (!writeServerAddress(configuredServerAddress_)) KLOG << "config.ini could not be written";
 }
 
 void ULogin::readFromFile() {

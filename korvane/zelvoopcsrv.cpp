@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QStringList>
 #include <QTimer>
@@ -78,7 +79,8 @@ void ZelvoOpcSrv::InitializeConfigData() {
   m_webSocket->initWebSocket();
   auto* bridge = new korvane(configs);
   setOpcServer(bridge);
-  bridge->init(configs);
+  // Without its server the program would run on publishing nothing, unseen.
+  if (!bridge->init(configs)) QMessageBox::warning(this, tr("Zelvo OPC Server"), bridge->initFailure());
   KLOG << "[size of inofs:]" << configs.size();
 
   connect(bridge, &korvane::MessageHandleSignal, m_webSocket, &uwebsocket::MessageHandleSlot);
@@ -89,6 +91,12 @@ void ZelvoOpcSrv::InitializeConfigData() {
   connect(m_webSocket, &uwebsocket::readChannelLost, bridge, &korvane::on_readChannelLost);
   connect(m_webSocket, &uwebsocket::getNewMessageSignal, this, &ZelvoOpcSrv::onPlatformMessage);
   m_configuring = false;
+
+  // Nothing else would ever show the window, its pages or the way to quit.
+  if (!systemTrayAvailable()) {
+    KLOG << "no system tray: the main window is shown, closing it ends the program";
+    showNormal();
+  }
 }
 
 void ZelvoOpcSrv::showDevsState() { showNormal(); }
@@ -168,8 +176,16 @@ void ZelvoOpcSrv::onPlatformMessage() {
 
 void ZelvoOpcSrv::reject() { close(); }
 
+bool ZelvoOpcSrv::systemTrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+bool ZelvoOpcSrv::livesInTray() const { return systemTrayAvailable() && m_trayIcon->isVisible(); }
+
 void ZelvoOpcSrv::closeEvent(QCloseEvent* event) {
-  if (!m_trayIcon->isVisible()) return;
-  hide();
-  event->ignore();
+  if (livesInTray()) {
+    hide();
+    event->ignore();
+    return;
+  }
+  // Without a tray nothing could open the window again or quit the program.
+  if (!systemTrayAvailable()) AppQuit();
 }

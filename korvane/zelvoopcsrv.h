@@ -24,8 +24,10 @@ class uwebsocket;
 // the WebSocket client and the OPC bridge on them. It lives in the tray:
 // closing it only hides it while the tray icon shows, the tray menu opens it
 // again or quits the program, and a click on the icon shows how many OPC
-// clients are connected. A token error of the platform closes both channels
-// and logs in again, as often as it takes, with a growing wait between tries,
+// clients are connected. A desktop without a tray could reach none of that,
+// so there the window shows itself after the configuration step and closing
+// it ends the program. A token error of the platform closes both channels and
+// logs in again, as often as it takes, with a growing wait between tries,
 // then reopens them.
 class ZelvoOpcSrv : public QDialog {
   Q_OBJECT
@@ -39,7 +41,8 @@ public:
   // Fetches the device list and each device's variables, creates the
   // WebSocket client and the bridge (stored in g_opcServer) on them, runs
   // the bridge's init and connects them to each other and to the window.
-  // Neither of the two is owned by the window.
+  // Neither of the two is owned by the window. Without a system tray the
+  // window then shows itself.
   void InitializeConfigData();
 
   uwebsocket* webSocketClient() const { return m_webSocket; }
@@ -58,7 +61,7 @@ public slots:
   void on_token_error_and_restart_app();
 
   // Esc: the window goes as closing it would, so the program runs on in the
-  // tray; only "Quit Application" ends it.
+  // tray; only "Quit Application" (or closing, where there is no tray) ends it.
   void reject() override;
 
 protected:
@@ -66,6 +69,8 @@ protected:
   // Shows a balloon message at the tray icon.
   virtual void showTrayMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
                                int displayMs);
+  // Whether the desktop has a system tray to hold the icon and its menu.
+  virtual bool systemTrayAvailable() const;
 
 private:
   // One login try after a token error: a success reopens both channels, a
@@ -74,6 +79,8 @@ private:
   void planRelogin();
   // A message of the platform other than its token error: the session works.
   void onPlatformMessage();
+  // Closing hides the window rather than ending the program.
+  bool livesInTray() const;
 
   QSystemTrayIcon* m_trayIcon;
   QAction* m_openAction;

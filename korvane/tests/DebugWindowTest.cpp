@@ -112,7 +112,7 @@ TEST(DebugWindowTest, SearchColoursWholeWordsOnceAndTakesTheColourOffAgain) {
   emit window.settext(QStringLiteral("log logging LOG"));
   emit window.settext(QStringLiteral("catalog log"));
   const int matches[] = {0, 12, 24};
-  const int others[] = {4, 20};  // "logging", "catalog"
+  const int others[] = {3, 4, 20};  // the blank after a match, "logging", "catalog"
 
   search(window, "log");
   emit window.settext(QStringLiteral("appended between searches"));
@@ -145,12 +145,15 @@ TEST(DebugWindowTest, SavingAppendsTheViewToTheFileAndCancelWritesNothing) {
   window.on_savetofile();
   EXPECT_TRUE(capture.lines().isEmpty());
 
-  window.answer = folder.filePath("log.txt");
+  // A name without an extension gets ".txt", the one the dialog offers.
+  window.answer = folder.filePath("log");
   window.on_savetofile();
+  window.answer = folder.filePath("log.txt");
   window.on_savetofile();
   QFile file(window.answer);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), QByteArray("line 1\nline 2line 1\nline 2"));
+  EXPECT_FALSE(QFile::exists(folder.filePath("log")));
   const QString saved = "save file to " + window.answer + " successed!";
   EXPECT_EQ(capture.lines(), QStringList({saved, saved}));
 }

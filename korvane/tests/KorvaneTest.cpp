@@ -131,6 +131,9 @@ TEST_F(KorvaneTest, TagsTakeTheirNamesTypesRightsAndQualityFromTheConfigurationA
     EXPECT_EQ(state.value.llVal, 0) << c.name;
     EXPECT_EQ(state.quality, c.quality) << c.name;
   }
+  // Each creation line names its item.
+  EXPECT_EQ(logCount("> tag: A1.Analog.Level ver:1 data_type_tmp:2 data_type:6"), 1);
+  EXPECT_EQ(logCount("> A1.Analog.Level data_type:6 dev_version:1"), 1);
 
   const QMap<QString, DevTags> devices = bridge->deviceTags();
   EXPECT_THAT(devices.keys(), ElementsAre("", "A1", "B2", "D4"));
@@ -243,18 +246,25 @@ TEST_F(KorvaneTest, APushedTextThatIsNoValueOfTheTagsTypeKeepsTheLastValueWithBa
   EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 23.25f);
 }
 
-TEST_F(KorvaneTest, OneLineNamesTheAppliedValuesOfAMessageOnlyWhileDebugLinesAreShown) {
+TEST_F(KorvaneTest, OneLineNamesTheChangedValuesOfAMessageOnlyWhileDebugLinesAreShown) {
   bridge->addTagsForRealTimeData(configs);
   bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"23.5","2":"-7","3":"70000","10":"1","11":"9"}})"));
   EXPECT_EQ(logCount("> [tag values] quality 192: A1.Analog.Temp=23.5 A1.Analog.Level=-7 A1.Analog.Flow=70000 "
                      "A1.Switch.Pump=1"),
             1);
 
+  // The same values again (a refresh's answer after a push) name nothing;
+  // of a message with one change, only that value is named.
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"23.5","2":"-7","3":"70000","10":"1","11":"9"}})"));
+  EXPECT_EQ(logCount("[tag values]"), 1);
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"23.5","2":"-6","3":"70000","10":"1","11":"9"}})"));
+  EXPECT_EQ(logCount("> [tag values] quality 192: A1.Analog.Level=-6"), 1);
+
   {
     const DebugLinesOff off;
     bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"2.5","2":"8"},"B2":{"1":"12"}})"));
   }
-  EXPECT_EQ(logCount("[tag values]"), 1);
+  EXPECT_EQ(logCount("[tag values]"), 2);
   EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 2.5f);
   EXPECT_EQ(tagState(handle("A1.Analog.Level")).value.iVal, 8);
   EXPECT_EQ(tagState(handle("A1.Analog.Flow")).value.ulVal, 70000u);
@@ -344,7 +354,8 @@ TEST_F(KorvaneTest, ClientWritesAreSentAsThePlatformsTextsInTheTagsType) {
     EXPECT_EQ(tagState(handle(c.name)).value.vt, c.stored) << c.name;
   }
   EXPECT_EQ(logCount("A1.Switch.Pump BOOL 1"), 1);
-  EXPECT_EQ(logCount("A1.Analog.Flow"), 0);
+  // A type without a log label logs no write: the flow's two creation lines alone name it.
+  EXPECT_EQ(logCount("A1.Analog.Flow"), 2);
 }
 
 TEST_F(KorvaneTest, WritesTheBridgeCannotCarryAreRefusedAndLeaveTheTagAlone) {

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include "korvane.h"
+#include "modalboxcloser.h"
+#include "platform/registrystore.h"
 #include "loginsession.h"
 #include "support/bridgetest.h"
 #include "support/recordingwindow.h"
@@ -345,4 +347,38 @@ TEST_F(ZelvoOpcSrvTest, ATokenErrorDuringTheReloginIsNotAnsweredWithASecondRelog
   EXPECT_EQ(requestsTo("POST /ZirOrurodaz/login HTTP/1.1"), 1);
   EXPECT_EQ(g_session.token, "tok-abc123");
   EXPECT_TRUE(waitForLog("read websocket connect successful", 2));
+}
+
+TEST_F(ZelvoOpcSrvTest, WithoutASystemTrayTheWindowShowsAfterConfigurationAndClosingItEndsTheProgram) {
+  // The offscreen platform, like a desktop without a tray, has none.
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  delete window.data();
+  QPointer<ZelvoOpcSrv> trayless = new ZelvoOpcSrv;
+  g_mainWindow = trayless;
+  EXPECT_FALSE(trayless->isVisible());
+  trayless->InitializeConfigData();
+  client = trayless->webSocketClient();
+  EXPECT_TRUE(trayless->isVisible());
+
+  QEventLoop loop;
+  QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
+  QTimer::singleShot(0, trayless, [&] { trayless->close(); });
+  EXPECT_EQ(loop.exec(), 0);
+  EXPECT_TRUE(trayless.isNull());
+  EXPECT_EQ(g_mainWindow, nullptr);
+}
+
+TEST_F(ZelvoOpcSrvTest, ARegistrationThatCannotBeWrittenIsLoggedAndShownWithItsReason) {
+  RegistryStore::Instance().SetRefuseWrites(true);
+  ModalBoxCloser closer;
+  configure();
+  RegistryStore::Instance().SetRefuseWrites(false);
+
+  ASSERT_EQ(closer.closedBoxes().size(), 1);
+  const ModalBoxCloser::ClosedBox& box = closer.closedBoxes().first();
+  EXPECT_EQ(box.icon, QMessageBox::Warning);
+  EXPECT_EQ(box.text,
+            "The OPC server could not be registered: Access is denied. (error 5)\nNo OPC items are published.");
+  EXPECT_EQ(logCount("The OPC server could not be registered: Access is denied."), 1);
+  EXPECT_TRUE(g_opcServer->tags().isEmpty());
 }
