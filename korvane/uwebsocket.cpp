@@ -1,5 +1,6 @@
 #include "uwebsocket.h"
 
+#include <memory>
 #include <utility>
 
 #include <QEventLoop>
@@ -87,6 +88,19 @@ QTimer* uwebsocket::newTimer(int period, void (uwebsocket::*slot)()) {
 
 QWebSocket* uwebsocket::newSocket(void (uwebsocket::*onConnected)(), void (uwebsocket::*onDisconnected)()) {
   auto* socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+  // Qt reads neither a frame nor a message past these limits: it closes the
+  // connection with "too much data" instead. The close code stays with the
+  // socket after that connection, and the closing is announced more than
+  // once, so the drop is logged once per connection.
+  socket->setMaxAllowedIncomingFrameSize(MessageLimit);
+  socket->setMaxAllowedIncomingMessageSize(MessageLimit);
+  auto dropLogged = std::make_shared<bool>(false);
+  connect(socket, &QWebSocket::connected, this, [dropLogged] { *dropLogged = false; });
+  connect(socket, &QWebSocket::aboutToClose, this, [socket, dropLogged] {
+    if (socket->closeCode() != QWebSocketProtocol::CloseCodeTooMuchData || std::exchange(*dropLogged, true)) return;
+    KLOG << QStringLiteral("message longer than %1 bytes dropped with its connection: ").arg(MessageLimit) +
+                socket->requestUrl().toString();
+  });
   connect(socket, &QWebSocket::connected, this, onConnected);
   connect(socket, &QWebSocket::disconnected, this, onDisconnected);
   connect(socket, &QWebSocket::textMessageReceived, this, &uwebsocket::onTextReceived);

@@ -34,6 +34,10 @@ class uwebsocket : public QObject {
 
 public:
   // Keeps a copy of the configuration; initWebSocket must run next.
+  // The longest message either channel takes; a longer one ends its
+  // connection unread, and the channel is reopened as after any loss.
+  static constexpr qint64 MessageLimit = 16 * 1024 * 1024;
+
   explicit uwebsocket(QList<DevConfig> configs, QObject* parent = nullptr, WebSocketPeriods periods = {});
 
   // Creates and connects the sockets and timers, and opens both channels on
