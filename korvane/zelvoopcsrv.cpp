@@ -27,7 +27,8 @@ namespace {
 const char* const programIcon = ":/images/opc.png";
 }  // namespace
 
-ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods) : QDialog(parent), m_periods(periods) {
+ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods)
+    : QDialog(parent), m_periods(periods), m_reloginDelay(periods.reloginFirst, periods.reloginLongest) {
   setWindowIcon(QIcon(QLatin1String(programIcon)));
   setWindowTitle(QStringLiteral("Zelvo OPC"));
 
@@ -51,6 +52,10 @@ ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods) : QDialog(pa
   layout->setContentsMargins(0, 0, 0, 0);
   m_configWidget = new propertyConfigWidget(this);
   layout->addWidget(m_configWidget);
+
+  m_reloginTimer = new QTimer(this);
+  m_reloginTimer->setSingleShot(true);
+  connect(m_reloginTimer, &QTimer::timeout, this, &ZelvoOpcSrv::reloginAfterTokenError);
 }
 
 void ZelvoOpcSrv::InitializeConfigData() {
@@ -84,6 +89,7 @@ void ZelvoOpcSrv::InitializeConfigData() {
   connect(bridge, &korvane::curAllDeviceStat, m_configWidget, &propertyConfigWidget::curAllDeviceStat);
   connect(m_webSocket, &uwebsocket::token_error_and_restart_app, this, &ZelvoOpcSrv::on_token_error_and_restart_app);
   connect(m_webSocket, &uwebsocket::readChannelLost, bridge, &korvane::on_readChannelLost);
+  connect(m_webSocket, &uwebsocket::getNewMessageSignal, this, &ZelvoOpcSrv::onPlatformMessage);
   m_configuring = false;
 
   // Nothing else would ever show the window, its pages or the way to quit.
@@ -131,23 +137,41 @@ void ZelvoOpcSrv::showTrayMessage(const QString& title, const QString& text, QSy
 }
 
 void ZelvoOpcSrv::on_token_error_and_restart_app() {
-  // A token error during the re-login belongs to the session being replaced.
-  if (m_reloggingIn) return;
-  const QScopedValueRollback<bool> relogging(m_reloggingIn, true);
+  // With a login planned or under way, the token error belongs to the session
+  // being replaced.
+  if (m_reloggingIn || m_reloginTimer->isActive()) return;
   m_webSocket->focus_close_ws();
-  for (int attempt = 0; attempt < LoginTries; ++attempt) {
-    const QString reply = ucommucation::loginRequest(g_loginForm);
-    if (reply.isEmpty()) continue;
+  if (std::exchange(m_sessionUnproven, false)) m_reloginDelay.failed();
+  planRelogin();
+}
+
+void ZelvoOpcSrv::planRelogin() {
+  KLOG << QStringLiteral("token error: logging in again in %1 ms").arg(m_reloginDelay.currentMs());
+  m_reloginTimer->start(m_reloginDelay.currentMs());
+}
+
+void ZelvoOpcSrv::reloginAfterTokenError() {
+  const QScopedValueRollback<bool> relogging(m_reloggingIn, true);
+  const QString reply = ucommucation::loginRequest(g_loginForm);
+  if (!reply.isEmpty()) {
     g_session = m_parser.parseLoginReply(reply);
     g_session.user = g_loginForm.user_tel;
     if (g_session.success == QLatin1String("true")) {
+      KLOG << "token error: logged in again, the channels reopen";
+      m_sessionUnproven = true;
       m_webSocket->m_reTryflag = true;
       m_webSocket->reconnect();
       m_webSocket->wWsReconnect();
       return;
     }
   }
-  KLOG << "token error: no login succeeded, the channels stay closed";
+  m_reloginDelay.failed();
+  planRelogin();
+}
+
+void ZelvoOpcSrv::onPlatformMessage() {
+  m_sessionUnproven = false;
+  m_reloginDelay.succeeded();
 }
 
 void ZelvoOpcSrv::reject() { close(); }

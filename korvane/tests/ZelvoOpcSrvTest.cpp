@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -6,6 +8,7 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -46,6 +49,34 @@ protected:
   void configure() {
     window->InitializeConfigData();
     client = window->webSocketClient();
+  }
+
+  // Periods short enough for the channels to come back and the re-login's
+  // waits to reach their longest within a test.
+  void useBriefPeriods() {
+    delete window.data();
+    WebSocketPeriods brief{50, 100, 3600 * 1000, 200, 1000};
+    brief.reloginFirst = 20;
+    brief.reloginLongest = 80;
+    window = new RecordingWindow(brief);
+  }
+
+  // The waits before each login after a token error, as logged, in order.
+  std::vector<int> reloginWaits() const {
+    static const QRegularExpression wait(QStringLiteral("token error: logging in again in (\\d+) ms"));
+    std::vector<int> waits;
+    for (const QString& line : log.lines()) {
+      const QRegularExpressionMatch match = wait.match(line);
+      if (match.hasMatch()) waits.push_back(match.captured(1).toInt());
+    }
+    return waits;
+  }
+
+  DWORD handleOf(const char* name) const {
+    for (const CTag* tag : g_opcServer->tags())
+      if (tag->name == QLatin1String(name)) return tag->handle;
+    ADD_FAILURE() << "no tag " << name;
+    return 0;
   }
 
   bool waitForLog(const QString& text, int times = 1) {
@@ -206,29 +237,70 @@ TEST_F(ZelvoOpcSrvTest, ClosingOnlyHidesTheWindowWhileTheTrayIconShows) {
   EXPECT_FALSE(window.isNull());
 }
 
-TEST_F(ZelvoOpcSrvTest, FourFailedLoginsAfterATokenErrorLeaveTheChannelsClosedUntilALoginSucceeds) {
+// After a token error the program logs in again for as long as it takes,
+// each failed login waiting longer, up to the longest wait; then it reopens
+// both channels, and a client write accepted meanwhile goes out with the new
+// session.
+TEST_F(ZelvoOpcSrvTest, AfterATokenErrorLoginsGoOnWithGrowingWaitsAndTheWritesKeptGoOutAfterwards) {
+  useBriefPeriods();
   configure();
   ASSERT_TRUE(waitForLog("read websocket connect successful"));
   ASSERT_TRUE(waitForLog("write websocket connect successful"));
   standin.replies().set(StandinEndpoint::Login,
                         ScriptedReply::rawText(R"({"meta":{"success":"false","message":"110003"},"data":null})"));
+  const std::string newToken = standin.data().rotateToken("13800000000").value();
 
   // Sent once the stand-in lists the connection (the client may hear of it first).
   ASSERT_TRUE(waitUntil([&] { return standin.webSockets().push(WebSocketChannel::Read, tokenError) == 1; }));
-  ASSERT_TRUE(waitUntil([&] { return requestsTo("POST /ZirOrurodaz/login HTTP/1.1") == 4; }));
+  ASSERT_TRUE(waitForLog("token error: logging in again in 80 ms", 2));
+  EXPECT_THAT(reloginWaits(), ElementsAre(0, 20, 40, 80, 80));
   ASSERT_TRUE(waitForLog("read websocket is disconnected"));
-  ASSERT_TRUE(waitForLog("write websocket is disconnected"));
   EXPECT_FALSE(client->m_reTryflag);
   EXPECT_EQ(g_session.success, "false");
-  EXPECT_EQ(g_session.message, "110003");
   EXPECT_EQ(g_session.user, "13800000000");
+  VARIANT five = variantOf(VT_R4, 5);
+  DWORD result = 1;
+  WriteNotificationProc(handleOf("A1.Analog.Temp"), &five, &result, const_cast<char*>("Unknown"));
+  EXPECT_EQ(result, 0u);
 
   standin.replies().clear(StandinEndpoint::Login);
-  window->on_token_error_and_restart_app();
-  EXPECT_EQ(requestsTo("POST /ZirOrurodaz/login HTTP/1.1"), 5);
-  EXPECT_EQ(g_session.token, "tok-abc123");
-  EXPECT_TRUE(waitForLog("read websocket connect successful", 2));
-  EXPECT_TRUE(waitForLog("write websocket connect successful", 2));
+  ASSERT_TRUE(waitForLog("read websocket connect successful", 2));
+  ASSERT_TRUE(waitForLog("write websocket connect successful", 2));
+  EXPECT_EQ(g_session.token.toStdString(), newToken);
+  ASSERT_TRUE(waitUntil([&] {
+    const std::vector<std::string> batches = frames(WebSocketChannel::Write);
+    return std::any_of(batches.begin(), batches.end(), [&](const std::string& batch) {
+      return batch.find(R"({"data":"5","data_code":"1","sn_code":"A1"})") != std::string::npos &&
+             batch.find(newToken) != std::string::npos;
+    });
+  }));
+}
+
+// A platform that takes the login but refuses the session again at once
+// slows the program down the same way; the first message it sends that is no
+// token error ends the slowing down.
+TEST_F(ZelvoOpcSrvTest, TokenErrorsInARowMakeTheWaitsGrowUntilThePlatformSendsSomethingElse) {
+  useBriefPeriods();
+  configure();
+  ASSERT_TRUE(waitForLog("read websocket connect successful"));
+  int platformMessages = 0;
+  QObject::connect(client, &uwebsocket::getNewMessageSignal, [&] { ++platformMessages; });
+  standin.webSockets().greetNewConnections(WebSocketChannel::Read, tokenError);
+
+  ASSERT_TRUE(waitUntil([&] { return standin.webSockets().push(WebSocketChannel::Read, tokenError) == 1; }));
+  ASSERT_TRUE(waitForLog("token error: logging in again in 80 ms", 2));
+  EXPECT_THAT(reloginWaits(), ElementsAre(0, 20, 40, 80, 80));
+  EXPECT_EQ(platformMessages, 0);
+
+  standin.webSockets().greetNewConnections(WebSocketChannel::Read, std::nullopt);
+  ASSERT_TRUE(waitUntil([&] {
+    standin.pushValues("A1");
+    return platformMessages > 0;
+  }));
+  const size_t waitsBefore = reloginWaits().size();
+  ASSERT_TRUE(waitUntil([&] { return standin.webSockets().push(WebSocketChannel::Read, tokenError) == 1; }));
+  ASSERT_TRUE(waitUntil([&] { return reloginWaits().size() > waitsBefore; }));
+  EXPECT_EQ(reloginWaits()[waitsBefore], 0);
 }
 
 TEST_F(ZelvoOpcSrvTest, QuitApplicationDestroysTheWindowAndEndsTheEventLoop) {
