@@ -136,9 +136,11 @@ bool korvane::addDeviceTags(const DevConfig& config) {
       // The server takes clients already: their callbacks look for records meanwhile.
       const std::lock_guard<std::mutex> lock(m_tagsMutex);
       m_tags.append(tag);
+      if (tag->created()) m_tagsByHandle.insert(tag->handle, tag);
     }
   }
   m_devTags.insert(sn, devTags);
+  m_deviceOrder.insert(std::lower_bound(m_deviceOrder.begin(), m_deviceOrder.end(), sn), sn);
   return true;
 }
 
@@ -196,6 +198,12 @@ CTag* korvane::createTag(const QString& sn, const DataGroup& group, const DataIn
                          : CreateTag(name.data(), tag->value, tag->quality, FALSE);
   if (!tag->created()) KLOG << "tag not created:" + tag->name;
   return tag;
+}
+
+QMap<QString, DevTags> korvane::deviceTags() const {
+  QMap<QString, DevTags> devices;
+  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) devices.insert(device.key(), device.value());
+  return devices;
 }
 
 QList<CTag*> korvane::tags() const {
@@ -275,10 +283,7 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
 }
 
 void korvane::intervalRefreshLabs() {
-  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) {
-    if (device.key().isEmpty()) continue;
-    emit MessageHandleSignal(MsgOneDevice, device.key());
-  }
+  for (const QString& sn : m_deviceOrder) emit MessageHandleSignal(MsgOneDevice, sn);
 }
 
 void korvane::on_getDeviceStat() {
@@ -296,7 +301,7 @@ void korvane::on_getDeviceStat() {
 }
 
 void korvane::on_readChannelLost() {
-  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) m_staleDevices.insert(device.key());
+  for (const QString& sn : m_deviceOrder) m_staleDevices.insert(sn);
   refreshQualities();
   KLOG << QStringLiteral("read channel lost: tags keep their last values with quality %1").arg(LastKnownQuality);
 }
@@ -376,11 +381,7 @@ void korvane::DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* 
   GetSystemTimeAsFileTime(timestamp);
 }
 
-CTag* korvane::findTag(DWORD handle) const {
-  for (CTag* tag : m_tags)
-    if (tag->created() && tag->handle == handle) return tag;
-  return nullptr;
-}
+CTag* korvane::findTag(DWORD handle) const { return m_tagsByHandle.value(handle, nullptr); }
 
 WORD korvane::deviceQuality(const QString& sn) const {
   const auto device = m_devices.constFind(sn);

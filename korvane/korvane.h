@@ -3,11 +3,13 @@
 #include <mutex>
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include "ctag.h"
@@ -72,7 +74,7 @@ public:
 
   // The records of all devices, in creation order, and per device.
   QList<CTag*> tags() const;
-  QMap<QString, DevTags> deviceTags() const { return m_devTags; }
+  QMap<QString, DevTags> deviceTags() const;
 
 signals:
   void MessageHandleSignal(MsgType msgType, QString msgContext);
@@ -139,7 +141,14 @@ private:
   // the toolkit.
   mutable std::mutex m_tagsMutex;
   QList<CTag*> m_tags;  // owns the records
-  QMap<QString, DevTags> m_devTags;
+  // The created records by handle, for the toolkit's callbacks: one lookup,
+  // however many tags there are.
+  QHash<DWORD, CTag*> m_tagsByHandle;
+  // Per device, its tags: one lookup for each device of a pushed message.
+  QHash<QString, DevTags> m_devTags;
+  // The devices of m_devTags in ascending order, the order of the read
+  // requests for every device.
+  QStringList m_deviceOrder;
   QMap<QString, DevInfo> m_devices;
   // Devices without a message since the read channel was lost.
   QSet<QString> m_staleDevices;

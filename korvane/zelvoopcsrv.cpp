@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
+#include <QPointer>
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QStringList>
@@ -106,7 +107,10 @@ void ZelvoOpcSrv::AppQuit() {
   // goes from the event loop, and the loop ends after it. A window whose own
   // step still waits for the platform further down the stack goes once that
   // step has returned.
-  QTimer::singleShot(0, QCoreApplication::instance(), [] {
+  if (std::exchange(m_quitting, true)) return;
+  QTimer::singleShot(0, QCoreApplication::instance(), [self = QPointer<ZelvoOpcSrv>(this)] {
+    // Writes the OPC clients were told are done reach the platform first.
+    if (self != nullptr && self->m_webSocket != nullptr) self->m_webSocket->sendPendingWritesBeforeQuit(QuitWriteWaitMs);
     QWidget* window = std::exchange(g_mainWindow, nullptr);
     const auto* main = qobject_cast<ZelvoOpcSrv*>(window);
     if (main != nullptr && main->waitingForThePlatform())

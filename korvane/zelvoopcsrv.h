@@ -34,6 +34,8 @@ class ZelvoOpcSrv : public QDialog {
 
 public:
   static constexpr int BalloonDisplayMs = 10000;
+  // How long quitting waits for the pending client writes to be confirmed.
+  static constexpr int QuitWriteWaitMs = 2000;
 
   // The WebSocket client's timers run with `periods`.
   explicit ZelvoOpcSrv(QWidget* parent = nullptr, WebSocketPeriods periods = {});
@@ -99,6 +101,8 @@ private:
   // From a successful re-login until the platform sends something other than
   // its token error.
   bool m_sessionUnproven = false;
+  // Set once "Quit Application" was chosen.
+  bool m_quitting = false;
   // Set while the configuration step fetches from the platform.
   bool m_configuring = false;
 };

@@ -327,6 +327,25 @@ TEST_F(ZelvoOpcSrvTest, QuitDuringTheConfigurationStepEndsItsWaitAndTheWindowGoe
   EXPECT_TRUE(window.isNull());
 }
 
+// A write the OPC client was told is done reaches the platform before the
+// program ends, even when the next batch was not due yet.
+TEST_F(ZelvoOpcSrvTest, QuittingSendsThePendingWritesFirst) {
+  configure();
+  ASSERT_TRUE(waitForLog("write websocket connect successful"));
+  g_mainWindow = window;
+  VARIANT seven = variantOf(VT_R4, 7);
+  DWORD result = 1;
+  WriteNotificationProc(handleOf("A1.Analog.Temp"), &seven, &result, const_cast<char*>("Unknown"));
+  ASSERT_EQ(result, 0u);
+
+  QEventLoop loop;
+  QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
+  menuAction("Quit Application")->trigger();
+  EXPECT_EQ(loop.exec(), 0);
+  EXPECT_TRUE(window.isNull());
+  EXPECT_THAT(frames(WebSocketChannel::Write), Contains(HasSubstr(R"({"data":"7","data_code":"1","sn_code":"A1"})")));
+}
+
 TEST_F(ZelvoOpcSrvTest, EscapeHidesTheOpenWindowAndTheProgramRunsOn) {
   // The application quits when its last window closes only while its event
   // loop runs, so the key is pressed inside the running loop.
