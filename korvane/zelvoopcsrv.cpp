@@ -67,12 +67,14 @@ void ZelvoOpcSrv::InitializeConfigData() {
   const QStringList serials = m_devices.keys();
   KLOG << QStringLiteral("[all device- num:%1 sn->]:").arg(serials.size()) << serials;
 
+  // Many devices' configurations are fetched side by side, in serial order.
+  const QStringList replies = ucommucation::realtimeConfRequests(g_session, serials);
   QList<DevConfig> configs;
-  for (const QString& sn : serials) {
-    const QString reply = ucommucation::realtimeConfRequest(g_session, sn);
+  for (int i = 0; i < serials.size(); ++i) {
+    const QString& reply = replies.at(i);
     KLOG << reply;
     // A device whose configuration cannot be had still takes its place, empty.
-    configs.append(m_parser.parseRealtimeConf(reply, sn));
+    configs.append(m_parser.parseRealtimeConf(reply, serials.at(i)));
     KLOG << reply;
   }
 

@@ -32,6 +32,7 @@
 using ::testing::ElementsAre;
 using ::testing::Contains;
 using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAre;
 
 namespace {
 
@@ -105,11 +106,13 @@ TEST_F(ZelvoOpcSrvTest, ConfigurationStepTakesTheDevicesInSerialOrderAndGivesBot
     if (request.requestLine.find("/ZirOrurodaz/") != std::string::npos &&
         request.requestLine.find("ebsocket") == std::string::npos)
       platformRequests.push_back(request.requestLine);
-  // The device list replies B2 first; the bridge then fetches the list for the device states.
-  EXPECT_THAT(platformRequests, ElementsAre("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1",
-                                            "GET /ZirOrurodaz/rDev/config/A1 HTTP/1.1",
-                                            "GET /ZirOrurodaz/rDev/config/B2 HTTP/1.1",
-                                            "GET /ZirOrurodaz/dev?usePage=false HTTP/1.1"));
+  // The device list replies B2 first; the configurations are fetched side by
+  // side; the bridge then fetches the list for the device states.
+  ASSERT_EQ(platformRequests.size(), 4u);
+  EXPECT_EQ(platformRequests.front(), "GET /ZirOrurodaz/dev?usePage=false HTTP/1.1");
+  EXPECT_THAT(std::vector<std::string>(platformRequests.begin() + 1, platformRequests.begin() + 3),
+              UnorderedElementsAre("GET /ZirOrurodaz/rDev/config/A1 HTTP/1.1", "GET /ZirOrurodaz/rDev/config/B2 HTTP/1.1"));
+  EXPECT_EQ(platformRequests.back(), "GET /ZirOrurodaz/dev?usePage=false HTTP/1.1");
   EXPECT_EQ(logCount("[all device- num:2 sn->]: (A1, B2)"), 1);
   EXPECT_EQ(logCount("[size of inofs:] 2"), 1);
   EXPECT_FALSE(window->isVisible());
