@@ -1,5 +1,9 @@
 #include "configfile.h"
 
+#include <climits>
+
+#include <QList>
+#include <QPair>
 #include <QSettings>
 
 #include "settingsfiles.h"
@@ -17,10 +21,29 @@ void readConfigFile(QString& serverAddress, QString& intervalTime, QString& writ
   runningModel = config.value(QStringLiteral("/RunningModel"), QString()).toString();
 }
 
-bool writeServerSettings(const QString& serverAddress, const QString& intervalTime) {
+namespace {
+
+bool writeConfigValues(const QList<QPair<QString, QString>>& values) {
+  SettingsFiles::createOwnerOnly(SettingsFiles::configPath());
   QSettings config(SettingsFiles::configPath(), QSettings::IniFormat);
-  config.setValue(QStringLiteral("/ServerAddress"), serverAddress);
-  config.setValue(QStringLiteral("/intervalTime"), intervalTime);
+  for (const auto& value : values) config.setValue(value.first, value.second);
   config.sync();
   return config.status() == QSettings::NoError;
+}
+
+}  // namespace
+
+bool writeServerSettings(const QString& serverAddress, const QString& intervalTime) {
+  return writeConfigValues(
+      {{QStringLiteral("/ServerAddress"), serverAddress}, {QStringLiteral("/intervalTime"), intervalTime}});
+}
+
+bool writeServerAddress(const QString& serverAddress) {
+  return writeConfigValues({{QStringLiteral("/ServerAddress"), serverAddress}});
+}
+
+unsigned intervalMs(const QString& intervalTime) {
+  bool isNumber = false;
+  const unsigned number = intervalTime.toUInt(&isNumber, 10);
+  return isNumber && number <= unsigned(INT_MAX) ? number : DefaultIntervalMs;
 }

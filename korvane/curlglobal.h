@@ -2,7 +2,7 @@
 
 // libcurl's process-wide state, set up once when the program starts and torn
 // down once when it ends: main() keeps one of these for its whole run, before
-// any request is made and while no other thread uses libcurl.
+// any request is made; its end stops and waits for the transfers still running.
 class CurlGlobal {
 public:
   CurlGlobal();

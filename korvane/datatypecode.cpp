@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <optional>
 
 const DataTypeCode DataTypeCode::table[] = {
@@ -79,38 +80,47 @@ std::optional<double> plainDecimal(std::string_view text) {
   return number;
 }
 
-// `number` within [low, high], else 0: Qt's answer to a text out of a type's range.
-qint64 inRange(qint64 number, qint64 low, qint64 high) { return number >= low && number <= high ? number : 0; }
+// `number` within [low, high], else nothing: out of the type's range.
+std::optional<qint64> inRange(qint64 number, qint64 low, qint64 high) {
+  if (number < low || number > high) return std::nullopt;
+  return number;
+}
+
+VARIANT variantOfType(VARTYPE type) {
+  VARIANT value;
+  VariantInit(&value);
+  value.vt = type;
+  return value;
+}
 
 }  // namespace
 
-VARIANT DataTypeCode::parseUtf8(std::string_view utf8) const {
+std::optional<VARIANT> DataTypeCode::parseUtf8(std::string_view utf8) const {
   const bool signedType = variantType_ == VT_BOOL || variantType_ == VT_I2 || variantType_ == VT_I4;
+  VARIANT value = variantOfType(variantType_);
   if (variantType_ == VT_R4) {
     // Read as Qt reads it: to the nearest double, then to the nearest float.
+    // A plain decimal this short is finite and far from the float's limits.
     if (const std::optional<double> number = plainDecimal(utf8)) {
-      VARIANT value;
-      VariantInit(&value);
-      value.vt = VT_R4;
       value.fltVal = static_cast<float>(*number);
       return value;
     }
   } else if (const std::optional<qint64> number = plainInteger(utf8, signedType)) {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = variantType_;
+    std::optional<qint64> fitting;
     switch (variantType_) {
       case VT_BOOL:
         value.boolVal = *number != 0 ? VARIANT_TRUE : VARIANT_FALSE;
         return value;
       case VT_UI2:
-        value.uiVal = static_cast<USHORT>(inRange(*number, 0, USHRT_MAX));
+        if (!(fitting = inRange(*number, 0, USHRT_MAX))) return std::nullopt;
+        value.uiVal = static_cast<USHORT>(*fitting);
         return value;
       case VT_UI4:
         value.ulVal = static_cast<ULONG>(*number);
         return value;
       case VT_I2:
-        value.iVal = static_cast<SHORT>(inRange(*number, SHRT_MIN, SHRT_MAX));
+        if (!(fitting = inRange(*number, SHRT_MIN, SHRT_MAX))) return std::nullopt;
+        value.iVal = static_cast<SHORT>(*fitting);
         return value;
       case VT_I4:
         value.lVal = static_cast<LONG>(*number);
@@ -122,15 +132,21 @@ VARIANT DataTypeCode::parseUtf8(std::string_view utf8) const {
   return parse(QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())));
 }
 
-VARIANT DataTypeCode::zero() const { return parse(QString()); }
+VARIANT DataTypeCode::zero() const {
+  VARIANT value = variantOfType(variantType_);
+  if (variantType_ == VT_BOOL) value.boolVal = VARIANT_FALSE;
+  return value;
+}
 
-VARIANT DataTypeCode::parse(const QString& text) const {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = variantType_;
+std::optional<VARIANT> DataTypeCode::parse(const QString& text) const {
+  VARIANT value = variantOfType(variantType_);
   bool ok = false;
   switch (variantType_) {
     case VT_BOOL:
+      if (text == QLatin1String("true") || text == QLatin1String("false")) {
+        value.boolVal = text == QLatin1String("true") ? VARIANT_TRUE : VARIANT_FALSE;
+        return value;
+      }
       value.boolVal = text.toInt(&ok, 10) != 0 ? VARIANT_TRUE : VARIANT_FALSE;
       break;
     case VT_UI2:
@@ -146,13 +162,14 @@ VARIANT DataTypeCode::parse(const QString& text) const {
       value.lVal = text.toInt(&ok, 10);
       break;
     case VT_R4:
-      // Qt gives an infinity for a text beyond the float's range.
+      // Qt reads "inf" and "nan" as floats; neither is a measured value.
       value.fltVal = text.toFloat(&ok);
-      if (!ok) value.fltVal = 0.0f;
+      ok = ok && std::isfinite(value.fltVal);
       break;
     default:
       break;
   }
+  if (!ok) return std::nullopt;
   return value;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include <QString>
@@ -26,13 +27,15 @@ public:
 
   // The type's zero (false for the boolean).
   VARIANT zero() const;
-  // A pushed decimal text as a value of the type; a text that does not
-  // convert, or is out of the type's range, gives the zero. A boolean is true
-  // for any non-zero integer.
-  VARIANT parse(const QString& text) const;
+  // A pushed decimal text as a value of the type, or nothing when it is not
+  // one: not a number, a fraction for an integer type, a sign for an unsigned
+  // one, beyond the type's range, or not finite. A boolean takes "true",
+  // "false" and any integer, true when it is not zero. A text that does not
+  // convert must never pass for a value, such as a zero of good quality.
+  std::optional<VARIANT> parse(const QString& text) const;
   // The same for a text in UTF-8, without making a QString of the plain
   // decimal texts the platform sends.
-  VARIANT parseUtf8(std::string_view utf8) const;
+  std::optional<VARIANT> parseUtf8(std::string_view utf8) const;
   // The text the platform gets for a value of this type: "1"/"0" for a
   // boolean, decimal for integers, six significant digits for the float.
   QString text(const VARIANT& value) const;

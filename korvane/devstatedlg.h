@@ -24,8 +24,8 @@ public:
   ~DevStateDlg() override;
 
   // Rebuilds the table from a device-list reply, its raw JSON text; a reply
-  // that does not parse leaves it empty. The row that was current stays
-  // selected while it still exists, else the last one is. Connected by
+  // that does not parse leaves it empty. Nothing is selected but the device
+  // the user selected, which stays selected while it is listed. Connected by
   // pointer: declared as a slot, its name would make the form's connection by
   // name look for a child called "refreshDevStatTable" and warn.
   void on_refreshDevStatTable(QString result);

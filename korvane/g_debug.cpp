@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -52,6 +53,8 @@ g_debug::g_debug(QWidget* parent)
   textView_->setStyleSheet(QStringLiteral("QTextEdit{background-color:rgba(255,255,255,0)}"));
   // The log is never edited, and an undo history would only grow with it.
   textView_->setUndoRedoEnabled(false);
+  // A busy program logs without end; the window shows the latest part.
+  textView_->document()->setMaximumBlockCount(KeptLines);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(row);
@@ -79,8 +82,10 @@ QString g_debug::chooseSaveFile() {
 }
 
 void g_debug::on_savetofile() {
-  const QString fileName = chooseSaveFile();
+  QString fileName = chooseSaveFile();
   if (fileName.isEmpty()) return;
+  // The dialog offers text files; a name typed without an extension gets theirs.
+  if (QFileInfo(fileName).suffix().isEmpty()) fileName += QStringLiteral(".txt");
   QFile file(fileName);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return;
   QTextStream stream(&file);
@@ -110,7 +115,7 @@ void g_debug::on_findButton_clicked() {
     match = document->find(word, match, QTextDocument::FindWholeWords);
     if (match.isNull()) break;
     found = true;
-    match.movePosition(QTextCursor::WordRight, QTextCursor::KeepAnchor);
+    // The match selects the word alone; the blank after it stays uncoloured.
     match.mergeCharFormat(red);
   }
   block.endEditBlock();

@@ -1,5 +1,6 @@
 #include "jsonreply.h"
 
+#include <charconv>
 #include <exception>
 
 #include <json/reader.h>
@@ -46,6 +47,22 @@ QString JsonReply::text(const Json::Value& object, std::string_view key) { retur
 QString JsonReply::textOf(const Json::Value& value) {
   const std::string_view bytes = textBytesOf(value);
   return QString::fromUtf8(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+QString JsonReply::valueTextOf(const Json::Value& value) {
+  return isNumber(value) ? QString::fromStdString(numberText(value)) : textOf(value);
+}
+
+bool JsonReply::isNumber(const Json::Value& value) {
+  return value.type() == Json::intValue || value.type() == Json::uintValue || value.type() == Json::realValue;
+}
+
+std::string JsonReply::numberText(const Json::Value& number) {
+  if (number.isInt64()) return std::to_string(number.asInt64());
+  if (number.isUInt64()) return std::to_string(number.asUInt64());
+  char digits[32];
+  const auto written = std::to_chars(digits, digits + sizeof digits, number.asDouble());
+  return std::string(digits, written.ptr);
 }
 
 std::string_view JsonReply::textBytesOf(const Json::Value& value) {

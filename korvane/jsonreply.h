@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include <QByteArray>
@@ -32,6 +33,13 @@ public:
   static QString text(const Json::Value& object, std::string_view key);
   // A value read as text members are.
   static QString textOf(const Json::Value& value);
+  // A pushed value read as text: as textOf reads it, except that a number
+  // reads as its decimal text (numberText).
+  static QString valueTextOf(const Json::Value& value);
+  static bool isNumber(const Json::Value& value);
+  // A JSON number as the platform would have written it as text: an integer
+  // in decimal, any other number in the fewest digits that read back as it.
+  static std::string numberText(const Json::Value& number);
   // The UTF-8 bytes textOf reads its text from; they stay valid as long as
   // `value` does.
   static std::string_view textBytesOf(const Json::Value& value);

@@ -3,11 +3,13 @@
 #include <mutex>
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include "ctag.h"
@@ -42,26 +44,37 @@ public:
   ~korvane() override;
 
   // Registers and starts the toolkit's server, hands it the callbacks and
-  // creates the tags. Stops at the first step that fails and returns false.
+  // creates the tags. Stops at the first step that fails, logs it and
+  // returns false; initFailure() then says what failed and why.
   virtual bool init(QList<DevConfig> configs);
+  QString initFailure() const { return m_initFailure; }
   virtual void uninit();
 
-  // Creates one tag per variable, then starts the refresh timer.
+  // Creates one tag per variable of every device that has no tags yet, then
+  // starts the refresh timer. From then on each device list fetches the
+  // configurations of the devices it lists that have none (devicesWithoutTags).
   void addTagsForRealTimeData(QList<DevConfig> configs);
+  // The listed devices whose variables are not known: listed only after the
+  // tags were made, or their configuration could not be read (an empty one
+  // in the list given to addTagsForRealTimeData may be either), in ascending
+  // order of serial number.
+  QStringList devicesWithoutTags() const;
 
   // An OPC client's write (a toolkit thread): stores the value, publishes it
-  // with good quality and sends its text towards the platform. `result` is 0,
-  // or the error the client gets for the item.
+  // with the quality the tag has and sends its text towards the platform.
+  // `result` is 0, or the error the client gets for the item.
   void NotificationHandler(DWORD handle, VARIANT* value, DWORD* result);
   // An OPC client's read from the device (a toolkit thread): the record's
-  // value with good quality (the last-known quality while its device has
-  // had no message since the read channel was lost) and the current time;
+  // value and quality, as the toolkit's tag has them, and the current time;
   // quality 0 alone when no record has the handle.
   void DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* timestamp);
 
+  // How often every device's values are asked for, in ms.
+  int refreshIntervalMs() const { return m_refreshTimer.interval(); }
+
   // The records of all devices, in creation order, and per device.
   QList<CTag*> tags() const;
-  QMap<QString, DevTags> deviceTags() const { return m_devTags; }
+  QMap<QString, DevTags> deviceTags() const;
 
 signals:
   void MessageHandleSignal(MsgType msgType, QString msgContext);
@@ -74,17 +87,25 @@ public slots:
   void getNewMessageSlot(QString msg);
   // Asks for fresh values of every device.
   void intervalRefreshLabs();
-  // Fetches the device list: the device states that decide the tags' quality.
-  // A list that cannot be had keeps the last one.
+  // Fetches the device list: the device states that decide the tags' quality,
+  // which every tag takes at once. A list that cannot be had keeps the last one.
   void on_getDeviceStat();
   // The platform's values stopped coming: every tag keeps its value with the
   // last-known quality until its device's next message.
   void on_readChannelLost();
 
 private:
-  // A record and its toolkit tag for one variable; the handle stays invalid
-  // when the toolkit refuses the tag.
-  CTag* createTag(const DataGroup& group, const DataInfo& variable);
+  // Creates the tags of one device's variables, unless it has its tags
+  // already; false then. The device is the serial number the configuration
+  // was requested for, whatever its variables' own "sn_code" say.
+  bool addDeviceTags(const DevConfig& config);
+  // Fetches the configuration of every device without tags and creates its
+  // tags. A round stops at the first reply that does not come: the platform
+  // is in trouble, and the next device list asks again.
+  void addTagsForNewDevices();
+  // A record and its toolkit tag for one variable of device `sn`; the handle
+  // stays invalid when the toolkit refuses the tag.
+  CTag* createTag(const QString& sn, const DataGroup& group, const DataInfo& variable);
   // Stores the pushed values of one device in its tags; a device without
   // tags is passed over.
   void applyDeviceValues(const PushedFrame::Device& values);
@@ -92,25 +113,53 @@ private:
   CTag* findTag(DWORD handle) const;
   // Good quality while the device is online in the last device list.
   WORD deviceQuality(const QString& sn) const;
+  // Notes and logs why init stops; returns false for init to answer.
+  bool initFailed(const QString& what);
+  // The quality a created tag of a known type has now: last-known while its
+  // device has had no message since the read channel was lost; else bad
+  // while its device is not online or its last pushed text was refused;
+  // else good.
+  WORD qualityOf(const CTag& tag) const;
+  // Gives every tag whose quality is no longer qualityOf that quality.
+  void refreshQualities();
 
   // A value for the toolkit, published once the bridge's lock is released.
   struct Update {
     DWORD handle;
     VARIANT value;
+    WORD quality;
   };
 
   QTimer m_refreshTimer;
   QTimer m_deviceStateTimer;
-  // Guards m_tags and the records' values and states against the toolkit's
-  // threads. Never held while calling the toolkit.
+  // Held from taking a record's value and quality to handing them to the
+  // toolkit, so that the toolkit gets them in the order the records did: a
+  // quality change must not publish a value a client's write has replaced.
+  std::mutex m_publishMutex;
+  // Guards m_tags and the records' values, qualities and states against the
+  // toolkit's threads; taken inside m_publishMutex. Never held while calling
+  // the toolkit.
   mutable std::mutex m_tagsMutex;
   QList<CTag*> m_tags;  // owns the records
-  QMap<QString, DevTags> m_devTags;
+  // The created records by handle, for the toolkit's callbacks: one lookup,
+  // however many tags there are.
+  QHash<DWORD, CTag*> m_tagsByHandle;
+  // Per device, its tags: one lookup for each device of a pushed message.
+  QHash<QString, DevTags> m_devTags;
+  // The devices of m_devTags in ascending order, the order of the read
+  // requests for every device.
+  QStringList m_deviceOrder;
   QMap<QString, DevInfo> m_devices;
-  // Devices without a message since the read channel was lost; guarded by
-  // m_tagsMutex, since device reads look at it.
+  // Devices without a message since the read channel was lost.
   QSet<QString> m_staleDevices;
+  QString m_initFailure;
   ujsonparser m_parser;
+  // Set while the device list is being fetched: the request waits in a local
+  // event loop, where the timer may fire again.
+  bool m_deviceListInFlight = false;
+  // The tags of the configuration list are made: from now on a listed device
+  // without tags is one whose configuration is to be fetched.
+  bool m_tagsMade = false;
 };
 
 // The bridge the toolkit's callbacks reach, or nullptr. Set on the GUI thread

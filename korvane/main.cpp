@@ -63,6 +63,8 @@ int main(int argc, char** argv) {
     login->show();
 
   const int result = QApplication::exec();
+  // A main window that quit while waiting for the platform goes now.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
   // Late messages must not reach windows that are about to go.
   qInstallMessageHandler(nullptr);

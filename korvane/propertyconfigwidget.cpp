@@ -9,9 +9,12 @@
 #include "ui_propertyconfigwidget.h"
 
 namespace {
+// The entry of the page shown is bold on a lighter ground; the pointer only
+// shades the entry under it, so the mark never leaves the page shown.
 const char* const menuButtonStyle =
     "QPushButton{border-style: none;color: white;}"
-    "QPushButton:hover{background-color:rgba(0,0,0,50); color: white;font:bold}"
+    "QPushButton:hover{background-color:rgba(255,255,255,30); color: white;}"
+    "QPushButton:checked{background-color:rgba(255,255,255,60); color: white;font:bold}"
     "QPushButton:pressed{background-color:rgb(85, 170, 255); border-style: inset; }";
 }  // namespace
 
@@ -22,7 +25,10 @@ propertyConfigWidget::propertyConfigWidget(QWidget* parent) : QWidget(parent), u
   for (QPushButton* button : {ui->InformationsBtn, ui->softwareSettingBtn, ui->aboutBtn}) {
     button->setStyleSheet(QLatin1String(menuButtonStyle));
     button->setCursor(Qt::PointingHandCursor);
+    button->setCheckable(true);
+    button->setAutoExclusive(true);
   }
+  ui->InformationsBtn->setChecked(true);
 
   auto* pages = new QHBoxLayout;
   m_devStatePage = new DevStateDlg(ui->widget);
@@ -40,13 +46,14 @@ propertyConfigWidget::propertyConfigWidget(QWidget* parent) : QWidget(parent), u
 
 propertyConfigWidget::~propertyConfigWidget() = default;
 
-void propertyConfigWidget::on_InformationsBtn_clicked() { showPage(m_devStatePage); }
+void propertyConfigWidget::on_InformationsBtn_clicked() { showPage(m_devStatePage, ui->InformationsBtn); }
 
-void propertyConfigWidget::on_softwareSettingBtn_clicked() { showPage(m_settingPage); }
+void propertyConfigWidget::on_softwareSettingBtn_clicked() { showPage(m_settingPage, ui->softwareSettingBtn); }
 
-void propertyConfigWidget::on_aboutBtn_clicked() { showPage(m_aboutPage); }
+void propertyConfigWidget::on_aboutBtn_clicked() { showPage(m_aboutPage, ui->aboutBtn); }
 
-void propertyConfigWidget::showPage(QWidget* page) {
+void propertyConfigWidget::showPage(QWidget* page, QPushButton* entry) {
+  entry->setChecked(true);
   for (QWidget* each : {static_cast<QWidget*>(m_devStatePage), static_cast<QWidget*>(m_settingPage),
                         static_cast<QWidget*>(m_aboutPage)})
     each->setVisible(each == page);

@@ -6,6 +6,7 @@
 #include <memory>
 
 class AboutDlg;
+class QPushButton;
 class DevStateDlg;
 class softwareSettingDlg;
 
@@ -15,7 +16,7 @@ class propertyConfigWidget;
 
 // The main window's content: a black menu column with three buttons and, on
 // the right, one of three pages: device states (shown first), settings and
-// about. It passes the raw device-list reply of every device-state refresh on
+// about; the entry of the page shown is marked. It passes the raw device-list reply of every device-state refresh on
 // to the device-state page, whichever page shows.
 class propertyConfigWidget : public QWidget {
   Q_OBJECT
@@ -33,7 +34,8 @@ private slots:
   void on_aboutBtn_clicked();
 
 private:
-  void showPage(QWidget* page);
+  // Shows the page and marks its menu entry.
+  void showPage(QWidget* page, QPushButton* entry);
 
   std::unique_ptr<Ui::propertyConfigWidget> ui;
   DevStateDlg* m_devStatePage;

@@ -43,12 +43,6 @@ std::optional<int> dataCodeNamed(std::string_view name) {
   return code;
 }
 
-// The value text a device gives: empty also when it reads as empty.
-std::string_view valueText(const Json::Value& value) {
-  const std::string_view text = JsonReply::textBytesOf(value);
-  return JsonReply::readsAs(text, {}) ? std::string_view() : text;
-}
-
 }  // namespace
 
 PushedFrame::PushedFrame(const QString& text) : reply_(text) {
@@ -114,8 +108,14 @@ std::string_view PushedFrame::Device::text(int dataCode) const {
   return {};
 }
 
+std::string_view PushedFrame::Device::valueText(const Json::Value& value) const {
+  if (JsonReply::isNumber(value)) return numberTexts_.emplace_back(JsonReply::numberText(value));
+  const std::string_view text = JsonReply::textBytesOf(value);
+  return JsonReply::readsAs(text, {}) ? std::string_view() : text;
+}
+
 void PushedFrame::Device::copyTextsTo(QMap<QString, QString>* texts) const {
   for (const Json::Value* object : objects_)
     for (auto member = object->begin(); member != object->end(); ++member)
-      texts->insert(nameOf(member), JsonReply::textOf(*member));
+      texts->insert(nameOf(member), JsonReply::valueTextOf(*member));
 }

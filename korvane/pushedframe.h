@@ -1,5 +1,7 @@
 #pragma once
 
+#include <deque>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -22,10 +24,11 @@ public:
   class Device {
   public:
     const QString& serial() const { return serial_; }
-    // The text of the member named by `dataCode` in decimal, as the UTF-8
-    // bytes JsonReply::textBytesOf gives; empty when the device brings none
-    // or its text reads as empty (a lone byte-order mark). Valid as long as
-    // the frame is.
+    // The text of the member named by `dataCode` in decimal, as UTF-8: a
+    // text as it stands, a boolean as "true"/"false", a number as its
+    // decimal text; empty when the device brings none, brings another JSON
+    // type, or its text reads as empty (a lone byte-order mark). Valid as
+    // long as the frame is.
     std::string_view text(int dataCode) const;
     // Every member's text into (*texts)[member name], a later member of the
     // same name replacing an earlier one.
@@ -45,6 +48,11 @@ public:
     // Looking a code up here spares comparing it with member names.
     std::vector<std::pair<int, const Json::Value*>> byCode_;
     bool indexed_ = false;
+    // The texts of the values given as JSON numbers that were asked for. A
+    // deque keeps each where it is, so the views handed out stay valid.
+    mutable std::deque<std::string> numberTexts_;
+
+    std::string_view valueText(const Json::Value& value) const;
   };
 
   explicit PushedFrame(const QString& text);

@@ -9,10 +9,17 @@
 
 // The remembered users of usr.ini: one group per user name, plus the group
 // "LastUser" naming the last user who logged in. Passwords are stored
-// scrambled, one character per byte.
+// scrambled, one character per character (one per byte for Latin-1 text). The
+// file is written in the settings class's escaped ASCII form; a file that was
+// edited by hand in GBK or UTF-8 is turned into that form when it is opened.
+// A new file is readable by its owner alone. Changes are written by sync() and
+// at the latest when the object goes.
 class RememberedUsers {
 public:
   explicit RememberedUsers(const QString& path);
+  ~RememberedUsers();
+  RememberedUsers(const RememberedUsers&) = delete;
+  RememberedUsers& operator=(const RememberedUsers&) = delete;
 
   QString lastUser() const;
   void setLastUser(const QString& name);
@@ -36,9 +43,18 @@ public:
 
   // XORs each byte with two repeating keys; a second call undoes the first.
   static void scramblePassword(QByteArray& bytes);
+  // The same on each character's code, so that a password of any characters
+  // round-trips; Latin-1 text gets exactly the bytes' stored form.
+  static void scramblePassword(QString& text);
 
 private:
   int flag(const QString& name, const char* key) const;
+  void setValue(const QString& key, const QVariant& value);
+  // Rewrites a file holding raw non-ASCII text (hand-written, in GBK or
+  // UTF-8) in the escaped form, which the settings class reads without a codec.
+  static const QString& escapeHandWrittenText(const QString& path);
 
+  QString path_;
   QSettings settings_;
+  bool changed_ = false;
 };

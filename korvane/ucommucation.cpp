@@ -1,6 +1,8 @@
 #include "ucommucation.h"
 
 #include <iostream>
+#include <map>
+#include <vector>
 #include <memory>
 
 #include <QEventLoop>
@@ -12,6 +14,7 @@
 
 #include "klog.h"
 #include "platformurls.h"
+#include "workerthreadcall.h"
 
 namespace {
 
@@ -27,17 +30,32 @@ QNetworkRequest platformRequest(const QString& url, const char* contentType) {
 }
 
 // Runs a local event loop until the reply finishes or the time limit passes,
-// and returns what the reply delivered by then.
+// and returns what the reply delivered by then; nothing when its body grew
+// past the limit.
 QByteArray awaitReply(QNetworkReply* reply, int timeLimitMs) {
   QEventLoop loop;
   QTimer timer;
   timer.setSingleShot(true);
+  QByteArray body;
+  bool tooLong = false;
+  QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+    body += reply->read(ucommucation::ReplyBodyLimit + 1 - body.size());
+    if (body.size() <= ucommucation::ReplyBodyLimit) return;
+    tooLong = true;
+    reply->abort();
+  });
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
   QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
   timer.start(timeLimitMs);
   if (!reply->isFinished()) loop.exec();
   timer.stop();
-  return reply->readAll();
+  if (!tooLong) body += reply->read(ucommucation::ReplyBodyLimit + 1 - body.size());
+  if (tooLong || body.size() > ucommucation::ReplyBodyLimit) {
+    KLOG << "reply of" << reply->url().toString() << "longer than" << ucommucation::ReplyBodyLimit
+         << "bytes: request failed";
+    return QByteArray();
+  }
+  return body;
 }
 
 // A form value, percent-encoded so that "&", "=", "+" or "%" in it stay inside
@@ -71,10 +89,110 @@ HeaderList authenticationHeaders(const LoginSession& session) {
   return list;
 }
 
-CURLcode perform(CURL* curl) {
+// The options of an authenticated GET, in the order the platform's requests
+// have always set them. `headers` must outlive the transfer.
+void prepareGet(CURL* curl, const std::string& url, std::string* body, curl_slist* headers,
+                ucommucation::WriteFunction write, const char* caFile) {
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_READFUNCTION, static_cast<curl_read_callback>(nullptr));
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, write);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, static_cast<void*>(body));
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  if (caFile == nullptr) {
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+  } else {
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_CAINFO, caFile);
+  }
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, ucommucation::CurlTimeLimitSeconds);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, ucommucation::CurlTimeLimitSeconds);
+}
+
+void reportFailure(CURLcode result, const std::string& url, std::string* body) {
+  if (result == CURLE_OK) return;
+  std::cout << "error no:" << curl_easy_strerror(result) << std::endl;
+  if (result != CURLE_WRITE_ERROR) return;
+  KLOG << "reply of" << QString::fromStdString(url) << "longer than" << ucommucation::ReplyBodyLimit
+       << "bytes: request failed";
+  body->clear();
+}
+
+// Authenticated GETs of every URL into the body of the same index, at most
+// `inFlight` at a time, on the calling thread, until all have ended or
+// `cancelled` is set.
+void getAll(const std::vector<std::string>& urls, std::vector<std::string>* bodies, const LoginSession& session,
+            size_t inFlight, const std::atomic<bool>& cancelled) {
+  CURLM* multi = curl_multi_init();
+  if (multi == nullptr) return;
+  struct Transfer {
+    size_t index;
+    HeaderList headers;
+  };
+  std::map<CURL*, Transfer> running;
+  size_t next = 0;
+  while ((next < urls.size() || !running.empty()) && !cancelled) {
+    while (running.size() < inFlight && next < urls.size()) {
+      CURL* curl = curl_easy_init();
+      if (curl == nullptr) break;
+      Transfer transfer{next, authenticationHeaders(session)};
+      prepareGet(curl, urls[next], &(*bodies)[next], transfer.headers.get(), &ucommucation::curlWrite, nullptr);
+      running.emplace(curl, std::move(transfer));
+      curl_multi_add_handle(multi, curl);
+      ++next;
+    }
+    int stillRunning = 0;
+    curl_multi_perform(multi, &stillRunning);
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+      if (message->msg != CURLMSG_DONE) continue;
+      CURL* curl = message->easy_handle;
+      const size_t index = running.at(curl).index;
+      reportFailure(message->data.result, urls[index], &(*bodies)[index]);
+      curl_multi_remove_handle(multi, curl);
+      curl_easy_cleanup(curl);
+      running.erase(curl);
+    }
+    if (!running.empty()) curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+  }
+  for (auto& [curl, transfer] : running) {
+    curl_multi_remove_handle(multi, curl);
+    curl_easy_cleanup(curl);
+  }
+  curl_multi_cleanup(multi);
+}
+
+int stopWhenCancelled(void* cancelled, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::atomic<bool>*>(cancelled)->load() ? 1 : 0;
+}
+
+CURLcode perform(CURL* curl, const std::atomic<bool>* cancelled) {
+  if (cancelled != nullptr) {
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &stopWhenCancelled);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancelled));
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  }
   const CURLcode result = curl_easy_perform(curl);
   if (result != CURLE_OK) std::cout << "error no:" << curl_easy_strerror(result) << std::endl;
   return result;
+}
+
+// The body of an authenticated GET run on a worker thread while the caller
+// waits; empty when the caller stopped waiting or the body passed the limit.
+QString fetchBody(const std::string& url, const LoginSession& session) {
+  auto body = std::make_shared<std::string>();
+  auto result = std::make_shared<CURLcode>(CURLE_OK);
+  const bool ended = WorkerThreadCall::run([=](const std::atomic<bool>& cancelled) {
+    *result = ucommucation::curlGet(url, body.get(), session, &ucommucation::curlWrite, nullptr, &cancelled);
+  });
+  if (!ended) return QString();
+  if (*result == CURLE_WRITE_ERROR) {
+    KLOG << "reply of" << QString::fromStdString(url) << "longer than" << ucommucation::ReplyBodyLimit
+         << "bytes: request failed";
+    return QString();
+  }
+  return QString::fromStdString(*body);
 }
 
 }  // namespace
@@ -96,51 +214,58 @@ QString ucommucation::loginRequest(LoginForm form, int timeLimitMs) {
 }
 
 QString ucommucation::heartpackageRequest(LoginForm form, LoginSession session) {
-  const QByteArray fields = "userName=" + formValue(form.user_tel);
-  return QString::fromStdString(curlPost(fields.toStdString(), session, g_heartUrl.toUtf8().constData()));
+  const std::string fields = ("userName=" + formValue(form.user_tel)).toStdString();
+  const std::string url = g_heartUrl.toUtf8().toStdString();
+  auto body = std::make_shared<std::string>();
+  if (!WorkerThreadCall::run([=](const std::atomic<bool>& cancelled) {
+        *body = curlPost(fields, session, url.c_str(), &cancelled);
+      }))
+    return QString();
+  return QString::fromStdString(*body);
 }
 
 QString ucommucation::deviceListRequest(LoginSession session) {
-  std::string body;
-  curlGet((g_devListUrl + QStringLiteral("?usePage=false")).toUtf8().toStdString(), &body, session, &curlWrite,
-          nullptr);
-  return QString::fromStdString(body);
+  return fetchBody((g_devListUrl + QStringLiteral("?usePage=false")).toUtf8().toStdString(), session);
 }
 
 QString ucommucation::realtimeConfRequest(LoginSession session, QString sn) {
   const QString url = g_realtimeConfUrl + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(sn));
   KLOG << url;
-  std::string body;
-  curlGet(url.toUtf8().toStdString(), &body, session, &curlWrite, nullptr);
-  return QString::fromStdString(body);
+  return fetchBody(url.toUtf8().toStdString(), session);
+}
+
+QStringList ucommucation::realtimeConfRequests(LoginSession session, QStringList serials) {
+  std::vector<std::string> urls;
+  urls.reserve(serials.size());
+  for (const QString& sn : serials) {
+    const QString url = g_realtimeConfUrl + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(sn));
+    KLOG << url;
+    urls.push_back(url.toUtf8().toStdString());
+  }
+  auto bodies = std::make_shared<std::vector<std::string>>(urls.size());
+  const bool ended = WorkerThreadCall::run([=](const std::atomic<bool>& cancelled) {
+    getAll(urls, bodies.get(), session, ConfigRequestsInFlight, cancelled);
+  });
+  QStringList replies;
+  replies.reserve(serials.size());
+  // Bodies the worker may still be filling are not read.
+  for (size_t i = 0; i < urls.size(); ++i) replies.append(ended ? QString::fromStdString((*bodies)[i]) : QString());
+  return replies;
 }
 
 CURLcode ucommucation::curlGet(std::string url, std::string* body, LoginSession session, WriteFunction write,
-                               const char* caFile) {
+                               const char* caFile, const std::atomic<bool>* cancelled) {
   CURL* curl = curl_easy_init();
   if (curl == nullptr) return CURLE_FAILED_INIT;
   const HeaderList headers = authenticationHeaders(session);
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_READFUNCTION, static_cast<curl_read_callback>(nullptr));
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, write);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, static_cast<void*>(body));
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  if (caFile == nullptr) {
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
-  } else {
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_CAINFO, caFile);
-  }
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, CurlTimeLimitSeconds);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, CurlTimeLimitSeconds);
-  const CURLcode result = perform(curl);
+  prepareGet(curl, url, body, headers.get(), write, caFile);
+  const CURLcode result = perform(curl, cancelled);
   curl_easy_cleanup(curl);
   return result;
 }
 
-std::string ucommucation::curlPost(std::string fields, LoginSession session, const char* url) {
+std::string ucommucation::curlPost(std::string fields, LoginSession session, const char* url,
+                                   const std::atomic<bool>* cancelled) {
   std::string body;
   if (url == nullptr) return body;
   CURL* curl = curl_easy_init();
@@ -152,13 +277,21 @@ std::string ucommucation::curlPost(std::string fields, LoginSession session, con
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, fields.c_str());
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &curlWrite);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, static_cast<void*>(&body));
-  perform(curl);
+  const CURLcode result = perform(curl, cancelled);
   curl_easy_cleanup(curl);
+  if (result == CURLE_WRITE_ERROR) {
+    KLOG << "reply of" << url << "longer than" << ReplyBodyLimit << "bytes: request failed";
+    body.clear();
+  }
   return body;
 }
 
 size_t ucommucation::curlWrite(char* data, size_t size, size_t count, void* body) {
   const size_t bytes = size * count;
-  if (body != nullptr) static_cast<std::string*>(body)->append(data, bytes);
+  if (body == nullptr) return bytes;
+  auto* text = static_cast<std::string*>(body);
+  // Anything but the number of bytes given ends the transfer.
+  if (text->size() + bytes > static_cast<size_t>(ReplyBodyLimit)) return 0;
+  text->append(data, bytes);
   return bytes;
 }

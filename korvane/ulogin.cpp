@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "configfile.h"
 #include "klog.h"
 #include "platformurls.h"
 #include "rememberedusers.h"
@@ -353,8 +354,10 @@ void ULogin::openMainWindow() {
 }
 
 void ULogin::on_heartpackageSlot() {
-  // A re-login below waits in a local event loop, where this timer fires again.
-  if (reloginInFlight_) return;
+  // The heartbeat and the re-login below wait in a local event loop, where
+  // this timer fires again.
+  if (reloginInFlight_ || heartbeatInFlight_) return;
+  const QScopedValueRollback<bool> inFlight(heartbeatInFlight_, true);
   if (parser_.parseHeartReply(ucommucation::heartpackageRequest(g_loginForm, g_session))) {
     KLOG << "heart package accepted";
     heartFailCount_ = 0;
@@ -393,12 +396,11 @@ void ULogin::on_write2file() {
   RememberedUsers users(SettingsFiles::userPath());
   users.setLastUser(userName_);
   users.save({userName_, password_, rememberUserName_, rememberPassword_, autoLogin_});
-  users.sync();
+  if (!users.sync()) KLOG << "usr.ini could not be written";
 
   if (serverComboBox_->currentIndex() == 0) configuredServerAddress_ = ServerEndpoints::mainSavedAddress();
   if (serverComboBox_->currentIndex() == 1) configuredServerAddress_ = ServerEndpoints::standbySavedAddress();
-  QSettings config(SettingsFiles::configPath(), QSettings::IniFormat);
-  config.setValue(QStringLiteral("/ServerAddress"), configuredServerAddress_);
+  if (!writeServerAddress(configuredServerAddress_)) KLOG << "config.ini could not be written";
 }
 
 void ULogin::readFromFile() {

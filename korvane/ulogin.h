@@ -118,6 +118,7 @@ private:
   bool loginInFlight_ = false;
   bool loggedIn_ = false;
   bool reloginInFlight_ = false;
+  bool heartbeatInFlight_ = false;
   int heartFailCount_ = 0;
   int heartLastCount_ = -1;
 };

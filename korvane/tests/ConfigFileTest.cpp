@@ -53,3 +53,14 @@ TEST(ConfigFileTest, ReadsTheFourTopLevelKeysAsTheyStand) {
   EXPECT_EQ(writeNotifyIntervalTime, "abc");
   EXPECT_EQ(runningModel, "Debug");
 }
+
+TEST(ConfigFileTest, AnIntervalThatIsMissingOrNotAUsableNumberMeansOneSecond) {
+  const struct {
+    const char* text;
+    unsigned ms;
+  } cases[] = {
+      {"", 1000},          {"abc", 1000},         {"-5", 1000}, {"99999999999", 1000}, {"2147483648", 1000},
+      {"1.5", 1000},       {"250", 250},          {"0", 0},     {"2147483647", 2147483647u},
+  };
+  for (const auto& c : cases) EXPECT_EQ(intervalMs(c.text), c.ms) << c.text;
+}

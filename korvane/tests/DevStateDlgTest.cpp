@@ -57,7 +57,7 @@ protected:
 
 }  // namespace
 
-TEST_F(DevStateDlgTest, FillsItselfFromThePlatformInSerialOrderWithTheLastRowSelected) {
+TEST_F(DevStateDlgTest, FillsItselfFromThePlatformInSerialOrderSelectingNothingWithTheLastColumnFillingTheTable) {
   standin.replies().set(StandinEndpoint::DeviceList,
                         ScriptedReply::rawText(deviceList({{"C3", "2", "Pump house"},
                                                            {"A1", "1", "Boiler"},
@@ -71,15 +71,24 @@ TEST_F(DevStateDlgTest, FillsItselfFromThePlatformInSerialOrderWithTheLastRowSel
   EXPECT_EQ(cells->horizontalHeaderItem(0)->text(), "Zelvo SnCode");
   EXPECT_EQ(cells->horizontalHeaderItem(1)->text(), "Device Name");
   EXPECT_EQ(cells->horizontalHeaderItem(2)->text(), "Device State");
-  EXPECT_EQ(cells->columnWidth(2), 200);
+  EXPECT_EQ(cells->columnWidth(1), 200);
   EXPECT_FALSE(cells->verticalHeader()->isVisible());
   EXPECT_EQ(cells->editTriggers(), QAbstractItemView::NoEditTriggers);
   EXPECT_THAT(rows(page), ElementsAre("A1|Boiler|onLine", "B2|Tank|onLine", "C3|Pump house|offLine", "D4||offLine"));
-  EXPECT_EQ(cells->currentRow(), 3);
-  EXPECT_EQ(cells->selectionModel()->selectedRows().size(), 1);
+  EXPECT_TRUE(cells->selectedItems().isEmpty());
+
+  // Shown, focused and refreshed, the table still has nothing selected, and
+  // its columns reach its right edge.
+  page.resize(900, 300);
+  page.show();
+  cells->setFocus();
+  refresh(page, {{"A1", "1", "Boiler"}, {"B2", "1", "Tank"}});
+  EXPECT_TRUE(cells->selectedItems().isEmpty());
+  const QHeaderView* header = cells->horizontalHeader();
+  EXPECT_EQ(header->sectionViewportPosition(2) + header->sectionSize(2), cells->viewport()->width());
 }
 
-TEST_F(DevStateDlgTest, ARefreshKeepsTheSelectedRowWhileItExistsAndEmptiesOnAFailedReply) {
+TEST_F(DevStateDlgTest, ARefreshKeepsTheUsersDeviceSelectedWhileItIsListedAndEmptiesOnAFailedReply) {
   standin.replies().set(StandinEndpoint::DeviceList, ScriptedReply::closeConnection());
   DevStateDlg page;
   EXPECT_TRUE(rows(page).empty());
@@ -90,10 +99,16 @@ TEST_F(DevStateDlgTest, ARefreshKeepsTheSelectedRowWhileItExistsAndEmptiesOnAFai
   refresh(page, three);
   EXPECT_EQ(table(page)->currentRow(), 1);
 
-  table(page)->selectRow(2);
+  EXPECT_EQ(table(page)->selectionModel()->selectedRows().size(), 1);
+
+  // The device keeps its selection when it moves to another row.
+  refresh(page, {{"A0", "1", "z"}, {"A1", "1", "a"}, {"B2", "0", "b"}, {"C3", "1", "c"}});
+  EXPECT_EQ(table(page)->currentRow(), 2);
+
+  table(page)->selectRow(3);
   refresh(page, {{"A1", "0", "a"}, {"B2", "0", "b"}});
   EXPECT_THAT(rows(page), ElementsAre("A1|a|offLine", "B2|b|offLine"));
-  EXPECT_EQ(table(page)->currentRow(), 1);
+  EXPECT_TRUE(table(page)->selectedItems().isEmpty());
 
   for (const char* reply : {"", "not json", R"({"meta":{"success":"false","message":"x"},"data":null})"}) {
     refresh(page, three);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -130,14 +131,20 @@ TEST_F(KorvaneTest, TagsTakeTheirNamesTypesRightsAndQualityFromTheConfigurationA
     EXPECT_EQ(state.value.llVal, 0) << c.name;
     EXPECT_EQ(state.quality, c.quality) << c.name;
   }
+  // Each creation line names its item.
+  EXPECT_EQ(logCount("> tag: A1.Analog.Level ver:1 data_type_tmp:2 data_type:6"), 1);
+  EXPECT_EQ(logCount("> A1.Analog.Level data_type:6 dev_version:1"), 1);
 
   const QMap<QString, DevTags> devices = bridge->deviceTags();
-  EXPECT_THAT(devices.keys(), ElementsAre("", "A1", "B2", "D4"));
+  // E5's empty configuration may be a failed request: it counts as a device without tags.
+  EXPECT_THAT(devices.keys(), ElementsAre("A1", "B2", "D4"));
   EXPECT_EQ(devices.value("A1").count, 7);
   EXPECT_EQ(devices.value("A1").tags, tags.mid(0, 7));
   EXPECT_EQ(devices.value("D4").tags, tags.mid(8, 1));
-  EXPECT_EQ(devices.value("").count, 0);
-  EXPECT_TRUE(devices.value("").tags.isEmpty());
+
+  // A device that has its tags does not get them again.
+  bridge->addTagsForRealTimeData(configs);
+  EXPECT_EQ(bridge->tags(), tags);
 }
 
 TEST_F(KorvaneTest, AVariableWhoseTagTheToolkitRefusesTakesNoPartInUpdatesOrCallbacks) {
@@ -175,7 +182,7 @@ TEST_F(KorvaneTest, PushedValuesReachTheirTagsWithTheQualityOfTheirDevice) {
     LONGLONG bits;
     WORD quality;
   } cases[] = {
-      {"A1.Analog.Level", 0, OPC_QUALITY_GOOD},  // "abc"
+      {"A1.Analog.Level", 0, OPC_QUALITY_BAD},  // "abc"
       {"A1.Analog.Flow", 70000, OPC_QUALITY_GOOD},
       {"A1.Switch.Pump", 0xFFFF, OPC_QUALITY_GOOD},  // VARIANT_TRUE
       {"A1.Switch.Odd", 0, OPC_QUALITY_BAD},         // not converted
@@ -191,18 +198,76 @@ TEST_F(KorvaneTest, PushedValuesReachTheirTagsWithTheQualityOfTheirDevice) {
   EXPECT_EQ(tagState(handle("A1.Switch.Odd")).value.vt, VT_R8);
 }
 
-TEST_F(KorvaneTest, OneLineNamesTheAppliedValuesOfAMessageOnlyWhileDebugLinesAreShown) {
+TEST_F(KorvaneTest, APushedTextThatIsNoValueOfTheTagsTypeKeepsTheLastValueWithBadQuality) {
+  bridge->addTagsForRealTimeData(configs);
+  const char* const lastValues = R"({"A1":{"1":"2.5","2":"7","3":"9","4":"11","10":"1"}})";
+  const struct {
+    const char* name;
+    const char* values;  // the device's object of the message
+  } cases[] = {
+      {"A1.Analog.Level", R"({"A1":{"2":"abc"}})"},   {"A1.Analog.Level", R"({"A1":{"2":"70000"}})"},
+      {"A1.Analog.Level", R"({"A1":{"2":"1.9"}})"},   {"A1.Analog.Level", R"({"A1":{"2":70000}})"},
+      {"A1.Analog.Flow", R"({"A1":{"3":"-1"}})"},     {"A1.Analog.Pressure", R"({"A1":{"4":"NaN"}})"},
+      {"A1.Analog.Pressure", R"({"A1":{"4":"inf"}})"}, {"A1.Analog.Temp", R"({"A1":{"1":"1e308"}})"},
+      {"A1.Analog.Temp", R"({"A1":{"1":"abc"}})"},    {"A1.Switch.Pump", R"({"A1":{"10":"yes"}})"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.values);
+    bridge->getNewMessageSlot(pushed(lastValues));
+    const TagState before = tagState(handle(c.name));
+    ASSERT_EQ(before.quality, OPC_QUALITY_GOOD);
+    const int linesBefore = logCount("not of the tag's type");
+
+    bridge->getNewMessageSlot(pushed(c.values));
+    const TagState after = tagState(handle(c.name));
+    EXPECT_EQ(after.value.vt, before.value.vt);
+    EXPECT_EQ(after.value.llVal, before.value.llVal);
+    EXPECT_EQ(after.quality, OPC_QUALITY_BAD);
+    EXPECT_EQ(logCount("not of the tag's type"), linesBefore + 1);
+    EXPECT_TRUE(log.lines().last().contains(QString::fromLatin1(c.name) + "=\""));
+  }
+
+  // Readable values bring good quality back.
+  const struct {
+    const char* values;
+    const char* name;
+    LONGLONG bits;
+  } readable[] = {
+      {R"({"A1":{"10":"false"}})", "A1.Switch.Pump", 0},
+      {R"({"A1":{"10":"true"}})", "A1.Switch.Pump", 0xFFFF},
+      {R"({"A1":{"2":-300}})", "A1.Analog.Level", 0xFED4},
+      {R"({"A1":{"3":70000}})", "A1.Analog.Flow", 70000},
+  };
+  for (const auto& c : readable) {
+    SCOPED_TRACE(c.values);
+    bridge->getNewMessageSlot(pushed(c.values));
+    const TagState state = tagState(handle(c.name));
+    EXPECT_EQ(state.value.llVal, c.bits);
+    EXPECT_EQ(state.quality, OPC_QUALITY_GOOD);
+  }
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"1":23.25}})"));
+  EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 23.25f);
+}
+
+TEST_F(KorvaneTest, OneLineNamesTheChangedValuesOfAMessageOnlyWhileDebugLinesAreShown) {
   bridge->addTagsForRealTimeData(configs);
   bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"23.5","2":"-7","3":"70000","10":"1","11":"9"}})"));
   EXPECT_EQ(logCount("> [tag values] quality 192: A1.Analog.Temp=23.5 A1.Analog.Level=-7 A1.Analog.Flow=70000 "
                      "A1.Switch.Pump=1"),
             1);
 
+  // The same values again (a refresh's answer after a push) name nothing;
+  // of a message with one change, only that value is named.
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"23.5","2":"-7","3":"70000","10":"1","11":"9"}})"));
+  EXPECT_EQ(logCount("[tag values]"), 1);
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"23.5","2":"-6","3":"70000","10":"1","11":"9"}})"));
+  EXPECT_EQ(logCount("> [tag values] quality 192: A1.Analog.Level=-6"), 1);
+
   {
     const DebugLinesOff off;
     bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"2.5","2":"8"},"B2":{"1":"12"}})"));
   }
-  EXPECT_EQ(logCount("[tag values]"), 1);
+  EXPECT_EQ(logCount("[tag values]"), 2);
   EXPECT_EQ(tagState(handle("A1.Analog.Temp")).value.fltVal, 2.5f);
   EXPECT_EQ(tagState(handle("A1.Analog.Level")).value.iVal, 8);
   EXPECT_EQ(tagState(handle("A1.Analog.Flow")).value.ulVal, 70000u);
@@ -292,7 +357,8 @@ TEST_F(KorvaneTest, ClientWritesAreSentAsThePlatformsTextsInTheTagsType) {
     EXPECT_EQ(tagState(handle(c.name)).value.vt, c.stored) << c.name;
   }
   EXPECT_EQ(logCount("A1.Switch.Pump BOOL 1"), 1);
-  EXPECT_EQ(logCount("A1.Analog.Flow"), 0);
+  // A type without a log label logs no write: the flow's two creation lines alone name it.
+  EXPECT_EQ(logCount("A1.Analog.Flow"), 2);
 }
 
 TEST_F(KorvaneTest, WritesTheBridgeCannotCarryAreRefusedAndLeaveTheTagAlone) {
@@ -380,6 +446,19 @@ TEST_F(KorvaneTest, InitStartsTheServerCreatesTheTagsAndAsksForEveryDeviceEachIn
   }
 }
 
+TEST_F(KorvaneTest, AnUnreadableIntervalAsksForTheDevicesOnceASecondAndAValidOneKeepsTheFloor) {
+  const struct {
+    const char* configured;
+    int refreshMs;
+  } cases[] = {{"", 1000}, {"abc", 1000}, {"-5", 1000}, {"99999999999", 1000}, {"0", 10}, {"250", 250}};
+  for (const auto& c : cases) {
+    g_intervalTime = QString::fromLatin1(c.configured);
+    korvane other(configs);
+    ASSERT_TRUE(other.init({})) << c.configured;
+    EXPECT_EQ(other.refreshIntervalMs(), c.refreshMs) << c.configured;
+  }
+}
+
 TEST_F(KorvaneTest, EachDeviceListReadReplacesTheDeviceStatesAndEveryReplyIsPassedOnRaw) {
   bridge->addTagsForRealTimeData(configs);
   QSignalSpy passed(bridge.get(), &korvane::curAllDeviceStat);
@@ -413,6 +492,113 @@ TEST_F(KorvaneTest, EachDeviceListReadReplacesTheDeviceStatesAndEveryReplyIsPass
     bridge->getNewMessageSlot(pushed(R"({"A1":{"1":"2"}})"));
     EXPECT_EQ(tagState(handle("A1.Analog.Temp")).quality, c.quality);
   }
+}
+
+TEST_F(KorvaneTest, EachDeviceListSetsEveryTagsQualityAndDeviceReadsAndClientWritesKeepIt) {
+  bridge->addTagsForRealTimeData(configs);
+  const auto deviceRead = [&](const char* name) {
+    VARIANT value;
+    VariantInit(&value);
+    WORD quality = 0xFFFF;
+    FILETIME timestamp{};
+    DeviceReadProc(handle(name), &value, &quality, &timestamp);
+    return quality;
+  };
+  const auto listing = [&](int a1State, int b2State) {
+    standin.replies().set(StandinEndpoint::DeviceList,
+                          ScriptedReply::rawText(QStringLiteral(R"({"meta":{"success":"true","message":"ok"},)"
+                                                                R"("data":{"rows":[{"sn_code":"A1","dev_state":%1},)"
+                                                                R"({"sn_code":"B2","dev_state":%2}]}})")
+                                                     .arg(a1State)
+                                                     .arg(b2State)
+                                                     .toStdString()));
+    bridge->on_getDeviceStat();
+  };
+  // The quality the toolkit's tag and a device read give, after each step.
+  const auto expectQualities = [&](const char* step, WORD temp, WORD level, WORD starts) {
+    SCOPED_TRACE(step);
+    EXPECT_EQ(tagState(handle("A1.Analog.Temp")).quality, temp);
+    EXPECT_EQ(deviceRead("A1.Analog.Temp"), temp);
+    EXPECT_EQ(tagState(handle("A1.Analog.Level")).quality, level);
+    EXPECT_EQ(deviceRead("A1.Analog.Level"), level);
+    EXPECT_EQ(tagState(handle("B2.Counter.Starts")).quality, starts);
+    EXPECT_EQ(deviceRead("B2.Counter.Starts"), starts);
+  };
+  constexpr WORD good = OPC_QUALITY_GOOD, bad = OPC_QUALITY_BAD, lastKnown = korvane::LastKnownQuality;
+
+  expectQualities("created", good, good, bad);
+  EXPECT_EQ(write("B2.Counter.Starts", variantOf(VT_UI2, 5)), 0u);
+  expectQualities("a write to the offline device", good, good, bad);
+
+  listing(0, 1);
+  expectQualities("A1 offline, B2 online", bad, bad, good);
+  listing(1, 1);
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"2":"abc"}})"));
+  expectQualities("both online, a refused text", good, bad, good);
+  listing(1, 1);
+  expectQualities("a refused text stays bad", good, bad, good);
+
+  bridge->on_readChannelLost();
+  expectQualities("read channel lost", lastKnown, lastKnown, lastKnown);
+  EXPECT_EQ(write("A1.Analog.Temp", variantOf(VT_R4, 1.5)), 0u);
+  listing(0, 1);
+  expectQualities("a write and a list while the channel is lost", lastKnown, lastKnown, lastKnown);
+  bridge->getNewMessageSlot(pushed(R"({"B2":{"1":"7"}})"));
+  expectQualities("B2's first message", lastKnown, lastKnown, good);
+  bridge->getNewMessageSlot(pushed(R"({"A1":{"2":"8"}})"));
+  expectQualities("A1's first message, A1 offline", bad, bad, good);
+}
+
+// The device list is fetched with the event loop running, where the refresh
+// timer fires again: that refresh is skipped, not fetched beside it.
+TEST_F(KorvaneTest, ADeviceListStillBeingFetchedIsNotFetchedAgain) {
+  standin.replies().set(StandinEndpoint::DeviceList, ScriptedReply::delayed(std::chrono::milliseconds(300)));
+  const int before = requestsTo("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1");
+  QSignalSpy passed(bridge.get(), &korvane::curAllDeviceStat);
+  QTimer::singleShot(20, bridge.get(), &korvane::on_getDeviceStat);
+
+  bridge->on_getDeviceStat();
+  EXPECT_EQ(requestsTo("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1"), before + 1);
+  EXPECT_EQ(passed.size(), 1);
+}
+
+TEST_F(KorvaneTest, DevicesListedLaterGetTagsNamedByTheSerialTheirConfigurationWasAskedFor) {
+  bridge->addTagsForRealTimeData(configs);
+  QSignalSpy asked(bridge.get(), &korvane::MessageHandleSignal);
+  // Two more devices, whose variables carry no serial number of their own or another device's.
+  standin.data().loadJson(R"({
+    "users": [{"user_tel": "13800000000", "password": "demo123", "user_id": 1001, "token": "tok-abc123"}],
+    "devices": [{"sn_code": "A1", "dev_state": 1}, {"sn_code": "B2", "dev_state": 0},
+                {"sn_code": "C3", "dev_state": 1}, {"sn_code": "D5", "dev_state": 0}],
+    "configs": {
+      "C3": [{"type_name": "Analog", "data": [
+        {"data_name": "Temp", "data_type": 7, "data_writeable": 1, "data_code": 1, "dev_version": 0}]}],
+      "D5": [{"type_name": "Analog", "data": [
+        {"sn_code": "C3", "data_name": "Temp", "data_type": 7, "data_writeable": 1, "data_code": 1, "dev_version": 0}]}]
+    }})");
+  bridge->on_getDeviceStat();
+
+  EXPECT_TRUE(bridge->devicesWithoutTags().isEmpty());
+  EXPECT_EQ(bridge->tags().size(), 11);
+  EXPECT_EQ(bridge->deviceTags().value("C3").tags.size(), 1);
+  EXPECT_EQ(bridge->deviceTags().value("D5").tags.size(), 1);
+  EXPECT_TRUE(tag("C3.Analog.Temp")->created());
+  EXPECT_TRUE(tag("D5.Analog.Temp")->created());
+  ASSERT_EQ(asked.size(), 2);
+  EXPECT_EQ(asked[0][1].toString(), "C3");
+  EXPECT_EQ(asked[1][1].toString(), "D5");
+  EXPECT_EQ(requestsTo("GET /ZirOrurodaz/rDev/config/A1 HTTP/1.1"), 0);
+
+  bridge->getNewMessageSlot(pushed(R"({"C3":{"1":"5"},"D5":{"1":"6"}})"));
+  EXPECT_EQ(tagState(handle("C3.Analog.Temp")).value.lVal, 5);
+  EXPECT_EQ(tagState(handle("C3.Analog.Temp")).quality, OPC_QUALITY_GOOD);
+  EXPECT_EQ(tagState(handle("D5.Analog.Temp")).value.lVal, 6);
+  EXPECT_EQ(tagState(handle("D5.Analog.Temp")).quality, OPC_QUALITY_BAD);
+
+  // The next list fetches nothing again and makes no tag twice.
+  bridge->on_getDeviceStat();
+  EXPECT_EQ(bridge->tags().size(), 11);
+  EXPECT_EQ(requestsTo("GET /ZirOrurodaz/rDev/config/C3 HTTP/1.1"), 1);
 }
 
 TEST_F(KorvaneTest, CallbacksOnOtherThreadsMeetTagsBeingCreatedAndValuesArriving) {

@@ -217,3 +217,16 @@ TEST_F(LoginFlowTest, HeartbeatSkipsABeatWhileItsReloginWaits) {
   EXPECT_EQ(requestsTo(heartRequestLine), 1);
   EXPECT_EQ(requestsTo(loginRequestLine), 1);
 }
+
+// The heartbeat waits for its answer with the event loop running, where the
+// heartbeat timer fires again: that beat is skipped, not sent beside it.
+TEST_F(LoginFlowTest, AHeartbeatWaitingForItsAnswerIsNotSentAgain) {
+  logIn();
+  standin.replies().set(StandinEndpoint::Heart, ScriptedReply::delayed(std::chrono::milliseconds(300)));
+  standin.requests().clear();
+  QTimer::singleShot(20, login.get(), &ULogin::on_heartpackageSlot);
+
+  login->on_heartpackageSlot();
+  EXPECT_EQ(requestsTo(heartRequestLine), 1);
+  EXPECT_TRUE(timeoutSignals.endsWith(true));
+}

@@ -23,6 +23,14 @@ protected:
 
   void click(const char* button) { widget->findChild<QPushButton*>(button)->click(); }
 
+  // Which of the three menu entries are marked, in menu order.
+  std::vector<bool> markedEntries() const {
+    std::vector<bool> marked;
+    for (const char* entry : {"InformationsBtn", "softwareSettingBtn", "aboutBtn"})
+      marked.push_back(widget->findChild<QPushButton*>(entry)->isChecked());
+    return marked;
+  }
+
   int deviceRows() const { return widget->findChild<QTableWidget*>("tableWidget")->rowCount(); }
 
   void SetUp() override {
@@ -44,6 +52,7 @@ TEST_F(PropertyConfigWidgetTest, OpensOnTheDeviceStatesAndEachMenuButtonShowsIts
   EXPECT_EQ(widget->findChild<QPushButton*>("softwareSettingBtn")->text(), "SoftWare Settings");
   EXPECT_EQ(widget->findChild<QPushButton*>("aboutBtn")->text(), "ZelvoOPC About");
   EXPECT_EQ(shownPages(), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(markedEntries(), (std::vector<bool>{true, false, false}));
   EXPECT_EQ(deviceRows(), 2);
 
   const struct {
@@ -57,6 +66,7 @@ TEST_F(PropertyConfigWidgetTest, OpensOnTheDeviceStatesAndEachMenuButtonShowsIts
   for (const auto& step : steps) {
     click(step.button);
     EXPECT_EQ(shownPages(), step.shown) << step.button;
+    EXPECT_EQ(markedEntries(), step.shown) << step.button;
   }
 }
 

@@ -26,7 +26,7 @@ Texts readPlainly(const QString& frame) {
     if (!device->isObject()) continue;
     QMap<QString, QString>& texts = devices[QString::fromStdString(device.name())];
     for (auto value = device->begin(); value != device->end(); ++value)
-      texts.insert(QString::fromStdString(value.name()), JsonReply::textOf(*value));
+      texts.insert(QString::fromStdString(value.name()), JsonReply::valueTextOf(*value));
   }
   return devices;
 }
@@ -45,6 +45,7 @@ TEST(PushedFrameTest, TextsByDataCodeAreThoseOfTheFramesTextsAsQStrings) {
       R"({"A1":{"1":"23.5","2":"-7","10":"1","3":"x"}})",
       R"({"A1":{"01":"a","+2":"b"," 3":"c","4 ":"d","-5":"e","0":"f","-0":"g","2147483648":"h"}})",
       R"({"A1":{"1":true,"2":false,"3":5,"4":{"v":"5"},"5":null,"6":"","7":"\ufeff","8":"\ufeff9"}})",
+      R"({"A1":{"1":23.5,"2":-7,"3":1e308,"4":70000,"5":1.0,"6":18446744073709551615,"7":0.1}})",
       R"({"A1":{"1":"a","\ufeff1":"b","\ufeff\ufeff2":"c","\ufeff3":"d"}})",
       R"({"B1":{"1":"5"},"AB1":{"2":"-7"},"C3":{},"D4":"5","E5":["5"]})",
       R"({"X\udc00":{"1":"a","2":"b"},"X\udc01":{"1":"c"},"X\ufffd":{"3":"d"}})",
@@ -92,4 +93,13 @@ TEST(PushedFrameTest, OnlyARefusedEnvelopeIsNotAccepted) {
     EXPECT_EQ(frame.accepted(), c.accepted);
     EXPECT_EQ(frame.devices().size(), c.devices);
   }
+}
+
+TEST(PushedFrameTest, ValuesGivenAsNumbersReadAsTheirDecimalTexts) {
+  const PushedFrame frame(frameOf(
+      R"({"A1":{"1":23.5,"2":-7,"3":1e308,"4":70000,"5":1.0,"6":18446744073709551615,"7":0.1,"8":-0.0}})"));
+  ASSERT_EQ(frame.devices().size(), 1u);
+  const PushedFrame::Device& device = frame.devices().front();
+  const char* const texts[] = {"23.5", "-7", "1e+308", "70000", "1", "18446744073709551615", "0.1", "0"};
+  for (int code = 1; code <= 8; ++code) EXPECT_EQ(device.text(code), texts[code - 1]) << code;
 }

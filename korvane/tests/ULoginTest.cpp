@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -6,10 +8,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QFile>
 #include <QSettings>
+#include <QTextCodec>
 
 #include <gtest/gtest.h>
 
+#include "configfile.h"
 #include "modalboxcloser.h"
 #include "platformurls.h"
 #include "rememberedusers.h"
@@ -39,6 +44,12 @@ QStringList rowNames(const ULogin& login) {
 }
 
 void clickDelete(UserItem& row) { row.findChild<QPushButton*>("DeleteUserNameBtn")->click(); }
+
+unsigned modeOf(const QString& path) {
+  struct stat status {};
+  ::stat(QFile::encodeName(path).constData(), &status);
+  return status.st_mode & 0777;
+}
 
 void processDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -83,6 +94,57 @@ TEST(RememberedUsersTest, PasswordScramblingIsItsOwnInverseAndSurvivesTheSetting
     }
     EXPECT_EQ(RememberedUsers(folder.userPath()).user("u").password, plain) << c.password.toStdString();
   }
+}
+
+TEST(RememberedUsersTest, PasswordsOfAnyCharactersRoundTripAndLatin1OnesKeepTheirStoredForm) {
+  const SettingsFolder folder;
+  const QString passwords[] = {QStringLiteral("密码pässwörd"), QStringLiteral("\U0001F511 key"),
+                               QString::fromLatin1("p\xE4")};
+  for (const QString& password : passwords) {
+    RememberedUsers(folder.userPath()).save({"u", password, 1, 1, 0});
+    EXPECT_EQ(RememberedUsers(folder.userPath()).user("u").password, password) << password.toStdString();
+  }
+  // The Latin-1 password is stored one character per byte, as before.
+  EXPECT_EQ(QSettings(folder.userPath(), QSettings::IniFormat).value("u/PassWord").toString(),
+            QString::fromLatin1("T\xF6"));
+}
+
+TEST(RememberedUsersTest, AHandWrittenUserNameInGbkOrUtf8IsReadAsWrittenAndTheRestKept) {
+  const QString name = QStringLiteral("张三");
+  QByteArray stored = QByteArray("secret");
+  RememberedUsers::scramblePassword(stored);
+  for (const char* codecName : {"GBK", "UTF-8"}) {
+    const SettingsFolder folder;
+    const QByteArray encoded = QTextCodec::codecForName(codecName)->fromUnicode(name);
+    QFile file(folder.userPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[LastUser]\nUserName=" + encoded + "\n\n[" + encoded + "]\nPassWord=" + stored +
+               "\nisRememberPassWord=1\nisAutoLogin=1\n");
+    file.close();
+
+    RememberedUsers users(folder.userPath());
+    EXPECT_EQ(users.lastUser(), name) << codecName;
+    const RememberedUser user = users.user(name);
+    EXPECT_EQ(user.password, "secret") << codecName;
+    EXPECT_EQ(user.autoLogin, 1) << codecName;
+    EXPECT_EQ(users.names(), QStringList{name}) << codecName;
+  }
+}
+
+TEST(RememberedUsersTest, NewSettingsFilesAreTheOwnersAloneAndAnExistingFileKeepsItsMode) {
+  const SettingsFolder folder;
+  RememberedUsers(folder.userPath()).save({"u", "secret", 1, 1, 0});
+  ASSERT_TRUE(writeServerSettings("platform.example:8080", "1000"));
+  for (const QString& path : {folder.userPath(), folder.configPath()})
+    EXPECT_EQ(modeOf(path), 0600u) << path.toStdString();
+
+  // A mode the owner chose stays.
+  for (const QString& path : {folder.userPath(), folder.configPath()})
+    ::chmod(QFile::encodeName(path).constData(), 0640);
+  RememberedUsers(folder.userPath()).save({"v", "secret", 1, 1, 0});
+  ASSERT_TRUE(writeServerAddress("platform.example:8081"));
+  for (const QString& path : {folder.userPath(), folder.configPath()})
+    EXPECT_EQ(modeOf(path), 0640u) << path.toStdString();
 }
 
 TEST(RememberedUsersTest, PasswordIsKeptOnlyWhenRememberingItAndAnEmptyNameRemovesNothing) {

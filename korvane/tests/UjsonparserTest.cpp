@@ -264,6 +264,35 @@ TEST(UjsonparserTest, ConfigurationOfAWrongShapeIsTheEmptyFallback) {
   }
 }
 
+// Only a readable configuration counts as read, also when it holds no
+// variables; every fallback says the device's variables are not known.
+TEST(UjsonparserTest, AConfigurationCountsAsReadOnlyWhenItIsOne) {
+  const struct {
+    const char* name;
+    QString text;
+    bool read;
+    int groups;
+  } cases[] = {
+      {"two groups", okReply(R"([{"type_name":"A","data":[{"data_code":1}]},{"type_name":"B","data":[]}])"), true, 2},
+      {"no variables", okReply("[]"), true, 0},
+      {"a group dropped", okReply(R"([{"type_name":"","data":[]}])"), true, 0},
+      {"empty text", QString(), false, 0},
+      {"refused", reply(R"({"success":"false","message":"100009"})", "[]"), false, 0},
+      {"null data", okReply("null"), false, 0},
+      {"data is an object", okReply("{}"), false, 0},
+      {"a variable is no object", okReply(R"([{"type_name":"A","data":[7]}])"), false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DevConfig config;
+    config.group_count = 9;
+    EXPECT_EQ(parser.parseRealtimeConf(c.text, "A1", &config), c.read);
+    EXPECT_EQ(config.sn_code, "A1");
+    EXPECT_EQ(config.group_count, c.groups);
+    EXPECT_EQ(config.groups.size(), c.groups);
+  }
+}
+
 TEST(UjsonparserTest, ConfigurationVariableScalarsOfAWrongTypeReadAsAbsent) {
   const DevConfig config = parser.parseRealtimeConf(
       okReply(R"([{"type_name":"Analog","data":[{"sn_code":7,"data_name":["x"],"data_type":"10","data_code":1.5,
@@ -294,7 +323,7 @@ TEST(UjsonparserTest, PushedValues) {
       {"missing code empty", okReply(R"({"A1":{"2":"-7"}})"), true, {{"1", ""}, {"2", "-7"}, {"10", ""}, {"99", "kept"}}},
       {"other device only", okReply(R"({"B2":{"1":"5"}})"), true, {{"1", ""}, {"2", ""}, {"10", ""}, {"99", "kept"}}},
       {"value not text", okReply(R"({"A1":{"1":{"v":"5"},"2":23.5,"10":true}})"), true,
-       {{"1", ""}, {"2", ""}, {"10", "true"}, {"99", "kept"}}},
+       {{"1", ""}, {"2", "23.5"}, {"10", "true"}, {"99", "kept"}}},
       {"refused", reply(R"({"success":"false","message":""})", R"({"A1":{"1":"5"}})"), false, untouched()},
       {"no data", QString(R"({"meta":{"success":"true","message":"ok"}})"), true, untouched()},
       {"null data", okReply("null"), true, untouched()},
@@ -320,7 +349,7 @@ TEST(UjsonparserTest, PushedValuesOfEveryDevice) {
     Devices devices;
   } cases[] = {
       {"two devices", okReply(R"({"B1":{"1":"5"},"AB1":{"2":"-7","10":true,"3":4}})"), true,
-       {{"Z9", {{"1", "kept"}}}, {"AB1", {{"2", "-7"}, {"10", "true"}, {"3", ""}}}, {"B1", {{"1", "5"}}}}},
+       {{"Z9", {{"1", "kept"}}}, {"AB1", {{"2", "-7"}, {"10", "true"}, {"3", "4"}}}, {"B1", {{"1", "5"}}}}},
       {"device not an object", okReply(R"({"A1":"5","B2":["5"],"C3":{}})"), true, {{"Z9", {{"1", "kept"}}}, {"C3", {}}}},
       {"refused", reply(R"({"success":"false","message":""})", R"({"A1":{"1":"5"}})"), false, kept},
       {"no data", QString(R"({"meta":{"success":"true","message":"ok"}})"), true, kept},
