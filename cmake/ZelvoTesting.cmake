@@ -6,6 +6,8 @@
 # never from the developer's shell. THREADED marks tests that the
 # ThreadSanitizer run selects (label "threaded"). OWN_MAIN leaves out
 # GoogleTest's main, for suites that must build an application object first.
+# In the Windows flavour the executables, discovery included, run under Wine
+# through the toolchain's CMAKE_CROSSCOMPILING_EMULATOR.
 
 set(ZELVO_TEST_RUNTIME_DIR ${CMAKE_BINARY_DIR}/test-runtime)
 file(MAKE_DIRECTORY ${ZELVO_TEST_RUNTIME_DIR})
@@ -13,6 +15,9 @@ file(CHMOD ${ZELVO_TEST_RUNTIME_DIR} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRIT
 
 function(zelvo_add_gtest target)
   cmake_parse_arguments(T "QT;THREADED;OWN_MAIN" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(T_QT AND CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    message(FATAL_ERROR "${target}: the Windows flavour has no Qt")
+  endif()
   add_executable(${target} ${T_SOURCES})
   target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest)
   if(NOT T_OWN_MAIN)

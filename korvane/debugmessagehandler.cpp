@@ -39,6 +39,16 @@ bool echoToStandardError() {
   return echo;
 }
 
+// A message as long as a line may show: a longer one (a platform text of a
+// megabyte, say) would hold the window's thread for long.
+QString cutToLimit(const QString& message) {
+  if (message.size() <= DebugLineMessageLimit) return message;
+  int end = DebugLineMessageLimit;
+  // A pair of UTF-16 units stays whole.
+  if (message.at(end - 1).isHighSurrogate()) --end;
+  return message.left(end) + QStringLiteral(" [cut]");
+}
+
 }  // namespace
 
 QString debugLine(QtMsgType type, const QString& message) {
@@ -50,8 +60,8 @@ QString debugLine(QtMsgType type, const QString& message) {
     case QtFatalMsg: kind = "Fatal:"; break;
     case QtInfoMsg: return QString();
   }
-  return QLatin1String(kind) +
-         QStringLiteral("%1: %2").arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss:zzz")), message);
+  return QLatin1String(kind) + QStringLiteral("%1: %2").arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss:zzz")),
+                                                           cutToLimit(message));
 }
 
 g_debug* openDebugWindow() {

@@ -14,6 +14,9 @@ class g_debug;
 // With KORVANE_DEBUG_STDERR set, every line goes to standard error as well.
 void debugMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message);
 
+// The longest message a line shows; the rest is cut off and marked.
+constexpr int DebugLineMessageLimit = 4096;
+
 // The text the handler shows for one message.
 QString debugLine(QtMsgType type, const QString& message);
 

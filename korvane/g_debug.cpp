@@ -53,6 +53,8 @@ g_debug::g_debug(QWidget* parent)
   textView_->setStyleSheet(QStringLiteral("QTextEdit{background-color:rgba(255,255,255,0)}"));
   // The log is never edited, and an undo history would only grow with it.
   textView_->setUndoRedoEnabled(false);
+  // A busy program logs without end; the window shows the latest part.
+  textView_->document()->setMaximumBlockCount(KeptLines);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(row);

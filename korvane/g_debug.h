@@ -20,6 +20,8 @@ class g_debug : public QWidget {
 public:
   // A view that holds more than this many characters is emptied before a list of lines is added.
   static constexpr int ListTrimLength = 10000;
+  // The view keeps this many of the latest lines; older ones go.
+  static constexpr int KeptLines = 10000;
 
   explicit g_debug(QWidget* parent = nullptr);
 

@@ -114,36 +114,74 @@ bool korvane::initFailed(const QString& what) {
 void korvane::addTagsForRealTimeData(QList<DevConfig> configs) {
   QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
   for (const DevConfig& config : configs) {
-    DevTags devTags;
-    QString devKey;
-    for (const DataGroup& group : config.groups) {
-      devTags.count += group.variable_count;
-      for (const DataInfo& variable : group.variables) {
-        devKey = variable.sn_code;
-        CTag* tag = createTag(group, variable);
-        devTags.tags.append(tag);
-        // The server takes clients already: their callbacks look for records meanwhile.
-        const std::lock_guard<std::mutex> lock(m_tagsMutex);
-        m_tags.append(tag);
-      }
-    }
-    m_devTags.insert(devKey, devTags);
+    // A configuration without groups is also what a failed request gives:
+    // the device counts as one without tags, so a device list fetches it.
+    if (config.groups.isEmpty()) continue;
+    addDeviceTags(config);
   }
+  m_tagsMade = true;
   connect(&m_refreshTimer, &QTimer::timeout, this, &korvane::intervalRefreshLabs, Qt::UniqueConnection);
   m_refreshTimer.start(static_cast<int>(std::max(minimumRefreshMs, configuredInterval())));
 }
 
-CTag* korvane::createTag(const DataGroup& group, const DataInfo& variable) {
+bool korvane::addDeviceTags(const DevConfig& config) {
+  const QString& sn = config.sn_code;
+  if (sn.isEmpty() || m_devTags.contains(sn)) return false;
+  DevTags devTags;
+  for (const DataGroup& group : config.groups) {
+    devTags.count += group.variable_count;
+    for (const DataInfo& variable : group.variables) {
+      CTag* tag = createTag(sn, group, variable);
+      devTags.tags.append(tag);
+      // The server takes clients already: their callbacks look for records meanwhile.
+      const std::lock_guard<std::mutex> lock(m_tagsMutex);
+      m_tags.append(tag);
+      if (tag->created()) m_tagsByHandle.insert(tag->handle, tag);
+    }
+  }
+  m_devTags.insert(sn, devTags);
+  m_deviceOrder.insert(std::lower_bound(m_deviceOrder.begin(), m_deviceOrder.end(), sn), sn);
+  return true;
+}
+
+QStringList korvane::devicesWithoutTags() const {
+  QStringList serials;
+  for (auto device = m_devices.cbegin(); device != m_devices.cend(); ++device)
+    if (!device.key().isEmpty() && !m_devTags.contains(device.key())) serials.append(device.key());
+  return serials;
+}
+
+void korvane::addTagsForNewDevices() {
+  for (const QString& sn : devicesWithoutTags()) {
+    const QString reply = ucommucation::realtimeConfRequest(g_session, sn);
+    if (reply.isEmpty()) {
+      KLOG << "configuration of" << sn << "not had; devices without tags are asked for at the next device list";
+      return;
+    }
+    DevConfig config;
+    if (!m_parser.parseRealtimeConf(reply, sn, &config)) {
+      KLOG << "configuration of" << sn << "not read, asked for again at the next device list:" << reply;
+      continue;
+    }
+    // The device may have got its tags while the request waited.
+    if (!addDeviceTags(config)) continue;
+    KLOG << "tags made for device" << sn << ":" << m_devTags.value(sn).tags.size();
+    // Its values need not wait for the next refresh.
+    emit MessageHandleSignal(MsgOneDevice, sn);
+  }
+}
+
+CTag* korvane::createTag(const QString& sn, const DataGroup& group, const DataInfo& variable) {
   auto* tag = new CTag;
   tag->typeCode = DataTypeCode::of(variable.data_type, variable.dev_version);
-  tag->name = QStringLiteral("%1.%2.%3").arg(variable.sn_code, group.type_name, variable.data_name);
+  tag->name = QStringLiteral("%1.%2.%3").arg(sn, group.type_name, variable.data_name);
   // Each line names its item: a log of many tags is otherwise unreadable.
   KLOG << QStringLiteral("tag: %1 ver:%2 data_type_tmp:%3 data_type:%4")
               .arg(tag->name)
               .arg(variable.dev_version)
               .arg(variable.data_type)
               .arg(tag->typeCode);
-  tag->sn = variable.sn_code;
+  tag->sn = sn;
   tag->dataCode = variable.data_code;
   const bool writable = variable.data_writeable == 1 || variable.data_writeable == 2;
   tag->readLevel = ntLevelOne;
@@ -160,6 +198,12 @@ CTag* korvane::createTag(const DataGroup& group, const DataInfo& variable) {
                          : CreateTag(name.data(), tag->value, tag->quality, FALSE);
   if (!tag->created()) KLOG << "tag not created:" + tag->name;
   return tag;
+}
+
+QMap<QString, DevTags> korvane::deviceTags() const {
+  QMap<QString, DevTags> devices;
+  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) devices.insert(device.key(), device.value());
+  return devices;
 }
 
 QList<CTag*> korvane::tags() const {
@@ -239,10 +283,7 @@ void korvane::applyDeviceValues(const PushedFrame::Device& values) {
 }
 
 void korvane::intervalRefreshLabs() {
-  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) {
-    if (device.key().isEmpty()) continue;
-    emit MessageHandleSignal(MsgOneDevice, device.key());
-  }
+  for (const QString& sn : m_deviceOrder) emit MessageHandleSignal(MsgOneDevice, sn);
 }
 
 void korvane::on_getDeviceStat() {
@@ -251,13 +292,16 @@ void korvane::on_getDeviceStat() {
   const QString reply = ucommucation::deviceListRequest(g_session);
   // A list that could not be had says nothing about the devices: the last
   // one stays.
-  if (!m_parser.parseDeviceList(reply, &m_devices)) KLOG << "device list not read, the last one is kept";
+  const bool listed = m_parser.parseDeviceList(reply, &m_devices);
+  if (!listed) KLOG << "device list not read, the last one is kept";
   refreshQualities();
   emit curAllDeviceStat(reply);
+  // Without a list the platform is in trouble: configurations wait for the next one.
+  if (listed && m_tagsMade) addTagsForNewDevices();
 }
 
 void korvane::on_readChannelLost() {
-  for (auto device = m_devTags.cbegin(); device != m_devTags.cend(); ++device) m_staleDevices.insert(device.key());
+  for (const QString& sn : m_deviceOrder) m_staleDevices.insert(sn);
   refreshQualities();
   KLOG << QStringLiteral("read channel lost: tags keep their last values with quality %1").arg(LastKnownQuality);
 }
@@ -337,11 +381,7 @@ void korvane::DeviceRead(DWORD handle, VARIANT* value, WORD* quality, FILETIME* 
   GetSystemTimeAsFileTime(timestamp);
 }
 
-CTag* korvane::findTag(DWORD handle) const {
-  for (CTag* tag : m_tags)
-    if (tag->created() && tag->handle == handle) return tag;
-  return nullptr;
-}
+CTag* korvane::findTag(DWORD handle) const { return m_tagsByHandle.value(handle, nullptr); }
 
 WORD korvane::deviceQuality(const QString& sn) const {
   const auto device = m_devices.constFind(sn);

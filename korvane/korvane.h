@@ -3,11 +3,13 @@
 #include <mutex>
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include "ctag.h"
@@ -48,8 +50,15 @@ public:
   QString initFailure() const { return m_initFailure; }
   virtual void uninit();
 
-  // Creates one tag per variable, then starts the refresh timer.
+  // Creates one tag per variable of every device that has no tags yet, then
+  // starts the refresh timer. From then on each device list fetches the
+  // configurations of the devices it lists that have none (devicesWithoutTags).
   void addTagsForRealTimeData(QList<DevConfig> configs);
+  // The listed devices whose variables are not known: listed only after the
+  // tags were made, or their configuration could not be read (an empty one
+  // in the list given to addTagsForRealTimeData may be either), in ascending
+  // order of serial number.
+  QStringList devicesWithoutTags() const;
 
   // An OPC client's write (a toolkit thread): stores the value, publishes it
   // with the quality the tag has and sends its text towards the platform.
@@ -65,7 +74,7 @@ public:
 
   // The records of all devices, in creation order, and per device.
   QList<CTag*> tags() const;
-  QMap<QString, DevTags> deviceTags() const { return m_devTags; }
+  QMap<QString, DevTags> deviceTags() const;
 
 signals:
   void MessageHandleSignal(MsgType msgType, QString msgContext);
@@ -86,9 +95,17 @@ public slots:
   void on_readChannelLost();
 
 private:
-  // A record and its toolkit tag for one variable; the handle stays invalid
-  // when the toolkit refuses the tag.
-  CTag* createTag(const DataGroup& group, const DataInfo& variable);
+  // Creates the tags of one device's variables, unless it has its tags
+  // already; false then. The device is the serial number the configuration
+  // was requested for, whatever its variables' own "sn_code" say.
+  bool addDeviceTags(const DevConfig& config);
+  // Fetches the configuration of every device without tags and creates its
+  // tags. A round stops at the first reply that does not come: the platform
+  // is in trouble, and the next device list asks again.
+  void addTagsForNewDevices();
+  // A record and its toolkit tag for one variable of device `sn`; the handle
+  // stays invalid when the toolkit refuses the tag.
+  CTag* createTag(const QString& sn, const DataGroup& group, const DataInfo& variable);
   // Stores the pushed values of one device in its tags; a device without
   // tags is passed over.
   void applyDeviceValues(const PushedFrame::Device& values);
@@ -124,7 +141,14 @@ private:
   // the toolkit.
   mutable std::mutex m_tagsMutex;
   QList<CTag*> m_tags;  // owns the records
-  QMap<QString, DevTags> m_devTags;
+  // The created records by handle, for the toolkit's callbacks: one lookup,
+  // however many tags there are.
+  QHash<DWORD, CTag*> m_tagsByHandle;
+  // Per device, its tags: one lookup for each device of a pushed message.
+  QHash<QString, DevTags> m_devTags;
+  // The devices of m_devTags in ascending order, the order of the read
+  // requests for every device.
+  QStringList m_deviceOrder;
   QMap<QString, DevInfo> m_devices;
   // Devices without a message since the read channel was lost.
   QSet<QString> m_staleDevices;
@@ -133,6 +157,9 @@ private:
   // Set while the device list is being fetched: the request waits in a local
   // event loop, where the timer may fire again.
   bool m_deviceListInFlight = false;
+  // The tags of the configuration list are made: from now on a listed device
+  // without tags is one whose configuration is to be fetched.
+  bool m_tagsMade = false;
 };
 
 // The bridge the toolkit's callbacks reach, or nullptr. Set on the GUI thread

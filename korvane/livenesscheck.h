@@ -16,6 +16,9 @@ class LivenessCheck : public QObject {
 public:
   LivenessCheck(QWebSocket* socket, int periodMs, int pongWaitMs, QObject* parent);
 
+  // Pings now, unless a ping still awaits its pong.
+  void ping();
+
 signals:
   // A ping went out: what was sent before it is confirmed by its pong.
   void pinged();
@@ -26,7 +29,6 @@ signals:
 private:
   void start();
   void stop();
-  void ping();
   void onPong();
   void onSilent();
 

@@ -1,6 +1,8 @@
 #include "ucommucation.h"
 
 #include <iostream>
+#include <map>
+#include <vector>
 #include <memory>
 
 #include <QEventLoop>
@@ -87,6 +89,80 @@ HeaderList authenticationHeaders(const LoginSession& session) {
   return list;
 }
 
+// The options of an authenticated GET, in the order the platform's requests
+// have always set them. `headers` must outlive the transfer.
+void prepareGet(CURL* curl, const std::string& url, std::string* body, curl_slist* headers,
+                ucommucation::WriteFunction write, const char* caFile) {
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_READFUNCTION, static_cast<curl_read_callback>(nullptr));
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, write);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, static_cast<void*>(body));
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  if (caFile == nullptr) {
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+  } else {
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_CAINFO, caFile);
+  }
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, ucommucation::CurlTimeLimitSeconds);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, ucommucation::CurlTimeLimitSeconds);
+}
+
+void reportFailure(CURLcode result, const std::string& url, std::string* body) {
+  if (result == CURLE_OK) return;
+  std::cout << "error no:" << curl_easy_strerror(result) << std::endl;
+  if (result != CURLE_WRITE_ERROR) return;
+  KLOG << "reply of" << QString::fromStdString(url) << "longer than" << ucommucation::ReplyBodyLimit
+       << "bytes: request failed";
+  body->clear();
+}
+
+// Authenticated GETs of every URL into the body of the same index, at most
+// `inFlight` at a time, on the calling thread, until all have ended or
+// `cancelled` is set.
+void getAll(const std::vector<std::string>& urls, std::vector<std::string>* bodies, const LoginSession& session,
+            size_t inFlight, const std::atomic<bool>& cancelled) {
+  CURLM* multi = curl_multi_init();
+  if (multi == nullptr) return;
+  struct Transfer {
+    size_t index;
+    HeaderList headers;
+  };
+  std::map<CURL*, Transfer> running;
+  size_t next = 0;
+  while ((next < urls.size() || !running.empty()) && !cancelled) {
+    while (running.size() < inFlight && next < urls.size()) {
+      CURL* curl = curl_easy_init();
+      if (curl == nullptr) break;
+      Transfer transfer{next, authenticationHeaders(session)};
+      prepareGet(curl, urls[next], &(*bodies)[next], transfer.headers.get(), &ucommucation::curlWrite, nullptr);
+      running.emplace(curl, std::move(transfer));
+      curl_multi_add_handle(multi, curl);
+      ++next;
+    }
+    int stillRunning = 0;
+    curl_multi_perform(multi, &stillRunning);
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+      if (message->msg != CURLMSG_DONE) continue;
+      CURL* curl = message->easy_handle;
+      const size_t index = running.at(curl).index;
+      reportFailure(message->data.result, urls[index], &(*bodies)[index]);
+      curl_multi_remove_handle(multi, curl);
+      curl_easy_cleanup(curl);
+      running.erase(curl);
+    }
+    if (!running.empty()) curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+  }
+  for (auto& [curl, transfer] : running) {
+    curl_multi_remove_handle(multi, curl);
+    curl_easy_cleanup(curl);
+  }
+  curl_multi_cleanup(multi);
+}
+
 int stopWhenCancelled(void* cancelled, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return static_cast<const std::atomic<bool>*>(cancelled)->load() ? 1 : 0;
 }
@@ -158,26 +234,31 @@ QString ucommucation::realtimeConfRequest(LoginSession session, QString sn) {
   return fetchBody(url.toUtf8().toStdString(), session);
 }
 
+QStringList ucommucation::realtimeConfRequests(LoginSession session, QStringList serials) {
+  std::vector<std::string> urls;
+  urls.reserve(serials.size());
+  for (const QString& sn : serials) {
+    const QString url = g_realtimeConfUrl + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(sn));
+    KLOG << url;
+    urls.push_back(url.toUtf8().toStdString());
+  }
+  auto bodies = std::make_shared<std::vector<std::string>>(urls.size());
+  const bool ended = WorkerThreadCall::run([=](const std::atomic<bool>& cancelled) {
+    getAll(urls, bodies.get(), session, ConfigRequestsInFlight, cancelled);
+  });
+  QStringList replies;
+  replies.reserve(serials.size());
+  // Bodies the worker may still be filling are not read.
+  for (size_t i = 0; i < urls.size(); ++i) replies.append(ended ? QString::fromStdString((*bodies)[i]) : QString());
+  return replies;
+}
+
 CURLcode ucommucation::curlGet(std::string url, std::string* body, LoginSession session, WriteFunction write,
                                const char* caFile, const std::atomic<bool>* cancelled) {
   CURL* curl = curl_easy_init();
   if (curl == nullptr) return CURLE_FAILED_INIT;
   const HeaderList headers = authenticationHeaders(session);
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_READFUNCTION, static_cast<curl_read_callback>(nullptr));
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, write);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, static_cast<void*>(body));
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  if (caFile == nullptr) {
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
-  } else {
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_CAINFO, caFile);
-  }
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, CurlTimeLimitSeconds);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, CurlTimeLimitSeconds);
+  prepareGet(curl, url, body, headers.get(), write, caFile);
   const CURLcode result = perform(curl, cancelled);
   curl_easy_cleanup(curl);
   return result;

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <curl/curl.h>
 
@@ -30,6 +31,9 @@ public:
   static constexpr long CurlTimeLimitSeconds = 5;
   // Whatever the platform sends, no reply takes more memory than this.
   static constexpr qint64 ReplyBodyLimit = 64 * 1024 * 1024;
+  // Device configurations asked for at the same time: enough to hide the
+  // round trips of thousands of devices, few enough not to flood the platform.
+  static constexpr int ConfigRequestsInFlight = 8;
 
   explicit ucommucation(QObject* parent = nullptr);
 
@@ -43,6 +47,10 @@ public:
   static QString deviceListRequest(LoginSession session);
   // GET g_realtimeConfUrl + "/" + the serial number as one path segment.
   static QString realtimeConfRequest(LoginSession session, QString sn);
+  // The configuration replies of many devices, in the order of `serials`,
+  // each as realtimeConfRequest gives it: up to ConfigRequestsInFlight at a
+  // time, all on one worker thread, while the caller waits once.
+  static QStringList realtimeConfRequests(LoginSession session, QStringList serials);
 
   // An authenticated GET; `write` receives the body with `body` as its last
   // argument. Without a CA file the peer is not verified. Returns libcurl's

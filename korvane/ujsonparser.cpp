@@ -123,31 +123,39 @@ bool ujsonparser::parseDeviceList(QString text, QMap<QString, DevInfo>* devices)
 }
 
 DevConfig ujsonparser::parseRealtimeConf(QString text, QString sn) const {
+  DevConfig config;
+  parseRealtimeConf(text, sn, &config);
+  return config;
+}
+
+bool ujsonparser::parseRealtimeConf(QString text, QString sn, DevConfig* config) const {
   DevConfig fallback;
   fallback.sn_code = sn;
-  return guarded(fallback, [&] {
+  *config = fallback;
+  return guarded(false, [&] {
     const JsonReply reply(text);
-    if (!reply.isEnvelope() || !reply.succeeded() || !reply.data().isArray()) return fallback;
-    DevConfig config = fallback;
+    if (!reply.isEnvelope() || !reply.succeeded() || !reply.data().isArray()) return false;
+    DevConfig read = fallback;
     for (const Json::Value& element : reply.data()) {
-      if (!element.isObject()) return fallback;
+      if (!element.isObject()) return false;
       const QString typeName = JsonReply::text(element, "type_name");
       const Json::Value& variables = JsonReply::member(element, "data");
       if (typeName.isEmpty() || variables.isNull()) continue;
-      if (!variables.isArray()) return fallback;
+      if (!variables.isArray()) return false;
       DataGroup group;
       group.sn_code = sn;
       group.type_name = typeName;
       for (const Json::Value& variable : variables) {
-        if (!variable.isObject()) return fallback;
+        if (!variable.isObject()) return false;
         group.variables.append(readVariable(variable));
       }
       group.variable_count = group.variables.size();
-      config.groups.append(group);
+      read.groups.append(group);
     }
-    config.group_count = config.groups.size();
-    for (const DataGroup& group : config.groups) logVariables(group);
-    return config;
+    read.group_count = read.groups.size();
+    for (const DataGroup& group : read.groups) logVariables(group);
+    *config = read;
+    return true;
   });
 }
 

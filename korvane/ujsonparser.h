@@ -26,6 +26,10 @@ public:
   bool parseDeviceList(QString text, QMap<QString, DevInfo>* devices) const;
   // The variables of device `sn`; fallback {sn, 0, no groups}.
   DevConfig parseRealtimeConf(QString text, QString sn) const;
+  // The same into *config; false, with the fallback there, for a reply that
+  // is not a successful, readable configuration: the device's variables are
+  // not known, which an empty configuration does not tell apart.
+  bool parseRealtimeConf(QString text, QString sn, DevConfig* config) const;
   // Sets (*values)[code] for every wanted code from the pushed values of
   // device `sn` ("" for a code the message lacks). False only for a readable
   // message whose "meta"."success" is not "true"; values untouched then and

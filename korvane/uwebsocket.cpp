@@ -1,7 +1,9 @@
 #include "uwebsocket.h"
 
+#include <memory>
 #include <utility>
 
+#include <QEventLoop>
 #include <QMutexLocker>
 #include <QRandomGenerator>
 #include <QTime>
@@ -61,9 +63,9 @@ void uwebsocket::initWebSocket() {
   m_writeSocket = newSocket(&uwebsocket::onWWsConnected, &uwebsocket::onWWsDisconnected);
   m_writeReconnectTimer = newTimer(m_periods.reconnect, &uwebsocket::wWsReconnect);
   new LivenessCheck(m_readSocket, m_periods.liveness, m_periods.pongWait, this);
-  auto* writeLiveness = new LivenessCheck(m_writeSocket, m_periods.liveness, m_periods.pongWait, this);
-  connect(writeLiveness, &LivenessCheck::pinged, this, &uwebsocket::onWriteChannelPinged);
-  connect(writeLiveness, &LivenessCheck::alive, this, &uwebsocket::onWriteChannelAlive);
+  m_writeLiveness = new LivenessCheck(m_writeSocket, m_periods.liveness, m_periods.pongWait, this);
+  connect(m_writeLiveness, &LivenessCheck::pinged, this, &uwebsocket::onWriteChannelPinged);
+  connect(m_writeLiveness, &LivenessCheck::alive, this, &uwebsocket::onWriteChannelAlive);
 
   m_code = connectionCode();
   const QString code = QString::number(m_code);
@@ -86,6 +88,19 @@ QTimer* uwebsocket::newTimer(int period, void (uwebsocket::*slot)()) {
 
 QWebSocket* uwebsocket::newSocket(void (uwebsocket::*onConnected)(), void (uwebsocket::*onDisconnected)()) {
   auto* socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+  // Qt reads neither a frame nor a message past these limits: it closes the
+  // connection with "too much data" instead. The close code stays with the
+  // socket after that connection, and the closing is announced more than
+  // once, so the drop is logged once per connection.
+  socket->setMaxAllowedIncomingFrameSize(MessageLimit);
+  socket->setMaxAllowedIncomingMessageSize(MessageLimit);
+  auto dropLogged = std::make_shared<bool>(false);
+  connect(socket, &QWebSocket::connected, this, [dropLogged] { *dropLogged = false; });
+  connect(socket, &QWebSocket::aboutToClose, this, [socket, dropLogged] {
+    if (socket->closeCode() != QWebSocketProtocol::CloseCodeTooMuchData || std::exchange(*dropLogged, true)) return;
+    KLOG << QStringLiteral("message longer than %1 bytes dropped with its connection: ").arg(MessageLimit) +
+                socket->requestUrl().toString();
+  });
   connect(socket, &QWebSocket::connected, this, onConnected);
   connect(socket, &QWebSocket::disconnected, this, onDisconnected);
   connect(socket, &QWebSocket::textMessageReceived, this, &uwebsocket::onTextReceived);
@@ -183,6 +198,41 @@ void uwebsocket::onWriteChannelAlive() {
   if (m_sentBeforePong.isEmpty()) return;
   KLOG << QStringLiteral("%1 writes confirmed").arg(m_sentBeforePong.size());
   m_sentBeforePong.clear();
+}
+
+bool uwebsocket::everyWriteConfirmed() const {
+  QMutexLocker lock(&g_writeMutex);
+  return m_pendingWrites.isEmpty() && m_sentBeforePing.isEmpty() && m_sentBeforePong.isEmpty();
+}
+
+bool uwebsocket::sendPendingWritesBeforeQuit(int waitMs) {
+  if (m_writeSocket == nullptr) return true;
+  QEventLoop loop;
+  // Every step towards the end: a channel to send on, the batch, the ping
+  // whose pong confirms it; each event that may allow the next one runs it.
+  const auto step = [this, &loop] {
+    if (everyWriteConfirmed()) return loop.quit();
+    if (m_writeSocket->state() == QAbstractSocket::UnconnectedState && m_reTryflag) m_writeSocket->open(m_writeUrl);
+    if (m_writeSocket->state() != QAbstractSocket::ConnectedState) return;
+    on_sendweb();
+    m_writeLiveness->ping();
+  };
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+  const QMetaObject::Connection connected = connect(m_writeSocket, &QWebSocket::connected, &loop, step);
+  const QMetaObject::Connection confirmed = connect(m_writeLiveness, &LivenessCheck::alive, &loop, step);
+  const QMetaObject::Connection lost = connect(m_writeSocket, &QWebSocket::disconnected, &loop, step);
+  deadline.start(waitMs);
+  // Writes still queued towards this thread are taken first.
+  QTimer::singleShot(0, &loop, step);
+  loop.exec();
+  disconnect(connected);
+  disconnect(confirmed);
+  disconnect(lost);
+  const bool done = everyWriteConfirmed();
+  if (!done) KLOG << "quitting with writes the platform has not confirmed";
+  return done;
 }
 
 QString uwebsocket::batchText(const QMap<QString, QString>& writes) const {

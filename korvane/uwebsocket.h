@@ -11,6 +11,7 @@
 #include "msgtype.h"
 #include "websocketperiods.h"
 
+class LivenessCheck;
 class QTimer;
 class QWebSocket;
 
@@ -33,6 +34,10 @@ class uwebsocket : public QObject {
 
 public:
   // Keeps a copy of the configuration; initWebSocket must run next.
+  // The longest message either channel takes; a longer one ends its
+  // connection unread, and the channel is reopened as after any loss.
+  static constexpr qint64 MessageLimit = 16 * 1024 * 1024;
+
   explicit uwebsocket(QList<DevConfig> configs, QObject* parent = nullptr, WebSocketPeriods periods = {});
 
   // Creates and connects the sockets and timers, and opens both channels on
@@ -41,6 +46,12 @@ public:
   // Sends one read request for a device (empty data code: all its variables)
   // or one of its variables, with the session's user id and token.
   void sendReadRequest(const QString& sn_code, const QString& data_code);
+
+  // For the program's end: sends the pending writes at once (opening the
+  // write channel first when it is down) and waits in a local event loop
+  // until the platform has confirmed every write, or `waitMs` has passed.
+  // Returns whether every write was confirmed.
+  bool sendPendingWritesBeforeQuit(int waitMs);
 
   // While set, lost channels are reopened. focus_close_ws clears it; a
   // successful re-login sets it again before calling reconnect and wWsReconnect.
@@ -76,6 +87,7 @@ private:
   QString batchText(const QMap<QString, QString>& writes) const;
   void onWriteChannelPinged();
   void onWriteChannelAlive();
+  bool everyWriteConfirmed() const;
 
   QWebSocket* m_readSocket = nullptr;
   QWebSocket* m_writeSocket = nullptr;
@@ -83,6 +95,7 @@ private:
   QTimer* m_writeReconnectTimer = nullptr;
   QTimer* m_heartTimer = nullptr;
   QTimer* m_sendTimer = nullptr;
+  LivenessCheck* m_writeLiveness = nullptr;
   qint32 m_code = 0;
   QUrl m_readUrl;
   QUrl m_writeUrl;

@@ -7,4 +7,9 @@ struct WebSocketPeriods {
   int keepAlive = 60000;  // an empty message holds the write channel open
   int liveness = 5000;    // a ping checks that the platform is alive
   int pongWait = 3000;    // a ping's pong is awaited before the connection counts as lost
+  // After a token error, the login is tried again after a wait that starts
+  // here and doubles with every failed login or repeated token error...
+  int reloginFirst = 1000;
+  // ...up to this.
+  int reloginLongest = 60000;
 };

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
+#include <QPointer>
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QStringList>
@@ -27,7 +28,8 @@ namespace {
 const char* const programIcon = ":/images/opc.png";
 }  // namespace
 
-ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods) : QDialog(parent), m_periods(periods) {
+ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods)
+    : QDialog(parent), m_periods(periods), m_reloginDelay(periods.reloginFirst, periods.reloginLongest) {
   setWindowIcon(QIcon(QLatin1String(programIcon)));
   setWindowTitle(QStringLiteral("Zelvo OPC"));
 
@@ -51,6 +53,10 @@ ZelvoOpcSrv::ZelvoOpcSrv(QWidget* parent, WebSocketPeriods periods) : QDialog(pa
   layout->setContentsMargins(0, 0, 0, 0);
   m_configWidget = new propertyConfigWidget(this);
   layout->addWidget(m_configWidget);
+
+  m_reloginTimer = new QTimer(this);
+  m_reloginTimer->setSingleShot(true);
+  connect(m_reloginTimer, &QTimer::timeout, this, &ZelvoOpcSrv::reloginAfterTokenError);
 }
 
 void ZelvoOpcSrv::InitializeConfigData() {
@@ -61,12 +67,14 @@ void ZelvoOpcSrv::InitializeConfigData() {
   const QStringList serials = m_devices.keys();
   KLOG << QStringLiteral("[all device- num:%1 sn->]:").arg(serials.size()) << serials;
 
+  // Many devices' configurations are fetched side by side, in serial order.
+  const QStringList replies = ucommucation::realtimeConfRequests(g_session, serials);
   QList<DevConfig> configs;
-  for (const QString& sn : serials) {
-    const QString reply = ucommucation::realtimeConfRequest(g_session, sn);
+  for (int i = 0; i < serials.size(); ++i) {
+    const QString& reply = replies.at(i);
     KLOG << reply;
     // A device whose configuration cannot be had still takes its place, empty.
-    configs.append(m_parser.parseRealtimeConf(reply, sn));
+    configs.append(m_parser.parseRealtimeConf(reply, serials.at(i)));
     KLOG << reply;
   }
 
@@ -84,6 +92,7 @@ void ZelvoOpcSrv::InitializeConfigData() {
   connect(bridge, &korvane::curAllDeviceStat, m_configWidget, &propertyConfigWidget::curAllDeviceStat);
   connect(m_webSocket, &uwebsocket::token_error_and_restart_app, this, &ZelvoOpcSrv::on_token_error_and_restart_app);
   connect(m_webSocket, &uwebsocket::readChannelLost, bridge, &korvane::on_readChannelLost);
+  connect(m_webSocket, &uwebsocket::getNewMessageSignal, this, &ZelvoOpcSrv::onPlatformMessage);
   m_configuring = false;
 
   // Nothing else would ever show the window, its pages or the way to quit.
@@ -100,7 +109,10 @@ void ZelvoOpcSrv::AppQuit() {
   // goes from the event loop, and the loop ends after it. A window whose own
   // step still waits for the platform further down the stack goes once that
   // step has returned.
-  QTimer::singleShot(0, QCoreApplication::instance(), [] {
+  if (std::exchange(m_quitting, true)) return;
+  QTimer::singleShot(0, QCoreApplication::instance(), [self = QPointer<ZelvoOpcSrv>(this)] {
+    // Writes the OPC clients were told are done reach the platform first.
+    if (self != nullptr && self->m_webSocket != nullptr) self->m_webSocket->sendPendingWritesBeforeQuit(QuitWriteWaitMs);
     QWidget* window = std::exchange(g_mainWindow, nullptr);
     const auto* main = qobject_cast<ZelvoOpcSrv*>(window);
     if (main != nullptr && main->waitingForThePlatform())
@@ -131,23 +143,41 @@ void ZelvoOpcSrv::showTrayMessage(const QString& title, const QString& text, QSy
 }
 
 void ZelvoOpcSrv::on_token_error_and_restart_app() {
-  // A token error during the re-login belongs to the session being replaced.
-  if (m_reloggingIn) return;
-  const QScopedValueRollback<bool> relogging(m_reloggingIn, true);
+  // With a login planned or under way, the token error belongs to the session
+  // being replaced.
+  if (m_reloggingIn || m_reloginTimer->isActive()) return;
   m_webSocket->focus_close_ws();
-  for (int attempt = 0; attempt < LoginTries; ++attempt) {
-    const QString reply = ucommucation::loginRequest(g_loginForm);
-    if (reply.isEmpty()) continue;
+  if (std::exchange(m_sessionUnproven, false)) m_reloginDelay.failed();
+  planRelogin();
+}
+
+void ZelvoOpcSrv::planRelogin() {
+  KLOG << QStringLiteral("token error: logging in again in %1 ms").arg(m_reloginDelay.currentMs());
+  m_reloginTimer->start(m_reloginDelay.currentMs());
+}
+
+void ZelvoOpcSrv::reloginAfterTokenError() {
+  const QScopedValueRollback<bool> relogging(m_reloggingIn, true);
+  const QString reply = ucommucation::loginRequest(g_loginForm);
+  if (!reply.isEmpty()) {
     g_session = m_parser.parseLoginReply(reply);
     g_session.user = g_loginForm.user_tel;
     if (g_session.success == QLatin1String("true")) {
+      KLOG << "token error: logged in again, the channels reopen";
+      m_sessionUnproven = true;
       m_webSocket->m_reTryflag = true;
       m_webSocket->reconnect();
       m_webSocket->wWsReconnect();
       return;
     }
   }
-  KLOG << "token error: no login succeeded, the channels stay closed";
+  m_reloginDelay.failed();
+  planRelogin();
+}
+
+void ZelvoOpcSrv::onPlatformMessage() {
+  m_sessionUnproven = false;
+  m_reloginDelay.succeeded();
 }
 
 void ZelvoOpcSrv::reject() { close(); }

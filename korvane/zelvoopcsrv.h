@@ -8,12 +8,14 @@
 
 #include "devconfig.h"
 #include "devinfo.h"
+#include "retrydelay.h"
 #include "ujsonparser.h"
 #include "websocketperiods.h"
 
 class QAction;
 class QCloseEvent;
 class QMenu;
+class QTimer;
 class propertyConfigWidget;
 class uwebsocket;
 
@@ -24,14 +26,16 @@ class uwebsocket;
 // again or quits the program, and a click on the icon shows how many OPC
 // clients are connected. A desktop without a tray could reach none of that,
 // so there the window shows itself after the configuration step and closing
-// it ends the program. A token error of the platform logs in again.
+// it ends the program. A token error of the platform closes both channels and
+// logs in again, as often as it takes, with a growing wait between tries,
+// then reopens them.
 class ZelvoOpcSrv : public QDialog {
   Q_OBJECT
 
 public:
-  // Login tries after a token error.
-  static constexpr int LoginTries = 4;
   static constexpr int BalloonDisplayMs = 10000;
+  // How long quitting waits for the pending client writes to be confirmed.
+  static constexpr int QuitWriteWaitMs = 2000;
 
   // The WebSocket client's timers run with `periods`.
   explicit ZelvoOpcSrv(QWidget* parent = nullptr, WebSocketPeriods periods = {});
@@ -53,6 +57,9 @@ public slots:
   void showDevsState();
   void AppQuit();
   void on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
+  // Closes both channels and plans the login that reopens them: at once,
+  // unless the platform refused the session of the last re-login before it
+  // sent anything else, which makes the wait longer each time.
   void on_token_error_and_restart_app();
 
   // Esc: the window goes as closing it would, so the program runs on in the
@@ -68,6 +75,12 @@ protected:
   virtual bool systemTrayAvailable() const;
 
 private:
+  // One login try after a token error: a success reopens both channels, a
+  // failure plans the next try after a longer wait.
+  void reloginAfterTokenError();
+  void planRelogin();
+  // A message of the platform other than its token error: the session works.
+  void onPlatformMessage();
   // Closing hides the window rather than ending the program.
   bool livesInTray() const;
 
@@ -80,9 +93,16 @@ private:
   uwebsocket* m_webSocket = nullptr;
   propertyConfigWidget* m_configWidget;
   const WebSocketPeriods m_periods;
-  // Set while the token-error slot logs in again: its login requests run a
-  // local event loop, where a second token error may arrive.
+  // Set while a login after a token error waits for its reply in a local
+  // event loop, where a second token error may arrive.
   bool m_reloggingIn = false;
+  QTimer* m_reloginTimer;
+  RetryDelay m_reloginDelay;
+  // From a successful re-login until the platform sends something other than
+  // its token error.
+  bool m_sessionUnproven = false;
+  // Set once "Quit Application" was chosen.
+  bool m_quitting = false;
   // Set while the configuration step fetches from the platform.
   bool m_configuring = false;
 };

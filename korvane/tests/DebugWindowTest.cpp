@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextBlock>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -55,6 +56,21 @@ TEST(DebugWindowTest, EachMessageTypeGetsItsPrefixAndTheTime) {
     EXPECT_TRUE(expected.match(debugLine(c.type, "hello x")).hasMatch()) << c.prefix;
   }
   EXPECT_EQ(debugLine(QtInfoMsg, "hello"), "");
+}
+
+// However much is logged, one line and the whole view stay bounded.
+TEST(DebugWindowTest, ALongMessageIsCutAndTheViewKeepsTheLatestLines) {
+  const QString line = debugLine(QtDebugMsg, QString(DebugLineMessageLimit + 1000, QLatin1Char('x')));
+  EXPECT_TRUE(line.endsWith(QString(DebugLineMessageLimit, QLatin1Char('x')) + " [cut]")) << line.size();
+  EXPECT_LT(line.size(), DebugLineMessageLimit + 40);
+  EXPECT_TRUE(debugLine(QtDebugMsg, QString(DebugLineMessageLimit, QLatin1Char('y'))).endsWith("yyy"));
+
+  g_debug window;
+  for (int i = 0; i < g_debug::KeptLines + 5; ++i) emit window.settext(QStringLiteral("line %1").arg(i));
+  const QTextDocument* document = viewOf(window)->document();
+  EXPECT_EQ(document->blockCount(), g_debug::KeptLines);
+  EXPECT_EQ(document->firstBlock().text(), "line 5");
+  EXPECT_EQ(document->lastBlock().text(), QStringLiteral("line %1").arg(g_debug::KeptLines + 4));
 }
 
 TEST(DebugWindowTest, HandlerOpensTheWindowAndKeepsOtherThreadsLinesInOrder) {

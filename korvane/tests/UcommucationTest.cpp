@@ -18,6 +18,7 @@
 #include "platformstandin.h"
 #include "platformurls.h"
 #include "support/messagecapture.h"
+#include "support/waituntil.h"
 #include "ucommucation.h"
 #include "ujsonparser.h"
 
@@ -311,6 +312,48 @@ TEST_F(UcommucationTest, RepliesLongerThanTheLimitFailTheirRequest) {
   }
   standin.replies().set(StandinEndpoint::CodeImage, ScriptedReply::rawText(tooLong));
   EXPECT_TRUE(ucommucation::getIdentyfy(g_loginCodeUrl, "c1").isEmpty());
+}
+
+// Many devices' configurations are asked for side by side, never more than
+// the bound at once: while the first ones hang, no further one starts. The
+// replies come back in the order of the serials, whichever ended first.
+TEST_F(UcommucationTest, ConfigurationsAreFetchedSideBySideUpToTheBoundAndReturnedInOrder) {
+  const auto configRequests = [&] {
+    const std::vector<RecordedRequest> all = standin.requests().all();
+    return static_cast<int>(std::count_if(all.begin(), all.end(), [](const RecordedRequest& request) {
+      return request.target.find("/rDev/config/") != std::string::npos;
+    }));
+  };
+  QStringList serials;
+  for (int i = 0; i < ucommucation::ConfigRequestsInFlight + 2; ++i) serials << QStringLiteral("D%1").arg(i);
+  standin.replies().set(StandinEndpoint::DeviceConfig, ScriptedReply::silent());
+  int mostAtOnce = 0;
+  bool stayedAtTheBound = false;
+  QTimer::singleShot(0, [&] {
+    mostAtOnce = waitUntil([&] { return configRequests() == ucommucation::ConfigRequestsInFlight; })
+                     ? ucommucation::ConfigRequestsInFlight
+                     : configRequests();
+    // The hung requests end only at their 5 s limit: until then none more starts.
+    runEventsFor(1000);
+    stayedAtTheBound = configRequests() == ucommucation::ConfigRequestsInFlight;
+    standin.replies().clear(StandinEndpoint::DeviceConfig);
+  });
+  ::testing::internal::CaptureStdout();
+  const QStringList hung = ucommucation::realtimeConfRequests(loggedIn, serials);
+  ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(mostAtOnce, ucommucation::ConfigRequestsInFlight);
+  EXPECT_TRUE(stayedAtTheBound);
+  EXPECT_EQ(configRequests(), serials.size());
+  ASSERT_EQ(hung.size(), serials.size());
+  EXPECT_EQ(hung.front(), "");
+  // The last ones started after the first ones gave up, and were answered.
+  EXPECT_EQ(parser.parseRealtimeConf(hung.back(), serials.back()).sn_code, serials.back());
+  EXPECT_NE(hung.back(), "");
+
+  const QStringList answered = ucommucation::realtimeConfRequests(loggedIn, {"A1", "D0", "A 1/?x"});
+  ASSERT_EQ(answered.size(), 3);
+  EXPECT_EQ(parser.parseRealtimeConf(answered[0], "A1").groups.size(), 1);
+  EXPECT_EQ(parser.parseRealtimeConf(answered[2], "A 1/?x").groups.front().type_name, "Odd");
 }
 
 namespace {

@@ -264,6 +264,35 @@ TEST(UjsonparserTest, ConfigurationOfAWrongShapeIsTheEmptyFallback) {
   }
 }
 
+// Only a readable configuration counts as read, also when it holds no
+// variables; every fallback says the device's variables are not known.
+TEST(UjsonparserTest, AConfigurationCountsAsReadOnlyWhenItIsOne) {
+  const struct {
+    const char* name;
+    QString text;
+    bool read;
+    int groups;
+  } cases[] = {
+      {"two groups", okReply(R"([{"type_name":"A","data":[{"data_code":1}]},{"type_name":"B","data":[]}])"), true, 2},
+      {"no variables", okReply("[]"), true, 0},
+      {"a group dropped", okReply(R"([{"type_name":"","data":[]}])"), true, 0},
+      {"empty text", QString(), false, 0},
+      {"refused", reply(R"({"success":"false","message":"100009"})", "[]"), false, 0},
+      {"null data", okReply("null"), false, 0},
+      {"data is an object", okReply("{}"), false, 0},
+      {"a variable is no object", okReply(R"([{"type_name":"A","data":[7]}])"), false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DevConfig config;
+    config.group_count = 9;
+    EXPECT_EQ(parser.parseRealtimeConf(c.text, "A1", &config), c.read);
+    EXPECT_EQ(config.sn_code, "A1");
+    EXPECT_EQ(config.group_count, c.groups);
+    EXPECT_EQ(config.groups.size(), c.groups);
+  }
+}
+
 TEST(UjsonparserTest, ConfigurationVariableScalarsOfAWrongTypeReadAsAbsent) {
   const DevConfig config = parser.parseRealtimeConf(
       okReply(R"([{"type_name":"Analog","data":[{"sn_code":7,"data_name":["x"],"data_type":"10","data_code":1.5,

@@ -242,6 +242,30 @@ TEST_F(UwebsocketTest, LostChannelsAreReopenedEachPeriodOnTheSameUrlUntilConnect
   EXPECT_THAT(upgradeTargets(WebSocketChannel::Write), Each("/ZirOrurodaz/websocketTest?type=pc&code=" + code));
 }
 
+// A message over the limit never reaches the bridge, nor the memory it would
+// take: its connection goes unread, is reopened, and takes the next message.
+TEST_F(UwebsocketTest, AMessageOverTheLimitIsDroppedWithItsConnectionAndTheChannelComesBack) {
+  standin.webSockets().limitSendQueue(2 * uwebsocket::MessageLimit);
+  const std::unique_ptr<uwebsocket> client = connectedClient({never, retry, never});
+  QStringList messages;
+  QObject::connect(client.get(), &uwebsocket::getNewMessageSignal, [&](const QString& msg) { messages << msg; });
+  const std::string longest(uwebsocket::MessageLimit, 'x');
+
+  standin.webSockets().push(WebSocketChannel::Read, longest);
+  ASSERT_TRUE(waitUntil([&] { return messages.size() == 1; }));
+  EXPECT_EQ(messages.front().size(), uwebsocket::MessageLimit);
+  standin.webSockets().push(WebSocketChannel::Read, longest + "x");
+  ASSERT_TRUE(waitForLog("read websocket connect successful", 2));
+  EXPECT_EQ(logCount(QStringLiteral("message longer than %1 bytes dropped").arg(uwebsocket::MessageLimit)), 1);
+  ASSERT_TRUE(waitUntil([&] { return standin.webSockets().push(WebSocketChannel::Read, "after") == 1; }));
+  ASSERT_TRUE(waitUntil([&] { return messages.size() == 2; }));
+  EXPECT_EQ(messages.back(), "after");
+  // Another loss later is no such drop.
+  standin.webSockets().drop(WebSocketChannel::Read);
+  ASSERT_TRUE(waitForLog("read websocket connect successful", 3));
+  EXPECT_EQ(logCount(QStringLiteral("message longer than %1 bytes dropped").arg(uwebsocket::MessageLimit)), 1);
+}
+
 TEST_F(UwebsocketTest, ClosedForReloginTheChannelsStayClosedUntilTheRetryFlagIsSetAgain) {
   const auto client = connectedClient({never, retry, never});
   client->focus_close_ws();

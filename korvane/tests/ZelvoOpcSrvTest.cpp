@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -6,6 +8,7 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -29,6 +32,7 @@
 using ::testing::ElementsAre;
 using ::testing::Contains;
 using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAre;
 
 namespace {
 
@@ -46,6 +50,34 @@ protected:
   void configure() {
     window->InitializeConfigData();
     client = window->webSocketClient();
+  }
+
+  // Periods short enough for the channels to come back and the re-login's
+  // waits to reach their longest within a test.
+  void useBriefPeriods() {
+    delete window.data();
+    WebSocketPeriods brief{50, 100, 3600 * 1000, 200, 1000};
+    brief.reloginFirst = 20;
+    brief.reloginLongest = 80;
+    window = new RecordingWindow(brief);
+  }
+
+  // The waits before each login after a token error, as logged, in order.
+  std::vector<int> reloginWaits() const {
+    static const QRegularExpression wait(QStringLiteral("token error: logging in again in (\\d+) ms"));
+    std::vector<int> waits;
+    for (const QString& line : log.lines()) {
+      const QRegularExpressionMatch match = wait.match(line);
+      if (match.hasMatch()) waits.push_back(match.captured(1).toInt());
+    }
+    return waits;
+  }
+
+  DWORD handleOf(const char* name) const {
+    for (const CTag* tag : g_opcServer->tags())
+      if (tag->name == QLatin1String(name)) return tag->handle;
+    ADD_FAILURE() << "no tag " << name;
+    return 0;
   }
 
   bool waitForLog(const QString& text, int times = 1) {
@@ -74,11 +106,13 @@ TEST_F(ZelvoOpcSrvTest, ConfigurationStepTakesTheDevicesInSerialOrderAndGivesBot
     if (request.requestLine.find("/ZirOrurodaz/") != std::string::npos &&
         request.requestLine.find("ebsocket") == std::string::npos)
       platformRequests.push_back(request.requestLine);
-  // The device list replies B2 first; the bridge then fetches the list for the device states.
-  EXPECT_THAT(platformRequests, ElementsAre("GET /ZirOrurodaz/dev?usePage=false HTTP/1.1",
-                                            "GET /ZirOrurodaz/rDev/config/A1 HTTP/1.1",
-                                            "GET /ZirOrurodaz/rDev/config/B2 HTTP/1.1",
-                                            "GET /ZirOrurodaz/dev?usePage=false HTTP/1.1"));
+  // The device list replies B2 first; the configurations are fetched side by
+  // side; the bridge then fetches the list for the device states.
+  ASSERT_EQ(platformRequests.size(), 4u);
+  EXPECT_EQ(platformRequests.front(), "GET /ZirOrurodaz/dev?usePage=false HTTP/1.1");
+  EXPECT_THAT(std::vector<std::string>(platformRequests.begin() + 1, platformRequests.begin() + 3),
+              UnorderedElementsAre("GET /ZirOrurodaz/rDev/config/A1 HTTP/1.1", "GET /ZirOrurodaz/rDev/config/B2 HTTP/1.1"));
+  EXPECT_EQ(platformRequests.back(), "GET /ZirOrurodaz/dev?usePage=false HTTP/1.1");
   EXPECT_EQ(logCount("[all device- num:2 sn->]: (A1, B2)"), 1);
   EXPECT_EQ(logCount("[size of inofs:] 2"), 1);
   EXPECT_FALSE(window->isVisible());
@@ -146,12 +180,32 @@ TEST_F(ZelvoOpcSrvTest, AnAccountWithoutDevicesStillGetsTheClientAndTheBridge) {
   EXPECT_TRUE(waitForLog("read websocket connect successful"));
 }
 
-TEST_F(ZelvoOpcSrvTest, ADeviceWhoseConfigurationCannotBeHadKeepsItsPlaceEmpty) {
+TEST_F(ZelvoOpcSrvTest, ADeviceWhoseConfigurationCannotBeHadGetsItsTagsFromALaterDeviceList) {
   standin.replies().set(StandinEndpoint::DeviceConfig, ScriptedReply::closeConnection());
   configure();
   EXPECT_EQ(logCount("[size of inofs:] 2"), 1);
   EXPECT_TRUE(g_opcServer->tags().isEmpty());
-  EXPECT_THAT(g_opcServer->deviceTags().keys(), ElementsAre(""));
+  EXPECT_THAT(g_opcServer->devicesWithoutTags(), ElementsAre("A1", "B2"));
+
+  // Still failing: asked for again at the next list.
+  g_opcServer->on_getDeviceStat();
+  EXPECT_TRUE(g_opcServer->tags().isEmpty());
+  standin.replies().set(StandinEndpoint::DeviceConfig, ScriptedReply::rawText("<html>Bad Gateway</html>", 502));
+  g_opcServer->on_getDeviceStat();
+  EXPECT_TRUE(g_opcServer->tags().isEmpty());
+  EXPECT_EQ(requestsTo("GET /ZirOrurodaz/rDev/config/B2 HTTP/1.1"), 2);
+
+  standin.replies().clear(StandinEndpoint::DeviceConfig);
+  g_opcServer->on_getDeviceStat();
+  QStringList names;
+  for (const CTag* tag : g_opcServer->tags()) names << tag->name;
+  EXPECT_THAT(names, ElementsAre("A1.Analog.Temp", "A1.Analog.Level", "A1.Analog.Flow", "A1.Switch.Pump",
+                                 "B2.Counter.Starts", "B2.Counter.Serial"));
+  EXPECT_TRUE(g_opcServer->devicesWithoutTags().isEmpty());
+
+  g_opcServer->on_getDeviceStat();
+  EXPECT_EQ(g_opcServer->tags().size(), 6);
+  EXPECT_EQ(requestsTo("GET /ZirOrurodaz/rDev/config/B2 HTTP/1.1"), 3);
 }
 
 TEST_F(ZelvoOpcSrvTest, TrayClickShowsTheNumberOfConnectedClientsAndDoubleClickOpensTheWindow) {
@@ -186,29 +240,70 @@ TEST_F(ZelvoOpcSrvTest, ClosingOnlyHidesTheWindowWhileTheTrayIconShows) {
   EXPECT_FALSE(window.isNull());
 }
 
-TEST_F(ZelvoOpcSrvTest, FourFailedLoginsAfterATokenErrorLeaveTheChannelsClosedUntilALoginSucceeds) {
+// After a token error the program logs in again for as long as it takes,
+// each failed login waiting longer, up to the longest wait; then it reopens
+// both channels, and a client write accepted meanwhile goes out with the new
+// session.
+TEST_F(ZelvoOpcSrvTest, AfterATokenErrorLoginsGoOnWithGrowingWaitsAndTheWritesKeptGoOutAfterwards) {
+  useBriefPeriods();
   configure();
   ASSERT_TRUE(waitForLog("read websocket connect successful"));
   ASSERT_TRUE(waitForLog("write websocket connect successful"));
   standin.replies().set(StandinEndpoint::Login,
                         ScriptedReply::rawText(R"({"meta":{"success":"false","message":"110003"},"data":null})"));
+  const std::string newToken = standin.data().rotateToken("13800000000").value();
 
   // Sent once the stand-in lists the connection (the client may hear of it first).
   ASSERT_TRUE(waitUntil([&] { return standin.webSockets().push(WebSocketChannel::Read, tokenError) == 1; }));
-  ASSERT_TRUE(waitUntil([&] { return requestsTo("POST /ZirOrurodaz/login HTTP/1.1") == 4; }));
+  ASSERT_TRUE(waitForLog("token error: logging in again in 80 ms", 2));
+  EXPECT_THAT(reloginWaits(), ElementsAre(0, 20, 40, 80, 80));
   ASSERT_TRUE(waitForLog("read websocket is disconnected"));
-  ASSERT_TRUE(waitForLog("write websocket is disconnected"));
   EXPECT_FALSE(client->m_reTryflag);
   EXPECT_EQ(g_session.success, "false");
-  EXPECT_EQ(g_session.message, "110003");
   EXPECT_EQ(g_session.user, "13800000000");
+  VARIANT five = variantOf(VT_R4, 5);
+  DWORD result = 1;
+  WriteNotificationProc(handleOf("A1.Analog.Temp"), &five, &result, const_cast<char*>("Unknown"));
+  EXPECT_EQ(result, 0u);
 
   standin.replies().clear(StandinEndpoint::Login);
-  window->on_token_error_and_restart_app();
-  EXPECT_EQ(requestsTo("POST /ZirOrurodaz/login HTTP/1.1"), 5);
-  EXPECT_EQ(g_session.token, "tok-abc123");
-  EXPECT_TRUE(waitForLog("read websocket connect successful", 2));
-  EXPECT_TRUE(waitForLog("write websocket connect successful", 2));
+  ASSERT_TRUE(waitForLog("read websocket connect successful", 2));
+  ASSERT_TRUE(waitForLog("write websocket connect successful", 2));
+  EXPECT_EQ(g_session.token.toStdString(), newToken);
+  ASSERT_TRUE(waitUntil([&] {
+    const std::vector<std::string> batches = frames(WebSocketChannel::Write);
+    return std::any_of(batches.begin(), batches.end(), [&](const std::string& batch) {
+      return batch.find(R"({"data":"5","data_code":"1","sn_code":"A1"})") != std::string::npos &&
+             batch.find(newToken) != std::string::npos;
+    });
+  }));
+}
+
+// A platform that takes the login but refuses the session again at once
+// slows the program down the same way; the first message it sends that is no
+// token error ends the slowing down.
+TEST_F(ZelvoOpcSrvTest, TokenErrorsInARowMakeTheWaitsGrowUntilThePlatformSendsSomethingElse) {
+  useBriefPeriods();
+  configure();
+  ASSERT_TRUE(waitForLog("read websocket connect successful"));
+  int platformMessages = 0;
+  QObject::connect(client, &uwebsocket::getNewMessageSignal, [&] { ++platformMessages; });
+  standin.webSockets().greetNewConnections(WebSocketChannel::Read, tokenError);
+
+  ASSERT_TRUE(waitUntil([&] { return standin.webSockets().push(WebSocketChannel::Read, tokenError) == 1; }));
+  ASSERT_TRUE(waitForLog("token error: logging in again in 80 ms", 2));
+  EXPECT_THAT(reloginWaits(), ElementsAre(0, 20, 40, 80, 80));
+  EXPECT_EQ(platformMessages, 0);
+
+  standin.webSockets().greetNewConnections(WebSocketChannel::Read, std::nullopt);
+  ASSERT_TRUE(waitUntil([&] {
+    standin.pushValues("A1");
+    return platformMessages > 0;
+  }));
+  const size_t waitsBefore = reloginWaits().size();
+  ASSERT_TRUE(waitUntil([&] { return standin.webSockets().push(WebSocketChannel::Read, tokenError) == 1; }));
+  ASSERT_TRUE(waitUntil([&] { return reloginWaits().size() > waitsBefore; }));
+  EXPECT_EQ(reloginWaits()[waitsBefore], 0);
 }
 
 TEST_F(ZelvoOpcSrvTest, QuitApplicationDestroysTheWindowAndEndsTheEventLoop) {
@@ -233,6 +328,25 @@ TEST_F(ZelvoOpcSrvTest, QuitDuringTheConfigurationStepEndsItsWaitAndTheWindowGoe
   EXPECT_FALSE(window.isNull());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(window.isNull());
+}
+
+// A write the OPC client was told is done reaches the platform before the
+// program ends, even when the next batch was not due yet.
+TEST_F(ZelvoOpcSrvTest, QuittingSendsThePendingWritesFirst) {
+  configure();
+  ASSERT_TRUE(waitForLog("write websocket connect successful"));
+  g_mainWindow = window;
+  VARIANT seven = variantOf(VT_R4, 7);
+  DWORD result = 1;
+  WriteNotificationProc(handleOf("A1.Analog.Temp"), &seven, &result, const_cast<char*>("Unknown"));
+  ASSERT_EQ(result, 0u);
+
+  QEventLoop loop;
+  QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
+  menuAction("Quit Application")->trigger();
+  EXPECT_EQ(loop.exec(), 0);
+  EXPECT_TRUE(window.isNull());
+  EXPECT_THAT(frames(WebSocketChannel::Write), Contains(HasSubstr(R"({"data":"7","data_code":"1","sn_code":"A1"})")));
 }
 
 TEST_F(ZelvoOpcSrvTest, EscapeHidesTheOpenWindowAndTheProgramRunsOn) {

@@ -34,6 +34,16 @@ std::size_t WebSocketHub::openConnections(WebSocketChannel channel) const {
   return openSessions(channel, std::nullopt).size();
 }
 
+void WebSocketHub::greetNewConnections(WebSocketChannel channel, std::optional<std::string> text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  (channel == WebSocketChannel::Read ? readGreeting_ : writeGreeting_) = std::move(text);
+}
+
+std::optional<std::string> WebSocketHub::greeting(WebSocketChannel channel) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return channel == WebSocketChannel::Read ? readGreeting_ : writeGreeting_;
+}
+
 void WebSocketHub::refuseUpgradesFor(std::chrono::milliseconds period) {
   std::lock_guard<std::mutex> lock(mutex_);
   refuseUntil_ = std::chrono::steady_clock::now() + period;

@@ -35,6 +35,12 @@ public:
   std::size_t sendQueueLimit() const { return sendQueueLimit_; }
   static constexpr std::size_t DefaultSendQueueLimit = 16 * 1024 * 1024;
 
+  // Sends `text` on every connection of `channel` opened from now on, right
+  // after its handshake (the platform refusing every session, say); no text
+  // greets them no more.
+  void greetNewConnections(WebSocketChannel channel, std::optional<std::string> text);
+  std::optional<std::string> greeting(WebSocketChannel channel) const;
+
   // Answers upgrade requests with 503 for `period` from now; zero accepts them again.
   void refuseUpgradesFor(std::chrono::milliseconds period);
   bool refusingUpgrades() const;
@@ -48,5 +54,7 @@ private:
   // hold it.
   std::vector<std::weak_ptr<WebSocketSession>> sessions_;
   std::chrono::steady_clock::time_point refuseUntil_;
+  std::optional<std::string> readGreeting_;
+  std::optional<std::string> writeGreeting_;
   std::atomic<std::size_t> sendQueueLimit_{DefaultSendQueueLimit};
 };

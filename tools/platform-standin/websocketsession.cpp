@@ -23,6 +23,7 @@ void WebSocketSession::start(const Upgrade& upgrade) {
   socket_.async_accept(upgrade, [self = shared_from_this()](beast::error_code ec) {
     if (ec) return self->finish();
     self->hub_.add(self);
+    if (std::optional<std::string> greeting = self->hub_.greeting(self->channel_)) self->send(std::move(*greeting));
     self->read();
   });
 }

@@ -1,0 +1,49 @@
+// What the cross-process tests and their test server share: the server's
+// class ID and the texts and values it answers, so a test compares what came
+// across the process boundary with what the server sent.
+#pragma once
+
+#include <OpcInterfaces.h>
+
+// {F1B12EE1-B888-429C-BEDB-3B2CFC1CEDCE}
+inline constexpr CLSID CLSID_ZelvoTestOpcServer = {
+    0xF1B12EE1, 0xB888, 0x429C, {0xBE, 0xDB, 0x3B, 0x2C, 0xFC, 0x1C, 0xED, 0xCE}};
+inline constexpr wchar_t kTestServerProgram[] = L"OpcTestServer.exe";
+
+struct TestErrorText {
+  HRESULT code;
+  const wchar_t* text;
+};
+
+// One plain text, one in Chinese (outside any 8-bit code page's reach unless
+// the marshaller keeps 16-bit units), and an empty one (a one-unit string).
+inline constexpr TestErrorText kTestErrorTexts[] = {
+    {OPC_E_INVALIDHANDLE, L"The value of the handle is invalid."},
+    {OPC_E_UNKNOWNITEMID, L"服务器地址空间中没有这个项目标识符。"},
+    {OPC_E_NOTFOUND, L""},
+};
+// A code the server has no text for: it fails the call.
+inline constexpr HRESULT kCodeWithoutText = OPC_E_RANGE;
+
+inline constexpr LCID kTestLocales[] = {0x0409, 0x0804, LOCALE_SYSTEM_DEFAULT};
+
+inline constexpr wchar_t kTestVendorInfo[] = L"Zelvo 测试服务器 1.2.3";
+inline constexpr WORD kTestVersion[] = {1, 2, 3};
+inline constexpr FILETIME kTestStartTime = {0x89ABCDEF, 0x01D9F0A1};
+
+// The properties of every item: one with an item ID of its own, two without.
+struct TestProperty {
+  DWORD id;
+  const wchar_t* description;
+  VARTYPE type;
+  const wchar_t* itemId;
+};
+inline constexpr TestProperty kTestProperties[] = {
+    {1, L"Canonical data type", VT_I2, nullptr},
+    {2, L"Value", VT_R8, nullptr},
+    {5000, L"测量单位", VT_BSTR, L"泵站.一号泵.单位"},
+};
+inline constexpr double kTestValue = 21.5;
+inline constexpr wchar_t kTestUnit[] = L"摄氏度";
+// A property ID no item has.
+inline constexpr DWORD kUnknownPropertyId = 77;
