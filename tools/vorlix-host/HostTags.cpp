@@ -24,7 +24,8 @@ std::string ValueText(const VARIANT& value) {
   VARIANT text;
   VariantInit(&text);
   // The invariant locale: '.' as the decimal separator whatever the system's.
-  if (FAILED(VariantChangeTypeEx(&text, const_cast<VARIANT*>(&value), MAKELCID(0x0409, SORT_DEFAULT), 0, VT_BSTR))) {
+  if (FAILED(VariantChangeTypeEx(&text, const_cast<VARIANT*>(&value), MAKELCID(0x0409, SORT_DEFAULT),
+                                 VARIANT_ALPHABOOL, VT_BSTR))) {
     return "?";
   }
   const std::optional<std::string> ansi = NarrowAnsi(V_BSTR(&text) ? V_BSTR(&text) : L"");
