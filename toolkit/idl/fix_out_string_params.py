@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
-"""Repairs the [out, string] LPWSTR* parameters of a widl 7.0 -Oif proxy file.
+"""Repairs the [out] parameters with [string] of a widl 7.0 -Oif proxy file.
 
-widl 7.0 points the format entry of such a parameter at the inner string
-pointer (FC_OP) instead of the reference pointer (FC_RP, allocated on stack,
-pointer deref) it writes just before it. The interpreter then marshals the
-parameter as if the caller had passed the string pointer itself, and the
-caller gets NULL back with S_OK. A top-level [out] parameter is always a
-reference pointer, so any [out] parameter whose entry names an FC_OP is wrong;
-the fix points it at the FC_RP that refers to that FC_OP, which is what a
-correct compiler writes and what a client's proxy expects on the wire.
+A top-level [out] parameter is always a reference pointer: its format entry
+must be an FC_RP (allocated on stack, pointer deref) that leads to the
+pointer the callee fills in. For [out, string] parameters widl 7.0 points
+the entry one or two steps too far down that chain instead:
+- [out, string] LPWSTR* at the string pointer (FC_OP), so the caller gets
+  NULL back with S_OK;
+- [out, string, size_is(, n)] LPWSTR** at the array of strings itself, so
+  the caller gets garbage for the array pointer.
+The interpreter then marshals the parameter as if the caller had passed the
+inner pointer. The fix points each such entry back at the FC_RP that starts
+its chain, which is what a correct compiler writes and what a client's proxy
+expects on the wire.
 
 usage: fix_out_string_params.py <input _p.c> <output _p.c>
 Prints one line per repaired parameter; fails when the file is not what it
@@ -22,12 +26,14 @@ IS_OUT = 0x0010
 IS_BASETYPE = 0x0040
 IS_SIMPLE_REF = 0x0100
 
-FC_RP = 0x11
-FC_OP = 0x13
+# Pointer format codes and their attribute bits.
+FC_RP, FC_UP, FC_OP, FC_FP = 0x11, 0x12, 0x13, 0x14
+SIMPLE_POINTER = 0x08
+POINTER_DEREF = 0x10
 
 MARKER = re.compile(r"^/\* (\d+)(?: \((.*)\))? \*/$")
 SHORT = re.compile(r"NdrFcShort\(0x([0-9a-fA-F]+)\)")
-RP_OFFSET = re.compile(r"/\* Offset= -?\d+ \((\d+)\) \*/")
+BYTES = re.compile(r"^(0x[0-9a-fA-F]+)\s*,\s*(0x[0-9a-fA-F]+)")
 
 
 def section(lines, name):
@@ -39,23 +45,46 @@ def section(lines, name):
     return start, end
 
 
-def type_entries(lines, start, end):
-    """Offset -> (first byte of the entry, target offset of an FC_RP deref entry)."""
+def pointer_entries(lines, start, end):
+    """Offset -> (code, attributes, target offset) of every pointer entry.
+
+    A simple pointer's pointee follows it; any other pointer names its
+    pointee by a 16-bit offset relative to the offset field itself."""
     entries = {}
     for i in range(start, end):
         marker = MARKER.match(lines[i].strip())
         if not marker or i + 1 >= end:
             continue
-        first = lines[i + 1].strip().split(",")[0]
-        if not first.startswith("0x"):
+        pair = BYTES.match(lines[i + 1].strip())
+        if not pair:
             continue
-        code = int(first, 16)
-        target = None
-        if code == FC_RP and "[pointer_deref]" in lines[i + 1] and i + 2 < end:
-            offset = RP_OFFSET.search(lines[i + 2])
-            target = int(offset.group(1)) if offset else None
-        entries[int(marker.group(1))] = (code, target)
+        code, attributes = int(pair.group(1), 16), int(pair.group(2), 16)
+        if code not in (FC_RP, FC_UP, FC_OP, FC_FP):
+            continue
+        offset = int(marker.group(1))
+        if attributes & SIMPLE_POINTER:
+            target = offset + 2
+        else:
+            relative = SHORT.search(lines[i + 2]) if i + 2 < end else None
+            if not relative:
+                continue
+            value = int(relative.group(1), 16)
+            target = offset + 2 + (value - 0x10000 if value & 0x8000 else value)
+        entries[offset] = (code, attributes, target)
     return entries
+
+
+def reference_pointer_to(entries, offset):
+    """The FC_RP [pointer_deref] whose chain (directly or through one more
+    pointer) reaches `offset`, the closest one before it if several do."""
+    candidates = []
+    for start, (code, attributes, target) in entries.items():
+        if code != FC_RP or not attributes & POINTER_DEREF or start >= offset:
+            continue
+        inner = entries.get(target)
+        if target == offset or (inner and inner[2] == offset):
+            candidates.append(start)
+    return max(candidates) if candidates else None
 
 
 def main():
@@ -64,8 +93,7 @@ def main():
     with open(sys.argv[1], encoding="utf-8") as source:
         lines = source.read().split("\n")
 
-    types = type_entries(lines, *section(lines, "__MIDL_TypeFormatString"))
-    deref_of = {target: offset for offset, (code, target) in types.items() if code == FC_RP and target is not None}
+    entries = pointer_entries(lines, *section(lines, "__MIDL_TypeFormatString"))
 
     start, end = section(lines, "__MIDL_ProcFormatString")
     procedure = "?"
@@ -88,12 +116,11 @@ def main():
         if not match or "type offset" not in lines[type_line]:
             raise SystemExit(f"fix_out_string_params: {procedure} {label}: no type offset where expected")
         offset = int(match.group(1), 16)
-        code, _ = types.get(offset, (None, None))
-        if code != FC_OP:
+        if entries.get(offset, (None,))[0] == FC_RP:
             continue
-        if offset not in deref_of:
+        fixed = reference_pointer_to(entries, offset)
+        if fixed is None:
             raise SystemExit(f"fix_out_string_params: {procedure} {label}: no reference pointer to repoint to")
-        fixed = deref_of[offset]
         lines[type_line] = f"        NdrFcShort(0x{fixed:x}),\t/* type offset = {fixed} */"
         print(f"fix_out_string_params: {procedure} {label[len('parameter '):]}: type offset {offset} -> {fixed}")
         repaired += 1

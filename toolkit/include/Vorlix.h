@@ -22,8 +22,17 @@
 #include "platform/variant.h"
 #include "platform/wintypes.h"
 
-#define VORLIX_API extern "C" __attribute__((visibility("default")))
-#define VORLIX_CLASS __attribute__((visibility("default")))
+// What the library exports. The ELF build hides everything else; on Windows the
+// library's own sources (VORLIX_BUILD) export these names and a host imports them.
+#if defined(_WIN32) && defined(VORLIX_BUILD)
+#define VORLIX_VISIBLE __declspec(dllexport)
+#elif defined(_WIN32)
+#define VORLIX_VISIBLE __declspec(dllimport)
+#else
+#define VORLIX_VISIBLE __attribute__((visibility("default")))
+#endif
+#define VORLIX_API extern "C" VORLIX_VISIBLE
+#define VORLIX_CLASS VORLIX_VISIBLE
 
 constexpr DWORD VORLIX_INVALID_TAG = 0xFFFFFFFF;
 

@@ -2,13 +2,13 @@
 // platform's values.
 #pragma once
 
+#include "platform/hresultvalue.h"
 #include "platform/wintypes.h"
 
 #define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
 #define HRESULT_CODE(hr) ((hr) & 0xFFFF)
 
-constexpr HRESULT MakeHResult(uint32_t value) { return static_cast<HRESULT>(value); }
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;

@@ -6,7 +6,7 @@
 
 #include "platform/kernelobject.h"
 
-typedef void (*WAITORTIMERCALLBACK)(PVOID parameter, BOOLEAN timerOrWaitFired);
+typedef void(CALLBACK* WAITORTIMERCALLBACK)(PVOID parameter, BOOLEAN timerOrWaitFired);
 
 constexpr ULONG WT_EXECUTEDEFAULT = 0x0;
 

@@ -130,20 +130,6 @@ constexpr USHORT VARIANT_ALPHABOOL = 0x02;
 constexpr USHORT VARIANT_NOUSEROVERRIDE = 0x04;
 constexpr USHORT VARIANT_LOCALBOOL = 0x10;
 
-// Ours, not the platform's: whether a variant of that type holds its whole
-// value in itself (empty, null, numbers, currency, dates, booleans, error
-// codes, decimals), owning no memory and no reference: such a value is copied
-// and dropped as its 16 bytes, which lets hot paths skip VariantCopy and
-// VariantClear.
-inline bool VariantIsPlain(VARTYPE vt) {
-  constexpr unsigned long kPlainTypes = (1ul << VT_EMPTY) | (1ul << VT_NULL) | (1ul << VT_I2) | (1ul << VT_I4) |
-                                        (1ul << VT_R4) | (1ul << VT_R8) | (1ul << VT_CY) | (1ul << VT_DATE) |
-                                        (1ul << VT_ERROR) | (1ul << VT_BOOL) | (1ul << VT_DECIMAL) | (1ul << VT_I1) |
-                                        (1ul << VT_UI1) | (1ul << VT_UI2) | (1ul << VT_UI4) | (1ul << VT_I8) |
-                                        (1ul << VT_UI8) | (1ul << VT_INT) | (1ul << VT_UINT);
-  return vt < 32 && ((kPlainTypes >> vt) & 1ul) != 0;
-}
-
 void VariantInit(VARIANTARG* pvarg);
 // Frees what the variant owns (BSTR, array, interface reference) and leaves it
 // VT_EMPTY. An invalid type gives DISP_E_BADVARTYPE and leaves the variant as it was.
@@ -168,13 +154,4 @@ HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc);
 HRESULT VariantChangeType(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LCID lcid, USHORT wFlags, VARTYPE vt);
 
-// Ours, not the platform's: TRUE when both variants have the same type and the
-// same value. Strings compare by content (a null BSTR equals ""), arrays element
-// by element, reals by value with NaN equal to NaN, interfaces and references
-// by identity.
-bool VariantValuesEqual(const VARIANT& a, const VARIANT& b);
-
-// Ours, not the platform's: the bytes a value of type vt takes in the value
-// field: 1 to 8 for numbers, booleans, currency, dates and error codes; 0 for
-// every other type (strings, interfaces, references and arrays are pointers).
-ULONG VariantScalarSize(VARTYPE vt);
+#include "platform/variantfacts.h"

@@ -3,15 +3,10 @@
 #pragma once
 
 #include "platform/hresult.h"
+#include "platform/filetimeticks.h"
 #include "platform/wintypes.h"
 
-// The FILETIME as one 64-bit tick count, and back.
-ULONGLONG FileTimeToTicks(const FILETIME& time);
-FILETIME TicksToFileTime(ULONGLONG ticks);
-
 void GetSystemTimeAsFileTime(LPFILETIME systemTimeAsFileTime);
-// The same as a value: now, in UTC.
-FILETIME NowUtc();
 void GetSystemTime(LPSYSTEMTIME systemTime);
 HRESULT CoFileTimeNow(FILETIME* now);
 

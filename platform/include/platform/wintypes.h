@@ -51,6 +51,10 @@ typedef OLECHAR* BSTR;
 
 #define OLESTR(text) u##text
 
+// Calling conventions of callbacks and system functions: Linux has one.
+#define CALLBACK
+#define WINAPI
+
 // Kernel objects (events, threads, tokens) are opaque handles.
 typedef void* HANDLE;
 typedef HANDLE* PHANDLE;

@@ -81,25 +81,11 @@ BOOL ShiftFileTime(const FILETIME* from, LPFILETIME to, LONGLONG offsetTicks) {
 
 }  // namespace
 
-ULONGLONG FileTimeToTicks(const FILETIME& time) {
-  return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-FILETIME TicksToFileTime(ULONGLONG ticks) {
-  return {static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
-}
-
 void GetSystemTimeAsFileTime(LPFILETIME systemTimeAsFileTime) {
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   const ULONGLONG seconds = static_cast<ULONGLONG>(now.tv_sec + kDaysFrom1601To1970 * 86400);
   *systemTimeAsFileTime = TicksToFileTime(seconds * kTicksPerSecond + static_cast<ULONGLONG>(now.tv_nsec) / 100);
-}
-
-FILETIME NowUtc() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  return now;
 }
 
 void GetSystemTime(LPSYSTEMTIME systemTime) {

@@ -78,8 +78,3 @@ HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc) {
   return VariantCopy(pvarDest, &referred);
 }
 
-ULONG VariantScalarSize(VARTYPE vt) {
-  // Strings, interfaces and variants are reached through pointers.
-  if (OwnsString(vt) || OwnsInterface(vt) || vt == VT_VARIANT) return 0;
-  return ValueSize(vt);
-}

@@ -2,7 +2,8 @@
 // (started by COM from its LocalServer32 key) the server, and OpcProxyStub.dll,
 // built from our IDL, carries the calls. What matters is what reaches the client:
 // texts through [out, string] parameters, callee-allocated arrays and
-// structures, each a block of the client's task allocator that it frees.
+// structures, arrays of texts and VARIANTs, each a block of the client's task
+// allocator that it frees.
 
 #include "TestServerIdentity.h"
 
@@ -60,9 +61,11 @@ class CrossProcess : public ::testing::Test {
                                reinterpret_cast<void**>(&common_)),
               S_OK);
     ASSERT_EQ(common_->QueryInterface(IID_IOPCServer, reinterpret_cast<void**>(&server_)), S_OK);
+    ASSERT_EQ(common_->QueryInterface(IID_IOPCItemProperties, reinterpret_cast<void**>(&properties_)), S_OK);
   }
 
   void TearDown() override {
+    if (properties_) properties_->Release();
     if (server_) server_->Release();
     if (common_) common_->Release();
     CoUninitialize();
@@ -70,6 +73,8 @@ class CrossProcess : public ::testing::Test {
 
   IOPCCommon* common_ = nullptr;
   IOPCServer* server_ = nullptr;
+  IOPCItemProperties* properties_ = nullptr;
+  wchar_t item_[16] = L"泵站.一号泵";
 };
 
 TEST_F(CrossProcess, ObjectIsReachedThroughAProxy) {
@@ -137,6 +142,65 @@ TEST_F(CrossProcess, ServerStatusComesBackWithItsVendorText) {
   EXPECT_TRUE(IsClientTaskMemory(status->szVendorInfo));
   CoTaskMemFree(status->szVendorInfo);
   CoTaskMemFree(status);
+}
+
+TEST_F(CrossProcess, PropertyListComesBackAsArraysSizedByTheReturnedCount) {
+  DWORD count = 0;
+  DWORD* ids = nullptr;
+  LPWSTR* descriptions = nullptr;
+  VARTYPE* types = nullptr;
+  ASSERT_EQ(properties_->QueryAvailableProperties(item_, &count, &ids, &descriptions, &types), S_OK);
+  ASSERT_EQ(count, ARRAYSIZE(kTestProperties));
+  ASSERT_TRUE(ids && descriptions && types);
+  for (DWORD i = 0; i < count; ++i) {
+    EXPECT_EQ(ids[i], kTestProperties[i].id);
+    ASSERT_NE(descriptions[i], nullptr);
+    EXPECT_STREQ(descriptions[i], kTestProperties[i].description);
+    EXPECT_TRUE(IsClientTaskMemory(descriptions[i]));
+    EXPECT_EQ(types[i], kTestProperties[i].type);
+    CoTaskMemFree(descriptions[i]);
+  }
+  EXPECT_TRUE(IsClientTaskMemory(ids) && IsClientTaskMemory(descriptions) && IsClientTaskMemory(types));
+  CoTaskMemFree(ids);
+  CoTaskMemFree(descriptions);
+  CoTaskMemFree(types);
+}
+
+TEST_F(CrossProcess, PropertyValuesComeBackAsVariantsWithPerItemErrors) {
+  DWORD wanted[] = {5000, 2, kUnknownPropertyId};
+  VARIANT* values = nullptr;
+  HRESULT* errors = nullptr;
+  ASSERT_EQ(properties_->GetItemProperties(item_, ARRAYSIZE(wanted), wanted, &values, &errors), S_FALSE);
+  ASSERT_TRUE(values && errors);
+  ASSERT_EQ(V_VT(&values[0]), VT_BSTR);
+  EXPECT_STREQ(V_BSTR(&values[0]), kTestUnit);
+  EXPECT_EQ(SysStringLen(V_BSTR(&values[0])), std::wstring(kTestUnit).size());
+  ASSERT_EQ(V_VT(&values[1]), VT_R8);
+  EXPECT_EQ(V_R8(&values[1]), kTestValue);
+  EXPECT_EQ(V_VT(&values[2]), VT_EMPTY);
+  EXPECT_EQ(errors[0], S_OK);
+  EXPECT_EQ(errors[1], S_OK);
+  EXPECT_EQ(errors[2], OPC_E_INVALID_PID);
+  for (DWORD i = 0; i < ARRAYSIZE(wanted); ++i) VariantClear(&values[i]);
+  CoTaskMemFree(values);
+  CoTaskMemFree(errors);
+}
+
+TEST_F(CrossProcess, ItemIdArrayKeepsTextsAndTheNullOfAFailedEntry) {
+  DWORD wanted[] = {5000, 1};
+  LPWSTR* itemIds = nullptr;
+  HRESULT* errors = nullptr;
+  ASSERT_EQ(properties_->LookupItemIDs(item_, ARRAYSIZE(wanted), wanted, &itemIds, &errors), S_FALSE);
+  ASSERT_TRUE(itemIds && errors);
+  ASSERT_NE(itemIds[0], nullptr);
+  EXPECT_STREQ(itemIds[0], kTestProperties[2].itemId);
+  EXPECT_TRUE(IsClientTaskMemory(itemIds[0]));
+  EXPECT_EQ(itemIds[1], nullptr);
+  EXPECT_EQ(errors[0], S_OK);
+  EXPECT_EQ(errors[1], OPC_E_INVALID_PID);
+  CoTaskMemFree(itemIds[0]);
+  CoTaskMemFree(itemIds);
+  CoTaskMemFree(errors);
 }
 
 }  // namespace

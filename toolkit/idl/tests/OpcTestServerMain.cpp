@@ -1,7 +1,7 @@
 // OpcTestServer.exe: a local COM server that COM starts from its LocalServer32
 // key when a cross-process test asks for CLSID_ZelvoTestOpcServer.
 //
-// It serves until no client has held an object for two seconds (a minute if
+// It serves until no client has held an object for two seconds (ten seconds if
 // none came), then revokes its class object and still serves any client that
 // reached the class object just before, so a client never finds it half gone.
 
@@ -14,7 +14,7 @@
 
 namespace {
 constexpr DWORD kIdleMs = 2000;
-constexpr DWORD kFirstClientMs = 60000;
+constexpr DWORD kFirstClientMs = 10000;
 }  // namespace
 
 int main() {

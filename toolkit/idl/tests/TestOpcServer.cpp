@@ -27,6 +27,41 @@ HRESULT ErrorText(HRESULT code, LPWSTR* text) {
   return E_INVALIDARG;
 }
 
+const TestProperty* FindProperty(DWORD id) {
+  for (const TestProperty& property : kTestProperties) {
+    if (property.id == id) return &property;
+  }
+  return nullptr;
+}
+
+template <typename T>
+T* TaskMemoryArray(size_t count) {
+  return static_cast<T*>(CoTaskMemAlloc(count ? count * sizeof(T) : 1));
+}
+
+// Frees the arrays handed out so far when a later one cannot be had.
+template <typename... Arrays>
+void FreeAll(Arrays**... arrays) {
+  ((CoTaskMemFree(*arrays), *arrays = nullptr), ...);
+}
+
+// The value of a property of every item of the test server.
+void PropertyValue(const TestProperty& property, VARIANT* value) {
+  VariantInit(value);
+  V_VT(value) = property.type;
+  switch (property.type) {
+    case VT_I2:
+      V_I2(value) = VT_R8;
+      break;
+    case VT_R8:
+      V_R8(value) = kTestValue;
+      break;
+    default:
+      V_BSTR(value) = SysAllocString(kTestUnit);
+      break;
+  }
+}
+
 }  // namespace
 
 TestOpcServer::TestOpcServer() { ServerLifetime::Acquire(); }
@@ -39,6 +74,8 @@ HRESULT TestOpcServer::QueryInterface(REFIID riid, void** object) {
     *object = static_cast<IOPCCommon*>(this);
   } else if (IsEqualIID(riid, IID_IOPCServer)) {
     *object = static_cast<IOPCServer*>(this);
+  } else if (IsEqualIID(riid, IID_IOPCItemProperties)) {
+    *object = static_cast<IOPCItemProperties*>(this);
   } else {
     *object = nullptr;
     return E_NOINTERFACE;
@@ -119,4 +156,68 @@ HRESULT TestOpcServer::RemoveGroup(OPCHANDLE, BOOL) { return E_NOTIMPL; }
 HRESULT TestOpcServer::CreateGroupEnumerator(OPCENUMSCOPE, REFIID, LPUNKNOWN* ppUnk) {
   if (ppUnk) *ppUnk = nullptr;
   return E_NOTIMPL;
+}
+
+HRESULT TestOpcServer::QueryAvailableProperties(LPWSTR, DWORD* pdwCount, DWORD** ppPropertyIDs,
+                                                LPWSTR** ppDescriptions, VARTYPE** ppvtDataTypes) {
+  if (!pdwCount || !ppPropertyIDs || !ppDescriptions || !ppvtDataTypes) return E_INVALIDARG;
+  const DWORD count = ARRAYSIZE(kTestProperties);
+  *pdwCount = count;
+  *ppPropertyIDs = TaskMemoryArray<DWORD>(count);
+  *ppDescriptions = TaskMemoryArray<LPWSTR>(count);
+  *ppvtDataTypes = TaskMemoryArray<VARTYPE>(count);
+  if (!*ppPropertyIDs || !*ppDescriptions || !*ppvtDataTypes) {
+    FreeAll(ppPropertyIDs, ppDescriptions, ppvtDataTypes);
+    *pdwCount = 0;
+    return E_OUTOFMEMORY;
+  }
+  for (DWORD i = 0; i < count; ++i) {
+    (*ppPropertyIDs)[i] = kTestProperties[i].id;
+    (*ppDescriptions)[i] = TaskMemoryCopy(kTestProperties[i].description);
+    (*ppvtDataTypes)[i] = kTestProperties[i].type;
+  }
+  return S_OK;
+}
+
+HRESULT TestOpcServer::GetItemProperties(LPWSTR, DWORD dwCount, DWORD* pdwPropertyIDs, VARIANT** ppvData,
+                                         HRESULT** ppErrors) {
+  if (!pdwPropertyIDs || !ppvData || !ppErrors) return E_INVALIDARG;
+  *ppvData = TaskMemoryArray<VARIANT>(dwCount);
+  *ppErrors = TaskMemoryArray<HRESULT>(dwCount);
+  if (!*ppvData || !*ppErrors) {
+    FreeAll(ppvData, ppErrors);
+    return E_OUTOFMEMORY;
+  }
+  HRESULT result = S_OK;
+  for (DWORD i = 0; i < dwCount; ++i) {
+    VariantInit(&(*ppvData)[i]);
+    const TestProperty* property = FindProperty(pdwPropertyIDs[i]);
+    (*ppErrors)[i] = property ? S_OK : OPC_E_INVALID_PID;
+    if (property) {
+      PropertyValue(*property, &(*ppvData)[i]);
+    } else {
+      result = S_FALSE;
+    }
+  }
+  return result;
+}
+
+HRESULT TestOpcServer::LookupItemIDs(LPWSTR, DWORD dwCount, DWORD* pdwPropertyIDs, LPWSTR** ppszNewItemIDs,
+                                     HRESULT** ppErrors) {
+  if (!pdwPropertyIDs || !ppszNewItemIDs || !ppErrors) return E_INVALIDARG;
+  *ppszNewItemIDs = TaskMemoryArray<LPWSTR>(dwCount);
+  *ppErrors = TaskMemoryArray<HRESULT>(dwCount);
+  if (!*ppszNewItemIDs || !*ppErrors) {
+    FreeAll(ppszNewItemIDs, ppErrors);
+    return E_OUTOFMEMORY;
+  }
+  HRESULT result = S_OK;
+  for (DWORD i = 0; i < dwCount; ++i) {
+    const TestProperty* property = FindProperty(pdwPropertyIDs[i]);
+    const bool hasItem = property && property->itemId;
+    (*ppszNewItemIDs)[i] = hasItem ? TaskMemoryCopy(property->itemId) : nullptr;
+    (*ppErrors)[i] = hasItem ? S_OK : OPC_E_INVALID_PID;
+    if (!hasItem) result = S_FALSE;
+  }
+  return result;
 }

@@ -1,14 +1,14 @@
-// The test server's one object: IOPCCommon and IOPCServer::GetErrorString and
-// GetStatus, answering the values of TestServerIdentity.h, so a client in
-// another process can see what the proxy/stub DLL carries. The rest of
-// IOPCServer answers E_NOTIMPL.
+// The test server's one object: IOPCCommon, IOPCServer::GetErrorString and
+// GetStatus, and IOPCItemProperties, answering the values of
+// TestServerIdentity.h for any item, so a client in another process can see
+// what the proxy/stub DLL carries. The rest of IOPCServer answers E_NOTIMPL.
 #pragma once
 
 #include <OpcInterfaces.h>
 
 #include <atomic>
 
-class TestOpcServer final : public IOPCCommon, public IOPCServer {
+class TestOpcServer final : public IOPCCommon, public IOPCServer, public IOPCItemProperties {
  public:
   TestOpcServer();
   TestOpcServer(const TestOpcServer&) = delete;
@@ -33,6 +33,13 @@ class TestOpcServer final : public IOPCCommon, public IOPCServer {
   HRESULT STDMETHODCALLTYPE GetStatus(OPCSERVERSTATUS** ppServerStatus) override;
   HRESULT STDMETHODCALLTYPE RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) override;
   HRESULT STDMETHODCALLTYPE CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, LPUNKNOWN* ppUnk) override;
+
+  HRESULT STDMETHODCALLTYPE QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD** ppPropertyIDs,
+                                                     LPWSTR** ppDescriptions, VARTYPE** ppvtDataTypes) override;
+  HRESULT STDMETHODCALLTYPE GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs,
+                                              VARIANT** ppvData, HRESULT** ppErrors) override;
+  HRESULT STDMETHODCALLTYPE LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs,
+                                          LPWSTR** ppszNewItemIDs, HRESULT** ppErrors) override;
 
  private:
   ~TestOpcServer();

@@ -30,3 +30,20 @@ inline constexpr LCID kTestLocales[] = {0x0409, 0x0804, LOCALE_SYSTEM_DEFAULT};
 inline constexpr wchar_t kTestVendorInfo[] = L"Zelvo 测试服务器 1.2.3";
 inline constexpr WORD kTestVersion[] = {1, 2, 3};
 inline constexpr FILETIME kTestStartTime = {0x89ABCDEF, 0x01D9F0A1};
+
+// The properties of every item: one with an item ID of its own, two without.
+struct TestProperty {
+  DWORD id;
+  const wchar_t* description;
+  VARTYPE type;
+  const wchar_t* itemId;
+};
+inline constexpr TestProperty kTestProperties[] = {
+    {1, L"Canonical data type", VT_I2, nullptr},
+    {2, L"Value", VT_R8, nullptr},
+    {5000, L"测量单位", VT_BSTR, L"泵站.一号泵.单位"},
+};
+inline constexpr double kTestValue = 21.5;
+inline constexpr wchar_t kTestUnit[] = L"摄氏度";
+// A property ID no item has.
+inline constexpr DWORD kUnknownPropertyId = 77;

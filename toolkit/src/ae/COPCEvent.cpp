@@ -1,5 +1,6 @@
 #include "ae/COPCEvent.h"
 
+#include "app/DereferencedCopy.h"
 #include "app/CVorlixApp.h"
 
 #include "platform/widetext.h"
@@ -88,7 +89,7 @@ HRESULT COPCEvent::SetAttributes(const VARIANT* values, DWORD count) {
   for (DWORD i = 0; i < count; ++i) {
     VARIANT copy;
     VariantInit(&copy);
-    const HRESULT hr = VariantCopyInd(&copy, &values[i]);
+    const HRESULT hr = DereferencedCopy(&copy, &values[i]);
     if (FAILED(hr)) {
       ClearAttributes();
       return hr;

@@ -1,6 +1,6 @@
 #include "app/OPCErrorText.h"
 
-#include "platform/opcerror.h"
+#include "platform/opcda.h"
 #include "platform/systemmessage.h"
 
 #include <cstdio>
@@ -47,6 +47,6 @@ std::string OPCErrorText(HRESULT code) {
                      buffer, kTextBufferSize, nullptr) != 0) {
     return buffer;
   }
-  std::snprintf(buffer, kTextBufferSize, "<unknown error: 0x%08X %d>", static_cast<unsigned>(code), code);
+  std::snprintf(buffer, kTextBufferSize, "<unknown error: 0x%08X %d>", static_cast<unsigned>(code), static_cast<int>(code));
   return buffer;
 }

@@ -1,5 +1,7 @@
 #include "app/RecordPool.h"
 
+#include <new>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -20,7 +22,7 @@ RecordPoolBase::RecordPoolBase(size_t recordSize)
       nextChunkRecords_(kFirstChunkRecords) {}
 
 RecordPoolBase::~RecordPoolBase() {
-  for (void* chunk : chunks_) std::free(chunk);
+  for (void* chunk : chunks_) ::operator delete(chunk, std::align_val_t(kCacheLine));
 }
 
 void* RecordPoolBase::Allocate() {
@@ -66,7 +68,7 @@ bool RecordPoolBase::AddChunk() noexcept {
       return false;
     }
   }
-  void* chunk = std::aligned_alloc(kCacheLine, bytes);
+  void* chunk = ::operator new(bytes, std::align_val_t(kCacheLine), std::nothrow);
   if (chunk == nullptr) return false;
   chunks_.push_back(chunk);
   fresh_ = static_cast<char*>(chunk);

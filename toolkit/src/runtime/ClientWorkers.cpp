@@ -77,15 +77,15 @@ DWORD ClientWorkers::ThreadProc(LPVOID start) {
 }
 
 void ClientWorkers::Run(OPCServer* server) {
-  const HANDLE event = timer_.Event();
+  UpdatePulse& event = timer_.Event();
   for (;;) {
-    // The generation is read before the running flag, so a stop that clears
+    // The pulse count is read before the running flag, so a stop that clears
     // the flag and then pulses is never missed.
-    const ULONGLONG seen = GetEventGeneration(event);
+    const uint64_t seen = event.Count();
     if (!server->IsRunning()) break;
     server->ProcessAsyncRequests();
     server->ScanGroups(FALSE);
-    WaitForEventAfter(event, seen, INFINITE);
+    event.WaitAfter(seen);
   }
   const std::string clientName = server->ClientName();
   if (!clientName.empty()) VorlixApp().TraceMessage("EndServer ", clientName.c_str());

@@ -1,19 +1,13 @@
 #include "runtime/UpdateTimer.h"
 
-#include "platform/event.h"
 #include "platform/timerqueue.h"
 
 #include <algorithm>
 
 UpdateTimer::UpdateTimer(std::function<void()> scanClients)
-    : scanClients_(std::move(scanClients)), event_(CreateEvent(nullptr, TRUE, FALSE, nullptr)) {}
+    : scanClients_(std::move(scanClients)) {}
 
-UpdateTimer::~UpdateTimer() {
-  Stop();
-  CloseHandle(event_);
-}
-
-void UpdateTimer::Pulse() const { PulseEvent(event_); }
+UpdateTimer::~UpdateTimer() { Stop(); }
 
 bool UpdateTimer::Start(UINT rate, Job job) {
   job_ = job;
@@ -36,8 +30,8 @@ void UpdateTimer::Stop() {
   timer_ = nullptr;
 }
 
-void UpdateTimer::OnTimer(PVOID self, BOOLEAN) {
-  const UpdateTimer& timer = *static_cast<UpdateTimer*>(self);
+void CALLBACK UpdateTimer::OnTimer(PVOID self, BOOLEAN) {
+  UpdateTimer& timer = *static_cast<UpdateTimer*>(self);
   if (timer.job_ == Job::ScanClients) {
     timer.scanClients_();
   } else {

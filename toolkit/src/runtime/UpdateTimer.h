@@ -1,6 +1,5 @@
 // The update event and the timer that paces every client's scan at the server
-// rate. The event is manual-reset and only ever pulsed; the client worker
-// threads wait on it. The timer either pulses the event (free-threaded mode)
+// rate. The event is only ever pulsed; the client worker threads wait on it. The timer either pulses the event (free-threaded mode)
 // or runs the scan of every client itself (apartment mode, and when COM could
 // not be initialised). On the target platform the apartment-mode scan runs on
 // the host's own thread from its message loop; a Linux host has no such loop,
@@ -8,6 +7,7 @@
 #pragma once
 
 #include "platform/wintypes.h"
+#include "runtime/UpdatePulse.h"
 
 #include <atomic>
 #include <functional>
@@ -22,13 +22,13 @@ class UpdateTimer {
 
   // `scanClients` is the apartment-mode job.
   explicit UpdateTimer(std::function<void()> scanClients);
-  // Stops the timer, then closes the event.
+  // Stops the timer.
   ~UpdateTimer();
   UpdateTimer(const UpdateTimer&) = delete;
   UpdateTimer& operator=(const UpdateTimer&) = delete;
 
-  HANDLE Event() const { return event_; }
-  void Pulse() const;
+  UpdatePulse& Event() { return event_; }
+  void Pulse() { event_.Pulse(); }
 
   // The period in force, never below kMinimumRate.
   UINT Rate() const { return rate_.load(); }
@@ -43,10 +43,10 @@ class UpdateTimer {
   void Stop();
 
  private:
-  static void OnTimer(PVOID self, BOOLEAN);
+  static void CALLBACK OnTimer(PVOID self, BOOLEAN);
 
   const std::function<void()> scanClients_;
-  const HANDLE event_;
+  UpdatePulse event_;
   std::atomic<UINT> rate_{kMinimumRate};
   std::atomic<Job> job_{Job::PulseUpdateEvent};
   std::mutex timerMutex_;

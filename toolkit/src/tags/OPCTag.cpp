@@ -1,5 +1,6 @@
 #include "tags/OPCTag.h"
 
+#include "app/DereferencedCopy.h"
 #include "ae/COPCEvent.h"
 #include "tags/LevelAlarmEvaluator.h"
 #include "tags/OPCTagProperty.h"
@@ -142,7 +143,7 @@ BOOL OPCTag::SetProperty(DWORD id, const std::string& description, const VARIANT
   if (id <= kLastStandardPropertyId) return FALSE;
   VARIANT copy;
   VariantInit(&copy);
-  if (FAILED(VariantCopyInd(&copy, &newValue))) return FALSE;
+  if (FAILED(DereferencedCopy(&copy, &newValue))) return FALSE;
   std::vector<std::unique_ptr<OPCTagProperty>>& properties = Extras().properties;
   auto existing = std::find_if(properties.begin(), properties.end(),
                                [id](const std::unique_ptr<OPCTagProperty>& custom) { return custom->id == id; });

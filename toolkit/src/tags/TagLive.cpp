@@ -1,5 +1,6 @@
 #include "tags/TagLive.h"
 
+#include "app/DereferencedCopy.h"
 #include "platform/opcda.h"
 #include "platform/wintime.h"
 
@@ -37,7 +38,7 @@ HRESULT TagLive::SetValue(const VARIANT& newValue) {
   VARIANT copy;
   VariantInit(&copy);
   // A reference is stored as what it refers to: its target is the caller's.
-  const HRESULT hr = VariantCopyInd(&copy, &newValue);
+  const HRESULT hr = DereferencedCopy(&copy, &newValue);
   if (FAILED(hr)) return hr;
   VariantClear(&value);
   value = copy;

@@ -70,4 +70,4 @@ class TagLive final : public PooledRecord<TagLive> {
   int32_t hashSlot = -1;
 };
 
-static_assert(sizeof(TagLive) == 64, "a tag's live record is one cache line");
+static_assert(sizeof(TagLive) == 64 + kVariantBytesBeyond16, "a tag's live record is one cache line (with a 16-byte VARIANT)");

@@ -71,18 +71,18 @@ TEST_F(PackedEvent, TextsFieldsAndAttributeCopiesComeOutAsTheRecordHoldsThem) {
   event.activeTime = {0x11111111, 0x01D22222};
   event.time = {0x33333333, 0x01D44444};
   event.cookie = 0xFEEDBEEF;
-  VARIANT attributes[2] = {MakeI4(-5), MakeBstr(u"attribute")};
+  VARIANT attributes[2] = {MakeI4(-5), MakeBstr(OLESTR("attribute"))};
   ASSERT_EQ(event.SetAttributes(attributes, 2), S_OK);
   VariantClear(&attributes[1]);
 
   ONEVENTSTRUCT* packed = event.Pack();
   ASSERT_NE(packed, nullptr);
   EXPECT_EQ(BlockSize(packed), sizeof(ONEVENTSTRUCT) + (2 + 2 + 5 + 0 + 2 + 5) * sizeof(WCHAR) + 16 + 2 * sizeof(VARIANT));
-  EXPECT_EQ(std::u16string(packed->szSource), u"T1");
-  EXPECT_EQ(std::u16string(packed->szMessage), u"H\u00E9");
-  EXPECT_EQ(std::u16string(packed->szConditionName), u"Level");
-  EXPECT_EQ(std::u16string(packed->szSubconditionName), u"");
-  EXPECT_EQ(std::u16string(packed->szActorID), u"op");
+  EXPECT_EQ(WideString(packed->szSource), OLESTR("T1"));
+  EXPECT_EQ(WideString(packed->szMessage), OLESTR("H\u00E9"));
+  EXPECT_EQ(WideString(packed->szConditionName), OLESTR("Level"));
+  EXPECT_EQ(WideString(packed->szSubconditionName), OLESTR(""));
+  EXPECT_EQ(WideString(packed->szActorID), OLESTR("op"));
   for (LPWSTR text : {packed->szSource, packed->szMessage, packed->szConditionName, packed->szSubconditionName,
                       packed->szActorID}) {
     EXPECT_TRUE(Inside(packed, text, sizeof(WCHAR)));
@@ -106,7 +106,7 @@ TEST_F(PackedEvent, TextsFieldsAndAttributeCopiesComeOutAsTheRecordHoldsThem) {
   EXPECT_GE(reinterpret_cast<const BYTE*>(values), reinterpret_cast<const BYTE*>(packed->szActorID + 3));
   for (size_t i = 0; i < 2; ++i) EXPECT_TRUE(VariantValuesEqual(values[i], event.Attributes()[i])) << i;
   EXPECT_NE(values[1].bstrVal, event.Attributes()[1].bstrVal);
-  EXPECT_EQ(std::u16string(values[1].bstrVal), u"attribute");
+  EXPECT_EQ(WideString(values[1].bstrVal), OLESTR("attribute"));
   COPCEvent::FreePacked(packed);
 }
 

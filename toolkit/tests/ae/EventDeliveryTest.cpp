@@ -40,9 +40,9 @@ void Subscribe(OpcTestClient& client, Subscribed& subscribed, OPCHANDLE clientHa
 // An event as a host fills it in, with two attributes.
 class HostEvent {
  public:
-  explicit HostEvent(const char16_t* message) : message_(message) {
+  explicit HostEvent(const WCHAR* message) : message_(message) {
     attributes_[0] = MakeI4(17);
-    attributes_[1] = MakeBstr(u"valve");
+    attributes_[1] = MakeBstr(OLESTR("valve"));
     event_ = ONEVENTSTRUCT{OPC_CHANGE_ACTIVE_STATE, OPC_CONDITION_ENABLED | OPC_CONDITION_ACTIVE, source_.data(),
                            {0x1000, 0x01D50000}, message_.data(), OPC_CONDITION_EVENT, 7, 650, condition_.data(),
                            subcondition_.data(), OPC_QUALITY_GOOD, 0, TRUE, {0x2000, 0x01D50000}, 4242, 2,
@@ -57,11 +57,11 @@ class HostEvent {
   const ONEVENTSTRUCT& Get() const { return event_; }
 
  private:
-  WideString source_ = u"Boiler\u00E9";
+  WideString source_ = OLESTR("Boiler\u00E9");
   WideString message_;
-  WideString condition_ = u"Pressure";
-  WideString subcondition_ = u"High";
-  WideString actor_ = u"Operator";
+  WideString condition_ = OLESTR("Pressure");
+  WideString subcondition_ = OLESTR("High");
+  WideString actor_ = OLESTR("Operator");
   VARIANT attributes_[2];
   ONEVENTSTRUCT event_;
 };
@@ -124,9 +124,9 @@ TEST_F(EventDelivery, AnEventForOneSubscriptionReachesThatOneAlone) {
   Subscribe(first_, a, 10);
   Subscribe(second_, b, 20);
 
-  EXPECT_TRUE(UserAEMessageEx(HostEvent(u"to all").Get()));
-  EXPECT_TRUE(UserAEMessageEx2(b.Handle(), HostEvent(u"to b").Get(), TRUE, TRUE));
-  EXPECT_TRUE(UserAEMessageEx2(a.Handle() + b.Handle() + 1, HostEvent(u"to nobody").Get(), FALSE, FALSE));
+  EXPECT_TRUE(UserAEMessageEx(HostEvent(OLESTR("to all")).Get()));
+  EXPECT_TRUE(UserAEMessageEx2(b.Handle(), HostEvent(OLESTR("to b")).Get(), TRUE, TRUE));
+  EXPECT_TRUE(UserAEMessageEx2(a.Handle() + b.Handle() + 1, HostEvent(OLESTR("to nobody")).Get(), FALSE, FALSE));
 
   EXPECT_EQ(a.sink.Messages(), std::vector<std::string>{"to all"});
   ASSERT_EQ(b.sink.Messages(), (std::vector<std::string>{"to all", "to b"}));
@@ -258,8 +258,8 @@ TEST_F(EventDelivery, AnEventThatCannotBePackedIsNotSentAndPackedEventsAreFreed)
   Subscribe(first_, subscribed, 1);
   const size_t blocks = TaskMemoryLiveBlocks();
   TaskMemoryFailNextAllocations(1);
-  EXPECT_TRUE(UserAEMessageEx(HostEvent(u"lost").Get()));
-  EXPECT_TRUE(UserAEMessageEx(HostEvent(u"sent").Get()));
+  EXPECT_TRUE(UserAEMessageEx(HostEvent(OLESTR("lost")).Get()));
+  EXPECT_TRUE(UserAEMessageEx(HostEvent(OLESTR("sent")).Get()));
   EXPECT_EQ(subscribed.sink.Messages(), std::vector<std::string>{"sent"});
   EXPECT_EQ(subscribed.sink.Events()[0].attributes.size(), 2u);
   EXPECT_EQ(TaskMemoryLiveBlocks(), blocks);

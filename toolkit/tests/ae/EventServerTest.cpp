@@ -135,9 +135,9 @@ TEST_F(EventServer, TheDefaultObjectAnswersTheBuiltInCategoriesAndConditions) {
   EXPECT_EQ(names, nullptr);
 
   const std::pair<WideString, std::vector<std::string>> subConditions[] = {
-      {u"Level Alarm", {"Lo Lo", "Lo", "Hi", "Hi Hi"}},
-      {u"level alarm", {}},
-      {u"Level", {}},
+      {OLESTR("Level Alarm"), {"Lo Lo", "Lo", "Hi", "Hi Hi"}},
+      {OLESTR("level alarm"), {}},
+      {OLESTR("Level"), {}},
   };
   for (auto [condition, expected] : subConditions) {
     ASSERT_EQ(events_->QuerySubConditionNames(condition.data(), &count, &names), S_OK);
@@ -151,14 +151,14 @@ TEST_F(EventServer, TheDefaultObjectAnswersTheBuiltInCategoriesAndConditions) {
 }
 
 TEST_F(EventServer, TheDefaultObjectAcknowledgesNothingAndLeavesTheRestUnimplemented) {
-  WideString source = u"Tank";
-  WideString condition = u"Level Alarm";
+  WideString source = OLESTR("Tank");
+  WideString condition = OLESTR("Level Alarm");
   LPWSTR sources[] = {source.data(), source.data(), source.data()};
   LPWSTR conditionNames[] = {condition.data(), condition.data(), condition.data()};
   FILETIME activeTimes[3] = {};
   DWORD cookies[] = {1, 2, 3};
   HRESULT* errors = nullptr;
-  WideString operatorName = u"Operator";
+  WideString operatorName = OLESTR("Operator");
   ASSERT_EQ(events_->AckCondition(3, operatorName.data(), operatorName.data(), sources, conditionNames, activeTimes,
                                   cookies, &errors),
             S_FALSE);
@@ -199,7 +199,7 @@ TEST_F(EventServer, StatusTellsStartTimeConnectionTimeAndVendor) {
   EXPECT_LE(Ticks(status->ftCurrentTime), Ticks(Now()));
   EXPECT_EQ(status->dwServerState, OPCAE_STATUS_RUNNING);
   EXPECT_EQ(status->wMajorVersion + status->wMinorVersion + status->wBuildNumber, 0);
-  EXPECT_EQ(WideString(status->szVendorInfo), u"Zelvo \u00E9 AE");
+  EXPECT_EQ(WideString(status->szVendorInfo), OLESTR("Zelvo \u00E9 AE"));
   CoTaskMemFree(status->szVendorInfo);
   CoTaskMemFree(status);
 }
@@ -242,7 +242,7 @@ TEST_F(EventServer, WithoutACallbackObjectOnlySubscriptionsAreAnsweredAndNullOut
   EXPECT_EQ(events_->GetStatus(nullptr), E_INVALIDARG);
 
   OPCEVENTSERVERSTATUS* status = nullptr;
-  WideString name = u"Level Alarm";
+  WideString name = OLESTR("Level Alarm");
   LPWSTR names[] = {name.data()};
   HRESULT* errors = nullptr;
   EXPECT_EQ(events_->GetStatus(&status), E_NOTIMPL);
@@ -262,7 +262,7 @@ TEST_F(EventServer, WithoutACallbackObjectOnlySubscriptionsAreAnsweredAndNullOut
 TEST_F(EventServer, AHostObjectThatOverridesOneOperationKeepsTheOtherDefaults) {
   auto* host = new SourceConditionsCallback;
   SetAEServerCallback(FALSE, host);
-  WideString source = u"Boiler";
+  WideString source = OLESTR("Boiler");
   DWORD count = 99;
   LPWSTR* names = nullptr;
   EXPECT_EQ(events_->QuerySourceConditions(source.data(), &count, &names), S_FALSE);

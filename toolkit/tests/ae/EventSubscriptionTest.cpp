@@ -49,8 +49,8 @@ TEST_F(EventSubscription, ManagementGoesToTheCallbackObjectWithTheSubscriptionHa
   const std::string handle = CreatedHandle();
 
   DWORD categories[] = {2, 3};
-  WideString area = u"Plant";
-  WideString source = u"Tank1";
+  WideString area = OLESTR("Plant");
+  WideString source = OLESTR("Tank1");
   LPWSTR areas[] = {area.data()};
   LPWSTR sources[] = {source.data()};
   EXPECT_EQ(subscription->SetFilter(OPC_CONDITION_EVENT, 2, categories, 100, 800, 1, areas, 1, sources), S_OK);

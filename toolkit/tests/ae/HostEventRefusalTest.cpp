@@ -9,7 +9,7 @@
 namespace {
 
 ONEVENTSTRUCT EventWithAttributes(DWORD count, VARIANT* attributes) {
-  static WideString text = u"text";
+  static WideString text = OLESTR("text");
   ONEVENTSTRUCT event{};
   event.szSource = event.szMessage = event.szConditionName = event.szSubconditionName = event.szActorID = text.data();
   event.dwEventType = OPC_SIMPLE_EVENT;

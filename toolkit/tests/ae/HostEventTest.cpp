@@ -60,12 +60,12 @@ class HostEventStruct {
   const ONEVENTSTRUCT& Get() const { return event_; }
 
  private:
-  std::u16string source_ = u"Boiler\u00E9\u4E2D";
-  std::u16string message_ = u"Pressure high";
-  std::u16string condition_ = u"Pressure";
-  std::u16string subcondition_ = u"High";
-  std::u16string actor_ = u"Operator";
-  VARIANT attribute_ = MakeBstr(u"attribute");
+  WideString source_ = OLESTR("Boiler\u00E9\u4E2D");
+  WideString message_ = OLESTR("Pressure high");
+  WideString condition_ = OLESTR("Pressure");
+  WideString subcondition_ = OLESTR("High");
+  WideString actor_ = OLESTR("Operator");
+  VARIANT attribute_ = MakeBstr(OLESTR("attribute"));
   ONEVENTSTRUCT event_;
 };
 
@@ -80,11 +80,11 @@ TEST(HostEvent, EventsGivenFieldByFieldKeepTheirFieldsAndCopyTheirTexts) {
   ASSERT_EQ(events.Size(), 1u);
   const ONEVENTSTRUCT& event = events[0];
   // Texts pass through the ANSI code page (GBK) and come back as given.
-  EXPECT_EQ(std::u16string(event.szSource), u"Boiler\u00E9\u4E2D");
-  EXPECT_EQ(std::u16string(event.szMessage), u"Pressure high");
-  EXPECT_EQ(std::u16string(event.szConditionName), u"Pressure");
-  EXPECT_EQ(std::u16string(event.szSubconditionName), u"High");
-  EXPECT_EQ(std::u16string(event.szActorID), u"Operator");
+  EXPECT_EQ(WideString(event.szSource), OLESTR("Boiler\u00E9\u4E2D"));
+  EXPECT_EQ(WideString(event.szMessage), OLESTR("Pressure high"));
+  EXPECT_EQ(WideString(event.szConditionName), OLESTR("Pressure"));
+  EXPECT_EQ(WideString(event.szSubconditionName), OLESTR("High"));
+  EXPECT_EQ(WideString(event.szActorID), OLESTR("Operator"));
   EXPECT_EQ(event.wChangeMask, OPC_CHANGE_ACTIVE_STATE | OPC_CHANGE_SEVERITY);
   EXPECT_EQ(event.wNewState, OPC_CONDITION_ENABLED);
   EXPECT_EQ(event.ftTime.dwLowDateTime, 0x1000u);
@@ -98,7 +98,7 @@ TEST(HostEvent, EventsGivenFieldByFieldKeepTheirFieldsAndCopyTheirTexts) {
   // The host's attribute is gone by now: the event holds its own copy.
   ASSERT_EQ(event.dwNumEventAttrs, 1u);
   ASSERT_EQ(event.pEventAttributes[0].vt, VT_BSTR);
-  EXPECT_EQ(std::u16string(event.pEventAttributes[0].bstrVal), u"attribute");
+  EXPECT_EQ(WideString(event.pEventAttributes[0].bstrVal), OLESTR("attribute"));
   EXPECT_EQ(events.Entries()[0].subscription, 0u);
   EXPECT_FALSE(events.Entries()[0].refresh);
 }
@@ -115,5 +115,5 @@ TEST(HostEvent, AnEventForOneSubscriptionCarriesItsHandleAndRefreshFlags) {
   EXPECT_EQ(events.Entries()[1].subscription, 0u);
   EXPECT_TRUE(events.Entries()[1].refresh);
   EXPECT_FALSE(events.Entries()[1].lastRefresh);
-  EXPECT_EQ(std::u16string(events[0].szMessage), u"Pressure high");
+  EXPECT_EQ(WideString(events[0].szMessage), OLESTR("Pressure high"));
 }

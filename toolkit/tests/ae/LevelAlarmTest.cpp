@@ -104,8 +104,8 @@ TEST(LevelAlarm, LimitsCountAsReachedAndTheOrderIsHiHiLoLoHiLo) {
       {{{kHi, 0.0f, TRUE}, {kLoLo, 200.0f, TRUE}}, MakeR4(50.0f), "Low Low Limit Exceeded"},
       {{{kLo, 200.0f, TRUE}, {kHi, 0.0f, TRUE}}, MakeR4(50.0f), "High Limit Exceeded"},
       {{{kHi, 100.0f, TRUE}}, MakeI4(150), "High Limit Exceeded"},
-      {{{kHi, 100.0f, TRUE}}, MakeBstr(u" 150.5 "), "High Limit Exceeded"},
-      {{{kLo, 10.0f, TRUE}}, MakeBstr(u"abc"), nullptr},
+      {{{kHi, 100.0f, TRUE}}, MakeBstr(OLESTR(" 150.5 ")), "High Limit Exceeded"},
+      {{{kLo, 10.0f, TRUE}}, MakeBstr(OLESTR("abc")), nullptr},
   };
   EventLog events;
   int n = 0;
@@ -129,7 +129,7 @@ TEST(LevelAlarm, AValueThatIsNoNumberReturnsTheTagToNormal) {
   const DWORD tag = NewTag("Text");
   ASSERT_TRUE(SetItemLevelAlarm(tag, kHi, 100.0f, 300, TRUE));
   Update(tag, MakeR4(150.0f));
-  Update(tag, MakeBstr(u"abc"));
+  Update(tag, MakeBstr(OLESTR("abc")));
   ASSERT_EQ(events.Size(), 2u);
   EXPECT_EQ(NarrowAnsi(events[1].szMessage).value(), "Normal Condition");
   EXPECT_EQ(events[1].dwSeverity, 0u);
@@ -192,7 +192,7 @@ TEST(LevelAlarm, SetAndGetCheckTheHandleAndTheAlarmNumber) {
     EXPECT_EQ(untouchedSeverity, 42u);
     EXPECT_EQ(untouchedEnabled, 42);
   }
-  for (DWORD handle : {0u, VORLIX_INVALID_TAG, tag + 1000}) {
+  for (DWORD handle : std::initializer_list<DWORD>{0u, VORLIX_INVALID_TAG, tag + 1000}) {
     EXPECT_FALSE(SetItemLevelAlarm(handle, kHi, 1.0f, 1, TRUE)) << handle;
     EXPECT_FALSE(GetItemLevelAlarm(handle, kHi, &limit, &severity, &enabled)) << handle;
   }

@@ -20,7 +20,7 @@
 
 namespace {
 
-using WideNames = std::vector<std::u16string>;
+using WideNames = std::vector<WideString>;
 
 // "SN.温度" as the host writes it, in GB2312 (and so in GBK).
 const char kChineseTag[] = "SN.\xCE\xC2\xB6\xC8";
@@ -37,10 +37,10 @@ class AnsiNames : public ::testing::Test {
   }
 
   // What AddItems answered for each wide item ID (with an access path).
-  std::vector<HRESULT> AddItems(const std::vector<std::u16string>& itemIds, std::u16string accessPath = u"") {
-    std::vector<std::u16string> ids = itemIds;
+  std::vector<HRESULT> AddItems(const std::vector<WideString>& itemIds, WideString accessPath = OLESTR("")) {
+    std::vector<WideString> ids = itemIds;
     std::vector<OPCITEMDEF> definitions;
-    for (std::u16string& id : ids)
+    for (WideString& id : ids)
       definitions.push_back(OPCITEMDEF{accessPath.data(), id.data(), TRUE, 1, 0, nullptr, VT_EMPTY, 0});
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
@@ -50,7 +50,7 @@ class AnsiNames : public ::testing::Test {
   }
 
   // The flat browse under a wide name filter, in wide text as the client gets it.
-  WideNames BrowseFlat(const char16_t* filter) {
+  WideNames BrowseFlat(const WCHAR* filter) {
     IOPCBrowseServerAddressSpace* browse = nullptr;
     EXPECT_EQ(connected_.client.Query(IID_IOPCBrowseServerAddressSpace, &browse), S_OK);
     IEnumString* strings = nullptr;
@@ -78,10 +78,10 @@ void RecordUnknownItem(char* accessPath, char* itemId) {
 }  // namespace
 
 TEST_F(AnsiNames, AChineseItemIdFindsTheTagTheHostNamedInGb2312) {
-  EXPECT_EQ(AddItems({u"SN.温度", u"Temp1"}), (std::vector<HRESULT>{S_OK, S_OK}));
-  EXPECT_EQ(BrowseFlat(u""), (WideNames{u"SN.温度", u"Temp1", u"TempX", u"Temp?"}));
-  EXPECT_EQ(BrowseFlat(u"SN.温*"), WideNames{u"SN.温度"});
-  EXPECT_EQ(BrowseFlat(u"SN.温?"), WideNames{u"SN.温度"});
+  EXPECT_EQ(AddItems({OLESTR("SN.温度"), OLESTR("Temp1")}), (std::vector<HRESULT>{S_OK, S_OK}));
+  EXPECT_EQ(BrowseFlat(OLESTR("")), (WideNames{OLESTR("SN.温度"), OLESTR("Temp1"), OLESTR("TempX"), OLESTR("Temp?")}));
+  EXPECT_EQ(BrowseFlat(OLESTR("SN.温*")), WideNames{OLESTR("SN.温度")});
+  EXPECT_EQ(BrowseFlat(OLESTR("SN.温?")), WideNames{OLESTR("SN.温度")});
 
   IOPCItemProperties* properties = nullptr;
   ASSERT_EQ(connected_.client.Query(IID_IOPCItemProperties, &properties), S_OK);
@@ -89,13 +89,13 @@ TEST_F(AnsiNames, AChineseItemIdFindsTheTagTheHostNamedInGb2312) {
   DWORD* ids = nullptr;
   LPWSTR* descriptions = nullptr;
   VARTYPE* types = nullptr;
-  std::u16string itemId = u"SN.温度";
+  WideString itemId = OLESTR("SN.温度");
   EXPECT_EQ(properties->QueryAvailableProperties(itemId.data(), &count, &ids, &descriptions, &types), S_OK);
   for (DWORD i = 0; i < count; ++i) CoTaskMemFree(descriptions[i]);
   for (void* block : {static_cast<void*>(ids), static_cast<void*>(descriptions), static_cast<void*>(types)})
     CoTaskMemFree(block);
   EXPECT_GT(count, 0u);
-  std::u16string unheld = u"SN.温\u0E01";
+  WideString unheld = OLESTR("SN.温\u0E01");
   EXPECT_EQ(properties->QueryAvailableProperties(unheld.data(), &count, &ids, &descriptions, &types),
             OPC_E_UNKNOWNITEMID);
 }
@@ -105,18 +105,18 @@ TEST_F(AnsiNames, AChineseItemIdFindsTheTagTheHostNamedInGb2312) {
 TEST_F(AnsiNames, ANameTheCodePageCannotHoldNamesNothing) {
   unknownItemNotices.clear();
   ASSERT_TRUE(EnableUnknownItemNotification(RecordUnknownItem));
-  EXPECT_EQ(AddItems({u"Temp\u00FF", u"SN.温\u0E01", u"Temp\U0001F600"}),
+  EXPECT_EQ(AddItems({OLESTR("Temp\u00FF"), OLESTR("SN.温\u0E01"), OLESTR("Temp\U0001F600")}),
             (std::vector<HRESULT>{OPC_E_UNKNOWNITEMID, OPC_E_UNKNOWNITEMID, OPC_E_UNKNOWNITEMID}));
-  EXPECT_EQ(AddItems({u"Temp1"}, u"\u0E01"), std::vector<HRESULT>{OPC_E_UNKNOWNITEMID});
+  EXPECT_EQ(AddItems({OLESTR("Temp1")}, OLESTR("\u0E01")), std::vector<HRESULT>{OPC_E_UNKNOWNITEMID});
   EnableUnknownItemNotification(nullptr);
   // The host cannot be told a name it has no bytes for.
   EXPECT_TRUE(unknownItemNotices.empty());
 
-  EXPECT_EQ(BrowseFlat(u"Temp\u00FF"), WideNames{});
-  EXPECT_EQ(BrowseFlat(u"Temp\u0E01*"), WideNames{});
+  EXPECT_EQ(BrowseFlat(OLESTR("Temp\u00FF")), WideNames{});
+  EXPECT_EQ(BrowseFlat(OLESTR("Temp\u0E01*")), WideNames{});
   // "Ω" is in GBK: it names "TempΩ", which is not there.
-  EXPECT_EQ(BrowseFlat(u"TempΩ"), WideNames{});
-  EXPECT_EQ(BrowseFlat(u"Temp?"), (WideNames{u"Temp1", u"TempX", u"Temp?"}));
+  EXPECT_EQ(BrowseFlat(OLESTR("TempΩ")), WideNames{});
+  EXPECT_EQ(BrowseFlat(OLESTR("Temp?")), (WideNames{OLESTR("Temp1"), OLESTR("TempX"), OLESTR("Temp?")}));
 }
 
 TEST_F(AnsiNames, GroupNamesRoundTripOrAreRefused) {
@@ -126,27 +126,27 @@ TEST_F(AnsiNames, GroupNamesRoundTripOrAreRefused) {
   ASSERT_EQ(question.Added(), S_OK);
 
   IUnknown* found = nullptr;
-  EXPECT_EQ(connected_.opc->GetGroupByName(u"组 1", IID_IUnknown, &found), S_OK);
+  EXPECT_EQ(connected_.opc->GetGroupByName(OLESTR("组 1"), IID_IUnknown, &found), S_OK);
   EXPECT_EQ(found, chinese.Unknown());
   if (found != nullptr) found->Release();
-  EXPECT_EQ(connected_.opc->GetGroupByName(u"G\u0E01", IID_IUnknown, &found), E_INVALIDARG);
+  EXPECT_EQ(connected_.opc->GetGroupByName(OLESTR("G\u0E01"), IID_IUnknown, &found), E_INVALIDARG);
   EXPECT_EQ(found, nullptr);
 
   OPCHANDLE handle = 0;
   DWORD rate = 0;
-  EXPECT_EQ(connected_.opc->AddGroup(u"G\u0E01", TRUE, 100, 0, nullptr, nullptr, 0, &handle, &rate, IID_IUnknown,
+  EXPECT_EQ(connected_.opc->AddGroup(OLESTR("G\u0E01"), TRUE, 100, 0, nullptr, nullptr, 0, &handle, &rate, IID_IUnknown,
                                      &found),
             E_INVALIDARG);
   EXPECT_EQ(found, nullptr);
-  EXPECT_EQ(chinese.State()->SetName(u"\u0E01"), E_INVALIDARG);
-  EXPECT_EQ(chinese.State()->SetName(u"组 2"), S_OK);
+  EXPECT_EQ(chinese.State()->SetName(OLESTR("\u0E01")), E_INVALIDARG);
+  EXPECT_EQ(chinese.State()->SetName(OLESTR("组 2")), S_OK);
   EXPECT_EQ(chinese.Name(), "\xD7\xE9 2");
-  EXPECT_EQ(chinese.State()->CloneGroup(u"G\u0E01", IID_IUnknown, &found), E_INVALIDARG);
+  EXPECT_EQ(chinese.State()->CloneGroup(OLESTR("G\u0E01"), IID_IUnknown, &found), E_INVALIDARG);
 }
 
 TEST(AnsiEventTexts, AHostEventTextTheCodePageCannotHoldGivesNoRecord) {
-  std::u16string source = u"Boiler\u0E01";
-  std::u16string other = u"锅炉";
+  WideString source = OLESTR("Boiler\u0E01");
+  WideString other = OLESTR("锅炉");
   ONEVENTSTRUCT event{};
   event.szSource = other.data();
   event.szMessage = other.data();
@@ -171,9 +171,9 @@ TEST(AnsiCodePageSetting, Under1252ANameInThatCodePageIsFound) {
   EXPECT_EXIT(
       {
         NewTag("Caf\xE9");
-        std::u16string itemId = u"Café";
-        std::u16string unheld = u"Caf温";
-        std::u16string none = u"";
+        WideString itemId = OLESTR("Café");
+        WideString unheld = OLESTR("Caf温");
+        WideString none = OLESTR("");
         const bool found =
             VorlixApp().ValidateItem(OPCITEMDEF{none.data(), itemId.data(), TRUE, 0, 0, nullptr, VT_EMPTY, 0},
                                      nullptr, nullptr, nullptr) == S_OK &&

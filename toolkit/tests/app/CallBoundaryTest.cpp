@@ -86,7 +86,7 @@ TEST(CallBoundary, ComMethodsAnswerOutOfMemoryWhenMemoryRunsOut) {
       [&](const std::string& name) {
         Added added{E_FAIL, nullptr, 0};
         DWORD revised = 0;
-        const std::u16string wide(name.begin(), name.end());
+        const WideString wide(name.begin(), name.end());
         added.hr = connected.opc->AddGroup(wide.c_str(), TRUE, 100, 0, nullptr, nullptr, 0, &added.handle, &revised,
                                            IID_IOPCItemMgt, &added.group);
         return added;

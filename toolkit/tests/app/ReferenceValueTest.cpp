@@ -108,7 +108,7 @@ TEST(ReferenceValue, AClientWriteOfAReferenceCachesTheReferredValue) {
   OPCGroupItem item;
   item.accessRights = OPC_WRITEABLE;
   item.canonicalType = VT_BSTR;
-  BSTR text = SysAllocString(u"client text");
+  BSTR text = SysAllocString(OLESTR("client text"));
   VARIANT written;
   VariantInit(&written);
   written.vt = VT_BSTR | VT_BYREF;
@@ -117,6 +117,6 @@ TEST(ReferenceValue, AClientWriteOfAReferenceCachesTheReferredValue) {
   SysFreeString(text);
   text = nullptr;
   ASSERT_EQ(item.value.vt, VT_BSTR);
-  EXPECT_EQ(std::u16string(item.value.bstrVal), u"client text");
+  EXPECT_EQ(WideString(item.value.bstrVal), OLESTR("client text"));
   VariantClear(&written);
 }

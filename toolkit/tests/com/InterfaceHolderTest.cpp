@@ -95,7 +95,7 @@ TEST(HolderSlot, ConcurrentFirstRequestsKeepOneHolder) {
       threads.emplace_back([&, i] { got[i] = slot.Get([&] { return new TestThingHolder(owner); }); });
     }
     for (std::thread& thread : threads) thread.join();
-    for (IUnknown* interface : got) EXPECT_EQ(interface, got[0]);
+    for (IUnknown* holder : got) EXPECT_EQ(holder, got[0]);
     EXPECT_EQ(holdersDeleted, holdersMade - 1);
   }
   EXPECT_EQ(holdersDeleted, holdersMade.load());

@@ -30,6 +30,6 @@ void BadInputTable::Run() const {
   EXPECT_EQ(TaskMemoryLiveBlocks(), blocksBefore) << "task-allocator blocks left behind by the table";
 }
 
-std::u16string LongWideName(size_t length) { return std::u16string(length, u'N'); }
+WideString LongWideName(size_t length) { return WideString(length, OLECHAR('N')); }
 
-std::u16string UnrepresentableWideName() { return std::u16string(u"Bad") + char16_t(0xD800) + u"Name"; }
+WideString UnrepresentableWideName() { return WideString(OLESTR("Bad")) + WCHAR(0xD800) + OLESTR("Name"); }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/widetext.h"
 #include "platform/wintypes.h"
 
 struct BadInput {
@@ -30,10 +31,10 @@ class BadInputTable {
 };
 
 // A wide text of `length` units, none the terminator.
-std::u16string LongWideName(size_t length = 65536);
+WideString LongWideName(size_t length = 65536);
 // A wide text that no 8-bit text of the system's code page can hold (an
 // unpaired surrogate).
-std::u16string UnrepresentableWideName();
+WideString UnrepresentableWideName();
 // Element counts far beyond the arrays passed with them.
 constexpr DWORD kHugeCount = 0x7FFFFFFF;
 // What a row answers when the call's result was right but what it handed out

@@ -131,7 +131,7 @@ void AddConnectionPointRows(BadInputTable& table, const std::string& name, IConn
     if (fetched[0] != nullptr) fetched[0]->Release();
     return count == 1 ? hr : kWrongOutputs;
   });
-  for (ULONG count : {0xFFFFFFFFu, kHugeCount}) {
+  for (ULONG count : std::initializer_list<ULONG>{0xFFFFFFFFu, kHugeCount}) {
     table.Add(enumeratorName + "::Skip", "count " + std::to_string(count), S_FALSE, [=] {
       points->Reset();
       return points->Skip(count);

@@ -13,7 +13,7 @@
 #include "platform/IOPCAsyncIO2.h"
 #include "platform/IOPCSyncIO.h"
 #include "platform/clipboard.h"
-#include "platform/opcerror.h"
+#include "platform/opcda.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
 #include "support/ConnectedClient.h"
@@ -154,8 +154,8 @@ class GroupBadInput : public ::testing::Test {
   OPCHANDLE siblingItem = 0;
   OPCHANDLE foreignItem = 0;
   std::vector<IUnknown*> held;
-  std::u16string longName = LongWideName();
-  std::u16string unrepresentable = UnrepresentableWideName();
+  WideString longName = LongWideName();
+  WideString unrepresentable = UnrepresentableWideName();
   BadInputTable table;
 };
 
@@ -221,22 +221,22 @@ TEST_F(GroupBadInput, IOPCItemMgt) {
     });
     struct Definition {
       std::string input;
-      const char16_t* accessPath;
-      const char16_t* itemId;
+      const WCHAR* accessPath;
+      const WCHAR* itemId;
       VARTYPE requested;
       HRESULT error;
     };
     const Definition definitions[] = {
-        {"null item ID", u"", nullptr, VT_EMPTY, OPC_E_INVALIDITEMID},
-        {"empty item ID", u"", u"", VT_EMPTY, OPC_E_INVALIDITEMID},
-        {"64k item ID", u"", longName.c_str(), VT_EMPTY, OPC_E_UNKNOWNITEMID},
-        {"non-representable item ID", u"", unrepresentable.c_str(), VT_EMPTY, OPC_E_UNKNOWNITEMID},
-        {"non-representable access path", unrepresentable.c_str(), u"Area.Tag", VT_EMPTY, OPC_E_UNKNOWNITEMID},
-        {"a branch's item ID", u"", u"Area", VT_EMPTY, OPC_E_UNKNOWNITEMID},
-        {"requested type 0xFFFF", u"", u"Area.Tag", 0xFFFF, OPC_E_BADTYPE},
-        {"requested type VT_BYREF|VT_R4", u"", u"Area.Tag", VT_BYREF | VT_R4, OPC_E_BADTYPE},
-        {"requested type VT_ARRAY|VT_R4", u"", u"Area.Tag", VT_ARRAY | VT_R4, OPC_E_BADTYPE},
-        {"requested type VT_VARIANT", u"", u"Area.Tag", VT_VARIANT, OPC_E_BADTYPE},
+        {"null item ID", OLESTR(""), nullptr, VT_EMPTY, OPC_E_INVALIDITEMID},
+        {"empty item ID", OLESTR(""), OLESTR(""), VT_EMPTY, OPC_E_INVALIDITEMID},
+        {"64k item ID", OLESTR(""), longName.c_str(), VT_EMPTY, OPC_E_UNKNOWNITEMID},
+        {"non-representable item ID", OLESTR(""), unrepresentable.c_str(), VT_EMPTY, OPC_E_UNKNOWNITEMID},
+        {"non-representable access path", unrepresentable.c_str(), OLESTR("Area.Tag"), VT_EMPTY, OPC_E_UNKNOWNITEMID},
+        {"a branch's item ID", OLESTR(""), OLESTR("Area"), VT_EMPTY, OPC_E_UNKNOWNITEMID},
+        {"requested type 0xFFFF", OLESTR(""), OLESTR("Area.Tag"), 0xFFFF, OPC_E_BADTYPE},
+        {"requested type VT_BYREF|VT_R4", OLESTR(""), OLESTR("Area.Tag"), VT_BYREF | VT_R4, OPC_E_BADTYPE},
+        {"requested type VT_ARRAY|VT_R4", OLESTR(""), OLESTR("Area.Tag"), VT_ARRAY | VT_R4, OPC_E_BADTYPE},
+        {"requested type VT_VARIANT", OLESTR(""), OLESTR("Area.Tag"), VT_VARIANT, OPC_E_BADTYPE},
     };
     for (const Definition& row : definitions) {
       table.Add(method, row.input, S_FALSE, [=, resolve = resolve] {
@@ -251,7 +251,7 @@ TEST_F(GroupBadInput, IOPCItemMgt) {
       });
     }
     table.Add(method, "null access path, blob size 0xFFFFFFFF with no blob", S_OK, [=, resolve = resolve] {
-      std::u16string id = u"Area.Tag";
+      WideString id = OLESTR("Area.Tag");
       OPCITEMDEF definition{nullptr, id.data(), TRUE, 7, 0xFFFFFFFF, nullptr, VT_EMPTY, 0};
       OPCITEMRESULT* results = nullptr;
       HRESULT* errors = nullptr;
@@ -366,7 +366,7 @@ TEST_F(GroupBadInput, ItemEnumerator) {
     CoTaskMemFree(attributes);
     return fetched == 1 ? hr : kWrongOutputs;
   });
-  for (ULONG count : {0xFFFFFFFFu, kHugeCount}) {
+  for (ULONG count : std::initializer_list<ULONG>{0xFFFFFFFFu, kHugeCount}) {
     table.Add("IOPCItemEnumerator::Skip", "count " + std::to_string(count), S_FALSE, [=] {
       enumerator->Reset();
       enumerator->Skip(1);
@@ -395,20 +395,20 @@ TEST_F(GroupBadInput, IOPCGroupStateMgt) {
   table.Add("IOPCGroupStateMgt::SetState", "every pointer null", S_OK,
             [=] { return state->SetState(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); });
   table.Add("IOPCGroupStateMgt::SetName", "null name", E_INVALIDARG, [=] { return state->SetName(nullptr); });
-  table.Add("IOPCGroupStateMgt::SetName", "empty name", E_INVALIDARG, [=] { return state->SetName(u""); });
+  table.Add("IOPCGroupStateMgt::SetName", "empty name", E_INVALIDARG, [=] { return state->SetName(OLESTR("")); });
   table.Add("IOPCGroupStateMgt::SetName", "non-representable name", E_INVALIDARG,
             [=] { return state->SetName(unrepresentable.c_str()); });
-  table.Add("IOPCGroupStateMgt::SetName", "its own name", OPC_E_DUPLICATENAME, [=] { return state->SetName(u"G"); });
+  table.Add("IOPCGroupStateMgt::SetName", "its own name", OPC_E_DUPLICATENAME, [=] { return state->SetName(OLESTR("G")); });
   table.Add("IOPCGroupStateMgt::SetName", "64k name, then back", S_OK, [=] {
     const HRESULT hr = state->SetName(longName.c_str());
-    return hr == S_OK ? state->SetName(u"G") : hr;
+    return hr == S_OK ? state->SetName(OLESTR("G")) : hr;
   });
   table.Add("IOPCGroupStateMgt::SetName", "another client's group name", S_OK, [=] {
-    const HRESULT hr = state->SetName(u"Foreign");
-    return hr == S_OK ? state->SetName(u"G") : hr;
+    const HRESULT hr = state->SetName(OLESTR("Foreign"));
+    return hr == S_OK ? state->SetName(OLESTR("G")) : hr;
   });
-  for (const auto& [input, name] : {std::pair<const char*, const char16_t*>{"null name", nullptr},
-                                    {"empty name", u""},
+  for (const auto& [input, name] : {std::pair<const char*, const WCHAR*>{"null name", nullptr},
+                                    {"empty name", OLESTR("")},
                                     {"non-representable name", unrepresentable.c_str()}}) {
     table.Add("IOPCGroupStateMgt::CloneGroup", input, E_INVALIDARG, [=, name = name] {
       IUnknown* clone = nullptr;
@@ -423,16 +423,16 @@ TEST_F(GroupBadInput, IOPCGroupStateMgt) {
   });
   table.Add("IOPCGroupStateMgt::CloneGroup", "its own name", OPC_E_DUPLICATENAME, [=] {
     IUnknown* clone = nullptr;
-    return state->CloneGroup(u"G", IID_IUnknown, &clone);
+    return state->CloneGroup(OLESTR("G"), IID_IUnknown, &clone);
   });
   table.Add("IOPCGroupStateMgt::CloneGroup", "null out-pointer", E_INVALIDARG,
-            [=] { return state->CloneGroup(u"Clone", IID_IUnknown, nullptr); });
+            [=] { return state->CloneGroup(OLESTR("Clone"), IID_IUnknown, nullptr); });
   table.Add("IOPCGroupStateMgt::CloneGroup", "unknown IID", E_NOINTERFACE, [&] {
     IUnknown* clone = nullptr;
-    const HRESULT hr = state->CloneGroup(u"Clone", kUnknownIid, &clone);
+    const HRESULT hr = state->CloneGroup(OLESTR("Clone"), kUnknownIid, &clone);
     // Refused, the clone is not listed either.
     IUnknown* found = nullptr;
-    if (connected.opc->GetGroupByName(u"Clone", IID_IUnknown, &found) == S_OK) return kWrongOutputs;
+    if (connected.opc->GetGroupByName(OLESTR("Clone"), IID_IUnknown, &found) == S_OK) return kWrongOutputs;
     return clone == nullptr ? hr : kWrongOutputs;
   });
   table.Run();
@@ -757,7 +757,7 @@ TEST_F(GroupBadInput, IDataObject) {
                            row.connectionGiven ? &connection : nullptr);
     });
   }
-  for (DWORD connection : {0u, 0xFFFFFFFFu, DWORD(dataFormat)}) {
+  for (DWORD connection : std::initializer_list<DWORD>{0u, 0xFFFFFFFFu, DWORD(dataFormat)}) {
     table.Add("IDataObject::DUnadvise", "connection " + std::to_string(connection) + " not advised", OLE_E_NOCONNECTION,
               [=] { return data->DUnadvise(connection); });
   }
@@ -821,10 +821,10 @@ TEST_F(GroupBadInput, RemovedGroups) {
   for (const auto& [input, groupState] : {std::pair<const char*, IOPCGroupStateMgt*>{"a removed group", state},
                                           {"a group removed by force", retiredState}}) {
     table.Add("IOPCGroupStateMgt::SetName", input, E_FAIL,
-              [=, groupState = groupState] { return groupState->SetName(u"Renamed"); });
+              [=, groupState = groupState] { return groupState->SetName(OLESTR("Renamed")); });
     table.Add("IOPCGroupStateMgt::CloneGroup", input, E_FAIL, [=, groupState = groupState] {
       IUnknown* clone = nullptr;
-      return groupState->CloneGroup(u"Clone", IID_IUnknown, &clone);
+      return groupState->CloneGroup(OLESTR("Clone"), IID_IUnknown, &clone);
     });
   }
   table.Add("IOPCGroupStateMgt::GetState", "a group removed by force", E_FAIL,

@@ -66,6 +66,7 @@ TEST_F(SecurityNT, ChangeUserNeedsAClientCallAtTheMinimumImpersonationLevel) {
   EXPECT_FALSE(stillImpersonating);
   EXPECT_EQ(ChangeUserAs(RPC_C_IMP_LEVEL_IDENTIFY, &stillImpersonating), static_cast<HRESULT>(0xC0040302));
   EXPECT_FALSE(stillImpersonating);
+  EXPECT_EQ(ChangeUserAs(RPC_C_IMP_LEVEL_ANONYMOUS, &stillImpersonating), static_cast<HRESULT>(0xC0040302));
 
   ASSERT_TRUE(EnableNTSecurity(TRUE, RPC_C_IMP_LEVEL_IDENTIFY));
   EXPECT_EQ(ChangeUserAs(RPC_C_IMP_LEVEL_IDENTIFY, &stillImpersonating), S_OK);

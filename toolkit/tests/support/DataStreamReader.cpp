@@ -51,7 +51,7 @@ DataStream ReadDataStream(const std::vector<BYTE>& bytes, bool withTime) {
     item.end = at + 16;
     if (item.type == VT_BSTR) {
       item.textBytes = in.Dword(at + 16);
-      for (size_t b = 0; b + 1 < item.textBytes; b += 2) item.text.push_back(static_cast<char16_t>(in.Word(at + 20 + b)));
+      for (size_t b = 0; b + 1 < item.textBytes; b += 2) item.text.push_back(static_cast<WCHAR>(in.Word(at + 20 + b)));
       item.terminator = in.Word(at + 20 + item.textBytes);
       item.end = at + 20 + item.textBytes + 2;
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/opcda.h"
+#include "platform/widetext.h"
 
 #include <cstdint>
 #include <string>
@@ -22,7 +23,7 @@ struct StreamedItem {
   std::vector<BYTE> imageTail;
   // A string's byte length and text, and the two bytes behind the text.
   DWORD textBytes;
-  std::u16string text;
+  WideString text;
   WORD terminator;
   // Where the value ends.
   size_t end;

@@ -28,7 +28,7 @@ VARIANT MakeI4(LONG value) {
   return v;
 }
 
-VARIANT MakeBstr(const char16_t* text) {
+VARIANT MakeBstr(const WCHAR* text) {
   VARIANT v;
   VariantInit(&v);
   v.vt = VT_BSTR;

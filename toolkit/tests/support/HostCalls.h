@@ -12,7 +12,7 @@ VARIANT MakeR4(float value);
 VARIANT MakeR8(double value);
 VARIANT MakeI4(LONG value);
 // A VT_BSTR holding a new copy of the text; the caller frees it.
-VARIANT MakeBstr(const char16_t* text);
+VARIANT MakeBstr(const WCHAR* text);
 
 // CreateTag with a VT_R4 0.0 value, good quality, writable.
 DWORD NewTag(std::string name, VARIANT value = MakeR4(0.0f));

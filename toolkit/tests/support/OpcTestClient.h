@@ -8,16 +8,34 @@
 #include "platform/IConnectionPoint.h"
 #include "platform/IEnumString.h"
 #include "platform/IOPCServer.h"
-#include "platform/callcontext.h"
 #include "platform/opcda.h"
 #include "platform/unknown.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 // The reference count of a COM object, seen through an AddRef and a Release.
 LONG ReferenceCount(IUnknown* object);
+
+// The identity of a client (user, groups, impersonation level) as the Linux
+// stand-in lets a test dispatch a call under it; under real COM an in-process
+// call runs as the process's own user, and tests that set an identity are
+// Linux-only.
+struct ClientCallContext;
+
+// Runs the calls of its lifetime under an identity, when one is given.
+class ClientIdentityScope {
+ public:
+  explicit ClientIdentityScope(const ClientCallContext* identity);
+  ~ClientIdentityScope();
+  ClientIdentityScope(const ClientIdentityScope&) = delete;
+  ClientIdentityScope& operator=(const ClientIdentityScope&) = delete;
+
+ private:
+  std::shared_ptr<void> scope_;
+};
 
 // The class identifier the tests start the server under.
 extern const CLSID kTestServerClassId;
@@ -31,7 +49,7 @@ class OpcTestClient {
   OpcTestClient& operator=(const OpcTestClient&) = delete;
 
   // Every later call runs in the call context of this client.
-  void SetIdentity(ClientCallContext identity) { identity_ = std::move(identity); }
+  void SetIdentity(const ClientCallContext& identity);
 
   // Creates the server object for `iid`; on success the client holds the pointer.
   HRESULT Connect(REFIID iid = IID_IUnknown);
@@ -73,8 +91,7 @@ class OpcTestClient {
   // Runs `call` as this client: in its call context when it has an identity.
   template <class Call>
   auto AsClient(Call call) {
-    if (!identity_) return call();
-    ScopedCallContext context(*identity_);
+    const ClientIdentityScope scope(identity_.get());
     return call();
   }
 
@@ -83,7 +100,7 @@ class OpcTestClient {
 
   const CLSID serverClass_;
   const bool comInitialised_;
-  std::optional<ClientCallContext> identity_;
+  std::shared_ptr<const ClientCallContext> identity_;
   std::vector<IUnknown*> held_;
   IOPCServer* opcServer_ = nullptr;
 };

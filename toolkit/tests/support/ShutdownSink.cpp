@@ -19,7 +19,7 @@ HRESULT ShutdownSink::ShutdownRequest(LPCWSTR szReason) {
   {
     std::lock_guard<std::mutex> guard(requestsLock_);
     requests_.push_back(
-        {szReason == nullptr ? u"(null)" : szReason, VorlixApp().GetServerLock().HeldByCurrentThread()});
+        {szReason == nullptr ? OLESTR("(null)") : szReason, VorlixApp().GetServerLock().HeldByCurrentThread()});
   }
   if (reaction_) reaction_();
   return S_OK;

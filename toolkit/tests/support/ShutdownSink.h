@@ -4,6 +4,7 @@
 // answer a request as a client would, by letting go of the server.
 #pragma once
 
+#include "platform/widetext.h"
 #include "platform/IOPCShutdown.h"
 
 #include <atomic>
@@ -27,7 +28,7 @@ class ShutdownSink final : public IOPCShutdown {
   void OnRequest(std::function<void()> reaction) { reaction_ = std::move(reaction); }
 
   struct Request {
-    std::u16string reason;
+    WideString reason;
     bool lockHeld;
   };
   std::vector<Request> Requests() const;

@@ -9,7 +9,7 @@ using Names = std::vector<std::string>;
 using Position = std::vector<std::string>;
 
 // What BrowseItemIDs lists, taken under the lock as the browsing interface does.
-Names Browse(const Position& position, OPCBROWSETYPE type, const std::u16string& filter = u"",
+Names Browse(const Position& position, OPCBROWSETYPE type, const WideString& filter = OLESTR(""),
              VARTYPE typeFilter = VT_EMPTY, DWORD rightsFilter = 0) {
   CVorlixApp& app = VorlixApp();
   ServerLock::Hold hold(app.GetServerLock());
@@ -70,26 +70,26 @@ TEST_F(AddressSpace, LeafFiltersAndBranchesWithoutFilters) {
     app.TagFromHandle(counter)->live->writeAccess = 0;
   }
   // Name patterns are matched against the full item name, case-sensitively.
-  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, u"*T1"), Names{"T1"});
-  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, u"T*"), Names{});
-  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, u"A.B.T#"), (Names{"T1", "T2"}));
-  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, u"*t1"), Names{});
-  EXPECT_EQ(Browse({}, OPC_FLAT, u"A.[!B]*"), Names{"A.X"});
+  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, OLESTR("*T1")), Names{"T1"});
+  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, OLESTR("T*")), Names{});
+  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, OLESTR("A.B.T#")), (Names{"T1", "T2"}));
+  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, OLESTR("*t1")), Names{});
+  EXPECT_EQ(Browse({}, OPC_FLAT, OLESTR("A.[!B]*")), Names{"A.X"});
 
-  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, u"", VT_I4), Names{"Count"});
-  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, u"", VT_EMPTY), (Names{"T1", "T2", "Count"}));
-  EXPECT_EQ(Browse({}, OPC_FLAT, u"", VT_R4, OPC_WRITEABLE), (Names{"A.B.T1", "A.B.T2", "A.X"}));
-  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, u"", VT_EMPTY, OPC_READABLE | OPC_WRITEABLE), (Names{"T1", "T2"}));
-  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, u"", VT_EMPTY, OPC_READABLE), (Names{"T1", "T2", "Count"}));
+  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, OLESTR(""), VT_I4), Names{"Count"});
+  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, OLESTR(""), VT_EMPTY), (Names{"T1", "T2", "Count"}));
+  EXPECT_EQ(Browse({}, OPC_FLAT, OLESTR(""), VT_R4, OPC_WRITEABLE), (Names{"A.B.T1", "A.B.T2", "A.X"}));
+  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, OLESTR(""), VT_EMPTY, OPC_READABLE | OPC_WRITEABLE), (Names{"T1", "T2"}));
+  EXPECT_EQ(Browse({"A", "B"}, OPC_LEAF, OLESTR(""), VT_EMPTY, OPC_READABLE), (Names{"T1", "T2", "Count"}));
 
-  EXPECT_EQ(Browse({"A"}, OPC_BRANCH, u"zzz", VT_BSTR, OPC_WRITEABLE), Names{"B"});
+  EXPECT_EQ(Browse({"A"}, OPC_BRANCH, OLESTR("zzz"), VT_BSTR, OPC_WRITEABLE), Names{"B"});
 }
 
 TEST_F(AddressSpace, FiltersAreCutTo79Characters) {
   const std::string name = "L" + std::string(78, 'x');
   ASSERT_NE(NewTag(name), VORLIX_INVALID_TAG);
   ASSERT_NE(NewTag(name.substr(0, 78)), VORLIX_INVALID_TAG);
-  const std::u16string filter = WidenAnsi(name + "-not-part-of-the-filter") + std::u16string(1000, u'?');
+  const WideString filter = WidenAnsi(name + "-not-part-of-the-filter") + WideString(1000, OLECHAR('?'));
   EXPECT_EQ(Browse({}, OPC_LEAF, filter), Names{name});
 }
 

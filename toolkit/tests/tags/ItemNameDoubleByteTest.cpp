@@ -44,9 +44,9 @@ TEST(ItemNameDoubleByte, SuchANameMakesBranchesClientsCanNameAndIsFoundUnderItsP
     EXPECT_TRUE(ClientCanNameItem(app.RootTag().children[0]->name));
   }
 
-  std::u16string path = WidenAnsi(kTrailBackslash);
-  std::u16string id = WidenAnsi(kTrailBackslash2);
-  EXPECT_EQ(path, u"\u4E57");
+  WideString path = WidenAnsi(kTrailBackslash);
+  WideString id = WidenAnsi(kTrailBackslash2);
+  EXPECT_EQ(path, OLESTR("\u4E57"));
   OPCITEMDEF item{&path[0], &id[0], TRUE, 1, 0, nullptr, VT_EMPTY, 0};
   OPCTag* tag = nullptr;
   EXPECT_EQ(app.ValidateItem(item, nullptr, &tag, nullptr), S_OK);

@@ -51,7 +51,7 @@ BOOL SetProperty(DWORD tag, DWORD id, const char* description, VARIANT value) {
 
 TEST(TagProperty, SixStandardPropertiesThenTheCustomOnes) {
   const DWORD tag = NewTag("A.B", MakeI4(5));
-  ASSERT_TRUE(SetProperty(tag, 5000, "Engineering Units", MakeBstr(u"bar")));
+  ASSERT_TRUE(SetProperty(tag, 5000, "Engineering Units", MakeBstr(OLESTR("bar"))));
   ASSERT_TRUE(SetProperty(tag, 7, "Low Range", MakeR4(-1.0f)));
 
   CVorlixApp& app = VorlixApp();
@@ -118,8 +118,8 @@ TEST(TagProperty, CustomPropertiesAreReplacedByIdAndKeepCopies) {
   EXPECT_FALSE(SetProperty(tag + 1000, 5000, "Nowhere", MakeI4(1)));
   EXPECT_FALSE(SetTagProperties(tag, 5000, nullptr, MakeI4(1)));
 
-  ASSERT_TRUE(SetProperty(tag, 5000, "Old", MakeBstr(u"first")));
-  ASSERT_TRUE(SetProperty(tag, 5000, "New", MakeBstr(u"second")));
+  ASSERT_TRUE(SetProperty(tag, 5000, "Old", MakeBstr(OLESTR("first"))));
+  ASSERT_TRUE(SetProperty(tag, 5000, "New", MakeBstr(OLESTR("second"))));
   ASSERT_TRUE(SetProperty(tag, 0xFFFFFFFF, "Last ID", MakeI4(9)));
 
   CVorlixApp& app = VorlixApp();
@@ -135,6 +135,6 @@ TEST(TagProperty, CustomPropertiesAreReplacedByIdAndKeepCopies) {
   VariantInit(&value);
   ASSERT_EQ(t.GetPropertyValue(5000, &value), S_OK);
   ASSERT_EQ(value.vt, VT_BSTR);
-  EXPECT_EQ(std::u16string(value.bstrVal), u"second");
+  EXPECT_EQ(WideString(value.bstrVal), OLESTR("second"));
   VariantClear(&value);
 }

@@ -51,7 +51,7 @@ TEST(TagTree, RemovalPrunesEmptyBranchesOnly) {
   EXPECT_TRUE(RemoveTag(abd));
   EXPECT_TRUE(app.RootTag().children.empty());
 
-  for (DWORD handle : {abc, abd, 0u, VORLIX_INVALID_TAG, 12345u}) {
+  for (DWORD handle : std::initializer_list<DWORD>{abc, abd, 0u, VORLIX_INVALID_TAG, 12345u}) {
     EXPECT_FALSE(RemoveTag(handle)) << handle;
     EXPECT_FALSE(SuspendTagUpdates(handle, TRUE)) << handle;
   }

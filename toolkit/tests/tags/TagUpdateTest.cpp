@@ -46,7 +46,7 @@ TEST(TagUpdate, UnknownHandlesNullPointersAndBadValuesChangeNothing) {
   const DWORD removed = NewTag("Gone");
   ASSERT_TRUE(RemoveTag(removed));
   const FILETIME time = {1, 1};
-  for (DWORD handle : {0u, VORLIX_INVALID_TAG, removed, 0x7777u}) {
+  for (DWORD handle : std::initializer_list<DWORD>{0u, VORLIX_INVALID_TAG, removed, 0x7777u}) {
     EXPECT_FALSE(UpdateTag(handle, MakeI4(1), OPC_QUALITY_GOOD)) << handle;
     EXPECT_FALSE(UpdateTagWithTimeStamp(handle, MakeI4(1), OPC_QUALITY_GOOD, time)) << handle;
     EXPECT_FALSE(ReadTagState(handle).found) << handle;

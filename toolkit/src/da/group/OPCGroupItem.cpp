@@ -1,5 +1,6 @@
 #include "da/group/OPCGroupItem.h"
 
+#include "app/DereferencedCopy.h"
 #include "app/CVorlixApp.h"
 #include "app/InternedTexts.h"
 #include "da/group/TagClientItems.h"
@@ -28,7 +29,7 @@ bool SameShape(const SAFEARRAY* first, const SAFEARRAY* second) {
 }  // namespace
 
 // Every record has the size the pool and the cache lines were planned for.
-static_assert(sizeof(OPCGroupItem) <= 96, "a client item record fits in 96 bytes");
+static_assert(sizeof(OPCGroupItem) <= 96 + 2 * kVariantBytesBeyond16, "a client item record fits in 96 bytes (with 16-byte VARIANTs)");
 
 OPCGroupItem::OPCGroupItem() {
   static const std::string& unknownUser = InternedTexts::Intern(kUnknownUser);
@@ -132,7 +133,7 @@ HRESULT OPCGroupItem::CheckWrite(VARIANT* written) {
   if ((accessRights & OPC_WRITEABLE) == 0) return OPC_E_BADRIGHTS;
   if (V_ISBYREF(written)) {
     // The client's memory is not ours to keep: the copy takes the value itself.
-    const HRESULT hr = VariantCopyInd(written, written);
+    const HRESULT hr = DereferencedCopy(written, written);
     if (FAILED(hr)) return hr;
   }
   if (VorlixApp().ConvertToCanonical()) {

@@ -50,6 +50,6 @@ void OPCServerConnectionContainer::ShutdownRequest() {
   assert(!VorlixApp().GetServerLock().HeldByCurrentThread());
   IUnknown* sink = Point().Sink();
   if (sink == nullptr) return;
-  static_cast<IOPCShutdown*>(sink)->ShutdownRequest(u"");
+  static_cast<IOPCShutdown*>(sink)->ShutdownRequest(OLESTR(""));
   sink->Release();
 }

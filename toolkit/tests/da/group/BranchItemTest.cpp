@@ -54,7 +54,7 @@ TEST(BranchItem, AnItemWhoseNameBecameABranchNeverNamesItToTheHost) {
   ASSERT_TRUE(RemoveTag(leaf));
   NewTag("Leaf.Deeper");
   IUnknown* clone = nullptr;
-  ASSERT_EQ(group.State()->CloneGroup(u"Clone", IID_IUnknown, &clone), S_OK);
+  ASSERT_EQ(group.State()->CloneGroup(OLESTR("Clone"), IID_IUnknown, &clone), S_OK);
   clone->Release();
   group.Release();
   // The server goes, and both groups with their items.

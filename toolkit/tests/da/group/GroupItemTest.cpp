@@ -69,7 +69,7 @@ TEST(GroupItem, WritesNeedTheRightAndConvertOnlyWhenTheHostAsks) {
   OPCGroupItem item;
   Hold(item, MakeI4(1), OPC_READABLE);
   item.changed = FALSE;
-  VARIANT text = MakeBstr(u"12");
+  VARIANT text = MakeBstr(OLESTR("12"));
   EXPECT_EQ(item.CheckWrite(&text), OPC_E_BADRIGHTS);
   EXPECT_EQ(item.value.lVal, 1);
   EXPECT_FALSE(item.changed);
@@ -81,7 +81,7 @@ TEST(GroupItem, WritesNeedTheRightAndConvertOnlyWhenTheHostAsks) {
   EXPECT_EQ(item.value.vt, VT_I4);
   EXPECT_EQ(item.value.lVal, 12);
   EXPECT_TRUE(item.changed);
-  VARIANT word = MakeBstr(u"twelve");
+  VARIANT word = MakeBstr(OLESTR("twelve"));
   EXPECT_EQ(item.CheckWrite(&word), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(item.value.lVal, 12);
 
@@ -106,7 +106,7 @@ TEST(GroupItem, ConvertedArrayWritesKeepTheShape) {
 
 TEST(GroupItem, CopiesKeepAFreshUserNameAndChangedFlag) {
   OPCGroupItem item;
-  Hold(item, MakeBstr(u"abc"), OPC_READABLE, VT_EMPTY);
+  Hold(item, MakeBstr(OLESTR("abc")), OPC_READABLE, VT_EMPTY);
   item.AssignServerHandle();
   item.clientHandle = 4;
   item.SetUserName("alice");
@@ -133,7 +133,7 @@ TEST(GroupItem, StreamRoomOfTheValueInTheRequestedType) {
   EXPECT_EQ(item.ValueStreamSize(), 16u);
   item.requestedType = VT_BSTR;  // "7": length prefix, one character, terminator
   EXPECT_EQ(item.ValueStreamSize(), 16u + 4 + 2 + 2);
-  Hold(item, MakeBstr(u"abc"), OPC_READABLE);
+  Hold(item, MakeBstr(OLESTR("abc")), OPC_READABLE);
   EXPECT_EQ(item.ValueStreamSize(), 16u + 4 + 6 + 2);
   item.requestedType = VT_I4;  // does not convert: an empty value
   EXPECT_EQ(item.ValueStreamSize(), 16u);

@@ -96,25 +96,25 @@ TEST_F(GroupLifecycle, ADuplicateNameCreatesNothing) {
   OPCHANDLE handle = 7;
   DWORD revised = 7;
   IUnknown* group = connected.opc;
-  EXPECT_EQ(connected.opc->AddGroup(u"Line", TRUE, 100, 0, nullptr, nullptr, 0, &handle, &revised, IID_IUnknown,
+  EXPECT_EQ(connected.opc->AddGroup(OLESTR("Line"), TRUE, 100, 0, nullptr, nullptr, 0, &handle, &revised, IID_IUnknown,
                                     &group),
             OPC_E_DUPLICATENAME);
   EXPECT_EQ(handle, 0u);
   EXPECT_EQ(revised, 0u);
   EXPECT_EQ(group, nullptr);
   // An interface the group does not offer creates nothing either.
-  EXPECT_EQ(connected.opc->AddGroup(u"Other", TRUE, 100, 0, nullptr, nullptr, 0, &handle, &revised,
+  EXPECT_EQ(connected.opc->AddGroup(OLESTR("Other"), TRUE, 100, 0, nullptr, nullptr, 0, &handle, &revised,
                                     IID_IOPCPublicGroupStateMgt, &group),
             E_NOINTERFACE);
   EXPECT_EQ(group, nullptr);
   EXPECT_EQ(GroupNames(connected.opc), std::vector<std::string>{"Line"});
   // Missing out-pointers.
-  EXPECT_EQ(connected.opc->AddGroup(u"X", TRUE, 100, 0, nullptr, nullptr, 0, nullptr, &revised, IID_IUnknown, &group),
+  EXPECT_EQ(connected.opc->AddGroup(OLESTR("X"), TRUE, 100, 0, nullptr, nullptr, 0, nullptr, &revised, IID_IUnknown, &group),
             E_INVALIDARG);
-  EXPECT_EQ(connected.opc->AddGroup(u"X", TRUE, 100, 0, nullptr, nullptr, 0, &handle, nullptr, IID_IUnknown, &group),
+  EXPECT_EQ(connected.opc->AddGroup(OLESTR("X"), TRUE, 100, 0, nullptr, nullptr, 0, &handle, nullptr, IID_IUnknown, &group),
             E_INVALIDARG);
   EXPECT_EQ(group, nullptr);
-  EXPECT_EQ(connected.opc->AddGroup(u"X", TRUE, 100, 0, nullptr, nullptr, 0, &handle, &revised, IID_IUnknown, nullptr),
+  EXPECT_EQ(connected.opc->AddGroup(OLESTR("X"), TRUE, 100, 0, nullptr, nullptr, 0, &handle, &revised, IID_IUnknown, nullptr),
             E_INVALIDARG);
   EXPECT_EQ(GroupNames(connected.opc), std::vector<std::string>{"Line"});
 }
@@ -177,8 +177,8 @@ TEST_F(GroupLifecycle, GetGroupByNameAsksTheNamedGroupForTheInterface) {
   EXPECT_EQ(FindGroup(connected.opc, "pumps", &found), E_INVALIDARG);
   EXPECT_EQ(found, nullptr);
   EXPECT_EQ(connected.opc->GetGroupByName(nullptr, IID_IUnknown, &found), E_INVALIDARG);
-  EXPECT_EQ(connected.opc->GetGroupByName(u"Pumps", IID_IOPCPublicGroupStateMgt, &found), E_NOINTERFACE);
-  EXPECT_EQ(connected.opc->GetGroupByName(u"Pumps", IID_IUnknown, nullptr), E_INVALIDARG);
+  EXPECT_EQ(connected.opc->GetGroupByName(OLESTR("Pumps"), IID_IOPCPublicGroupStateMgt, &found), E_NOINTERFACE);
+  EXPECT_EQ(connected.opc->GetGroupByName(OLESTR("Pumps"), IID_IUnknown, nullptr), E_INVALIDARG);
 }
 
 TEST_F(GroupLifecycle, AGroupStillHeldIsUnlistedAndLivesUntilItsLastRelease) {
@@ -249,7 +249,7 @@ TEST_F(GroupLifecycle, GroupsOutliveAServerReleasedBeforeThem) {
   EXPECT_EQ(kept.Name(), "Kept");
   EXPECT_EQ(kept.AddItems({{"Plant.Valve"}}).hr, E_FAIL);
   IUnknown* clone = nullptr;
-  EXPECT_EQ(kept.State()->CloneGroup(u"Copy", IID_IUnknown, &clone), E_FAIL);
+  EXPECT_EQ(kept.State()->CloneGroup(OLESTR("Copy"), IID_IUnknown, &clone), E_FAIL);
   EXPECT_TRUE(log.Notices().empty());
   EXPECT_EQ(kept.Release(), 0u);
   // Its items go with it; no other client holds one of the tag.

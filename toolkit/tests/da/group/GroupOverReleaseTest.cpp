@@ -15,7 +15,7 @@ TEST(GroupOverRelease, AReleaseBeyondTheLastReferenceFreesNothing) {
   IUnknown* group = nullptr;
   OPCHANDLE handle = 0;
   DWORD revised = 0;
-  ASSERT_EQ(connected.opc->AddGroup(u"G", TRUE, 10, 1, nullptr, nullptr, 0, &handle, &revised, IID_IUnknown, &group),
+  ASSERT_EQ(connected.opc->AddGroup(OLESTR("G"), TRUE, 10, 1, nullptr, nullptr, 0, &handle, &revised, IID_IUnknown, &group),
             S_OK);
   EXPECT_EQ(group->Release(), 0u);
   EXPECT_EQ(group->Release(), 0u);
@@ -24,7 +24,7 @@ TEST(GroupOverRelease, AReleaseBeyondTheLastReferenceFreesNothing) {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
   IUnknown* found = nullptr;
-  ASSERT_EQ(connected.opc->GetGroupByName(u"G", IID_IUnknown, &found), S_OK);
+  ASSERT_EQ(connected.opc->GetGroupByName(OLESTR("G"), IID_IUnknown, &found), S_OK);
   EXPECT_EQ(found, group);
   // The count starts again from the one reference the client holds now.
   EXPECT_EQ(found->AddRef(), 2u);

@@ -137,15 +137,15 @@ TEST_F(GroupStateMgt, GetStateNeedsEveryOutput) {
 
 TEST_F(GroupStateMgt, SetNameRefusesTakenAndEmptyNames) {
   OpcTestGroup other(connected.opc, "Other");
-  EXPECT_EQ(group.State()->SetName(u"Main"), OPC_E_DUPLICATENAME);
-  EXPECT_EQ(group.State()->SetName(u"Other"), OPC_E_DUPLICATENAME);
-  EXPECT_EQ(group.State()->SetName(u""), E_INVALIDARG);
+  EXPECT_EQ(group.State()->SetName(OLESTR("Main")), OPC_E_DUPLICATENAME);
+  EXPECT_EQ(group.State()->SetName(OLESTR("Other")), OPC_E_DUPLICATENAME);
+  EXPECT_EQ(group.State()->SetName(OLESTR("")), E_INVALIDARG);
   EXPECT_EQ(group.State()->SetName(nullptr), E_INVALIDARG);
-  EXPECT_EQ(group.State()->SetName(u"Renamed"), S_OK);
+  EXPECT_EQ(group.State()->SetName(OLESTR("Renamed")), S_OK);
   EXPECT_EQ(group.Name(), "Renamed");
   IUnknown* found = nullptr;
-  EXPECT_EQ(connected.opc->GetGroupByName(u"Main", IID_IUnknown, &found), E_INVALIDARG);
-  ASSERT_EQ(connected.opc->GetGroupByName(u"Renamed", IID_IUnknown, &found), S_OK);
+  EXPECT_EQ(connected.opc->GetGroupByName(OLESTR("Main"), IID_IUnknown, &found), E_INVALIDARG);
+  ASSERT_EQ(connected.opc->GetGroupByName(OLESTR("Renamed"), IID_IUnknown, &found), S_OK);
   EXPECT_EQ(found, group.Unknown());
   found->Release();
 }
@@ -159,7 +159,7 @@ TEST_F(GroupStateMgt, ACloneIsAnInactiveCopyWithItemsOfItsOwn) {
   ASSERT_EQ(group.AddItems({{"Plant.Flow", "", 1}, {"Plant.Flow", "", 2}, {"Plant.Flow", "", 3}}).hr, S_OK);
 
   IUnknown* cloneUnknown = nullptr;
-  ASSERT_EQ(group.State()->CloneGroup(u"Copy", IID_IOPCGroupStateMgt, &cloneUnknown), S_OK);
+  ASSERT_EQ(group.State()->CloneGroup(OLESTR("Copy"), IID_IOPCGroupStateMgt, &cloneUnknown), S_OK);
   auto* clone = static_cast<IOPCGroupStateMgt*>(cloneUnknown);
   const GroupState original = StateOf(group.State());
   const GroupState copy = StateOf(clone);
@@ -179,24 +179,24 @@ TEST_F(GroupStateMgt, ACloneIsAnInactiveCopyWithItemsOfItsOwn) {
   }
   EXPECT_EQ(TagRefCount(tag), 6);
   IUnknown* found = nullptr;
-  ASSERT_EQ(connected.opc->GetGroupByName(u"Copy", IID_IUnknown, &found), S_OK);
+  ASSERT_EQ(connected.opc->GetGroupByName(OLESTR("Copy"), IID_IUnknown, &found), S_OK);
   found->Release();
   clone->Release();
 }
 
 TEST_F(GroupStateMgt, CloneGroupRefusals) {
   IUnknown* clone = group.Unknown();
-  EXPECT_EQ(group.State()->CloneGroup(u"Main", IID_IUnknown, &clone), OPC_E_DUPLICATENAME);
+  EXPECT_EQ(group.State()->CloneGroup(OLESTR("Main"), IID_IUnknown, &clone), OPC_E_DUPLICATENAME);
   EXPECT_EQ(clone, nullptr);
-  EXPECT_EQ(group.State()->CloneGroup(u"", IID_IUnknown, &clone), E_INVALIDARG);
+  EXPECT_EQ(group.State()->CloneGroup(OLESTR(""), IID_IUnknown, &clone), E_INVALIDARG);
   EXPECT_EQ(group.State()->CloneGroup(nullptr, IID_IUnknown, &clone), E_INVALIDARG);
-  EXPECT_EQ(group.State()->CloneGroup(u"Copy", IID_IUnknown, nullptr), E_INVALIDARG);
+  EXPECT_EQ(group.State()->CloneGroup(OLESTR("Copy"), IID_IUnknown, nullptr), E_INVALIDARG);
   // A clone that does not offer the interface is gone again.
-  EXPECT_EQ(group.State()->CloneGroup(u"Copy", IID_IOPCPublicGroupStateMgt, &clone), E_NOINTERFACE);
+  EXPECT_EQ(group.State()->CloneGroup(OLESTR("Copy"), IID_IOPCPublicGroupStateMgt, &clone), E_NOINTERFACE);
   EXPECT_EQ(clone, nullptr);
-  EXPECT_EQ(connected.opc->GetGroupByName(u"Copy", IID_IUnknown, &clone), E_INVALIDARG);
+  EXPECT_EQ(connected.opc->GetGroupByName(OLESTR("Copy"), IID_IUnknown, &clone), E_INVALIDARG);
   // A group its server has let go of has no server to clone into.
   EXPECT_EQ(connected.opc->RemoveGroup(group.ServerHandle(), FALSE), OPC_S_INUSE);
-  EXPECT_EQ(group.State()->CloneGroup(u"Copy", IID_IUnknown, &clone), E_FAIL);
-  EXPECT_EQ(group.State()->SetName(u"Alone"), E_FAIL);
+  EXPECT_EQ(group.State()->CloneGroup(OLESTR("Copy"), IID_IUnknown, &clone), E_FAIL);
+  EXPECT_EQ(group.State()->SetName(OLESTR("Alone")), E_FAIL);
 }

@@ -8,6 +8,7 @@
 #include "tags/OPCTag.h"
 
 #include "platform/IEnumOPCItemAttributes.h"
+#include "platform/callcontext.h"
 #include "platform/opcguid.h"
 #include "platform/security.h"
 #include "platform/taskmemory.h"

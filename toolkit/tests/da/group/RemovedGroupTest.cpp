@@ -44,9 +44,9 @@ TEST(RemovedGroup, ChangesToAGroupRemovedWhileHeldFail) {
   DWORD rate = 500;
   DWORD revised = 0;
   EXPECT_EQ(group.State()->SetState(&rate, &revised, nullptr, nullptr, nullptr, nullptr, nullptr), E_FAIL);
-  EXPECT_EQ(group.State()->SetName(u"Other"), E_FAIL);
+  EXPECT_EQ(group.State()->SetName(OLESTR("Other")), E_FAIL);
   IUnknown* clone = nullptr;
-  EXPECT_EQ(group.State()->CloneGroup(u"Clone", IID_IUnknown, &clone), E_FAIL);
+  EXPECT_EQ(group.State()->CloneGroup(OLESTR("Clone"), IID_IUnknown, &clone), E_FAIL);
   EXPECT_EQ(clone, nullptr);
 
   // Nothing changed: the tag counts the one item, the host heard nothing, and

@@ -134,7 +134,7 @@ TEST(DataCallbackRoad, ASinkMayUnadviseReleaseOrRemoveItsGroupFromInsideACall) {
     OPCHANDLE handle = 0;
     DWORD revised = 0;
     ASSERT_TRUE(
-        SUCCEEDED(opc->AddGroup(u"", TRUE, 0, 0, nullptr, nullptr, 0, &handle, &revised, IID_IUnknown, &group)));
+        SUCCEEDED(opc->AddGroup(OLESTR(""), TRUE, 0, 0, nullptr, nullptr, 0, &handle, &revised, IID_IUnknown, &group)));
     IOPCItemMgt* items = nullptr;
     ASSERT_EQ(group->QueryInterface(IID_IOPCItemMgt, reinterpret_cast<void**>(&items)), S_OK);
     ItemDefinition definition("", "Plant.Flow");

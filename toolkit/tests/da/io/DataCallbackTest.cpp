@@ -142,8 +142,8 @@ TEST(PercentDeadband, CountsAChangeFromTheReferenceValue) {
       {10.0f, MakeR4(0.0f), MakeR4(0.001f), TRUE},
       {0.0f, MakeR4(5.0f), MakeR4(5.0f), TRUE},
       {10.0f, VARIANT{}, MakeR4(1.0f), TRUE},  // a new item's first value
-      {10.0f, MakeBstr(u"on"), MakeBstr(u"on"), TRUE},
-      {10.0f, MakeR4(100.0f), MakeBstr(u"none"), TRUE},  // no float: counts
+      {10.0f, MakeBstr(OLESTR("on")), MakeBstr(OLESTR("on")), TRUE},
+      {10.0f, MakeR4(100.0f), MakeBstr(OLESTR("none")), TRUE},  // no float: counts
       {10.0f, MakeR8(100.0), MakeR8(1e300), TRUE},
   };
   for (const auto& c : cases) {
@@ -241,7 +241,7 @@ TEST_F(DataCallback, ContainerAndEnumeratorAnswerForTheOnePointAndKeepTheGroupsC
 TEST_F(DataCallback, AScanSendsTheChangedActiveItemsOnceWithTheirValues) {
   const DWORD flow = NewTag("Plant.Flow", MakeR4(1.0f));
   NewTag("Plant.Level", MakeI4(7));
-  VARIANT automatic = MakeBstr(u"auto");
+  VARIANT automatic = MakeBstr(OLESTR("auto"));
   const DWORD mode = NewTag("Plant.Mode", automatic);
   VariantClear(&automatic);
   NewTag("Plant.Idle");
@@ -269,7 +269,7 @@ TEST_F(DataCallback, AScanSendsTheChangedActiveItemsOnceWithTheirValues) {
 
   // One update, one item; a text counts even when it stays the same.
   Update(flow, MakeR4(2.5f));
-  Update(mode, MakeBstr(u"auto"));
+  Update(mode, MakeBstr(OLESTR("auto")));
   Pulse();
   calls = sink.Take();
   ASSERT_EQ(calls.size(), 1u);

@@ -33,7 +33,7 @@ const UINT kWrite = FormatId("OPCSTMFORMATWRITECOMPLETE");
 FORMATETC Format(UINT id) { return FORMATETC{static_cast<CLIPFORMAT>(id), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
 // A tag holding a string.
-DWORD NewTextTag(const char* name, const char16_t* text) {
+DWORD NewTextTag(const char* name, const WCHAR* text) {
   VARIANT value = MakeBstr(text);
   const DWORD tag = NewTag(name, value);
   VariantClear(&value);
@@ -170,7 +170,7 @@ TEST_F(DataObject, AnIntegerWithTimeTakesFiftySixBytes) {
 }
 
 TEST_F(DataObject, AStringIsFollowedByItsLengthTextAndTerminator) {
-  NewTextTag("Dev.Name", u"abc");
+  NewTextTag("Dev.Name", OLESTR("abc"));
   NewTag("Dev.Flow", MakeI4(9));
   Add({{"Dev.Name", "", 1}, {"Dev.Flow", "", 2}});
   ASSERT_EQ(Advise(kData, &dataSink), S_OK);
@@ -186,7 +186,7 @@ TEST_F(DataObject, AStringIsFollowedByItsLengthTextAndTerminator) {
   EXPECT_EQ(stream.items[0].valueOffset, 44u);
   EXPECT_EQ(stream.items[0].type, VT_BSTR);
   EXPECT_EQ(stream.items[0].textBytes, 6u);
-  EXPECT_EQ(stream.items[0].text, u"abc");
+  EXPECT_EQ(stream.items[0].text, OLESTR("abc"));
   EXPECT_EQ(stream.items[0].terminator, 0);
   EXPECT_EQ(stream.items[1].valueOffset, 72u);
   EXPECT_EQ(stream.items[1].Int32(), 9);
@@ -194,7 +194,7 @@ TEST_F(DataObject, AStringIsFollowedByItsLengthTextAndTerminator) {
 }
 
 TEST_F(DataObject, AnItemThatCannotBeReadTakesAnEmptyValueAndTheOffsetsStillAgree) {
-  NewTextTag("Dev.Name", u"secret text");
+  NewTextTag("Dev.Name", OLESTR("secret text"));
   NewTag("Dev.Flow", MakeI4(9));
   const std::vector<OPCHANDLE> handles = Add({{"Dev.Name", "", 1}, {"Dev.Flow", "", 2}, {"Dev.Name", "", 3}});
   WithItem(handles[0], [](OPCGroupItem& item) { item.accessRights = OPC_WRITEABLE; });

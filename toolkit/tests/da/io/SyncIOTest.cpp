@@ -73,7 +73,7 @@ TEST_F(SyncIO, CacheReadsGiveTheItemsCopyOutOfServiceWhileInactive) {
   SyncRead asText = ReadItems(offered, OPC_DS_CACHE, {text});
   ASSERT_EQ(asText.hr, S_OK);
   EXPECT_EQ(asText.states[0].vDataValue.vt, VT_BSTR);
-  EXPECT_EQ(std::u16string(asText.states[0].vDataValue.bstrVal), u"5");
+  EXPECT_EQ(WideString(asText.states[0].vDataValue.bstrVal), OLESTR("5"));
   EXPECT_EQ(asText.states[0].wQuality, OPC_QUALITY_OUT_OF_SERVICE);
 }
 
@@ -133,7 +133,7 @@ TEST_F(SyncIO, DeviceReadsAskTheHostWithTheLockReleasedAndLeaveTheCache) {
   EXPECT_EQ(read.states[0].vDataValue.lVal, 77);
   EXPECT_EQ(read.states[0].wQuality, OPC_QUALITY_UNCERTAIN);
   EXPECT_EQ(FileTimeToTicks(read.states[0].ftTimeStamp), FileTimeToTicks(kDeviceStamp));
-  EXPECT_EQ(std::u16string(read.states[1].vDataValue.bstrVal), u"77");
+  EXPECT_EQ(WideString(read.states[1].vDataValue.bstrVal), OLESTR("77"));
   ASSERT_EQ(deviceReads.size(), 2u);
   EXPECT_EQ(deviceReads[0].tag, tag);
   EXPECT_EQ(deviceReads[0].type, VT_EMPTY);
@@ -206,7 +206,7 @@ TEST_F(SyncIO, AValueTheHostRefusesIsReportedAndLeavesTheItemAsItWas) {
 TEST_F(SyncIO, TheConvertFlagHandsTheHostTheCanonicalTypeAndLeavesTheClientsValue) {
   NewTag("Dev.Level", MakeI4(1));
   const OPCHANDLE item = Add({"Dev.Level"});
-  VARIANT twelve = MakeBstr(u"12");
+  VARIANT twelve = MakeBstr(OLESTR("12"));
   for (BOOL convert : {TRUE, FALSE}) {
     hostWrites.clear();
     ASSERT_TRUE(EnableWriteNotification2(HostWrite, convert));
@@ -218,7 +218,7 @@ TEST_F(SyncIO, TheConvertFlagHandsTheHostTheCanonicalTypeAndLeavesTheClientsValu
     }
     // The client's [in] value is its own.
     EXPECT_EQ(twelve.vt, VT_BSTR);
-    EXPECT_EQ(std::u16string(twelve.bstrVal), u"12");
+    EXPECT_EQ(WideString(twelve.bstrVal), OLESTR("12"));
   }
   VariantClear(&twelve);
 }

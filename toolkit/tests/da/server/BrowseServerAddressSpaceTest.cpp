@@ -27,9 +27,9 @@ class Browsing : public ::testing::Test {
   }
 
   // The item ID of a name at the position, or the failure as text.
-  std::string ItemId(const std::u16string& name) {
+  std::string ItemId(const WideString& name) {
     LPWSTR id = nullptr;
-    std::u16string writable = name;
+    WideString writable = name;
     const HRESULT hr = browse_->GetItemID(writable.data(), &id);
     if (FAILED(hr)) {
       EXPECT_EQ(id, nullptr);
@@ -40,7 +40,7 @@ class Browsing : public ::testing::Test {
     return text;
   }
 
-  Names List(OPCBROWSETYPE type, const char16_t* filter = u"", VARTYPE typeFilter = VT_EMPTY, DWORD rights = 0) {
+  Names List(OPCBROWSETYPE type, const WCHAR* filter = OLESTR(""), VARTYPE typeFilter = VT_EMPTY, DWORD rights = 0) {
     IEnumString* strings = nullptr;
     EXPECT_EQ(browse_->BrowseOPCItemIDs(type, filter, typeFilter, rights, &strings), S_OK);
     if (strings == nullptr) return {};
@@ -65,46 +65,46 @@ TEST_F(Browsing, ThePositionMovesDownUpAndToOnlyWhereANodeIs) {
   // Each step, and the position after it as the item ID of an empty name.
   const struct {
     int direction;
-    const char16_t* text;
+    const WCHAR* text;
     HRESULT result;
     const char* position;
   } steps[] = {
-      {OPC_BROWSE_UP, u"", E_FAIL, ""},
-      {OPC_BROWSE_DOWN, u"A", S_OK, "A"},
-      {OPC_BROWSE_DOWN, u"B", S_OK, "A.B"},
-      {OPC_BROWSE_DOWN, u"Q", E_FAIL, "A.B"},
-      {OPC_BROWSE_DOWN, u"", E_FAIL, "A.B"},
+      {OPC_BROWSE_UP, OLESTR(""), E_FAIL, ""},
+      {OPC_BROWSE_DOWN, OLESTR("A"), S_OK, "A"},
+      {OPC_BROWSE_DOWN, OLESTR("B"), S_OK, "A.B"},
+      {OPC_BROWSE_DOWN, OLESTR("Q"), E_FAIL, "A.B"},
+      {OPC_BROWSE_DOWN, OLESTR(""), E_FAIL, "A.B"},
       {OPC_BROWSE_UP, nullptr, S_OK, "A"},
       {OPC_BROWSE_UP, nullptr, S_OK, ""},
       {OPC_BROWSE_UP, nullptr, E_FAIL, ""},
-      {OPC_BROWSE_DOWN, u"X.A", S_OK, "A"},  // only the last component counts
-      {OPC_BROWSE_DOWN, u"X", S_OK, "A.X"},  // a leaf too
-      {OPC_BROWSE_TO, u"A.B", S_OK, "A.B"},
-      {OPC_BROWSE_TO, u"A.Q", E_FAIL, "A.B"},
-      {4, u"A", E_FAIL, "A.B"},
-      {OPC_BROWSE_TO, u"", S_OK, ""},
-      {OPC_BROWSE_TO, u"A.B.C", S_OK, "A.B.C"},
+      {OPC_BROWSE_DOWN, OLESTR("X.A"), S_OK, "A"},  // only the last component counts
+      {OPC_BROWSE_DOWN, OLESTR("X"), S_OK, "A.X"},  // a leaf too
+      {OPC_BROWSE_TO, OLESTR("A.B"), S_OK, "A.B"},
+      {OPC_BROWSE_TO, OLESTR("A.Q"), E_FAIL, "A.B"},
+      {4, OLESTR("A"), E_FAIL, "A.B"},
+      {OPC_BROWSE_TO, OLESTR(""), S_OK, ""},
+      {OPC_BROWSE_TO, OLESTR("A.B.C"), S_OK, "A.B.C"},
   };
   for (const auto& step : steps) {
     EXPECT_EQ(browse_->ChangeBrowsePosition(static_cast<OPCBROWSEDIRECTION>(step.direction), step.text), step.result)
         << step.position;
-    EXPECT_EQ(ItemId(u""), step.position);
+    EXPECT_EQ(ItemId(OLESTR("")), step.position);
   }
 
-  browse_->ChangeBrowsePosition(OPC_BROWSE_TO, u"A.B");
-  EXPECT_EQ(ItemId(u"C"), "A.B.C");
-  EXPECT_EQ(ItemId(u"Q"), "OPC_E_INVALIDITEMID");
+  browse_->ChangeBrowsePosition(OPC_BROWSE_TO, OLESTR("A.B"));
+  EXPECT_EQ(ItemId(OLESTR("C")), "A.B.C");
+  EXPECT_EQ(ItemId(OLESTR("Q")), "OPC_E_INVALIDITEMID");
   EXPECT_EQ(List(OPC_LEAF), (Names{"C", "D"}));
-  browse_->ChangeBrowsePosition(OPC_BROWSE_TO, u"");
-  EXPECT_EQ(ItemId(u"A.X"), "A.X");
+  browse_->ChangeBrowsePosition(OPC_BROWSE_TO, OLESTR(""));
+  EXPECT_EQ(ItemId(OLESTR("A.X")), "A.X");
 
   // Every client has a position of its own.
   OpcTestClient other;
   IOPCBrowseServerAddressSpace* otherBrowse = nullptr;
   ASSERT_EQ(other.Connect(), S_OK);
   ASSERT_EQ(other.Query(IID_IOPCBrowseServerAddressSpace, &otherBrowse), S_OK);
-  ASSERT_EQ(otherBrowse->ChangeBrowsePosition(OPC_BROWSE_DOWN, u"A"), S_OK);
-  EXPECT_EQ(ItemId(u""), "");
+  ASSERT_EQ(otherBrowse->ChangeBrowsePosition(OPC_BROWSE_DOWN, OLESTR("A")), S_OK);
+  EXPECT_EQ(ItemId(OLESTR("")), "");
 }
 
 TEST_F(Browsing, ListsWhatIsBelowThePositionThroughTheFilters) {
@@ -113,13 +113,13 @@ TEST_F(Browsing, ListsWhatIsBelowThePositionThroughTheFilters) {
   ASSERT_NE(CreateTag(const_cast<char*>("A.N"), MakeI4(5), OPC_QUALITY_GOOD, FALSE), VORLIX_INVALID_TAG);
   EXPECT_EQ(List(OPC_BRANCH), Names{"A"});
   EXPECT_EQ(List(OPC_FLAT), (Names{"A.B.T1", "A.B.T2", "A.X", "A.N"}));
-  ASSERT_EQ(browse_->ChangeBrowsePosition(OPC_BROWSE_DOWN, u"A"), S_OK);
+  ASSERT_EQ(browse_->ChangeBrowsePosition(OPC_BROWSE_DOWN, OLESTR("A")), S_OK);
   EXPECT_EQ(List(OPC_BRANCH), Names{"B"});
   EXPECT_EQ(List(OPC_LEAF), (Names{"X", "N"}));
-  EXPECT_EQ(List(OPC_LEAF, u"", VT_I4), Names{"N"});
-  EXPECT_EQ(List(OPC_LEAF, u"", VT_EMPTY, OPC_WRITEABLE), Names{"X"});
-  EXPECT_EQ(List(OPC_FLAT, u"*T#"), (Names{"A.B.T1", "A.B.T2"}));
-  EXPECT_EQ(List(OPC_LEAF, u"T*"), Names{});  // matched against the full names
+  EXPECT_EQ(List(OPC_LEAF, OLESTR(""), VT_I4), Names{"N"});
+  EXPECT_EQ(List(OPC_LEAF, OLESTR(""), VT_EMPTY, OPC_WRITEABLE), Names{"X"});
+  EXPECT_EQ(List(OPC_FLAT, OLESTR("*T#")), (Names{"A.B.T1", "A.B.T2"}));
+  EXPECT_EQ(List(OPC_LEAF, OLESTR("T*")), Names{});  // matched against the full names
   EXPECT_EQ(List(static_cast<OPCBROWSETYPE>(4)), Names{});
 }
 
@@ -129,20 +129,20 @@ TEST_F(Browsing, AFlatSpaceIsListedWholeAndCannotBeWalked) {
   ASSERT_EQ(browse_->QueryOrganization(&organisation), S_OK);
   EXPECT_EQ(organisation, OPC_NS_FLAT);
   for (int direction : {OPC_BROWSE_UP, OPC_BROWSE_DOWN, OPC_BROWSE_TO}) {
-    EXPECT_EQ(browse_->ChangeBrowsePosition(static_cast<OPCBROWSEDIRECTION>(direction), u"T1"), E_FAIL);
+    EXPECT_EQ(browse_->ChangeBrowsePosition(static_cast<OPCBROWSEDIRECTION>(direction), OLESTR("T1")), E_FAIL);
   }
   for (OPCBROWSETYPE type : {OPC_BRANCH, OPC_LEAF, OPC_FLAT}) EXPECT_EQ(List(type), (Names{"T1", "T2"})) << type;
-  EXPECT_EQ(ItemId(u"T2"), "T2");
-  EXPECT_EQ(ItemId(u"T3"), "OPC_E_INVALIDITEMID");
+  EXPECT_EQ(ItemId(OLESTR("T2")), "T2");
+  EXPECT_EQ(ItemId(OLESTR("T3")), "OPC_E_INVALIDITEMID");
 }
 
 TEST_F(Browsing, NamesFollowAChangedDelimiter) {
   ASSERT_EQ(SetVarnOPCsvrQualifier('/'), '/');
   Start({"A/B/C"});
-  ASSERT_EQ(browse_->ChangeBrowsePosition(OPC_BROWSE_DOWN, u"X/A"), S_OK);
-  EXPECT_EQ(ItemId(u"B"), "A/B");
-  ASSERT_EQ(browse_->ChangeBrowsePosition(OPC_BROWSE_TO, u"A/B"), S_OK);
-  EXPECT_EQ(ItemId(u"C"), "A/B/C");
+  ASSERT_EQ(browse_->ChangeBrowsePosition(OPC_BROWSE_DOWN, OLESTR("X/A")), S_OK);
+  EXPECT_EQ(ItemId(OLESTR("B")), "A/B");
+  ASSERT_EQ(browse_->ChangeBrowsePosition(OPC_BROWSE_TO, OLESTR("A/B")), S_OK);
+  EXPECT_EQ(ItemId(OLESTR("C")), "A/B/C");
   EXPECT_EQ(List(OPC_FLAT), Names{"A/B/C"});
 }
 
@@ -152,10 +152,10 @@ TEST_F(Browsing, TracesEachMethodAndRefusesNullOutPointers) {
   // Anything but NULL, to see it cleared.
   IEnumString* strings = reinterpret_cast<IEnumString*>(&capture);
   EXPECT_EQ(browse_->QueryOrganization(nullptr), E_INVALIDARG);
-  EXPECT_EQ(browse_->ChangeBrowsePosition(OPC_BROWSE_DOWN, u"A"), S_OK);
-  EXPECT_EQ(browse_->BrowseOPCItemIDs(OPC_LEAF, u"", VT_EMPTY, 0, nullptr), E_INVALIDARG);
+  EXPECT_EQ(browse_->ChangeBrowsePosition(OPC_BROWSE_DOWN, OLESTR("A")), S_OK);
+  EXPECT_EQ(browse_->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, 0, nullptr), E_INVALIDARG);
   EXPECT_EQ(browse_->GetItemID(nullptr, nullptr), E_INVALIDARG);
-  EXPECT_EQ(browse_->BrowseAccessPaths(u"A.B", &strings), E_NOTIMPL);
+  EXPECT_EQ(browse_->BrowseAccessPaths(OLESTR("A.B"), &strings), E_NOTIMPL);
   EXPECT_EQ(strings, nullptr);
   const std::vector<std::string> lines = capture.Texts();
   EXPECT_EQ(lines, (std::vector<std::string>{

@@ -24,7 +24,7 @@ class ItemProperties : public ::testing::Test {
     ASSERT_TRUE(server_.Started());
     const DWORD tag = NewTag("A.B", MakeR4(1.5f));
     ASSERT_NE(tag, VORLIX_INVALID_TAG);
-    VARIANT unit = MakeBstr(u"kPa");
+    VARIANT unit = MakeBstr(OLESTR("kPa"));
     ASSERT_TRUE(SetTagProperties(tag, 5000, const_cast<char*>("Unit"), unit));
     VariantClear(&unit);
     ASSERT_EQ(client_.Connect(), S_OK);
@@ -57,7 +57,7 @@ class ItemProperties : public ::testing::Test {
   RunningServer server_;
   OpcTestClient client_;
   IOPCItemProperties* properties_ = nullptr;
-  std::u16string item_ = u"A.B";
+  WideString item_ = OLESTR("A.B");
 
  private:
   size_t liveBlocks_ = 0;
@@ -146,8 +146,8 @@ TEST_F(ItemProperties, NoPropertyLeadsToAnotherItem) {
 TEST_F(ItemProperties, EveryMethodTracesAndRefusesWhatItCannotAnswer) {
   TraceCapture capture;
   DWORD ids[] = {1};
-  std::u16string empty;
-  std::u16string unknown = u"A.C";
+  WideString empty;
+  WideString unknown = OLESTR("A.C");
   for (LPWSTR item : {static_cast<LPWSTR>(nullptr), empty.data(), unknown.data()}) {
     Outs o;
     EXPECT_EQ(properties_->QueryAvailableProperties(item, &o.count, &o.ids, &o.texts, &o.types), OPC_E_UNKNOWNITEMID);

@@ -112,7 +112,7 @@ TEST_F(ServerCommon, TheServerSpeaksTheSystemDefaultLocaleOnly) {
 
 TEST_F(ServerCommon, TheClientNameIsTracedAndKept) {
   TraceCapture capture;
-  EXPECT_EQ(common->SetClientName(u"Trend viewer"), S_OK);
+  EXPECT_EQ(common->SetClientName(OLESTR("Trend viewer")), S_OK);
   EXPECT_EQ(capture.Lines().back().text, "SetClientName Trend viewer");
   EXPECT_EQ(static_cast<OPCServer*>(connected.client.Server())->ClientName(), "Trend viewer");
   EXPECT_EQ(common->SetClientName(nullptr), E_INVALIDARG);

@@ -301,7 +301,7 @@ TEST(ShutdownRequest, RequestDisconnectReachesEachConnectedSinkOnceWithTheLockFr
   EXPECT_EQ(RequestDisconnect(), 3);
   std::vector<ShutdownSink::Request> requests = sink.Requests();
   ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].reason, u"");
+  EXPECT_EQ(requests[0].reason, OLESTR(""));
   EXPECT_FALSE(requests[0].lockHeld);
   EXPECT_EQ(NumbrClientConnections(), 3);  // asking is all the server does
 

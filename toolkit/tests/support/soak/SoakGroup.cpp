@@ -6,7 +6,7 @@
 
 #include "platform/IEnumOPCItemAttributes.h"
 #include "platform/clipboard.h"
-#include "platform/opcerror.h"
+#include "platform/opcda.h"
 #include "platform/opcguid.h"
 #include "platform/taskmemory.h"
 #include "platform/widetext.h"

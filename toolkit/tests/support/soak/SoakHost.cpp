@@ -3,7 +3,7 @@
 #include "Vorlix.h"
 #include "support/TestDataCallback.h"
 
-#include "platform/opcerror.h"
+#include "platform/opcda.h"
 
 #include <algorithm>
 #include <chrono>

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-typedef std::u16string WideString;
+typedef std::basic_string<WCHAR> WideString;
 
 // Number of units before the terminating zero; 0 for a null pointer.
 size_t WideLength(const WCHAR* text);

@@ -1,4 +1,4 @@
-#include "platform/variant.h"
+#include "platform/variantfacts.h"
 
 #include "platform/bstr.h"
 #include "platform/safearray.h"
@@ -86,5 +86,33 @@ bool VariantValuesEqual(const VARIANT& a, const VARIANT& b) {
       return a.punkVal == b.punkVal;
     default:
       return a.ullVal == b.ullVal;
+  }
+}
+
+ULONG VariantScalarSize(VARTYPE vt) {
+  switch (vt) {
+    case VT_I1:
+    case VT_UI1:
+      return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_ERROR:
+      return 4;
+    case VT_I8:
+    case VT_UI8:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+      return 8;
+    default:
+      // Strings, interfaces, variants, references and arrays are pointers.
+      return 0;
   }
 }

@@ -1,0 +1,4 @@
+// Windows flavour: IAdviseSink comes from the system.
+#pragma once
+
+#include "platform/windowsapi.h"

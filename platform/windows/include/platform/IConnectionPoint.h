@@ -1,0 +1,4 @@
+// Windows flavour: IConnectionPoint comes from the system.
+#pragma once
+
+#include "platform/windowsapi.h"

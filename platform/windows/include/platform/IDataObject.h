@@ -1,0 +1,4 @@
+// Windows flavour: IDataObject comes from the system.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: IEnumConnections comes from the system.
+#pragma once
+
+#include "platform/windowsapi.h"

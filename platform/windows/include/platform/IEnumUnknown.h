@@ -1,0 +1,4 @@
+// Windows flavour: IEnumUnknown comes from the system.
+#pragma once
+
+#include "platform/windowsapi.h"

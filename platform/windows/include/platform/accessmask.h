@@ -1,0 +1,4 @@
+// Windows flavour: access masks.
+#pragma once
+
+#include "platform/windowsapi.h"

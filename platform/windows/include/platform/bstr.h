@@ -1,0 +1,4 @@
+// Windows flavour: BSTR routines of OLE Automation.
+#pragma once
+
+#include "platform/windowsapi.h"

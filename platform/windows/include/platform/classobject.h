@@ -1,0 +1,4 @@
+// Windows flavour: COM class objects.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: clipboard formats.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: COM initialisation.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: critical sections.
+#pragma once
+
+#include "platform/windowsapi.h"

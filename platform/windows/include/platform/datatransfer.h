@@ -1,0 +1,4 @@
+// Windows flavour: the data-transfer structures of OLE.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: Win32 events.
+#pragma once
+
+#include "platform/windowsapi.h"

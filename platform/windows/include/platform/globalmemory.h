@@ -1,0 +1,4 @@
+// Windows flavour: global memory.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: GUIDs and the standard COM identifiers come from the system.
+#pragma once
+
+#include "platform/windowsapi.h"

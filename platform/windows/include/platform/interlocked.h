@@ -1,0 +1,4 @@
+// Windows flavour: interlocked counters.
+#pragma once
+
+#include "platform/windowsapi.h"

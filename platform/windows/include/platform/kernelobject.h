@@ -1,0 +1,4 @@
+// Windows flavour: kernel handles.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: the thread's last error.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: module file names.
+#pragma once
+
+#include "platform/windowsapi.h"

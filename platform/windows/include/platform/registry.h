@@ -1,0 +1,4 @@
+// Windows flavour: the system registry.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: SAFEARRAY routines of OLE Automation.
+#pragma once
+
+#include "platform/windowsapi.h"

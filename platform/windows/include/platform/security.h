@@ -1,0 +1,4 @@
+// Windows flavour: NT security.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: the system message table.
+#pragma once
+
+#include "platform/windowsapi.h"

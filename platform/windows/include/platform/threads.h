@@ -1,0 +1,4 @@
+// Windows flavour: Win32 threads.
+#pragma once
+
+#include "platform/windowsapi.h"

@@ -1,0 +1,4 @@
+// Windows flavour: timer queues.
+#pragma once
+
+#include "platform/windowsapi.h"
