@@ -3,7 +3,8 @@
 // built from our IDL, carries the calls. What matters is what reaches the client:
 // texts through [out, string] parameters, callee-allocated arrays and
 // structures, arrays of texts and VARIANTs, each a block of the client's task
-// allocator that it frees.
+// allocator that it frees; and, the other way, the arrays a server hands its
+// client's data callback and event sink, which the test server checks.
 
 #include "TestServerIdentity.h"
 
@@ -49,6 +50,27 @@ bool IsClientTaskMemory(void* block) {
   const bool ours = allocator->DidAlloc(block) == 1;
   allocator->Release();
   return ours;
+}
+
+// A VARIANT holding the table's value; the caller clears it.
+VARIANT VariantOf(const TestItemValue& value) {
+  VARIANT variant;
+  VariantInit(&variant);
+  V_VT(&variant) = value.type;
+  if (value.type == VT_I4) V_I4(&variant) = value.integer;
+  if (value.type == VT_R8) V_R8(&variant) = value.real;
+  if (value.type == VT_BSTR) V_BSTR(&variant) = SysAllocString(value.text);
+  return variant;
+}
+
+// The test server's answer to a call it checked, in words.
+std::string Verdict(HRESULT answer) {
+  if (answer == S_OK) return "arrived as sent";
+  if (answer == TestMismatchAt(kTestWholeCall)) return "the call's own arguments differ";
+  for (DWORD i = 0; i < kTestWholeCall; ++i) {
+    if (answer == TestMismatchAt(i)) return "element " + std::to_string(i) + " differs";
+  }
+  return "call failed: " + std::to_string(answer);
 }
 
 class CrossProcess : public ::testing::Test {
@@ -201,6 +223,58 @@ TEST_F(CrossProcess, ItemIdArrayKeepsTextsAndTheNullOfAFailedEntry) {
   CoTaskMemFree(itemIds[0]);
   CoTaskMemFree(itemIds);
   CoTaskMemFree(errors);
+}
+
+TEST_F(CrossProcess, DataChangeArraysArriveAsSent) {
+  IOPCDataCallback* callback = nullptr;
+  ASSERT_EQ(common_->QueryInterface(IID_IOPCDataCallback, reinterpret_cast<void**>(&callback)), S_OK);
+  constexpr DWORD count = ARRAYSIZE(kTestItemValues);
+  OPCHANDLE handles[count];
+  VARIANT values[count];
+  WORD qualities[count];
+  FILETIME times[count];
+  HRESULT errors[count];
+  for (DWORD i = 0; i < count; ++i) {
+    handles[i] = kTestItemValues[i].client;
+    values[i] = VariantOf(kTestItemValues[i]);
+    qualities[i] = kTestItemValues[i].quality;
+    times[i] = kTestItemValues[i].time;
+    errors[i] = kTestItemValues[i].error;
+  }
+  EXPECT_EQ(Verdict(callback->OnDataChange(kTestTransaction, kTestGroup, S_FALSE, S_FALSE, count, handles, values,
+                                           qualities, times, errors)),
+            "arrived as sent");
+  for (VARIANT& value : values) VariantClear(&value);
+  callback->Release();
+}
+
+TEST_F(CrossProcess, EventsArriveWithTheirTextsAndAttributes) {
+  IOPCEventSink* sink = nullptr;
+  ASSERT_EQ(common_->QueryInterface(IID_IOPCEventSink, reinterpret_cast<void**>(&sink)), S_OK);
+  VARIANT attributes[ARRAYSIZE(kTestEventAttributes)];
+  for (DWORD i = 0; i < ARRAYSIZE(attributes); ++i) attributes[i] = VariantOf(kTestEventAttributes[i]);
+  ONEVENTSTRUCT events[ARRAYSIZE(kTestEvents)] = {};
+  for (DWORD i = 0; i < ARRAYSIZE(events); ++i) {
+    const TestEvent& event = kTestEvents[i];
+    events[i].wChangeMask = event.changeMask;
+    events[i].wNewState = event.newState;
+    events[i].szSource = const_cast<LPWSTR>(event.source);
+    events[i].ftTime = event.time;
+    events[i].szMessage = const_cast<LPWSTR>(event.message);
+    events[i].dwEventType = event.type;
+    events[i].dwEventCategory = event.category;
+    events[i].dwSeverity = event.severity;
+    events[i].szConditionName = const_cast<LPWSTR>(event.condition);
+    events[i].szSubconditionName = const_cast<LPWSTR>(event.subcondition);
+    events[i].bAckRequired = event.ackRequired;
+    events[i].dwCookie = event.cookie;
+    events[i].szActorID = const_cast<LPWSTR>(event.actor);
+  }
+  events[0].dwNumEventAttrs = ARRAYSIZE(attributes);
+  events[0].pEventAttributes = attributes;
+  EXPECT_EQ(Verdict(sink->OnEvent(kTestSubscription, FALSE, FALSE, ARRAYSIZE(events), events)), "arrived as sent");
+  for (VARIANT& attribute : attributes) VariantClear(&attribute);
+  sink->Release();
 }
 
 }  // namespace

@@ -62,6 +62,46 @@ void PropertyValue(const TestProperty& property, VARIANT* value) {
   }
 }
 
+bool SameText(const wchar_t* a, const wchar_t* b) { return (!a && !b) || (a && b && std::wcscmp(a, b) == 0); }
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+  return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+bool SameValue(const VARIANT& value, const TestItemValue& expected) {
+  if (V_VT(&value) != expected.type) return false;
+  switch (expected.type) {
+    case VT_I4:
+      return V_I4(&value) == expected.integer;
+    case VT_R8:
+      return V_R8(&value) == expected.real;
+    case VT_BSTR:
+      return SameText(V_BSTR(&value), expected.text) &&
+             SysStringLen(V_BSTR(&value)) == std::wcslen(expected.text);
+    default:
+      return false;
+  }
+}
+
+bool SameEvent(const ONEVENTSTRUCT& event, const TestEvent& expected, DWORD attributeCount,
+               const TestItemValue* attributes) {
+  if (!SameText(event.szSource, expected.source) || !SameText(event.szMessage, expected.message) ||
+      !SameText(event.szConditionName, expected.condition) ||
+      !SameText(event.szSubconditionName, expected.subcondition) || !SameText(event.szActorID, expected.actor) ||
+      event.dwEventType != expected.type || event.dwEventCategory != expected.category ||
+      event.dwSeverity != expected.severity || event.wChangeMask != expected.changeMask ||
+      event.wNewState != expected.newState || event.bAckRequired != expected.ackRequired ||
+      event.dwCookie != expected.cookie || !SameTime(event.ftTime, expected.time) ||
+      event.dwNumEventAttrs != attributeCount) {
+    return false;
+  }
+  if (attributeCount == 0) return event.pEventAttributes == nullptr;
+  for (DWORD i = 0; i < attributeCount; ++i) {
+    if (!SameValue(event.pEventAttributes[i], attributes[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 TestOpcServer::TestOpcServer() { ServerLifetime::Acquire(); }
@@ -76,6 +116,10 @@ HRESULT TestOpcServer::QueryInterface(REFIID riid, void** object) {
     *object = static_cast<IOPCServer*>(this);
   } else if (IsEqualIID(riid, IID_IOPCItemProperties)) {
     *object = static_cast<IOPCItemProperties*>(this);
+  } else if (IsEqualIID(riid, IID_IOPCDataCallback)) {
+    *object = static_cast<IOPCDataCallback*>(this);
+  } else if (IsEqualIID(riid, IID_IOPCEventSink)) {
+    *object = static_cast<IOPCEventSink*>(this);
   } else {
     *object = nullptr;
     return E_NOINTERFACE;
@@ -220,4 +264,47 @@ HRESULT TestOpcServer::LookupItemIDs(LPWSTR, DWORD dwCount, DWORD* pdwPropertyID
     if (!hasItem) result = S_FALSE;
   }
   return result;
+}
+
+HRESULT TestOpcServer::OnDataChange(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality,
+                                    HRESULT hrMastererror, DWORD dwCount, OPCHANDLE* phClientItems,
+                                    VARIANT* pvValues, WORD* pwQualities, FILETIME* pftTimeStamps,
+                                    HRESULT* pErrors) {
+  if (dwTransid != kTestTransaction || hGroup != kTestGroup || hrMasterquality != S_FALSE ||
+      hrMastererror != S_FALSE || dwCount != ARRAYSIZE(kTestItemValues)) {
+    return TestMismatchAt(kTestWholeCall);
+  }
+  for (DWORD i = 0; i < dwCount; ++i) {
+    const TestItemValue& expected = kTestItemValues[i];
+    if (phClientItems[i] != expected.client || !SameValue(pvValues[i], expected) ||
+        pwQualities[i] != expected.quality || !SameTime(pftTimeStamps[i], expected.time) ||
+        pErrors[i] != expected.error) {
+      return TestMismatchAt(i);
+    }
+  }
+  return S_OK;
+}
+
+HRESULT TestOpcServer::OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*,
+                                      FILETIME*, HRESULT*) {
+  return E_NOTIMPL;
+}
+
+HRESULT TestOpcServer::OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) { return E_NOTIMPL; }
+
+HRESULT TestOpcServer::OnCancelComplete(DWORD, OPCHANDLE) { return E_NOTIMPL; }
+
+HRESULT TestOpcServer::OnEvent(OPCHANDLE hClientSubscription, BOOL bRefresh, BOOL bLastRefresh, DWORD dwCount,
+                               ONEVENTSTRUCT* pEvents) {
+  if (hClientSubscription != kTestSubscription || bRefresh || bLastRefresh || dwCount != ARRAYSIZE(kTestEvents)) {
+    return TestMismatchAt(kTestWholeCall);
+  }
+  for (DWORD i = 0; i < dwCount; ++i) {
+    const bool withAttributes = i == 0;
+    if (!SameEvent(pEvents[i], kTestEvents[i], withAttributes ? ARRAYSIZE(kTestEventAttributes) : 0,
+                   kTestEventAttributes)) {
+      return TestMismatchAt(i);
+    }
+  }
+  return S_OK;
 }

@@ -1,14 +1,20 @@
 // The test server's one object: IOPCCommon, IOPCServer::GetErrorString and
 // GetStatus, and IOPCItemProperties, answering the values of
 // TestServerIdentity.h for any item, so a client in another process can see
-// what the proxy/stub DLL carries. The rest of IOPCServer answers E_NOTIMPL.
+// what the proxy/stub DLL carries back; and IOPCDataCallback::OnDataChange and
+// IOPCEventSink::OnEvent, which check that the client's arrays arrived as
+// TestServerIdentity.h has them. The rest answers E_NOTIMPL.
 #pragma once
 
 #include <OpcInterfaces.h>
 
 #include <atomic>
 
-class TestOpcServer final : public IOPCCommon, public IOPCServer, public IOPCItemProperties {
+class TestOpcServer final : public IOPCCommon,
+                            public IOPCServer,
+                            public IOPCItemProperties,
+                            public IOPCDataCallback,
+                            public IOPCEventSink {
  public:
   TestOpcServer();
   TestOpcServer(const TestOpcServer&) = delete;
@@ -40,6 +46,21 @@ class TestOpcServer final : public IOPCCommon, public IOPCServer, public IOPCIte
                                               VARIANT** ppvData, HRESULT** ppErrors) override;
   HRESULT STDMETHODCALLTYPE LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs,
                                           LPWSTR** ppszNewItemIDs, HRESULT** ppErrors) override;
+
+  HRESULT STDMETHODCALLTYPE OnDataChange(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality,
+                                         HRESULT hrMastererror, DWORD dwCount, OPCHANDLE* phClientItems,
+                                         VARIANT* pvValues, WORD* pwQualities, FILETIME* pftTimeStamps,
+                                         HRESULT* pErrors) override;
+  HRESULT STDMETHODCALLTYPE OnReadComplete(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality,
+                                           HRESULT hrMastererror, DWORD dwCount, OPCHANDLE* phClientItems,
+                                           VARIANT* pvValues, WORD* pwQualities, FILETIME* pftTimeStamps,
+                                           HRESULT* pErrors) override;
+  HRESULT STDMETHODCALLTYPE OnWriteComplete(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMastererr, DWORD dwCount,
+                                            OPCHANDLE* pClienthandles, HRESULT* pErrors) override;
+  HRESULT STDMETHODCALLTYPE OnCancelComplete(DWORD dwTransid, OPCHANDLE hGroup) override;
+
+  HRESULT STDMETHODCALLTYPE OnEvent(OPCHANDLE hClientSubscription, BOOL bRefresh, BOOL bLastRefresh, DWORD dwCount,
+                                    ONEVENTSTRUCT* pEvents) override;
 
  private:
   ~TestOpcServer();

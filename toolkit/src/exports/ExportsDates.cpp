@@ -4,9 +4,12 @@
 #include "platform/oletime.h"
 #include "platform/wintime.h"
 
+#include <cmath>
+
 VORLIX_API BOOL ConvertVBDateToFileTime1(DATE* date, FILETIME* fileTime) {
   return AnswerAtBoundary<BOOL>(FALSE, [&]() -> BOOL {
-    if (date == nullptr || fileTime == nullptr) return FALSE;
+    // A NaN or infinite date names no day (the system's conversion may not say so).
+    if (date == nullptr || fileTime == nullptr || !std::isfinite(*date)) return FALSE;
     SYSTEMTIME systemTime;
     FILETIME converted;
     if (!VariantTimeToSystemTime(*date, &systemTime) || !SystemTimeToFileTime(&systemTime, &converted)) return FALSE;

@@ -3,6 +3,8 @@
 #include "app/IIDTraceName.h"
 #include "support/TraceCapture.h"
 
+#include "platform/systemmessage.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -94,13 +96,19 @@ TEST(AppObject, ErrorTexts) {
       {0xC0040007, "OPC_E_UNKNOWNITEMID: The item definition does not exist within the servers address space"},
       {0xC0040203, "OPC_E_INVALID_PID: The server does not recognise the passed property ID."},
       {0x0004000E, "OPC_S_CLAMP: A value passed to WRITE was accepted, but was clamped"},
-      {0x80070057, "The parameter is incorrect.\r\n"},
       {0x8004DEAD, "<unknown error: 0x8004DEAD -2147164499>"},
       {0x00000ABC, "<unknown error: 0x00000ABC 2748>"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(VorlixApp().GetErrorText(static_cast<HRESULT>(c.code)), c.text) << std::hex << c.code;
   }
+  // Any other code the system knows has the system message table's text, in
+  // the system's own language and wording.
+  char system[128] = {};
+  ASSERT_NE(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 0x80070057, 0, system,
+                           127, nullptr),
+            0u);
+  EXPECT_EQ(VorlixApp().GetErrorText(E_INVALIDARG), system);
 }
 
 TEST(AppObject, InterfaceTraceNames) {

@@ -51,7 +51,7 @@ class ExportBadInput : public ::testing::Test {
   DWORD tag = VORLIX_INVALID_TAG;
   std::vector<std::pair<std::string, DWORD>> badHandles;
   std::string longName = std::string(65536, 'N');
-  std::string unrepresentable = "Bad\xFFName";
+  std::string unrepresentable = "Bad\x81";
   BadInputTable table;
 };
 

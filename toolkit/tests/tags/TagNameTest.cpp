@@ -6,9 +6,9 @@
 
 TEST(TagName, ANameNoClientCouldGiveIsRefused) {
   EXPECT_EQ(NewTag(""), VORLIX_INVALID_TAG);
-  // 0xFF starts no character of the system's code page: a client would see
-  // U+FFFD and could not give the byte back.
-  EXPECT_EQ(NewTag("Bad\xFF"), VORLIX_INVALID_TAG);
+  // A lead byte with no trail byte is no character of the system's code page:
+  // a client would see U+FFFD and could not give the byte back.
+  EXPECT_EQ(NewTag("Bad\x81"), VORLIX_INVALID_TAG);
   EXPECT_EQ(CreateSecureTag(std::string().data(), MakeR4(1.0f), OPC_QUALITY_GOOD, 0, 0), VORLIX_INVALID_TAG);
   // Nothing was made that a flat listing could show.
   EXPECT_EQ(VorlixApp().FindTag(std::string(), ""), nullptr);

@@ -1,0 +1,3 @@
+#include "support/TaskMemoryFailures.h"
+
+bool TaskMemoryFailuresReachOnlyTheToolkit() { return false; }
