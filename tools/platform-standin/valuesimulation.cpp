@@ -9,14 +9,6 @@ namespace {
 
 constexpr int stepsAcrossTheRange = 40;
 
-// What the simulation needs of a configured variable.
-struct Variable {
-  bool isSwitch = false;
-  bool isFloat = false;
-  double min = 0;
-  double max = 100;
-};
-
 double numberOr(const std::string& text, double fallback) {
   char* end = nullptr;
   const double number = std::strtod(text.c_str(), &end);
@@ -47,9 +39,13 @@ int typeCodeOf(const Json::Value& variable) {
   }
 }
 
-// The device's configured variables by data code in decimal.
-std::map<std::string, Variable> variablesOf(const Json::Value& groups) {
-  std::map<std::string, Variable> variables;
+}  // namespace
+
+const std::map<std::string, ValueSimulation::Variable>& ValueSimulation::variablesOf(const std::string& snCode) {
+  const auto known = variables_.find(snCode);
+  if (known != variables_.end()) return known->second;
+  std::map<std::string, Variable>& variables = variables_[snCode];
+  const Json::Value groups = data_.config(snCode);
   for (const Json::Value& group : groups) {
     if (!group.isObject() || !group["data"].isArray()) continue;
     for (const Json::Value& variable : group["data"]) {
@@ -64,6 +60,8 @@ std::map<std::string, Variable> variablesOf(const Json::Value& groups) {
   }
   return variables;
 }
+
+namespace {
 
 // Integers without a decimal point, floats with at most two decimals.
 std::string valueText(double value, bool isFloat) {
@@ -85,7 +83,7 @@ ValueSimulation::ValueSimulation(PlatformData& data) : data_(data) {}
 std::vector<std::string> ValueSimulation::step() {
   std::vector<std::string> changed;
   for (const std::string& snCode : data_.values().devices()) {
-    const std::map<std::string, Variable> variables = variablesOf(data_.config(snCode));
+    const std::map<std::string, Variable>& variables = variablesOf(snCode);
     bool deviceChanged = false;
     for (const auto& [dataCode, text] : data_.values().device(snCode)) {
       auto found = variables.find(dataCode);

@@ -19,7 +19,20 @@ public:
   std::vector<std::string> step();
 
 private:
+  struct Variable {
+    bool isSwitch = false;
+    bool isFloat = false;
+    double min = 0;
+    double max = 100;
+  };
+  // The device's configured variables by data code in decimal, read from its
+  // configuration the first time: the tables are loaded before values move,
+  // and reading every configuration at every step would make a step over
+  // tens of thousands of devices last longer than its period.
+  const std::map<std::string, Variable>& variablesOf(const std::string& snCode);
+
   PlatformData& data_;
+  std::map<std::string, std::map<std::string, Variable>> variables_;
   // +1 or -1 per (serial number, data code): where each value walks next.
   std::map<std::pair<std::string, std::string>, int> directions_;
 };
