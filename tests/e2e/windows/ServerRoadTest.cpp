@@ -38,7 +38,9 @@ TEST_F(ServerRoad, BrowseListsTheDataFilesItemsAndFilters) {
   ASSERT_FALSE(commands.Session().Connect(kProgId).Failed());
   ASSERT_FALSE(commands.Browse(L"").Failed());
   EXPECT_EQ(Lines(out.str()), (std::vector<std::string>{"P1.Analog.Temp", "P1.Analog.Level", "P1.Analog.Flow",
-                                                         "P1.Analog.Speed", "P1.Analog.Fixed", "P1.Switch.Pump",
+                                                         "P1.Analog.Speed", "P1.Analog.Fixed",
+                                                         "P1.Analog.\xE5\x87\xBA\xE6\xB0\xB4\xE6\xB8\xA9\xE5\xBA\xA6",
+                                                         "P1.Switch.Pump",
                                                          "P2.Counter.Starts"}));
   out.str("");
   ASSERT_FALSE(commands.Browse(L"*.S*").Failed());
@@ -75,6 +77,7 @@ TEST_F(ServerRoad, ReadsGiveTheFilesValuesWithTheBoxesQuality) {
     WORD quality;
   } cases[] = {
       {kFixed, VT_I4, 77, OPC_QUALITY_GOOD},
+      {kOutletTemp, VT_R4, 18.5, OPC_QUALITY_GOOD},
       {kStarts, VT_UI2, 12, OPC_QUALITY_BAD},
   };
   for (OPCDATASOURCE source : {OPC_DS_CACHE, OPC_DS_DEVICE}) {

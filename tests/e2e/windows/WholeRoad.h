@@ -25,6 +25,7 @@ inline constexpr wchar_t kLevel[] = L"P1.Analog.Level";    // VT_I4 400, alarms 
 inline constexpr wchar_t kFlow[] = L"P1.Analog.Flow";      // VT_UI4 120
 inline constexpr wchar_t kSpeed[] = L"P1.Analog.Speed";    // VT_I2 1500
 inline constexpr wchar_t kFixed[] = L"P1.Analog.Fixed";    // VT_I4 77, read-only
+inline constexpr wchar_t kOutletTemp[] = L"P1.Analog.出水温度"; // VT_R4 18.5: a name in code page 936
 inline constexpr wchar_t kPump[] = L"P1.Switch.Pump";      // VT_BOOL true
 inline constexpr wchar_t kStarts[] = L"P2.Counter.Starts"; // VT_UI2 12, box offline: bad quality
 
