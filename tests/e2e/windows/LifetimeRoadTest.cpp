@@ -104,6 +104,13 @@ TEST_F(LifetimeRoad, AKilledSubscribedClientDoesNotDisturbTheNext) {
   EXPECT_EQ(status->dwServerState, OPC_STATUS_RUNNING);
   CoTaskMemFree(status->szVendorInfo);
   CoTaskMemFree(status);
+
+  // The dead client's object would keep this host alive: it is told to stop,
+  // so no later test (or run) meets it.
+  next.Disconnect();
+  session_.Disconnect();
+  EXPECT_EQ(RunBeside(L"vorlix-host.exe", L"--stop").exitCode, 0u);
+  EXPECT_TRUE(WaitForHostToEnd(kPatienceMs));
 }
 
 }  // namespace
