@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QPointer>
+#include <QTimer>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -188,4 +189,25 @@ TEST_F(PlatformTroubleTest, AHungPlatformIsNoticedAndTheWritesItNeverReadGoToIts
   }));
   EXPECT_TRUE(std::none_of(messages.begin() + before, messages.end(),
                            [](const QString& msg) { return msg.contains(R"("1":"5")"); }));
+}
+
+// A platform frozen with its connections open: while the bridge waits for the
+// device list, the event loop keeps running, so the silent channels are
+// noticed lost before that wait has even ended; the request's own time limit
+// ends it with nothing, and the last device states stay.
+TEST_F(PlatformTroubleTest, WhileARequestWaitsForAFrozenPlatformTheProgramKeepsRunning) {
+  standin.freeze();
+  int ticks = 0;
+  QTimer zeroTimer;
+  QObject::connect(&zeroTimer, &QTimer::timeout, [&ticks] { ++ticks; });
+  zeroTimer.start(0);
+  QStringList lists;
+  QObject::connect(bridge, &korvane::curAllDeviceStat, [&lists](const QString& list) { lists << list; });
+
+  bridge->on_getDeviceStat();
+  EXPECT_GT(ticks, 100);
+  EXPECT_EQ(logCount("read websocket is disconnected"), 1);
+  EXPECT_EQ(logCount("write websocket is disconnected"), 1);
+  EXPECT_EQ(lists, QStringList{QString()});
+  EXPECT_EQ(deviceReadQuality("A1.Analog.Temp"), korvane::LastKnownQuality);
 }
