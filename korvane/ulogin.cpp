@@ -40,7 +40,11 @@ const char* const entryStyle = "border:none;background-color:transparent";
 const char* const iconButtonStyle = "border:none";
 const char* const lineStyle = "background-color:grey";
 const char* const toggleButtonStyle = "border-style: none;";
-const char* const checkBoxStyle = "font: 75 Timers 30pt \"Aharoni\";\ncolor: black;";
+// Black text, as the check boxes are meant to have. A style sheet font
+// declaration that Qt cannot parse ("75 Timers 30pt") voids the whole sheet
+// and leaves the text grey, and a sheet background makes Qt draw the box
+// without its square; neither is set.
+const char* const checkBoxStyle = "color: black;";
 const char* const comboBoxStyle =
     "QComboBox{border:none;background:purple;color:#ffffff;padding-left:30px;font-size:12px \"SimHei\"}"
     "QComboBox:down-arrow {image:url(:/images/downarrow.png);height:30px;width:20px;}"
@@ -198,7 +202,7 @@ void ULogin::buildWidgets() {
   serverComboBox_->setStyleSheet(QLatin1String(comboBoxStyle));
 
   rememberPasswordCheckBox_ = new QCheckBox(tr("rember Password"), this);
-  rememberPasswordCheckBox_->setStyleSheet(QStringLiteral("background-color:transparent;color:black"));
+  rememberPasswordCheckBox_->setStyleSheet(QLatin1String(checkBoxStyle));
   forgetPasswordButton_ = new QPushButton(tr("Forget Password?"), this);
   forgetPasswordButton_->setStyleSheet(QLatin1String(forgetPasswordStyle));
   autoLoginCheckBox_ = new QCheckBox(tr("self-Login"), this);
@@ -227,6 +231,7 @@ void ULogin::buildWidgets() {
   rememberUserNameCheckBox_->setGeometry(20, 250, 100, 30);
   rememberPasswordCheckBox_->setGeometry(20, 250, 120, 30);
   forgetPasswordButton_->setGeometry(140, 250, 100, 30);
+  fitBottomRow();
   autoLoginCheckBox_->setGeometry(20, 270, 200, 35);
   userListButton_->setGeometry(190, 30, 30, 30);
   passwordVisibleButton_->setGeometry(190, 70, 30, 30);
@@ -259,6 +264,36 @@ void ULogin::buildWidgets() {
   name(autoLoginCheckBox_, "autoLoginCheckBox");
   name(userListButton_, "userListButton");
   name(passwordVisibleButton_, "passwordVisibleButton");
+}
+
+void ULogin::fitBottomRow() {
+  // The row keeps its places while its texts fit them (they do in Chinese);
+  // a longer text (English, a larger font) widens its widget, the forgotten-
+  // password link moves right of the remember box's text, and the window
+  // widens to hold it, so that no text is cut or overlaps another.
+  constexpr int rightMargin = 10;
+  constexpr int gap = 8;
+  QRect remember = rememberPasswordCheckBox_->geometry();
+  const int rememberWidth = rememberPasswordCheckBox_->sizeHint().width();
+  remember.setWidth(qMax(remember.width(), rememberWidth));
+  QRect forget = forgetPasswordButton_->geometry();
+  const int forgetWidth = forgetPasswordButton_->sizeHint().width();
+  const int textEnd = remember.left() + rememberWidth;
+  if (forgetWidth > forget.width() || forget.left() < textEnd + gap) {
+    const int right = qMax(forget.right(), textEnd + gap + forgetWidth - 1);
+    forget = QRect(right - forgetWidth + 1, forget.top(), forgetWidth, forget.height());
+  }
+  // The box's clickable area stops where the link starts.
+  remember.setRight(qMin(remember.right(), forget.left() - 1));
+  rememberPasswordCheckBox_->setGeometry(remember);
+  forgetPasswordButton_->setGeometry(forget);
+  for (QCheckBox* box : {autoLoginCheckBox_, rememberUserNameCheckBox_}) {
+    QRect place = box->geometry();
+    place.setWidth(qMax(place.width(), box->sizeHint().width()));
+    box->setGeometry(place);
+  }
+  const int needed = forget.right() + 1 + rightMargin;
+  if (needed > width()) setFixedSize(needed, height());
 }
 
 void ULogin::fillFromRememberedUser() {

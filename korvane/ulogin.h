@@ -73,6 +73,8 @@ protected:
 
 private:
   void buildWidgets();
+  // Gives the texts of the bottom row the room they need.
+  void fitBottomRow();
   void fillFromRememberedUser();
   void showCodeImage();
   void rebuildUserListPanel(const QStringList& names);

@@ -128,6 +128,29 @@
         <source>connected clients:</source>
         <translation>已连接客户端：</translation>
     </message>
+    <message>
+        <source>Zelvo OPC Server</source>
+        <translation>Zelvo OPC 服务器</translation>
+    </message>
+</context>
+<context>
+    <name>korvane</name>
+    <message>
+        <source>The OPC server could not be registered: %1</source>
+        <translation>无法注册 OPC 服务器：%1</translation>
+    </message>
+    <message>
+        <source>The OPC server could not be started.</source>
+        <translation>无法启动 OPC 服务器。</translation>
+    </message>
+    <message>
+        <source>The OPC server refused the program&apos;s callbacks.</source>
+        <translation>OPC 服务器拒绝了程序的回调。</translation>
+    </message>
+    <message>
+        <source>No OPC items are published.</source>
+        <translation>没有发布任何 OPC 数据项。</translation>
+    </message>
 </context>
 <context>
     <name>g_debug</name>

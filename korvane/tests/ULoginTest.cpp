@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTranslator>
 #include <QSettings>
 #include <QTextCodec>
 
@@ -162,10 +165,58 @@ TEST(RememberedUsersTest, PasswordIsKeptOnlyWhenRememberingItAndAnEmptyNameRemov
   EXPECT_EQ(users.names(), QStringList({"ann", "bob"}));
 }
 
+TEST_F(ULoginWindowTest, TheBottomRowShowsEveryTextWholeAndItsCheckBoxesTheirSquareAndBlackText) {
+  // Untranslated, the English texts need more room than the row's places; the
+  // program's Chinese ones fit them, which then stay as they are.
+  QTranslator chinese;
+  ASSERT_TRUE(chinese.load(QFileInfo(KORVANE_EXECUTABLE).absolutePath() + "/korvane_zh.qm"));
+  for (const bool translated : {false, true}) {
+    SCOPED_TRACE(translated ? "Chinese" : "English");
+    if (translated) QCoreApplication::installTranslator(&chinese);
+    ULogin login;
+    QCoreApplication::removeTranslator(&chinese);
+    login.show();
+    QCheckBox* remember = rememberPasswordBox(login);
+    auto* forget = child<QPushButton>(login, "forgetPasswordButton");
+    QCheckBox* autoLogin = autoLoginBox(login);
+    for (QWidget* widget : {static_cast<QWidget*>(remember), static_cast<QWidget*>(forget),
+                            static_cast<QWidget*>(autoLogin)}) {
+      EXPECT_LE(widget->sizeHint().width(), widget->width()) << widget->objectName().toStdString();
+      EXPECT_TRUE(login.rect().contains(widget->geometry())) << widget->objectName().toStdString();
+    }
+    EXPECT_LE(remember->x() + remember->sizeHint().width(), forget->x());
+    if (translated) {
+      EXPECT_EQ(login.size(), QSize(250, 340));
+      EXPECT_EQ(remember->geometry(), QRect(20, 250, 120, 30));
+      EXPECT_EQ(forget->geometry(), QRect(140, 250, 100, 30));
+    }
+
+    // Unchecked, each box draws its square (dark pixels left of the text)
+    // and its text in black.
+    for (QCheckBox* box : {remember, autoLogin}) {
+      // The box alone, on white.
+      QImage image(box->size(), QImage::Format_RGB32);
+      image.fill(Qt::white);
+      box->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+      int squarePixels = 0;
+      int darkestText = 255;
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+          const int gray = qGray(image.pixel(x, y));
+          if (x < 16 && gray < 200) ++squarePixels;
+          if (x >= 20 && x < box->sizeHint().width()) darkestText = qMin(darkestText, gray);
+        }
+      EXPECT_GT(squarePixels, 20) << box->objectName().toStdString();
+      EXPECT_LT(darkestText, 10) << box->objectName().toStdString();
+    }
+  }
+}
+
 TEST_F(ULoginWindowTest, FirstStartShowsAnEmptyFormOnTheMainServer) {
   const ULogin login;
 
-  EXPECT_EQ(login.size(), QSize(250, 340));
+  // The width is the bottom row's (see the test below).
+  EXPECT_EQ(login.height(), 340);
   EXPECT_EQ(login.windowTitle(), "Zelvo OPC");
   EXPECT_EQ(userNameEdit(login)->text(), "");
   EXPECT_EQ(userNameEdit(login)->placeholderText(), "user name");
