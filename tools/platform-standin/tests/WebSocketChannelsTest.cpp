@@ -136,6 +136,22 @@ TEST_F(WebSocketChannelsTest, WriteBatchIsStoredAndEchoedOnTheReadChannelOfItsCo
                                           Field(&RecordedFrame::code, "7"), Field(&RecordedFrame::text, ""))));
 }
 
+// A greeting goes to each connection of its channel opened while it is set,
+// first of all, and to no other.
+TEST_F(WebSocketChannelsTest, NewConnectionsOfAGreetedChannelGetTheGreetingFirst) {
+  standin.webSockets().greetNewConnections(WebSocketChannel::Read, tokenError);
+  ChannelClient greeted(port, readTarget("7"));
+  ChannelClient write(port, writeTarget("7"));
+  EXPECT_EQ(greeted.receive(), tokenError);
+  standin.webSockets().greetNewConnections(WebSocketChannel::Read, std::nullopt);
+  ChannelClient later(port, readTarget("8"));
+
+  ASSERT_EQ(standin.webSockets().push(WebSocketChannel::Read, "to all"), 2u);
+  EXPECT_EQ(later.receive(), "to all");
+  ASSERT_EQ(standin.webSockets().push(WebSocketChannel::Write, "write side"), 1u);
+  EXPECT_EQ(write.receive(), "write side");
+}
+
 TEST_F(WebSocketChannelsTest, SimulationWalksNumbersWithinTheirRangeKeepsSwitchesAndPushesChanges) {
   ValueSimulation simulation(standin.data());
   EXPECT_THAT(simulation.step(), ElementsAre("A1"));
