@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
 #include <QStringList>
@@ -20,6 +21,7 @@
 #include "support/standinprocess.h"
 #include "support/variants.h"
 #include "support/waituntil.h"
+#include "ulogin.h"
 #include "uwebsocket.h"
 
 namespace {
@@ -210,4 +212,20 @@ TEST_F(PlatformTroubleTest, WhileARequestWaitsForAFrozenPlatformTheProgramKeepsR
   EXPECT_EQ(logCount("write websocket is disconnected"), 1);
   EXPECT_EQ(lists, QStringList{QString()});
   EXPECT_EQ(deviceReadQuality("A1.Analog.Temp"), korvane::LastKnownQuality);
+}
+
+// Quitting with the platform gone: the writes cannot be confirmed, and the
+// program ends all the same once its wait for them is over.
+TEST_F(PlatformTroubleTest, QuittingWhileThePlatformIsDownEndsAfterItsWaitForTheWrites) {
+  standin.kill();
+  ASSERT_TRUE(waitForLog("write websocket is disconnected"));
+  EXPECT_EQ(write("A1.Analog.Temp", variantOf(VT_R4, 5)), 0u);
+  g_mainWindow = window;
+
+  QEventLoop loop;
+  QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
+  window->AppQuit();
+  EXPECT_EQ(loop.exec(), 0);
+  EXPECT_TRUE(window.isNull());
+  EXPECT_EQ(logCount("quitting with writes the platform has not confirmed"), 1);
 }

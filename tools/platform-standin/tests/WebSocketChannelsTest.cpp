@@ -136,6 +136,28 @@ TEST_F(WebSocketChannelsTest, WriteBatchIsStoredAndEchoedOnTheReadChannelOfItsCo
                                           Field(&RecordedFrame::code, "7"), Field(&RecordedFrame::text, ""))));
 }
 
+// A greeting goes to each connection of its channel opened while it is set,
+// first of all, and to no other.
+TEST_F(WebSocketChannelsTest, NewConnectionsOfAGreetedChannelGetTheGreetingFirst) {
+  standin.webSockets().greetNewConnections(WebSocketChannel::Read, tokenError);
+  ChannelClient greeted(port, readTarget("7"));
+  ChannelClient write(port, writeTarget("7"));
+  EXPECT_EQ(greeted.receive(), tokenError);
+  standin.webSockets().greetNewConnections(WebSocketChannel::Read, std::nullopt);
+  ChannelClient later(port, readTarget("8"));
+
+  // A client hears of its handshake before the stand-in lists the connection:
+  // each push goes once the connection it is meant for is listed.
+  const auto pushOnce = [&](WebSocketChannel channel, const std::string& text, const std::string& code) {
+    for (int i = 0; i < 1000 && standin.webSockets().push(channel, text, code) == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  };
+  pushOnce(WebSocketChannel::Read, "to the later one", "8");
+  EXPECT_EQ(later.receive(), "to the later one");
+  pushOnce(WebSocketChannel::Write, "write side", "7");
+  EXPECT_EQ(write.receive(), "write side");
+}
+
 TEST_F(WebSocketChannelsTest, SimulationWalksNumbersWithinTheirRangeKeepsSwitchesAndPushesChanges) {
   ValueSimulation simulation(standin.data());
   EXPECT_THAT(simulation.step(), ElementsAre("A1"));
