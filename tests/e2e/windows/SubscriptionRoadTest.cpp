@@ -147,5 +147,36 @@ TEST_F(SubscriptionRoad, AsynchronousReadsAndWritesCompleteThroughTheCallback) {
   EXPECT_TRUE(WaitForLine(subscription.Log(), "P1.Analog.Speed  1234  192 good"));
 }
 
+TEST_F(SubscriptionRoad, FirstVersionAsynchronousDeviceReadsArriveAsStreams) {
+  ASSERT_EQ(WriteItem(kSpeed, Integer(808)), S_OK);
+  // An inactive group: nothing but what the reads send reaches the sink.
+  ClientGroup group(session_.Server());
+  ASSERT_FALSE(group.Add({false, 100, 0}).Failed());
+  ASSERT_FALSE(group.AddItems({kSpeed, kFixed}).Failed());
+  ComPtr<IDataObject> data = group.Query<IDataObject>(IID_IDataObject);
+  ComPtr<IOPCAsyncIO> io = group.Query<IOPCAsyncIO>(IID_IOPCAsyncIO);
+  ASSERT_TRUE(data && io);
+  std::ostringstream out;
+  ArrivalLog log(out, 0);
+  auto* sink = new StreamAdviseSink(group, log);
+  FORMATETC format{StreamAdviseSink::DataTimeFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  DWORD connection = 0;
+  ASSERT_EQ(data->DAdvise(&format, 0, sink, &connection), S_OK);
+  sink->Release();
+
+  std::vector<OPCHANDLE> handles = group.ServerHandles();
+  DWORD transaction = 0;
+  HRESULT* errors = nullptr;
+  ASSERT_EQ(io->Read(connection, OPC_DS_DEVICE, 2, handles.data(), &transaction, &errors), S_OK);
+  EXPECT_NE(transaction, 0u);
+  EXPECT_EQ(errors[0], S_OK);
+  EXPECT_EQ(errors[1], S_OK);
+  CoTaskMemFree(errors);
+  EXPECT_TRUE(WaitForLine(log, "P1.Analog.Speed  808  192 good"));
+  EXPECT_TRUE(WaitForLine(log, "P1.Analog.Fixed  77  192 good"));
+  EXPECT_EQ(log.Failure(), "");
+  EXPECT_EQ(data->DUnadvise(connection), S_OK);
+}
+
 }  // namespace
 }  // namespace WholeRoad
