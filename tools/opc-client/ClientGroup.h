@@ -1,5 +1,6 @@
 // A private group of the client with its items. Client handle i names the
-// i-th item; the group goes again when the object does.
+// i-th item; the group goes again when the object does. It holds its own
+// reference to the server, which it needs for that last call.
 #pragma once
 
 #include "ClientFailure.h"
@@ -45,7 +46,7 @@ class ClientGroup {
   DWORD RevisedRate() const { return revisedRate_; }
 
  private:
-  IOPCServer* server_;
+  ComPtr<IOPCServer> server_;
   ComPtr<IUnknown> group_;
   OPCHANDLE serverGroup_ = 0;
   DWORD revisedRate_ = 0;
