@@ -12,8 +12,9 @@ TEST(TagName, ANameNoClientCouldGiveIsRefused) {
   EXPECT_EQ(CreateSecureTag(std::string().data(), MakeR4(1.0f), OPC_QUALITY_GOOD, 0, 0), VORLIX_INVALID_TAG);
   // Nothing was made that a flat listing could show.
   EXPECT_EQ(VorlixApp().FindTag(std::string(), ""), nullptr);
-  // Names a client gives back as they are stay accepted.
-  for (const char* name : {"A", "A.B", "A..B", ".A", "A."}) {
+  // Names a client gives back as they are stay accepted; 0x80 is the euro
+  // sign in the system's code page.
+  for (const char* name : {"A", "A.B", "A..B", ".A", "A.", "\x80"}) {
     const DWORD handle = NewTag(name);
     EXPECT_NE(handle, VORLIX_INVALID_TAG) << name;
     EXPECT_EQ(Validate("", name), S_OK) << name;

@@ -1,0 +1,4 @@
+// Windows flavour: windows, message queues and timers of user32.
+#pragma once
+
+#include "platform/windowsapi.h"
