@@ -1,4 +1,5 @@
-# zelvo_add_gtest(<target> SOURCES ... [LIBS ...] [QT] [THREADED] [OWN_MAIN] [TIMEOUT seconds])
+# zelvo_add_gtest(<target> SOURCES ... [LIBS ...] [QT] [THREADED] [OWN_MAIN] [TIMEOUT seconds]
+#                 [RESOURCE_LOCK name])
 #
 # One GoogleTest executable whose cases CTest runs one process each, so every
 # case starts from a fresh library state. QT marks tests that need a Qt
@@ -6,6 +7,8 @@
 # never from the developer's shell. THREADED marks tests that the
 # ThreadSanitizer run selects (label "threaded"). OWN_MAIN leaves out
 # GoogleTest's main, for suites that must build an application object first.
+# RESOURCE_LOCK runs the cases one at a time, never beside another case
+# holding the same name (cases that share one server process, say).
 # In the Windows flavour the executables, discovery included, run under Wine
 # through the toolchain's CMAKE_CROSSCOMPILING_EMULATOR.
 
@@ -14,7 +17,7 @@ file(MAKE_DIRECTORY ${ZELVO_TEST_RUNTIME_DIR})
 file(CHMOD ${ZELVO_TEST_RUNTIME_DIR} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 
 function(zelvo_add_gtest target)
-  cmake_parse_arguments(T "QT;THREADED;OWN_MAIN" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "QT;THREADED;OWN_MAIN" "TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
   if(T_QT AND CMAKE_SYSTEM_NAME STREQUAL "Windows")
     message(FATAL_ERROR "${target}: the Windows flavour has no Qt")
   endif()
@@ -49,6 +52,9 @@ function(zelvo_add_gtest target)
     "if(${target}_TESTS)\n"
     "  set_tests_properties(\${${target}_TESTS} PROPERTIES\n"
     "    LABELS \"${labels}\" ENVIRONMENT \"${env}\" TIMEOUT ${T_TIMEOUT})\n"
+    "  if(NOT \"${T_RESOURCE_LOCK}\" STREQUAL \"\")\n"
+    "    set_tests_properties(\${${target}_TESTS} PROPERTIES RESOURCE_LOCK \"${T_RESOURCE_LOCK}\")\n"
+    "  endif()\n"
     "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()

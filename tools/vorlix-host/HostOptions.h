@@ -1,0 +1,32 @@
+// The host's command line:
+//
+//   vorlix-host --register [--simulate] [--progid NAME] [DATA-FILE]
+//   vorlix-host --unregister [--progid NAME]
+//   vorlix-host --stop [--progid NAME]
+//   vorlix-host [--simulate] [--progid NAME] [DATA-FILE] [-Embedding]
+//
+// COM adds "-Embedding" (or "/Embedding") when it starts the host for a client.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct HostOptions {
+  enum class Action { Serve, Register, Unregister, Stop };
+
+  Action action = Action::Serve;
+  bool simulate = false;
+  bool startedByCom = false;
+  std::wstring progId = L"ZelvoOPCServer";
+  // Empty: the demo data beside the program.
+  std::wstring dataFile;
+
+  // False, with a one-line reason, for a command line the host does not know.
+  static bool Parse(const std::vector<std::wstring>& arguments, HostOptions& options, std::wstring& error);
+  // The arguments COM starts the registered host with (without -Embedding),
+  // each quoted as the system's command-line splitter reads it back.
+  std::wstring ServeArguments() const;
+};
+
+// One argument quoted for a Windows command line.
+std::wstring QuoteArgument(const std::wstring& argument);

@@ -1,0 +1,75 @@
+#include "HostRegistration.h"
+
+#include "HostIdentity.h"
+#include "ProgramFolder.h"
+#include "Vorlix.h"
+
+#include "platform/widetext.h"
+
+#include <optional>
+
+namespace {
+
+std::wstring HresultText(HRESULT result) {
+  wchar_t text[32];
+  swprintf(text, 32, L"0x%08lX", static_cast<unsigned long>(result));
+  return text;
+}
+
+// Registers the OPC interfaces' proxy/stub DLL, as regsvr32 would.
+bool RegisterProxyStub(std::wstring& error) {
+  const std::wstring path = ProgramFolder::Beside(kProxyStubFile);
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  HMODULE dll = LoadLibraryW(path.c_str());
+  if (!dll) {
+    error = L"cannot load " + path;
+    return false;
+  }
+  using Entry = HRESULT(STDAPICALLTYPE*)();
+  auto registerServer = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
+  const HRESULT result = registerServer ? registerServer() : E_NOINTERFACE;
+  FreeLibrary(dll);
+  if (FAILED(result)) error = path + L": DllRegisterServer failed: " + HresultText(result);
+  return SUCCEEDED(result);
+}
+
+}  // namespace
+
+bool HostRegistration::Register(const HostOptions& options, std::wstring& error) {
+  if (!RegisterProxyStub(error)) return false;
+  HostOptions started = options;
+  if (!started.dataFile.empty()) started.dataFile = ProgramFolder::Absolute(started.dataFile);
+  const std::wstring commandLine = QuoteArgument(ProgramFolder::ProgramPath()) + started.ServeArguments();
+  const std::optional<std::string> ansiCommand = NarrowAnsi(commandLine);
+  const std::optional<std::string> ansiProgId = NarrowAnsi(options.progId);
+  if (!ansiCommand || !ansiProgId) {
+    error = L"the system's code page cannot hold the command line or the ProgID";
+    return false;
+  }
+  std::string command = *ansiCommand;
+  std::string progId = *ansiProgId;
+  std::string description = kHostDescription;
+  BYTE classId[16];
+  std::copy(std::begin(kHostClassIdBytes), std::end(kHostClassIdBytes), classId);
+  if (!UpdateRegistry(classId, progId.data(), description.data(), command.data())) {
+    error = L"UpdateRegistry failed (no right to write HKEY_CLASSES_ROOT?)";
+    return false;
+  }
+  return true;
+}
+
+bool HostRegistration::Unregister(const HostOptions& options, std::wstring& error) {
+  const std::optional<std::string> ansiProgId = NarrowAnsi(options.progId);
+  if (!ansiProgId) {
+    error = L"the system's code page cannot hold the ProgID";
+    return false;
+  }
+  std::string progId = *ansiProgId;
+  BYTE classId[16];
+  std::copy(std::begin(kHostClassIdBytes), std::end(kHostClassIdBytes), classId);
+  if (!UnregisterServer(classId, progId.data())) {
+    error = L"UnregisterServer failed: " + options.progId + L" is not registered, or a key could not be removed";
+    return false;
+  }
+  return true;
+}
