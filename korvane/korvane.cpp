@@ -152,11 +152,16 @@ QStringList korvane::devicesWithoutTags() const {
 }
 
 void korvane::addTagsForNewDevices() {
-  for (const QString& sn : devicesWithoutTags()) {
-    const QString reply = ucommucation::realtimeConfRequest(g_session, sn);
+  const QStringList serials = devicesWithoutTags();
+  if (serials.isEmpty()) return;
+  // Fetched side by side, a bounded number at a time, while this waits once.
+  const QStringList replies = ucommucation::realtimeConfRequests(g_session, serials);
+  for (int i = 0; i < serials.size(); ++i) {
+    const QString& sn = serials[i];
+    const QString& reply = replies[i];
     if (reply.isEmpty()) {
       KLOG << "configuration of" << sn << "not had; devices without tags are asked for at the next device list";
-      return;
+      continue;
     }
     DevConfig config;
     if (!m_parser.parseRealtimeConf(reply, sn, &config)) {

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <QFile>
+#include <QThread>
 #include <QRegularExpression>
 
 StandinProcess::~StandinProcess() { kill(); }
@@ -40,5 +41,19 @@ void StandinProcess::kill() {
 }
 
 void StandinProcess::freeze() {
-  if (process_.state() == QProcess::Running) ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP);
+  if (process_.state() != QProcess::Running) return;
+  const qint64 pid = process_.processId();
+  ::kill(static_cast<pid_t>(pid), SIGSTOP);
+  // The signal is sent at once but takes effect when the kernel next runs
+  // the program's threads: the freeze is done only once it shows stopped.
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  for (int i = 0; i < 1000; ++i) {
+    if (!stat.open(QIODevice::ReadOnly)) return;
+    const QByteArray line = stat.readAll();
+    stat.close();
+    // "<pid> (<name>) <state> ...": the state follows the name's last ')'.
+    const int nameEnd = line.lastIndexOf(')');
+    if (nameEnd >= 0 && line.size() > nameEnd + 2 && line.at(nameEnd + 2) == 'T') return;
+    QThread::msleep(1);
+  }
 }

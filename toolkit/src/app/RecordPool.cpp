@@ -1,9 +1,8 @@
 #include "app/RecordPool.h"
 
-#include <new>
-
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 
 namespace {
 
