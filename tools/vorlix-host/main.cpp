@@ -59,6 +59,10 @@ int main() {
     case HostOptions::Action::Serve:
       break;
   }
-  HostServer server(options);
-  return server.Run();
+  int exitCode = 0;
+  {
+    HostServer server(options);
+    exitCode = server.Run();
+  }
+  HostServer::EndProcess(exitCode);
 }
