@@ -23,8 +23,8 @@
 #include <benchmark/benchmark.h>
 #include <json/reader.h>
 #include <json/value.h>
-#include <json/writer.h>
 
+#include "GeneratedPlatform.h"
 #include "configfile.h"
 #include "korvane.h"
 #include "loginsession.h"
@@ -35,48 +35,13 @@
 namespace {
 
 constexpr int Devices = 3000;
-constexpr int VariablesPerDevice = 5;
 constexpr int WarmUpMs = 3000;
 constexpr int MeasureMs = 10000;
-// The data-type codes of the five variables: float, 32-bit unsigned and
-// signed, 16-bit unsigned and signed.
-constexpr int TypeCodes[VariablesPerDevice] = {10, 5, 7, 0, 6};
 
-QString serial(int device) { return QStringLiteral("ZB%1").arg(device, 6, 10, QLatin1Char('0')); }
+const GeneratedPlatform generated(Devices, QStringLiteral("ZB"));
+constexpr int VariablesPerDevice = GeneratedPlatform::VariablesPerDevice;
 
-std::string dataFile() {
-  Json::Value tables;
-  Json::Value user;
-  user["user_tel"] = "13800000000";
-  user["password"] = "demo123";
-  user["user_id"] = 1001;
-  user["token"] = "tok-abc123";
-  tables["users"].append(user);
-  for (int device = 0; device < Devices; ++device) {
-    const std::string sn = serial(device).toStdString();
-    Json::Value row;
-    row["sn_code"] = sn;
-    row["dev_state"] = 1;
-    tables["devices"].append(row);
-    Json::Value group;
-    group["type_name"] = "Analog";
-    for (int code = 1; code <= VariablesPerDevice; ++code) {
-      Json::Value variable;
-      variable["sn_code"] = sn;
-      variable["data_name"] = "V" + std::to_string(code);
-      variable["data_type"] = TypeCodes[code - 1];
-      variable["data_writeable"] = 1;
-      variable["data_min"] = "0";
-      variable["data_max"] = "1000";
-      variable["data_code"] = code;
-      variable["dev_version"] = 0;
-      group["data"].append(variable);
-      tables["values"][sn][std::to_string(code)] = std::to_string((device + code) % 1000);
-    }
-    tables["configs"][sn].append(group);
-  }
-  return Json::writeString(Json::StreamWriterBuilder(), tables);
-}
+QString serial(int device) { return generated.serial(device); }
 
 QList<DevConfig> configs() {
   QList<DevConfig> list;
@@ -86,7 +51,7 @@ QList<DevConfig> configs() {
       DataInfo variable;
       variable.sn_code = serial(device);
       variable.data_name = QStringLiteral("V%1").arg(code);
-      variable.data_type = TypeCodes[code - 1];
+      variable.data_type = GeneratedPlatform::TypeCodes[code - 1];
       variable.data_writeable = 1;
       variable.data_code = code;
       group.variables.append(variable);
@@ -111,7 +76,7 @@ std::unique_ptr<StandinProcess> runningPlatform;
 void startPlatform() {
   if (runningPlatform) return;
   runningPlatform = std::make_unique<StandinProcess>();
-  if (!runningPlatform->start(dataFile(), true)) qFatal("the platform stand-in did not start");
+  if (!runningPlatform->start(generated.dataFile(), true)) qFatal("the platform stand-in did not start");
   g_serverAddress = QString::fromStdString(runningPlatform->address());
   buildPlatformUrls();
   g_session = {"13800000000", "true", "login ok", 1001, "tok-abc123"};

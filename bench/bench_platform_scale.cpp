@@ -30,9 +30,8 @@
 #include <sys/resource.h>
 
 #include <benchmark/benchmark.h>
-#include <json/value.h>
-#include <json/writer.h>
 
+#include "GeneratedPlatform.h"
 #include "configfile.h"
 #include "curlglobal.h"
 #include "korvane.h"
@@ -47,49 +46,10 @@
 namespace {
 
 constexpr int Devices = 20000;
-constexpr int VariablesPerDevice = 5;
 constexpr int WarmUpMs = 5000;
 constexpr int MeasureMs = 15000;
-// Float, 32-bit unsigned and signed, 16-bit unsigned and signed.
-constexpr int TypeCodes[VariablesPerDevice] = {10, 5, 7, 0, 6};
 
-std::string serial(int device) { return QStringLiteral("ZS%1").arg(device, 6, 10, QLatin1Char('0')).toStdString(); }
-
-std::string dataFile() {
-  Json::Value tables;
-  Json::Value user;
-  user["user_tel"] = "13800000000";
-  user["password"] = "demo123";
-  user["user_id"] = 1001;
-  user["token"] = "tok-abc123";
-  tables["users"].append(user);
-  for (int device = 0; device < Devices; ++device) {
-    const std::string sn = serial(device);
-    Json::Value row;
-    row["sn_code"] = sn;
-    row["dev_state"] = 1;
-    tables["devices"].append(row);
-    Json::Value group;
-    group["type_name"] = "Analog";
-    for (int code = 1; code <= VariablesPerDevice; ++code) {
-      Json::Value variable;
-      variable["sn_code"] = sn;
-      variable["data_name"] = "V" + std::to_string(code);
-      variable["data_type"] = TypeCodes[code - 1];
-      variable["data_writeable"] = 1;
-      variable["data_min"] = "0";
-      variable["data_max"] = "1000";
-      variable["data_code"] = code;
-      variable["dev_version"] = 0;
-      group["data"].append(variable);
-      tables["values"][sn][std::to_string(code)] = std::to_string((device + code) % 1000);
-    }
-    tables["configs"][sn].append(group);
-  }
-  Json::StreamWriterBuilder writer;
-  writer["indentation"] = "";
-  return Json::writeString(writer, tables);
-}
+const GeneratedPlatform generated(Devices, QStringLiteral("ZS"));
 
 double seconds(const timespec& t) { return t.tv_sec + t.tv_nsec / 1e9; }
 
@@ -138,7 +98,7 @@ std::unique_ptr<RunningProgram> program;
 bool startProgram() {
   if (program) return program->window != nullptr;
   program = std::make_unique<RunningProgram>();
-  if (!program->platform.start(dataFile())) return false;
+  if (!program->platform.start(generated.dataFile())) return false;
   qputenv("ZELVO_REGISTRY_DIR", program->registry.path().toLocal8Bit());
   g_serverAddress = QString::fromStdString(program->platform.address());
   buildPlatformUrls();
