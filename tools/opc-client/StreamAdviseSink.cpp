@@ -98,12 +98,15 @@ bool StreamAdviseSink::ReadStream(const std::vector<uint8_t>& bytes, bool withTi
     BSTR text = nullptr;
     if (V_VT(&value) == VT_BSTR) {
       DWORD textBytes = 0;
-      std::vector<wchar_t> units;
-      if (!in.Read(item.dwValueOffset + kVariantSize, &textBytes, 4) ||
-          !(units.resize(textBytes / 2 + 1), in.Read(item.dwValueOffset + kVariantSize + 4, units.data(), textBytes))) {
+      const size_t textAt = static_cast<size_t>(item.dwValueOffset) + kVariantSize + 4;
+      // The length is checked against the stream before anything is sized by it.
+      if (!in.Read(item.dwValueOffset + kVariantSize, &textBytes, 4) || textAt > bytes.size() ||
+          textBytes > bytes.size() - textAt) {
         error = "the stream ends inside the text of item " + std::to_string(i);
         return false;
       }
+      std::vector<wchar_t> units(textBytes / 2 + 1);
+      in.Read(textAt, units.data(), textBytes);
       text = SysAllocStringLen(units.data(), textBytes / 2);
       V_BSTR(&value) = text;
     } else if (!IsPlainValue(V_VT(&value))) {
