@@ -36,6 +36,8 @@ bool HostOptions::Parse(const std::vector<std::wstring>& arguments, HostOptions&
       if (!setAction(Action::Stop)) return false;
     } else if (argument == L"--simulate") {
       options.simulate = true;
+    } else if (argument == L"--count-task-memory") {
+      options.countTaskMemory = true;
     } else if (argument == L"--progid") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         error = L"--progid needs a name";

@@ -3,8 +3,11 @@
 //   vorlix-host --register [--simulate] [--progid NAME] [DATA-FILE]
 //   vorlix-host --unregister [--progid NAME]
 //   vorlix-host --stop [--progid NAME]
-//   vorlix-host [--simulate] [--progid NAME] [DATA-FILE] [-Embedding]
+//   vorlix-host [--simulate] [--progid NAME] [--count-task-memory] [DATA-FILE] [-Embedding]
 //
+// --count-task-memory prints, as the host ends, how many blocks of the COM
+// task allocator taken while it served are still open (0 when every block
+// handed to a client was freed by COM's stubs and the toolkit).
 // COM adds "-Embedding" (or "/Embedding") when it starts the host for a client.
 #pragma once
 
@@ -17,6 +20,7 @@ struct HostOptions {
   Action action = Action::Serve;
   bool simulate = false;
   bool startedByCom = false;
+  bool countTaskMemory = false;
   std::wstring progId = L"ZelvoOPCServer";
   // Empty: the demo data beside the program.
   std::wstring dataFile;

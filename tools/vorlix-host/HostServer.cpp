@@ -6,6 +6,8 @@
 #include "Utf8Text.h"
 #include "Vorlix.h"
 
+#include "platform/taskmemory.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -40,6 +42,8 @@ int HostServer::Run() {
     return 1;
   }
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+  // The first call puts a counting spy on the task allocator.
+  const size_t blocksBefore = options_.countTaskMemory ? TaskMemoryLiveBlocks() : 0;
   const bool started = Start();
   if (started) Loop();
   // The shutdown request first, so connected clients let go of their
@@ -47,6 +51,10 @@ int HostServer::Run() {
   const int clients = RequestDisconnect();
   if (clients > 0) std::printf("vorlix-host: asked %d client(s) to disconnect\n", clients);
   UninitVarnOPCsvr();
+  if (options_.countTaskMemory) {
+    std::printf("vorlix-host: task-memory blocks still open: %lld\n",
+                static_cast<long long>(TaskMemoryLiveBlocks()) - static_cast<long long>(blocksBefore));
+  }
   EnableWriteNotification2(nullptr, FALSE);
   EnableDeviceRead(nullptr);
   EnableDisconnectNotification(nullptr);

@@ -41,7 +41,7 @@ int main() {
                  "usage: vorlix-host --register [--simulate] [--progid NAME] [DATA-FILE]\n"
                  "       vorlix-host --unregister [--progid NAME]\n"
                  "       vorlix-host --stop [--progid NAME]\n"
-                 "       vorlix-host [--simulate] [--progid NAME] [DATA-FILE]\n");
+                 "       vorlix-host [--simulate] [--progid NAME] [--count-task-memory] [DATA-FILE]\n");
     return Fail(error);
   }
   switch (options.action) {

@@ -35,6 +35,8 @@ TEST(HostOptions, ReadsEachForm) {
   EXPECT_TRUE(byCom.startedByCom);
   EXPECT_EQ(byCom.dataFile, L"C:\\data\\my data.json");
   EXPECT_TRUE(ParseOk({L"/embedding"}).startedByCom);
+  EXPECT_TRUE(ParseOk({L"--count-task-memory"}).countTaskMemory);
+  EXPECT_FALSE(serve.countTaskMemory);
 
   HostOptions registration = ParseOk({L"--register", L"--progid", L"Other.Server", L"--simulate"});
   EXPECT_EQ(registration.action, HostOptions::Action::Register);
