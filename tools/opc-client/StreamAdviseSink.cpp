@@ -46,13 +46,19 @@ CLIPFORMAT StreamAdviseSink::DataTimeFormat() {
   return format;
 }
 
+CLIPFORMAT StreamAdviseSink::WriteCompleteFormat() {
+  static const CLIPFORMAT format = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"OPCSTMFORMATWRITECOMPLETE"));
+  return format;
+}
+
 void StreamAdviseSink::OnDataChange(FORMATETC* format, STGMEDIUM* medium) {
   if (!format || !medium || medium->tymed != TYMED_HGLOBAL || !medium->hGlobal) {
     log_.Fail("OnDataChange came without an HGLOBAL stream");
     return;
   }
   const bool withTime = format->cfFormat == DataTimeFormat();
-  if (!withTime && format->cfFormat != DataFormat()) return;
+  const bool writeComplete = format->cfFormat == WriteCompleteFormat();
+  if (!withTime && !writeComplete && format->cfFormat != DataFormat()) return;
   const SIZE_T size = GlobalSize(medium->hGlobal);
   const void* memory = GlobalLock(medium->hGlobal);
   if (!memory) {
@@ -64,7 +70,9 @@ void StreamAdviseSink::OnDataChange(FORMATETC* format, STGMEDIUM* medium) {
   // The medium belongs to the caller, which releases it after this call.
   std::vector<std::string> lines;
   std::string error;
-  if (!ReadStream(bytes, withTime, lines, error)) {
+  const bool read =
+      writeComplete ? ReadWriteComplete(bytes, lines, error) : ReadStream(bytes, withTime, lines, error);
+  if (!read) {
     log_.Fail(error);
     return;
   }
@@ -98,12 +106,15 @@ bool StreamAdviseSink::ReadStream(const std::vector<uint8_t>& bytes, bool withTi
     BSTR text = nullptr;
     if (V_VT(&value) == VT_BSTR) {
       DWORD textBytes = 0;
-      std::vector<wchar_t> units;
-      if (!in.Read(item.dwValueOffset + kVariantSize, &textBytes, 4) ||
-          !(units.resize(textBytes / 2 + 1), in.Read(item.dwValueOffset + kVariantSize + 4, units.data(), textBytes))) {
+      const size_t textAt = static_cast<size_t>(item.dwValueOffset) + kVariantSize + 4;
+      // The length is checked against the stream before anything is sized by it.
+      if (!in.Read(item.dwValueOffset + kVariantSize, &textBytes, 4) || textAt > bytes.size() ||
+          textBytes > bytes.size() - textAt) {
         error = "the stream ends inside the text of item " + std::to_string(i);
         return false;
       }
+      std::vector<wchar_t> units(textBytes / 2 + 1);
+      in.Read(textAt, units.data(), textBytes);
       text = SysAllocStringLen(units.data(), textBytes / 2);
       V_BSTR(&value) = text;
     } else if (!IsPlainValue(V_VT(&value))) {
@@ -115,6 +126,25 @@ bool StreamAdviseSink::ReadStream(const std::vector<uint8_t>& bytes, bool withTi
                              : name + "  " + ValueFormat::Value(value) + "  " + std::to_string(item.wQuality) + " " +
                                    ValueFormat::QualityWord(item.wQuality));
     SysFreeString(text);
+  }
+  return true;
+}
+
+bool StreamAdviseSink::ReadWriteComplete(const std::vector<uint8_t>& bytes, std::vector<std::string>& lines,
+                                         std::string& error) const {
+  const StreamFields in(bytes);
+  OPCGROUPHEADERWRITE header{};
+  if (!in.Read(0, &header, sizeof header)) {
+    error = "the stream ends inside its group header";
+    return false;
+  }
+  for (DWORD i = 0; i < header.dwItemCount; ++i) {
+    OPCITEMHEADERWRITE item{};
+    if (!in.Read(sizeof header + i * sizeof item, &item, sizeof item)) {
+      error = "the stream ends inside item header " + std::to_string(i);
+      return false;
+    }
+    lines.push_back(group_.ItemName(item.hClient) + "  written  " + ValueFormat::Hresult(item.dwError));
   }
   return true;
 }

@@ -66,6 +66,8 @@ TEST_F(SubscriptionRoad, AWrittenValueReachesTheDataCallbackOfEverySubscribedCli
   ASSERT_FALSE(second.Connect(kProgId).Failed());
   Subscription mine(session_.Server(), {kFlow}, {true, 100, 0});
   Subscription theirs(second.Server(), {kFlow}, {true, 100, 0});
+  // The rate asked for is a multiple of the host's 50 ms pulse: granted as asked.
+  EXPECT_EQ(mine.Group().RevisedRate(), 100u);
   // Each gets the item's value as it is when the group starts.
   ASSERT_TRUE(WaitForLine(mine.Log(), "P1.Analog.Flow  100  192 good")) << mine.Log().Lines().size();
   ASSERT_TRUE(WaitForLine(theirs.Log(), "P1.Analog.Flow  100  192 good"));
@@ -147,7 +149,7 @@ TEST_F(SubscriptionRoad, AsynchronousReadsAndWritesCompleteThroughTheCallback) {
   EXPECT_TRUE(WaitForLine(subscription.Log(), "P1.Analog.Speed  1234  192 good"));
 }
 
-TEST_F(SubscriptionRoad, FirstVersionAsynchronousDeviceReadsArriveAsStreams) {
+TEST_F(SubscriptionRoad, FirstVersionAsynchronousReadsAndWritesCompleteAsStreams) {
   ASSERT_EQ(WriteItem(kSpeed, Integer(808)), S_OK);
   // An inactive group: nothing but what the reads send reaches the sink.
   ClientGroup group(session_.Server());
@@ -174,7 +176,22 @@ TEST_F(SubscriptionRoad, FirstVersionAsynchronousDeviceReadsArriveAsStreams) {
   CoTaskMemFree(errors);
   EXPECT_TRUE(WaitForLine(log, "P1.Analog.Speed  808  192 good"));
   EXPECT_TRUE(WaitForLine(log, "P1.Analog.Fixed  77  192 good"));
+
+  // A write completes through a connection of the write-complete format.
+  FORMATETC writeFormat{StreamAdviseSink::WriteCompleteFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  auto* writeSink = new StreamAdviseSink(group, log);
+  DWORD writeConnection = 0;
+  ASSERT_EQ(data->DAdvise(&writeFormat, 0, writeSink, &writeConnection), S_OK);
+  writeSink->Release();
+  VARIANT values[2] = {Integer(909), Integer(1)};
+  ASSERT_EQ(io->Write(writeConnection, 2, handles.data(), values, &transaction, &errors), S_OK);
+  CoTaskMemFree(errors);
+  EXPECT_TRUE(WaitForLine(log, "P1.Analog.Speed  written  0x00000000"));
+  EXPECT_TRUE(WaitForLine(log, "P1.Analog.Fixed  written  0xC0040006"));
+  OPCITEMSTATE state = ReadItem(kSpeed);
+  EXPECT_EQ(V_I2(&state.vDataValue), 909);
   EXPECT_EQ(log.Failure(), "");
+  EXPECT_EQ(data->DUnadvise(writeConnection), S_OK);
   EXPECT_EQ(data->DUnadvise(connection), S_OK);
 }
 
