@@ -8,6 +8,7 @@
 #include "tags/AddressSpaceLister.h"
 #include "tags/ItemName.h"
 
+#include "platform/processend.h"
 #include "platform/widetext.h"
 #include "platform/wintime.h"
 
@@ -406,6 +407,10 @@ int CVorlixApp::ScanClients(BOOL forced) {
 
 void CVorlixApp::ExitInstance() {
   if (exited_.exchange(true)) return;
+  // At the process's end the clients' threads and COM's are gone: shutdown
+  // requests and the revocation would wait for them forever, and the system
+  // takes back what the process held.
+  if (ProcessIsEnding()) return;
   updateTimer_.Stop();
   RequestDisconnectAll();
   {

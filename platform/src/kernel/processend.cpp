@@ -1,0 +1,3 @@
+#include "platform/processend.h"
+
+bool ProcessIsEnding() { return false; }
