@@ -9,7 +9,6 @@
 #include "platform/taskmemory.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -63,14 +62,6 @@ int HostServer::Run() {
   running_ = nullptr;
   std::fflush(stdout);
   return started ? 0 : 1;
-}
-
-void HostServer::EndProcess(int exitCode) {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
-  // TerminateProcess of the own process does not return; should it, the ordinary end.
-  std::exit(exitCode);
 }
 
 bool HostServer::Start() {

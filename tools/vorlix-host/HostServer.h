@@ -29,14 +29,6 @@ class HostServer {
 
   // Serves until the end; the process's exit code.
   int Run();
-  // Ends the process once Run has returned, without the library's unload
-  // work: that work (the shutdown requests and the revocation of the class
-  // object) calls COM, and at process exit the process's other threads,
-  // which carry COM's calls, are gone already. Under Wine the revocation
-  // then waits for the COM service forever, and the service, waiting on this
-  // process, blocks every activation of the prefix. Run has done the same
-  // work while the process could still take calls.
-  [[noreturn]] static void EndProcess(int exitCode);
 
   // The stop event's name for a ProgID: `vorlix-host --stop` sets it.
   static std::wstring StopEventName(const std::wstring& progId);

@@ -59,10 +59,6 @@ int main() {
     case HostOptions::Action::Serve:
       break;
   }
-  int exitCode = 0;
-  {
-    HostServer server(options);
-    exitCode = server.Run();
-  }
-  HostServer::EndProcess(exitCode);
+  HostServer server(options);
+  return server.Run();
 }
