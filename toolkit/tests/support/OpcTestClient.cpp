@@ -9,8 +9,25 @@
 #include "platform/widetext.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <random>
 
-const CLSID kTestServerClassId = {0x5A3C0E11, 0x7D21, 0x4B8E, {0x9F, 0x10, 0x2C, 0x64, 0xB7, 0x0D, 0x31, 0xE5}};
+namespace {
+
+// A class identifier of this test process's own. Under real COM a server's
+// class object registered for local use is seen by every process of the
+// system: test processes running side by side must not find one another's.
+CLSID MakeTestServerClassId() {
+  CLSID classId = {0x5A3C0E11, 0x7D21, 0x4B8E, {0x9F, 0x10, 0x2C, 0x64, 0, 0, 0, 0}};
+  const uint32_t own = std::random_device()();
+  std::memcpy(&classId.Data4[4], &own, sizeof own);
+  return classId;
+}
+
+}  // namespace
+
+const CLSID kTestServerClassId = MakeTestServerClassId();
 
 LONG ReferenceCount(IUnknown* object) {
   object->AddRef();
