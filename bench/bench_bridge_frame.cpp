@@ -8,6 +8,7 @@
 // BM_BridgePushedFrame runs with the program's debug lines switched off in
 // the message log, so nothing would show them; BM_BridgePushedFrameLogged
 // with them on, handed to a message handler that drops them.
+#include "OnlinePlatform.h"
 #include "QtBenchmarkMain.h"
 
 #include <map>
@@ -17,17 +18,12 @@
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <json/reader.h>
 #include <json/value.h>
 
-#include "configfile.h"
 #include "korvane.h"
-#include "loginsession.h"
-#include "platformstandin.h"
-#include "platformurls.h"
 #include "uwebsocket.h"
 
 namespace {
@@ -99,20 +95,7 @@ const Frames& framesOf(int values) {
 // whole run.
 class BridgeUnderTest {
 public:
-  BridgeUnderTest() {
-    std::string tables = R"({"users":[{"user_tel":"13800000000","password":"demo123","user_id":1001,"token":"tok-abc123"}],"devices":[)";
-    for (int values : {4, 100})
-      tables += std::string(values == 4 ? "" : ",") + R"({"sn_code":")" + serialFor(values).toStdString() +
-                R"(","dev_state":1})";
-    tables += "]}";
-    standin_.data().loadJson(tables);
-    standin_.start();
-    g_serverAddress = QString::fromStdString(standin_.address());
-    buildPlatformUrls();
-    g_session = {"13800000000", "true", "login ok", 1001, "tok-abc123"};
-    g_intervalTime = QStringLiteral("3600000");
-    qputenv("ZELVO_REGISTRY_DIR", registry_.path().toLocal8Bit());
-
+  BridgeUnderTest() : platform_({serialFor(4), serialFor(100)}) {
     const QList<DevConfig> devices = {deviceWith(4), deviceWith(100)};
     bridge_ = std::make_unique<korvane>(devices);
     started_ = bridge_->init(devices);
@@ -124,8 +107,7 @@ public:
   uwebsocket* client() { return started_ ? client_.get() : nullptr; }
 
 private:
-  PlatformStandin standin_;
-  QTemporaryDir registry_;
+  OnlinePlatform platform_;
   std::unique_ptr<korvane> bridge_;
   std::unique_ptr<uwebsocket> client_;
   bool started_ = false;

@@ -6,6 +6,7 @@
 // order, so that neither call profits from the order the tags were made in.
 // The write also converts the value, publishes it to the toolkit's tag and
 // forms its text for the platform; no OPC client is connected.
+#include "OnlinePlatform.h"
 #include "QtBenchmarkMain.h"
 
 #include <algorithm>
@@ -16,15 +17,10 @@
 
 #include <QHash>
 #include <QLoggingCategory>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include "configfile.h"
 #include "korvane.h"
-#include "loginsession.h"
-#include "platformstandin.h"
-#include "platformurls.h"
 
 namespace {
 
@@ -59,21 +55,7 @@ QList<DevConfig> configuration() {
 // tags, made once for the whole run.
 class BridgeUnderTest {
 public:
-  BridgeUnderTest() {
-    std::string tables =
-        R"({"users":[{"user_tel":"13800000000","password":"demo123","user_id":1001,"token":"tok-abc123"}],"devices":[)";
-    for (int device = 0; device < Devices; ++device)
-      tables += std::string(device == 0 ? "" : ",") + R"({"sn_code":")" + serial(device).toStdString() +
-                R"(","dev_state":1})";
-    tables += "]}";
-    standin_.data().loadJson(tables);
-    standin_.start();
-    g_serverAddress = QString::fromStdString(standin_.address());
-    buildPlatformUrls();
-    g_session = {"13800000000", "true", "login ok", 1001, "tok-abc123"};
-    g_intervalTime = QStringLiteral("3600000");
-    qputenv("ZELVO_REGISTRY_DIR", registry_.path().toLocal8Bit());
-
+  BridgeUnderTest() : platform_(allSerials()) {
     const QList<DevConfig> devices = configuration();
     bridge_ = std::make_unique<korvane>(devices);
     setOpcServer(bridge_.get());
@@ -89,8 +71,13 @@ public:
   const std::vector<DWORD>& handles() const { return handles_; }
 
 private:
-  PlatformStandin standin_;
-  QTemporaryDir registry_;
+  static QStringList allSerials() {
+    QStringList serials;
+    for (int device = 0; device < Devices; ++device) serials << serial(device);
+    return serials;
+  }
+
+  OnlinePlatform platform_;
   std::unique_ptr<korvane> bridge_;
   std::vector<DWORD> handles_;
 };
