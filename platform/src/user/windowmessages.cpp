@@ -71,6 +71,14 @@ MessageQueue& QueueOf(WindowSystem& system, DWORD thread) {
   return *queue;
 }
 
+// The window's record, or NULL with ERROR_INVALID_WINDOW_HANDLE; under the system's lock.
+const Window* FindWindowLocked(WindowSystem& system, HWND window) {
+  const auto found = system.windows.find(window);
+  if (found != system.windows.end()) return &found->second;
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return nullptr;
+}
+
 void Post(MessageQueue& queue, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   queue.posted.push_back(MSG{window, message, wParam, lParam, Milliseconds(), POINT{0, 0}});
   queue.changed.notify_all();
@@ -126,15 +134,12 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int, int,
 BOOL DestroyWindow(HWND window) {
   WindowSystem& system = System();
   std::lock_guard<std::mutex> guard(system.mutex);
-  const auto found = system.windows.find(window);
-  if (found == system.windows.end()) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  std::vector<Timer>& timers = QueueOf(system, found->second.thread).timers;
+  const Window* found = FindWindowLocked(system, window);
+  if (found == nullptr) return FALSE;
+  std::vector<Timer>& timers = QueueOf(system, found->thread).timers;
   timers.erase(std::remove_if(timers.begin(), timers.end(), [&](const Timer& timer) { return timer.window == window; }),
                timers.end());
-  system.windows.erase(found);
+  system.windows.erase(window);
   return TRUE;
 }
 
@@ -153,12 +158,9 @@ UINT_PTR SetTimer(HWND window, UINT_PTR timerId, UINT elapse, TIMERPROC callback
   std::lock_guard<std::mutex> guard(system.mutex);
   DWORD thread = GetCurrentThreadId();
   if (window != nullptr) {
-    const auto found = system.windows.find(window);
-    if (found == system.windows.end()) {
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return 0;
-    }
-    thread = found->second.thread;
+    const Window* found = FindWindowLocked(system, window);
+    if (found == nullptr) return 0;
+    thread = found->thread;
   } else {
     timerId = ++system.lastThreadTimer;
   }
@@ -182,9 +184,9 @@ BOOL KillTimer(HWND window, UINT_PTR timerId) {
   std::lock_guard<std::mutex> guard(system.mutex);
   DWORD thread = GetCurrentThreadId();
   if (window != nullptr) {
-    const auto found = system.windows.find(window);
-    if (found == system.windows.end()) return FALSE;
-    thread = found->second.thread;
+    const Window* found = FindWindowLocked(system, window);
+    if (found == nullptr) return FALSE;
+    thread = found->thread;
   }
   std::vector<Timer>& timers = QueueOf(system, thread).timers;
   const auto gone = std::remove_if(timers.begin(), timers.end(),
@@ -249,12 +251,9 @@ LRESULT DispatchMessageA(const MSG* message) {
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowSystem& system = System();
   std::lock_guard<std::mutex> guard(system.mutex);
-  const auto found = system.windows.find(window);
-  if (found == system.windows.end()) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  Post(QueueOf(system, found->second.thread), window, message, wParam, lParam);
+  const Window* found = FindWindowLocked(system, window);
+  if (found == nullptr) return FALSE;
+  Post(QueueOf(system, found->thread), window, message, wParam, lParam);
   return TRUE;
 }
 
