@@ -8,8 +8,13 @@ constexpr DWORD kRetryPauseMs = 500;
 
 ClientFailure OpcSession::Connect(const std::wstring& progId) {
   CLSID classId;
-  HRESULT result = CLSIDFromProgID(progId.c_str(), &classId);
+  const HRESULT result = CLSIDFromProgID(progId.c_str(), &classId);
   if (FAILED(result)) return ClientFailure::Of("CLSIDFromProgID", result);
+  return Connect(classId);
+}
+
+ClientFailure OpcSession::Connect(const CLSID& classId) {
+  HRESULT result = E_FAIL;
   for (int attempt = 0; attempt < 2; ++attempt) {
     server_.Reset();
     result = CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,

@@ -17,6 +17,9 @@ class OpcSession {
   // just ending refuses new clients; COM is asked once more then, which
   // starts a new one.
   ClientFailure Connect(const std::wstring& progId);
+  // The same for a class identifier: a running server's class object is
+  // found without the registry.
+  ClientFailure Connect(const CLSID& classId);
 
   IOPCServer* Server() const { return server_.Get(); }
   void Disconnect() { server_.Reset(); }

@@ -3,12 +3,14 @@
 
 #include "ClientCommands.h"
 #include "ClientOptions.h"
+#include "CommandLine.h"
 #include "ValueFormat.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -21,11 +23,7 @@ BOOL WINAPI OnConsoleControl(DWORD control) {
 }  // namespace
 
 int main() {
-  int count = 0;
-  LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::wstring> arguments;
-  for (int i = 1; list && i < count; ++i) arguments.emplace_back(list[i]);
-  if (list) LocalFree(list);
+  const std::vector<std::wstring> arguments = CommandLine::Arguments();
 
   ClientOptions options;
   std::wstring error;

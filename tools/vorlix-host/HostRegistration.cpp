@@ -16,23 +16,6 @@ std::wstring HresultText(HRESULT result) {
   return text;
 }
 
-// Registers the OPC interfaces' proxy/stub DLL, as regsvr32 would.
-bool RegisterProxyStub(std::wstring& error) {
-  const std::wstring path = ProgramFolder::Beside(kProxyStubFile);
-  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-  HMODULE dll = LoadLibraryW(path.c_str());
-  if (!dll) {
-    error = L"cannot load " + path;
-    return false;
-  }
-  using Entry = HRESULT(STDAPICALLTYPE*)();
-  auto registerServer = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
-  const HRESULT result = registerServer ? registerServer() : E_NOINTERFACE;
-  FreeLibrary(dll);
-  if (FAILED(result)) error = path + L": DllRegisterServer failed: " + HresultText(result);
-  return SUCCEEDED(result);
-}
-
 }  // namespace
 
 bool HostRegistration::Register(const HostOptions& options, std::wstring& error) {
@@ -72,4 +55,20 @@ bool HostRegistration::Unregister(const HostOptions& options, std::wstring& erro
     return false;
   }
   return true;
+}
+
+bool HostRegistration::RegisterProxyStub(std::wstring& error) {
+  const std::wstring path = ProgramFolder::Beside(kProxyStubFile);
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  HMODULE dll = LoadLibraryW(path.c_str());
+  if (!dll) {
+    error = L"cannot load " + path;
+    return false;
+  }
+  using Entry = HRESULT(STDAPICALLTYPE*)();
+  auto registerServer = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
+  const HRESULT result = registerServer ? registerServer() : E_NOINTERFACE;
+  FreeLibrary(dll);
+  if (FAILED(result)) error = path + L": DllRegisterServer failed: " + HresultText(result);
+  return SUCCEEDED(result);
 }

@@ -3,28 +3,19 @@
 // tags of a data file in the platform stand-in's format, and lets clients in
 // other processes reach them through COM (see HostOptions.h for its command line).
 
+#include "CommandLine.h"
 #include "HostOptions.h"
 #include "HostRegistration.h"
 #include "HostServer.h"
 #include "Utf8Text.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::vector<std::wstring> CommandLineArguments() {
-  int count = 0;
-  LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::wstring> arguments;
-  for (int i = 1; list && i < count; ++i) arguments.emplace_back(list[i]);
-  if (list) LocalFree(list);
-  return arguments;
-}
 
 int Fail(const std::wstring& error) {
   std::fprintf(stderr, "vorlix-host: %s\n", NarrowToUtf8(error).c_str());
@@ -36,7 +27,7 @@ int Fail(const std::wstring& error) {
 int main() {
   HostOptions options;
   std::wstring error;
-  if (!HostOptions::Parse(CommandLineArguments(), options, error)) {
+  if (!HostOptions::Parse(CommandLine::Arguments(), options, error)) {
     std::fprintf(stderr,
                  "usage: vorlix-host --register [--simulate] [--progid NAME] [DATA-FILE]\n"
                  "       vorlix-host --unregister [--progid NAME]\n"

@@ -1,0 +1,31 @@
+// The benchmark client's data-callback sink: it adds the items each data
+// change brings to the client's count on the board and does nothing else, so
+// that what is measured is the road, not the client's work.
+#pragma once
+
+#include "SinkObject.h"
+
+#include <OpcInterfaces.h>
+
+class CountingCallback : public SinkObject<IOPCDataCallback> {
+ public:
+  explicit CountingCallback(volatile LONG64* delivered)
+      : SinkObject<IOPCDataCallback>(IID_IOPCDataCallback), delivered_(delivered) {}
+
+  HRESULT STDMETHODCALLTYPE OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD count, OPCHANDLE*, VARIANT*,
+                                         WORD*, FILETIME*, HRESULT*) override {
+    InterlockedExchangeAdd64(delivered_, count);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*,
+                                           FILETIME*, HRESULT*) override {
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*) override {
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
+
+ private:
+  volatile LONG64* const delivered_;
+};
