@@ -1,6 +1,7 @@
 // The server object across the process boundary: the host started by COM
 // answers status, browsing, item properties and synchronous reads and
 // writes, and a write ends in the host's write callback, seen by reading back.
+// The NT security interface answers across it too.
 #include "ClientCommands.h"
 #include "ValueFormat.h"
 #include "WholeRoad.h"
@@ -115,6 +116,39 @@ TEST_F(ServerRoad, WritesTheServerRefusesComeBackPerItem) {
   EXPECT_EQ(WriteItem(kSpeed, Integer(70000)), DISP_E_OVERFLOW);
   OPCITEMSTATE state = ReadItem(kFixed);
   EXPECT_EQ(V_I4(&state.vDataValue), 77);
+}
+
+TEST_F(ServerRoad, TheNtSecurityInterfaceAnswersAndChangeUserKeepsItemRightsWithNtChecksOff) {
+  ComPtr<IOPCSecurityNT> security = session_.Query<IOPCSecurityNT>(IID_IOPCSecurityNT);
+  ASSERT_TRUE(security);
+  BOOL available = TRUE;
+  ASSERT_EQ(security->IsAvailableNT(&available), S_OK);
+  EXPECT_FALSE(available);
+  DWORD level = 99;
+  ASSERT_EQ(security->QueryMinImpersonationLevel(&level), S_OK);
+  EXPECT_EQ(level, 0u);
+
+  ClientGroup group(session_.Server());
+  ASSERT_FALSE(group.Add({}).Failed());
+  ASSERT_FALSE(group.AddItems({kSpeed, kFixed}).Failed());
+  // The server impersonates the calling client to recheck the items' rights.
+  // Wine's COM sets no call context in a call from another process, so there
+  // the impersonation fails with RPC_E_CALL_COMPLETE, which the server passes
+  // on; Windows impersonates the caller. The items keep their rights either way.
+  const HRESULT changed = security->ChangeUser();
+  EXPECT_TRUE(changed == S_OK || changed == RPC_E_CALL_COMPLETE) << std::hex << changed;
+  ComPtr<IOPCSyncIO> io = group.Query<IOPCSyncIO>(IID_IOPCSyncIO);
+  ASSERT_TRUE(io);
+  std::vector<OPCHANDLE> handles = group.ServerHandles();
+  VARIANT values[2] = {Integer(1234), Integer(1)};
+  HRESULT* errors = nullptr;
+  EXPECT_EQ(io->Write(2, handles.data(), values, &errors), S_FALSE);
+  ASSERT_NE(errors, nullptr);
+  EXPECT_EQ(errors[0], S_OK);
+  EXPECT_EQ(errors[1], OPC_E_BADRIGHTS);
+  CoTaskMemFree(errors);
+  OPCITEMSTATE state = ReadItem(kSpeed);
+  EXPECT_EQ(V_I2(&state.vDataValue), 1234);
 }
 
 }  // namespace
