@@ -1,5 +1,7 @@
-/* The proxy/stub code widl generated from OpcInterfaces.idl (with its
- * [out, string] parameters repaired, see fix_out_string_params.py).
+/* The proxy/stub code widl generated from OpcInterfaces.idl, with its
+ * [out, string] parameters repaired (fix_out_string_params.py) and its [in]
+ * arrays that stubs copy described so that the stubs free the copies
+ * (fix_in_array_params.py).
  *
  * Its proxies take their IUnknown methods from rpcrt4, which exports them
  * but whose C headers here do not declare them. */

@@ -6,6 +6,7 @@
 // allocator that it frees; and, the other way, the arrays a server hands its
 // client's data callback and event sink, which the test server checks.
 
+#include "ProxyStubRegistration.h"
 #include "TestServerIdentity.h"
 
 #include <gtest/gtest.h>
@@ -13,24 +14,6 @@
 #include <string>
 
 namespace {
-
-std::wstring BesideThisProgram(const wchar_t* name) {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
-
-// Registers the OPC interfaces' proxy/stub DLL, as regsvr32 would.
-HRESULT RegisterProxyStub() {
-  HMODULE dll = LoadLibraryW(BesideThisProgram(L"OpcProxyStub.dll").c_str());
-  if (!dll) return HRESULT_FROM_WIN32(GetLastError());
-  using Entry = HRESULT(STDAPICALLTYPE*)();
-  auto registerServer = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
-  const HRESULT result = registerServer ? registerServer() : HRESULT_FROM_WIN32(GetLastError());
-  FreeLibrary(dll);
-  return result;
-}
 
 // Names the test server's program as the local server of its class.
 LSTATUS RegisterTestServer() {
