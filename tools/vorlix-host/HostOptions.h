@@ -7,7 +7,9 @@
 //
 // --count-task-memory prints, as the host ends, how many blocks of the COM
 // task allocator taken while it served are still open (0 when every block
-// handed to a client was freed by COM's stubs and the toolkit).
+// handed to a client was freed by COM's stubs and the toolkit). OLE Automation
+// keeps a few freed texts (BSTRs) for reuse, which count as open: a run that
+// must see 0 sets OANOCACHE=1 in the host's environment, which turns that off.
 // COM adds "-Embedding" (or "/Embedding") when it starts the host for a client.
 #pragma once
 
