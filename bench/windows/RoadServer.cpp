@@ -3,6 +3,7 @@
 #include "HostRegistration.h"
 #include "RoadClient.h"
 #include "RoadClock.h"
+#include "Utf8Text.h"
 #include "Vorlix.h"
 
 #include <cstdio>
@@ -23,8 +24,6 @@ VARIANT Real(float value) {
   V_R4(&variant) = value;
   return variant;
 }
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 }  // namespace
 
@@ -54,7 +53,7 @@ int RoadServer::Run() {
 bool RoadServer::Start(std::string& error) {
   std::wstring registrationError;
   if (!HostRegistration::RegisterProxyStub(registrationError)) {
-    error = Narrow(registrationError);
+    error = NarrowToUtf8(registrationError);
     return false;
   }
   if (!board_.Create()) {
@@ -113,6 +112,7 @@ bool RoadServer::StartClients(std::string& error) {
         RoadBoardData* board;
         int index;
       };
+      auto* start = new Start{&board_.Data(), index};
       client = CreateThread(
           nullptr, 0,
           [](LPVOID argument) -> DWORD {
@@ -123,7 +123,8 @@ bool RoadServer::StartClients(std::string& error) {
             CoUninitialize();
             return done ? 0 : 1;
           },
-          new Start{&board_.Data(), index}, 0, nullptr);
+          start, 0, nullptr);
+      if (!client) delete start;
     }
     if (!client) {
       error = "cannot start client " + std::to_string(index) + ": error " + std::to_string(GetLastError());
