@@ -62,10 +62,17 @@ def main():
     repaired = 0
     for procedure, name, marker_line, flags in parameters(
             lines, *section(lines, "__MIDL_ProcFormatString", SCRIPT)):
-        if flags & (IS_OUT | IS_BASETYPE) or not flags & IS_IN or not flags & IS_SIMPLE_REF:
+        if flags & IS_BASETYPE or not flags & IS_IN or not flags & IS_SIMPLE_REF:
             continue
         type_line, offset = type_offset(lines, marker_line, procedure, name, SCRIPT)
         code = codes.get(offset)
+        if flags & IS_OUT:
+            # [in, out]: no interface has an [in, out] array that the stub
+            # copies; one added would need the same look as the [in] ones.
+            if code in COPIED:
+                raise SystemExit(f"{SCRIPT}: {procedure} parameter {name}: [in, out] array the stub copies: "
+                                 "does the stub free the copy?")
+            continue
         if code in READ_IN_PLACE:
             continue
         if code not in COPIED:

@@ -34,7 +34,9 @@ def section(lines, name, script):
     start = next((i for i, line in enumerate(lines) if name + " =" in line), None)
     if start is None:
         raise SystemExit(f"{script}: no {name} in the proxy file")
-    end = next(i for i in range(start, len(lines)) if lines[i].startswith("};"))
+    end = next((i for i in range(start, len(lines)) if lines[i].startswith("};")), None)
+    if end is None:
+        raise SystemExit(f"{script}: {name} in the proxy file has no end")
     return start, end
 
 
@@ -95,7 +97,10 @@ def parameters(lines, start, end):
             continue
         if not label.startswith("parameter "):
             continue
-        flags = int(SHORT.search(lines[i + 1]).group(1), 16)
+        attributes = SHORT.search(lines[i + 1]) if i + 1 < end else None
+        if not attributes:
+            raise SystemExit(f"proxy_format: {procedure} {label}: no attributes after its marker")
+        flags = int(attributes.group(1), 16)
         yield procedure, label[len("parameter "):], i, flags
 
 
