@@ -9,21 +9,27 @@
 // The measuring is done by the Windows flavour's road_bench_worker, which this
 // program runs under Wine (bench/windows); each case is one run of it, timed
 // by the worker and reported here as manual time. Its Windows build is looked
-// for in ZELVO_WINDOWS_BUILD_DIR (scripts/bench builds it).
+// for in ZELVO_WINDOWS_BUILD_DIR (scripts/bench builds it). The runs use a Wine
+// prefix of their own, whose processes this program ends when it ends, so
+// that it never touches the test suite's prefix.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
+
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace {
 
 constexpr int kItems = 10000;
 constexpr double kDeliverySeconds = 3.0;
 constexpr double kReadSeconds = 1.0;
+// Longest a worker run may take, its Wine start included.
+constexpr int kWorkerLimitSeconds = 120;
 
 // The figures the worker printed, by name, or the reason it gave none.
 struct WorkerFigures {
@@ -37,6 +43,23 @@ std::string ShellQuoted(const std::string& text) {
   return quoted + "'";
 }
 
+const std::string& WinePrefix() {
+  static const std::string prefix = std::string(ZELVO_WINDOWS_BUILD_DIR) + "/road-bench/wineprefix";
+  return prefix;
+}
+
+// Ends every process of the benchmark's prefix when the program ends (the
+// first worker run makes it).
+struct PrefixEnd {
+  ~PrefixEnd() {
+    if (!used) return;
+    const std::string command = "WINEPREFIX=" + ShellQuoted(WinePrefix()) + " wineserver -k 2>/dev/null";
+    // Non-zero when nothing runs there any more.
+    [[maybe_unused]] const int status = std::system(command.c_str());
+  }
+  bool used = false;
+} prefixEnd;
+
 // Runs the worker under Wine with the arguments and reads its figures
 // ("name=value" words on its last line).
 WorkerFigures RunWorker(const std::string& arguments) {
@@ -48,7 +71,9 @@ WorkerFigures RunWorker(const std::string& arguments) {
     figures.error = "no " + worker + ": build the Windows flavour's road_bench_worker first (scripts/bench does)";
     return figures;
   }
-  const std::string command = ShellQuoted(ZELVO_WINE_RUN) + " " + ShellQuoted(build + "/wineprefix") + " " +
+  prefixEnd.used = true;
+  const std::string command = "timeout -k 10 " + std::to_string(kWorkerLimitSeconds) + " " +
+                              ShellQuoted(ZELVO_WINE_RUN) + " " + ShellQuoted(WinePrefix()) + " " +
                               ShellQuoted(worker) + " " + arguments;
   FILE* output = popen(command.c_str(), "r");
   if (!output) {
@@ -70,9 +95,30 @@ WorkerFigures RunWorker(const std::string& arguments) {
   std::istringstream words(lastLine);
   for (std::string word; words >> word;) {
     const size_t equals = word.find('=');
-    if (equals != std::string::npos) figures.values[word.substr(0, equals)] = std::stod(word.substr(equals + 1));
+    if (equals == std::string::npos) continue;
+    char* end = nullptr;
+    const std::string number = word.substr(equals + 1);
+    const double value = std::strtod(number.c_str(), &end);
+    if (end != number.c_str() && *end == '\0') figures.values[word.substr(0, equals)] = value;
   }
   return figures;
+}
+
+// The figures of one run, or the reason there are none, which skips the case.
+bool Figures(benchmark::State& state, const std::string& arguments, const std::vector<std::string>& names,
+             std::map<std::string, double>& values) {
+  WorkerFigures figures = RunWorker(arguments);
+  for (const std::string& name : names) {
+    if (figures.error.empty() && figures.values.count(name) == 0) {
+      figures.error = "road_bench_worker " + arguments + ": no " + name + " in its figures";
+    }
+  }
+  if (!figures.error.empty()) {
+    state.SkipWithError(figures.error.c_str());
+    return false;
+  }
+  values = figures.values;
+  return true;
 }
 
 std::string ClientPlace(bool outOfProcess) { return outOfProcess ? " --out-of-process" : ""; }
@@ -80,12 +126,15 @@ std::string ClientPlace(bool outOfProcess) { return outOfProcess ? " --out-of-pr
 // Arguments: the clients.
 void Deliveries(benchmark::State& state, bool outOfProcess) {
   for (auto _ : state) {
-    const WorkerFigures figures =
-        RunWorker("deliveries --clients " + std::to_string(state.range(0)) + " --items " + std::to_string(kItems) +
-                  " --seconds " + std::to_string(kDeliverySeconds) + ClientPlace(outOfProcess));
-    if (!figures.error.empty()) return state.SkipWithError(figures.error.c_str());
-    state.SetIterationTime(figures.values.at("seconds"));
-    state.SetItemsProcessed(static_cast<int64_t>(figures.values.at("items")));
+    std::map<std::string, double> figures;
+    if (!Figures(state,
+                 "deliveries --clients " + std::to_string(state.range(0)) + " --items " + std::to_string(kItems) +
+                     " --seconds " + std::to_string(kDeliverySeconds) + ClientPlace(outOfProcess),
+                 {"seconds", "items"}, figures)) {
+      return;
+    }
+    state.SetIterationTime(figures["seconds"]);
+    state.SetItemsProcessed(static_cast<int64_t>(figures["items"]));
   }
 }
 
@@ -95,12 +144,15 @@ void Deliveries(benchmark::State& state, bool outOfProcess) {
 void Reads(benchmark::State& state, bool outOfProcess, bool emptyCall = false) {
   const int64_t items = emptyCall ? 1 : state.range(0);
   for (auto _ : state) {
-    const WorkerFigures figures =
-        RunWorker("read --items " + std::to_string(items) + " --seconds " + std::to_string(kReadSeconds) +
-                  ClientPlace(outOfProcess));
-    if (!figures.error.empty()) return state.SkipWithError(figures.error.c_str());
-    state.SetIterationTime(emptyCall ? figures.values.at("call_seconds") / figures.values.at("calls")
-                                     : figures.values.at("seconds") / figures.values.at("reads"));
+    std::map<std::string, double> figures;
+    if (!Figures(state,
+                 "read --items " + std::to_string(items) + " --seconds " + std::to_string(kReadSeconds) +
+                     ClientPlace(outOfProcess),
+                 {"seconds", "reads", "call_seconds", "calls"}, figures)) {
+      return;
+    }
+    state.SetIterationTime(emptyCall ? figures["call_seconds"] / figures["calls"]
+                                     : figures["seconds"] / figures["reads"]);
   }
 }
 

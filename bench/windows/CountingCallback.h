@@ -7,14 +7,16 @@
 
 #include <OpcInterfaces.h>
 
+#include <atomic>
+
 class CountingCallback : public SinkObject<IOPCDataCallback> {
  public:
-  explicit CountingCallback(volatile LONG64* delivered)
+  explicit CountingCallback(std::atomic<LONG64>* delivered)
       : SinkObject<IOPCDataCallback>(IID_IOPCDataCallback), delivered_(delivered) {}
 
   HRESULT STDMETHODCALLTYPE OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD count, OPCHANDLE*, VARIANT*,
                                          WORD*, FILETIME*, HRESULT*) override {
-    InterlockedExchangeAdd64(delivered_, count);
+    delivered_->fetch_add(count, std::memory_order_relaxed);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*, WORD*,
@@ -27,5 +29,5 @@ class CountingCallback : public SinkObject<IOPCDataCallback> {
   HRESULT STDMETHODCALLTYPE OnCancelComplete(DWORD, OPCHANDLE) override { return S_OK; }
 
  private:
-  volatile LONG64* const delivered_;
+  std::atomic<LONG64>* const delivered_;
 };

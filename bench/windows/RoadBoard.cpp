@@ -1,7 +1,9 @@
 #include "RoadBoard.h"
 
 #include <cstdio>
-#include <cstring>
+#include <new>
+
+static_assert(std::atomic<LONG64>::is_always_lock_free, "the board's counters must work across processes");
 
 RoadBoard::~RoadBoard() {
   if (data_) UnmapViewOfFile(data_);
@@ -10,23 +12,24 @@ RoadBoard::~RoadBoard() {
 
 bool RoadBoard::Create() {
   name_ = L"Local\\road-bench-board." + std::to_wstring(GetCurrentProcessId());
-  HANDLE mapping =
-      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(RoadBoardData), name_.c_str());
-  if (!Map(mapping)) return false;
-  std::memset(data_, 0, sizeof(RoadBoardData));
+  void* view = Map(
+      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(RoadBoardData), name_.c_str()));
+  if (!view) return false;
+  data_ = new (view) RoadBoardData();
+  data_->serverProcessId = GetCurrentProcessId();
   return true;
 }
 
 bool RoadBoard::Open(const std::wstring& name) {
   name_ = name;
-  return Map(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()));
+  data_ = static_cast<RoadBoardData*>(Map(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str())));
+  return data_ != nullptr;
 }
 
-bool RoadBoard::Map(HANDLE mapping) {
-  if (!mapping) return false;
+void* RoadBoard::Map(HANDLE mapping) {
+  if (!mapping) return nullptr;
   mapping_ = mapping;
-  data_ = static_cast<RoadBoardData*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(RoadBoardData)));
-  return data_ != nullptr;
+  return MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(RoadBoardData));
 }
 
 std::string RoadBoard::ItemName(int index) {
@@ -36,7 +39,12 @@ std::string RoadBoard::ItemName(int index) {
 }
 
 void RoadBoard::Fail(RoadBoardData& data, const std::string& text) {
-  if (InterlockedIncrement(&data.failed) == 1) {
+  if (data.failed.fetch_add(1) == 0) {
     std::snprintf(data.error, sizeof data.error, "%s", text.c_str());
+    data.errorWritten.store(1, std::memory_order_release);
   }
+}
+
+std::string RoadBoard::FirstError(const RoadBoardData& data) {
+  return data.errorWritten.load(std::memory_order_acquire) ? std::string(data.error) : std::string();
 }

@@ -48,8 +48,17 @@ ClientFailure RoadClient::Subscribe(ClientGroup& group) {
   result = point->Advise(sink, &cookie);
   sink->Release();
   if (FAILED(result)) return ClientFailure::Of("IConnectionPoint::Advise", result);
-  InterlockedIncrement(&board_.ready);
-  while (!board_.stop) Sleep(5);
+  board_.ready.fetch_add(1);
+  // Until the server says stop, or its process has gone without saying so.
+  HANDLE server = OpenProcess(SYNCHRONIZE, FALSE, board_.serverProcessId);
+  while (!board_.stop.load()) {
+    if (!server) {
+      Sleep(5);
+    } else if (WaitForSingleObject(server, 5) == WAIT_OBJECT_0) {
+      break;
+    }
+  }
+  if (server) CloseHandle(server);
   point->Unadvise(cookie);
   return ClientFailure::None();
 }
@@ -96,7 +105,7 @@ ClientFailure RoadClient::TimeReads(ClientGroup& group, IOPCServer* server) {
   ClientFailure failure = time("IOPCSyncIO::Read", readOnce, board_.readElapsed, board_.reads);
   if (!failure.Failed()) failure = time("IOPCCommon::GetLocaleID", callOnce, board_.callElapsed, board_.calls);
   if (failure.Failed()) return failure;
-  InterlockedIncrement(&board_.ready);
+  board_.ready.fetch_add(1);
   return ClientFailure::None();
 }
 

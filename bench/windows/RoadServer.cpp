@@ -1,9 +1,9 @@
 #include "RoadServer.h"
 
-#include "HostRegistration.h"
+#include "ProxyStubRegistration.h"
 #include "RoadClient.h"
 #include "RoadClock.h"
-#include "Utf8Text.h"
+#include "ValueFormat.h"
 #include "Vorlix.h"
 
 #include <cstdio>
@@ -11,11 +11,11 @@
 
 namespace {
 
-// Longest wait for the clients to connect and subscribe, and to end.
+// Longest wait for the clients to connect and subscribe, and, once told to
+// stop, for all of them to end.
 constexpr DWORD kPatienceMs = 60000;
 // The updates before the measured window, so that every group delivers.
 constexpr double kWarmUpSeconds = 0.5;
-constexpr WORD kGood = 0xC0;
 
 VARIANT Real(float value) {
   VARIANT variant;
@@ -29,10 +29,10 @@ VARIANT Real(float value) {
 
 int RoadServer::Run() {
   std::string error;
-  bool measured = Start(error) && StartClients(error) && WaitForClients(error);
-  if (measured) {
+  const bool ready = Start(error) && StartClients(error) && WaitForClients(error);
+  if (ready) {
     if (options_.task == RoadBoardData::kSubscribe) {
-      MeasureDeliveries();
+      MeasureDeliveries(error);
     } else {
       const RoadBoardData& data = board_.Data();
       std::printf("seconds=%.6f reads=%lld call_seconds=%.6f calls=%lld\n", data.readElapsed,
@@ -40,20 +40,20 @@ int RoadServer::Run() {
     }
   }
   StopClients();
-  if (board_.Data().failed > 0 && error.empty()) error = board_.Data().error;
+  if (error.empty()) error = RoadBoard::FirstError(board_.Data());
   for (DWORD tag : tags_) RemoveTag(tag);
   UninitVarnOPCsvr();
-  if (!measured || !error.empty()) {
-    std::printf("error: %s\n", error.c_str());
+  if (!ready || !error.empty()) {
+    std::printf("error: %s\n", error.empty() ? "a client failed" : error.c_str());
     return 1;
   }
   return 0;
 }
 
 bool RoadServer::Start(std::string& error) {
-  std::wstring registrationError;
-  if (!HostRegistration::RegisterProxyStub(registrationError)) {
-    error = NarrowToUtf8(registrationError);
+  const HRESULT registered = ProxyStubRegistration::Register();
+  if (FAILED(registered)) {
+    error = "OpcProxyStub.dll: DllRegisterServer failed: " + ValueFormat::Hresult(registered);
     return false;
   }
   if (!board_.Create()) {
@@ -78,7 +78,7 @@ bool RoadServer::Start(std::string& error) {
   tags_.reserve(options_.items);
   for (int i = 0; i < options_.items; ++i) {
     std::string name = RoadBoard::ItemName(i);
-    const DWORD tag = CreateTag(name.data(), Real(0.0f), kGood, FALSE);
+    const DWORD tag = CreateTag(name.data(), Real(0.0f), OPC_QUALITY_GOOD, FALSE);
     if (tag == VORLIX_INVALID_TAG) {
       error = "CreateTag failed for " + name;
       return false;
@@ -124,7 +124,11 @@ bool RoadServer::StartClients(std::string& error) {
             return done ? 0 : 1;
           },
           start, 0, nullptr);
-      if (!client) delete start;
+      if (!client) {
+        const DWORD lastError = GetLastError();
+        delete start;
+        SetLastError(lastError);
+      }
     }
     if (!client) {
       error = "cannot start client " + std::to_string(index) + ": error " + std::to_string(GetLastError());
@@ -138,28 +142,38 @@ bool RoadServer::StartClients(std::string& error) {
 bool RoadServer::WaitForClients(std::string& error) {
   RoadBoardData& data = board_.Data();
   const ULONGLONG until = GetTickCount64() + kPatienceMs;
-  while (data.ready < options_.clients) {
-    if (data.failed > 0) return false;
+  while (data.ready.load() < options_.clients) {
+    if (data.failed.load() > 0) return false;
+    // A reading client ends once it has reported; one that ended before it
+    // was ready says why on the board, or crashed: the run is over then.
+    const DWORD ended = WaitForMultipleObjects(static_cast<DWORD>(clients_.size()), clients_.data(), FALSE, 5);
+    if (ended < WAIT_OBJECT_0 + clients_.size()) {
+      if (data.ready.load() >= options_.clients) break;
+      if (data.failed.load() == 0) {
+        error = "client " + std::to_string(ended - WAIT_OBJECT_0) + " ended before it was ready";
+      }
+      return false;
+    }
     if (GetTickCount64() > until) {
       error = "the clients were not ready in time";
       return false;
     }
-    Sleep(5);
   }
   return true;
 }
 
-void RoadServer::MeasureDeliveries() {
+void RoadServer::MeasureDeliveries(std::string& error) {
   RoadBoardData& data = board_.Data();
   auto delivered = [&] {
     LONG64 items = 0;
-    for (int i = 0; i < options_.clients; ++i) items += InterlockedCompareExchange64(&data.delivered[i], 0, 0);
+    for (int i = 0; i < options_.clients; ++i) items += data.delivered[i].load();
     return items;
   };
   float value = 0.0f;
+  bool updated = true;
   auto updateEveryTag = [&] {
     value += 1.0f;
-    for (DWORD tag : tags_) UpdateTag(tag, Real(value), kGood);
+    for (DWORD tag : tags_) updated = UpdateTag(tag, Real(value), OPC_QUALITY_GOOD) && updated;
   };
   const RoadClock warmUp;
   while (warmUp.Seconds() < kWarmUpSeconds) updateEveryTag();
@@ -171,17 +185,39 @@ void RoadServer::MeasureDeliveries() {
     elapsed = window.Seconds();
   } while (elapsed < options_.seconds);
   const LONG64 items = delivered() - before;
-  std::printf("seconds=%.6f items=%lld\n", elapsed, static_cast<long long>(items));
+  if (!updated) {
+    error = "UpdateTag failed";
+  } else if (items == 0) {
+    error = "no item reached the clients";
+  } else {
+    std::printf("seconds=%.6f items=%lld\n", elapsed, static_cast<long long>(items));
+  }
 }
 
 void RoadServer::StopClients() {
-  board_.Data().stop = 1;
-  for (HANDLE client : clients_) {
-    if (WaitForSingleObject(client, kPatienceMs) != WAIT_OBJECT_0) {
-      RoadBoard::Fail(board_.Data(), "a client did not end");
-      if (options_.outOfProcess) TerminateProcess(client, 1);
+  RoadBoardData& data = board_.Data();
+  data.stop.store(1);
+  const ULONGLONG until = GetTickCount64() + kPatienceMs;
+  for (size_t index = 0; index < clients_.size(); ++index) {
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = now < until ? static_cast<DWORD>(until - now) : 0;
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(clients_[index], left) != WAIT_OBJECT_0) {
+      if (!options_.outOfProcess) {
+        // A client thread still uses the board and the server: nothing can
+        // be taken down under it, so the process ends here.
+        std::printf("error: client %zu did not end\n", index);
+        std::fflush(stdout);
+        ExitProcess(1);
+      }
+      RoadBoard::Fail(data, "client " + std::to_string(index) + " did not end");
+      TerminateProcess(clients_[index], 1);
+    } else if ((options_.outOfProcess ? GetExitCodeProcess(clients_[index], &exitCode)
+                                      : GetExitCodeThread(clients_[index], &exitCode)) &&
+               exitCode != 0) {
+      RoadBoard::Fail(data, "client " + std::to_string(index) + " ended with exit code " + std::to_string(exitCode));
     }
-    CloseHandle(client);
+    CloseHandle(clients_[index]);
   }
   clients_.clear();
 }

@@ -41,7 +41,7 @@ class RoadServer {
   bool StartClients(std::string& error);
   // Waits until every client is ready or one failed.
   bool WaitForClients(std::string& error);
-  void MeasureDeliveries();
+  void MeasureDeliveries(std::string& error);
   void StopClients();
 
   const RoadOptions options_;

@@ -15,13 +15,16 @@ ClientFailure OpcSession::Connect(const std::wstring& progId) {
 
 ClientFailure OpcSession::Connect(const CLSID& classId) {
   HRESULT result = E_FAIL;
+  const char* call = "CoCreateInstance";
   for (int attempt = 0; attempt < 2; ++attempt) {
     server_.Reset();
+    call = "CoCreateInstance";
     result = CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
                               reinterpret_cast<void**>(server_.GetAddressOf()));
     if (SUCCEEDED(result)) {
       // Its object may still be the one of a server ending: it answers the status.
       OPCSERVERSTATUS* status = nullptr;
+      call = "IOPCServer::GetStatus";
       result = server_->GetStatus(&status);
       if (status) {
         CoTaskMemFree(status->szVendorInfo);
@@ -32,7 +35,7 @@ ClientFailure OpcSession::Connect(const CLSID& classId) {
     Sleep(kRetryPauseMs);
   }
   server_.Reset();
-  return ClientFailure::Of("CoCreateInstance", result);
+  return ClientFailure::Of(call, result);
 }
 
 std::string OpcSession::ErrorText(HRESULT result) const {

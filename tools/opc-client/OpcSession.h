@@ -17,8 +17,8 @@ class OpcSession {
   // just ending refuses new clients; COM is asked once more then, which
   // starts a new one.
   ClientFailure Connect(const std::wstring& progId);
-  // The same for a class identifier: a running server's class object is
-  // found without the registry.
+  // The same for a class identifier. A server already running is found even
+  // when its class is not registered (COM starts one only from the registry).
   ClientFailure Connect(const CLSID& classId);
 
   IOPCServer* Server() const { return server_.Get(); }

@@ -11,5 +11,3 @@ inline constexpr BYTE kHostClassIdBytes[16] = {0x72, 0xF4, 0xB8, 0x99, 0x37, 0xC
 inline constexpr char kHostDescription[] = "Zelvo OPC Server (vorlix-host)";
 // The data file the host serves when none is named, beside the program.
 inline constexpr wchar_t kDemoDataFile[] = L"demo-data.json";
-// The proxy/stub DLL of the OPC interfaces, beside the program.
-inline constexpr wchar_t kProxyStubFile[] = L"OpcProxyStub.dll";

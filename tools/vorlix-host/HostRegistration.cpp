@@ -2,6 +2,7 @@
 
 #include "HostIdentity.h"
 #include "ProgramFolder.h"
+#include "ProxyStubRegistration.h"
 #include "Vorlix.h"
 
 #include "platform/widetext.h"
@@ -19,7 +20,15 @@ std::wstring HresultText(HRESULT result) {
 }  // namespace
 
 bool HostRegistration::Register(const HostOptions& options, std::wstring& error) {
-  if (!RegisterProxyStub(error)) return false;
+  // The DLL is beside the program as built; a host copied without it leaves
+  // the interfaces' registration to whoever installed them.
+  if (GetFileAttributesW(ProxyStubRegistration::Path().c_str()) != INVALID_FILE_ATTRIBUTES) {
+    const HRESULT result = ProxyStubRegistration::Register();
+    if (FAILED(result)) {
+      error = ProxyStubRegistration::Path() + L": DllRegisterServer failed: " + HresultText(result);
+      return false;
+    }
+  }
   HostOptions started = options;
   if (!started.dataFile.empty()) started.dataFile = ProgramFolder::Absolute(started.dataFile);
   const std::wstring commandLine = QuoteArgument(ProgramFolder::ProgramPath()) + started.ServeArguments();
@@ -55,20 +64,4 @@ bool HostRegistration::Unregister(const HostOptions& options, std::wstring& erro
     return false;
   }
   return true;
-}
-
-bool HostRegistration::RegisterProxyStub(std::wstring& error) {
-  const std::wstring path = ProgramFolder::Beside(kProxyStubFile);
-  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-  HMODULE dll = LoadLibraryW(path.c_str());
-  if (!dll) {
-    error = L"cannot load " + path;
-    return false;
-  }
-  using Entry = HRESULT(STDAPICALLTYPE*)();
-  auto registerServer = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
-  const HRESULT result = registerServer ? registerServer() : E_NOINTERFACE;
-  FreeLibrary(dll);
-  if (FAILED(result)) error = path + L": DllRegisterServer failed: " + HresultText(result);
-  return SUCCEEDED(result);
 }

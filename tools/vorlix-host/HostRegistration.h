@@ -13,7 +13,4 @@ class HostRegistration {
   // data file and simulation. False with a one-line reason.
   static bool Register(const HostOptions& options, std::wstring& error);
   static bool Unregister(const HostOptions& options, std::wstring& error);
-  // Registers the OPC interfaces' proxy/stub DLL beside the program, as
-  // regsvr32 would; true when it is not there. False with a one-line reason.
-  static bool RegisterProxyStub(std::wstring& error);
 };

@@ -23,7 +23,7 @@ namespace {
 constexpr wchar_t kHostProgram[] = L"vorlix-host.exe";
 constexpr DWORD kHostLifeMs = 60000;
 
-std::wstring DataFileArgument() { return L"\"" + BesideThisProgram(L"whole-road-data.json") + L"\""; }
+std::wstring DataFileArgument() { return L"\"" + ProgramFolder::Beside(L"whole-road-data.json") + L"\""; }
 
 class HostMemory : public ::testing::Test {
  protected:

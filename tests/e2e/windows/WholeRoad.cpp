@@ -9,16 +9,9 @@ constexpr wchar_t kHostProgram[] = L"vorlix-host.exe";
 constexpr wchar_t kDataFile[] = L"whole-road-data.json";
 
 std::wstring CommandLine(const wchar_t* program, const std::wstring& arguments) {
-  return L"\"" + BesideThisProgram(program) + L"\" " + arguments;
+  return L"\"" + ProgramFolder::Beside(program) + L"\" " + arguments;
 }
 }  // namespace
-
-std::wstring BesideThisProgram(const wchar_t* name) {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
 
 PROCESS_INFORMATION StartBeside(const wchar_t* program, const std::wstring& arguments) {
   std::wstring line = CommandLine(program, arguments);
@@ -86,6 +79,11 @@ ProgramRun RunBeside(const wchar_t* program, const std::wstring& arguments, DWOR
   return run;
 }
 
+bool UnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 bool HostRunning() {
   HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, (std::wstring(L"Local\\vorlix-host.stop.") + kProgId).c_str());
   if (!event) return false;
@@ -104,7 +102,7 @@ bool WaitForHostToEnd(DWORD timeoutMs) {
 
 void ClientTest::SetUp() {
   ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-  const ProgramRun registration = RunBeside(kHostProgram, L"--register \"" + BesideThisProgram(kDataFile) + L"\"");
+  const ProgramRun registration = RunBeside(kHostProgram, L"--register \"" + ProgramFolder::Beside(kDataFile) + L"\"");
   ASSERT_TRUE(registration.finished && registration.exitCode == 0) << registration.output;
   const ClientFailure failure = session_.Connect(kProgId);
   ASSERT_FALSE(failure.Failed()) << session_.Describe(failure);

@@ -6,6 +6,7 @@
 #include "ArrivalLog.h"
 #include "ClientGroup.h"
 #include "OpcSession.h"
+#include "ProgramFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +30,6 @@ inline constexpr wchar_t kOutletTemp[] = L"P1.Analog.出水温度"; // VT_R4 18.
 inline constexpr wchar_t kPump[] = L"P1.Switch.Pump";      // VT_BOOL true
 inline constexpr wchar_t kStarts[] = L"P2.Counter.Starts"; // VT_UI2 12, box offline: bad quality
 
-std::wstring BesideThisProgram(const wchar_t* name);
-
 struct ProgramRun {
   DWORD exitCode = 0xFFFFFFFF;
   std::string output;
@@ -42,6 +41,10 @@ ProgramRun RunBeside(const wchar_t* program, const std::wstring& arguments, DWOR
 
 // Starts a program beside this one without waiting; the caller ends it.
 PROCESS_INFORMATION StartBeside(const wchar_t* program, const std::wstring& arguments);
+
+// Whether this process runs under Wine rather than Windows (where the two
+// differ, the tests expect each its own answer).
+bool UnderWine();
 
 // Whether a host of the ProgID runs now (its stop event exists).
 bool HostRunning();

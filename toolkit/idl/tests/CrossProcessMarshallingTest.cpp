@@ -6,6 +6,7 @@
 // allocator that it frees; and, the other way, the arrays a server hands its
 // client's data callback and event sink, which the test server checks.
 
+#include "ProgramFolder.h"
 #include "ProxyStubRegistration.h"
 #include "TestServerIdentity.h"
 
@@ -20,7 +21,7 @@ LSTATUS RegisterTestServer() {
   wchar_t clsid[40] = {};
   StringFromGUID2(CLSID_ZelvoTestOpcServer, clsid, ARRAYSIZE(clsid));
   const std::wstring key = std::wstring(L"CLSID\\") + clsid + L"\\LocalServer32";
-  const std::wstring command = L"\"" + BesideThisProgram(kTestServerProgram) + L"\"";
+  const std::wstring command = L"\"" + ProgramFolder::Beside(kTestServerProgram) + L"\"";
   return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, command.c_str(),
                          static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
 }
@@ -60,7 +61,7 @@ class CrossProcess : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-    ASSERT_EQ(RegisterProxyStub(), S_OK);
+    ASSERT_EQ(ProxyStubRegistration::Register(), S_OK);
     ASSERT_EQ(RegisterTestServer(), ERROR_SUCCESS);
     ASSERT_EQ(CoCreateInstance(CLSID_ZelvoTestOpcServer, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCCommon,
                                reinterpret_cast<void**>(&common_)),

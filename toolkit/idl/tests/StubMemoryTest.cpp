@@ -231,7 +231,7 @@ class StubMemory : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-    ASSERT_EQ(RegisterProxyStub(), S_OK);
+    ASSERT_EQ(ProxyStubRegistration::Register(), S_OK);
     taker_ = new ArrayTaker();
   }
   void TearDown() override {
