@@ -28,7 +28,7 @@ expects.
 import sys
 
 from proxy_format import (FC_RP, IS_BASETYPE, IS_IN, IS_OUT, IS_SIMPLE_REF, SHORT, parameters, pointer_entries,
-                          section, type_codes, type_offset)
+                          read_lines, section, set_type_offset, type_codes, type_offset, write_repaired)
 
 SCRIPT = "fix_in_array_params"
 
@@ -52,8 +52,7 @@ def plain_reference_to(entries, offset):
 def main():
     if len(sys.argv) != 3:
         raise SystemExit(__doc__)
-    with open(sys.argv[1], encoding="utf-8") as source:
-        lines = source.read().split("\n")
+    lines = read_lines(sys.argv[1])
 
     types = section(lines, "__MIDL_TypeFormatString", SCRIPT)
     entries = pointer_entries(lines, *types)
@@ -87,13 +86,11 @@ def main():
             raise SystemExit(f"{SCRIPT}: {procedure} parameter {name}: attributes not where expected")
         lines[flags_line] = (SHORT.sub(f"NdrFcShort(0x{flags & ~IS_SIMPLE_REF:x})", lines[flags_line], count=1)
                              .replace(", simple ref", ""))
-        lines[type_line] = f"        NdrFcShort(0x{pointer:x}),\t/* type offset = {pointer} */"
+        set_type_offset(lines, type_line, pointer)
         print(f"{SCRIPT}: {procedure} {name}: type offset {offset} -> {pointer}, no longer a simple reference")
         repaired += 1
 
-    with open(sys.argv[2], "w", encoding="utf-8") as target:
-        target.write("\n".join(lines))
-    print(f"{SCRIPT}: {repaired} parameter(s) repaired")
+    write_repaired(sys.argv[2], lines, SCRIPT, repaired)
 
 
 if __name__ == "__main__":

@@ -21,7 +21,7 @@ expects, so a different widl never slips through unrepaired.
 import sys
 
 from proxy_format import (FC_RP, IS_BASETYPE, IS_OUT, IS_SIMPLE_REF, POINTER_DEREF, parameters,
-                          pointer_entries, section, type_offset)
+                          pointer_entries, read_lines, section, set_type_offset, type_offset, write_repaired)
 
 SCRIPT = "fix_out_string_params"
 
@@ -42,8 +42,7 @@ def reference_pointer_to(entries, offset):
 def main():
     if len(sys.argv) != 3:
         raise SystemExit(__doc__)
-    with open(sys.argv[1], encoding="utf-8") as source:
-        lines = source.read().split("\n")
+    lines = read_lines(sys.argv[1])
 
     entries = pointer_entries(lines, *section(lines, "__MIDL_TypeFormatString", SCRIPT))
 
@@ -58,13 +57,11 @@ def main():
         fixed = reference_pointer_to(entries, offset)
         if fixed is None:
             raise SystemExit(f"{SCRIPT}: {procedure} parameter {name}: no reference pointer to repoint to")
-        lines[type_line] = f"        NdrFcShort(0x{fixed:x}),\t/* type offset = {fixed} */"
+        set_type_offset(lines, type_line, fixed)
         print(f"{SCRIPT}: {procedure} {name}: type offset {offset} -> {fixed}")
         repaired += 1
 
-    with open(sys.argv[2], "w", encoding="utf-8") as target:
-        target.write("\n".join(lines))
-    print(f"{SCRIPT}: {repaired} parameter(s) repaired")
+    write_repaired(sys.argv[2], lines, SCRIPT, repaired)
 
 
 if __name__ == "__main__":

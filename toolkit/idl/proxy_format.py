@@ -29,6 +29,24 @@ BYTES = re.compile(r"^(0x[0-9a-fA-F]+)\s*,\s*(0x[0-9a-fA-F]+)")
 FIRST_BYTE = re.compile(r"^(0x[0-9a-fA-F]+)\s*,")
 
 
+def read_lines(path):
+    """The proxy file's lines."""
+    with open(path, encoding="utf-8") as source:
+        return source.read().split("\n")
+
+
+def write_repaired(path, lines, script, repaired):
+    """Writes the repaired file and says how many parameters were repaired."""
+    with open(path, "w", encoding="utf-8") as target:
+        target.write("\n".join(lines))
+    print(f"{script}: {repaired} parameter(s) repaired")
+
+
+def set_type_offset(lines, type_line, offset):
+    """Points a parameter's type offset line at another type entry."""
+    lines[type_line] = f"        NdrFcShort(0x{offset:x}),\t/* type offset = {offset} */"
+
+
 def section(lines, name, script):
     """Line range of the body of the format string named `name`."""
     start = next((i for i, line in enumerate(lines) if name + " =" in line), None)
