@@ -7,12 +7,13 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 class JsonReader {
  public:
   static constexpr int kMaxDepth = 64;
 
-  explicit JsonReader(const std::string& text) : text_(text) {}
+  explicit JsonReader(std::string text) : text_(std::move(text)) {}
 
   std::optional<JsonValue> Read();
   const std::string& Error() const { return error_; }
@@ -28,7 +29,7 @@ class JsonReader {
   bool ReadNumber(JsonValue& value);
   bool ReadWord(const char* word);
 
-  const std::string& text_;
+  const std::string text_;
   size_t at_ = 0;
   std::string error_;
 };
