@@ -172,7 +172,8 @@ ClientFailure ClientCommands::Read(const std::vector<std::wstring>& items, bool 
   failure = group.AddItems(items);
   std::vector<OPCHANDLE> handles;
   std::vector<std::string> names;
-  for (size_t i = 0; i < items.size(); ++i) {
+  // A call that failed as a whole added no item at all.
+  for (size_t i = 0; i < group.ServerHandles().size(); ++i) {
     if (group.ServerHandles()[i] == 0) continue;
     handles.push_back(group.ServerHandles()[i]);
     names.push_back(ValueFormat::Utf8(items[i].c_str()));

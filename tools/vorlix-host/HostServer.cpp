@@ -18,7 +18,7 @@ constexpr UINT kClientLeft = WM_APP + 1;
 
 HostServer* HostServer::running_ = nullptr;
 
-std::wstring HostServer::StopEventName(const std::wstring& progId) { return L"Local\\vorlix-host.stop." + progId; }
+std::wstring HostServer::StopEventName(const std::wstring& progId) { return kStopEventPrefix + progId; }
 
 bool HostServer::StopRunningHost(const std::wstring& progId) {
   HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, StopEventName(progId).c_str());

@@ -1,5 +1,7 @@
 #include "WholeRoad.h"
 
+#include "HostIdentity.h"
+
 #include <objbase.h>
 
 namespace WholeRoad {
@@ -47,11 +49,14 @@ ProgramRun RunBeside(const wchar_t* program, const std::wstring& arguments, DWOR
     ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
     return run;
   }
-  // The output is read on a thread of its own, so a full pipe never stalls the program.
+  // The output is read on a thread of its own, so a full pipe never stalls
+  // the program. The reader lives on the heap: a thread that cannot be ended
+  // keeps it (and the pipe) for good rather than write into a gone frame.
   struct Reader {
     HANDLE pipe;
     std::string text;
-  } reader{readEnd, {}};
+  };
+  auto* reader = new Reader{readEnd, {}};
   HANDLE thread = CreateThread(
       nullptr, 0,
       [](LPVOID argument) -> DWORD {
@@ -61,21 +66,30 @@ ProgramRun RunBeside(const wchar_t* program, const std::wstring& arguments, DWOR
         while (ReadFile(self->pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) self->text.append(buffer, got);
         return 0;
       },
-      &reader, 0, nullptr);
+      reader, 0, nullptr);
+  if (!thread) ADD_FAILURE() << "CreateThread failed: " << GetLastError();
   run.finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
   if (!run.finished) TerminateProcess(process.hProcess, 99);
   GetExitCodeProcess(process.hProcess, &run.exitCode);
   // A process the program started may hold the pipe open (a server COM
   // started inherits nothing, but be safe): the reader gets a moment.
-  if (WaitForSingleObject(thread, 5000) != WAIT_OBJECT_0) CancelSynchronousIo(thread);
-  WaitForSingleObject(thread, 5000);
-  CloseHandle(thread);
-  CloseHandle(readEnd);
+  bool readerEnded = thread == nullptr;
+  if (thread) {
+    if (WaitForSingleObject(thread, 5000) != WAIT_OBJECT_0) CancelSynchronousIo(thread);
+    readerEnded = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+  }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  for (char c : reader.text) {
+  if (!readerEnded) {
+    ADD_FAILURE() << "the output of the program could not be read to its end";
+    return run;
+  }
+  CloseHandle(readEnd);
+  for (char c : reader->text) {
     if (c != '\r') run.output += c;
   }
+  delete reader;
   return run;
 }
 
@@ -85,7 +99,7 @@ bool UnderWine() {
 }
 
 bool HostRunning() {
-  HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, (std::wstring(L"Local\\vorlix-host.stop.") + kProgId).c_str());
+  HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, (std::wstring(kStopEventPrefix) + kProgId).c_str());
   if (!event) return false;
   CloseHandle(event);
   return true;
@@ -119,6 +133,7 @@ HRESULT ClientTest::WriteItem(const wchar_t* item, const VARIANT& value) {
   EXPECT_FALSE(group.AddItems({item}).Failed());
   ComPtr<IOPCSyncIO> io = group.Query<IOPCSyncIO>(IID_IOPCSyncIO);
   if (!io) return E_NOINTERFACE;
+  if (group.ServerHandles().empty()) return E_FAIL;
   OPCHANDLE handle = group.ServerHandles()[0];
   VARIANT copy;
   VariantInit(&copy);
@@ -137,7 +152,7 @@ OPCITEMSTATE ClientTest::ReadItem(const wchar_t* item, OPCDATASOURCE source) {
   EXPECT_FALSE(group.Add({}).Failed());
   EXPECT_FALSE(group.AddItems({item}).Failed());
   ComPtr<IOPCSyncIO> io = group.Query<IOPCSyncIO>(IID_IOPCSyncIO);
-  if (!io) return state;
+  if (!io || group.ServerHandles().empty()) return state;
   OPCHANDLE handle = group.ServerHandles()[0];
   OPCITEMSTATE* states = nullptr;
   HRESULT* errors = nullptr;
