@@ -51,14 +51,13 @@ ClientFailure RoadClient::Subscribe(ClientGroup& group) {
   board_.ready.fetch_add(1);
   // Until the server says stop, or its process has gone without saying so.
   HANDLE server = OpenProcess(SYNCHRONIZE, FALSE, board_.serverProcessId);
-  while (!board_.stop.load()) {
-    if (!server) {
-      Sleep(5);
-    } else if (WaitForSingleObject(server, 5) == WAIT_OBJECT_0) {
-      break;
-    }
+  if (!server) {
+    point->Unadvise(cookie);
+    return ClientFailure::Of("OpenProcess(server)", HRESULT_FROM_WIN32(GetLastError()));
   }
-  if (server) CloseHandle(server);
+  while (!board_.stop.load() && WaitForSingleObject(server, 5) != WAIT_OBJECT_0) {
+  }
+  CloseHandle(server);
   point->Unadvise(cookie);
   return ClientFailure::None();
 }

@@ -1,5 +1,6 @@
 #include "RoadServer.h"
 
+#include "ProgramFolder.h"
 #include "ProxyStubRegistration.h"
 #include "RoadClient.h"
 #include "RoadClock.h"
@@ -93,12 +94,11 @@ bool RoadServer::StartClients(std::string& error) {
     error = "1 to " + std::to_string(RoadBoardData::kMaxClients) + " clients";
     return false;
   }
-  wchar_t program[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const std::wstring program = ProgramFolder::ProgramPath();
   for (int index = 0; index < options_.clients; ++index) {
     HANDLE client = nullptr;
     if (options_.outOfProcess) {
-      std::wstring line = L"\"" + std::wstring(program) + L"\" client " + board_.Name() + L" " +
+      std::wstring line = L"\"" + program + L"\" client " + board_.Name() + L" " +
                           std::to_wstring(index);
       STARTUPINFOW startup{};
       startup.cb = sizeof startup;

@@ -32,7 +32,7 @@ ClientFailure OpcSession::Connect(const CLSID& classId) {
       }
       if (SUCCEEDED(result)) return ClientFailure::None();
     }
-    Sleep(kRetryPauseMs);
+    if (attempt == 0) Sleep(kRetryPauseMs);
   }
   server_.Reset();
   return ClientFailure::Of(call, result);

@@ -86,7 +86,8 @@ void HostTags::Simulate(unsigned step) {
 void HostTags::TakeWrite(DWORD handle, const VARIANT& value, const char* user) {
   const Tag* tag = Find(handle);
   if (tag == nullptr) return;
-  UpdateTag(handle, value, kGoodQuality);
+  // The value changes; the box's state (the tag's quality) does not.
+  UpdateTag(handle, value, tag->quality);
   const std::optional<std::string> name = NarrowAnsi(WidenUtf8(tag->variable.itemName));
   std::string message = name.value_or("?") + " = " + ValueText(value) + " (written by " + (user ? user : "?") + ")";
   UserAEMessage(message.data(), kWriteEventSeverity);
