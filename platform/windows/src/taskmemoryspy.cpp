@@ -5,6 +5,8 @@
 #include "platform/taskmemory.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -80,7 +82,14 @@ class CountingMallocSpy : public IMallocSpy {
 CountingMallocSpy& Spy() {
   static CountingMallocSpy spy;
   static std::once_flag registered;
-  std::call_once(registered, [] { CoRegisterMallocSpy(&spy); });
+  std::call_once(registered, [] {
+    // Without the spy every count would read 0 and every check pass: fail loudly.
+    const HRESULT result = CoRegisterMallocSpy(&spy);
+    if (FAILED(result)) {
+      std::fprintf(stderr, "task memory: CoRegisterMallocSpy failed: 0x%08lX\n", static_cast<unsigned long>(result));
+      std::abort();
+    }
+  });
   return spy;
 }
 

@@ -76,12 +76,18 @@ void UpdateTimer::Run() {
     window_ = window;
     Arm();
   }
+  const bool running = window != nullptr && timerId_ != 0;
   {
     std::lock_guard<std::mutex> guard(startMutex_);
-    startup_ = window != nullptr ? Startup::Running : Startup::Failed;
+    startup_ = running ? Startup::Running : Startup::Failed;
   }
   started_.notify_all();
-  if (window == nullptr) return;
+  if (!running) {
+    if (window != nullptr) DestroyWindow(window);
+    window_ = nullptr;
+    UnregisterClassA(kWindowClass, nullptr);
+    return;
+  }
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -89,8 +95,12 @@ void UpdateTimer::Run() {
     DispatchMessageA(&message);
   }
   KillTimer(nullptr, timerId_);
+  timerId_ = 0;
   DestroyWindow(window);
   window_ = nullptr;
+  // The class names this library's window procedure: gone with the window,
+  // so that a library loaded again registers its own.
+  UnregisterClassA(kWindowClass, nullptr);
 }
 
 void UpdateTimer::Arm() {
