@@ -99,9 +99,9 @@ private:
   // already; false then. The device is the serial number the configuration
   // was requested for, whatever its variables' own "sn_code" say.
   bool addDeviceTags(const DevConfig& config);
-  // Fetches the configuration of every device without tags and creates its
-  // tags. A round stops at the first reply that does not come: the platform
-  // is in trouble, and the next device list asks again.
+  // Fetches the configuration of every device without tags, side by side, and
+  // creates their tags. A device whose reply does not come or does not read
+  // stays without tags; the next device list asks for it again.
   void addTagsForNewDevices();
   // A record and its toolkit tag for one variable of device `sn`; the handle
   // stays invalid when the toolkit refuses the tag.

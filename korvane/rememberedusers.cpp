@@ -60,6 +60,10 @@ const QString& RememberedUsers::escapeHandWrittenText(const QString& path) {
   escaped.clear();
   for (const auto& entry : entries) escaped.setValue(entry.first, entry.second);
   escaped.sync();
+  if (escaped.status() != QSettings::NoError) {
+    KLOG << "usr.ini holds" << codec->name() << "text and could not be written escaped:" << path;
+    return path;
+  }
   KLOG << "usr.ini held" << codec->name() << "text, now written escaped:" << path;
   return path;
 }

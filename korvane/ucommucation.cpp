@@ -134,16 +134,23 @@ void getAll(const std::vector<std::string>& urls, std::vector<std::string>* bodi
   size_t next = 0;
   while ((next < urls.size() || !running.empty()) && !cancelled) {
     while (running.size() < inFlight && next < urls.size()) {
+      const size_t index = next++;
+      // A transfer that cannot be set up fails alone: its body stays empty.
       CURL* curl = curl_easy_init();
-      if (curl == nullptr) break;
-      Transfer transfer{next, authenticationHeaders(session)};
-      prepareGet(curl, urls[next], &(*bodies)[next], transfer.headers.get(), &ucommucation::curlWrite, nullptr);
+      Transfer transfer{index, authenticationHeaders(session)};
+      if (curl != nullptr) {
+        prepareGet(curl, urls[index], &(*bodies)[index], transfer.headers.get(), &ucommucation::curlWrite, nullptr);
+      }
+      if (curl == nullptr || curl_multi_add_handle(multi, curl) != CURLM_OK) {
+        KLOG << "no transfer for" << QString::fromStdString(urls[index]) << ": request failed";
+        if (curl != nullptr) curl_easy_cleanup(curl);
+        continue;
+      }
       running.emplace(curl, std::move(transfer));
-      curl_multi_add_handle(multi, curl);
-      ++next;
     }
     int stillRunning = 0;
-    curl_multi_perform(multi, &stillRunning);
+    // A multi handle that fails ends the round; the transfers still running fail.
+    if (curl_multi_perform(multi, &stillRunning) != CURLM_OK) break;
     int queued = 0;
     while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
       if (message->msg != CURLMSG_DONE) continue;
@@ -154,11 +161,13 @@ void getAll(const std::vector<std::string>& urls, std::vector<std::string>* bodi
       curl_easy_cleanup(curl);
       running.erase(curl);
     }
-    if (!running.empty()) curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+    if (!running.empty() && curl_multi_poll(multi, nullptr, 0, 100, nullptr) != CURLM_OK) break;
   }
+  // Transfers that did not end leave no half-read body behind.
   for (auto& [curl, transfer] : running) {
     curl_multi_remove_handle(multi, curl);
     curl_easy_cleanup(curl);
+    (*bodies)[transfer.index].clear();
   }
   curl_multi_cleanup(multi);
 }

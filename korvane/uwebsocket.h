@@ -33,11 +33,11 @@ class uwebsocket : public QObject {
   Q_OBJECT
 
 public:
-  // Keeps a copy of the configuration; initWebSocket must run next.
   // The longest message either channel takes; a longer one ends its
   // connection unread, and the channel is reopened as after any loss.
   static constexpr qint64 MessageLimit = 16 * 1024 * 1024;
 
+  // Keeps a copy of the configuration; initWebSocket must run next.
   explicit uwebsocket(QList<DevConfig> configs, QObject* parent = nullptr, WebSocketPeriods periods = {});
 
   // Creates and connects the sockets and timers, and opens both channels on
