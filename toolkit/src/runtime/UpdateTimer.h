@@ -7,9 +7,10 @@
 // scan of every client itself (apartment mode, and when COM could not be
 // initialised). A new rate reaches the thread as WM_USER+1 to its window,
 // which re-arms the timer. The window is message-only: it is never shown, and
-// needs no desktop. On the target platform the apartment-mode scan may run on
-// the host's own thread from its message loop; a host need not run one, so
-// here it runs on the timer thread too.
+// needs no desktop. The apartment-mode scan runs on the timer thread too, not
+// on the host's thread from its message loop. Under real COM the clients'
+// sinks then belong to the host's apartment and cannot be called from here,
+// so that mode delivers nothing on Windows; hosts use the free-threaded model.
 #pragma once
 
 #include "platform/windowmessages.h"
