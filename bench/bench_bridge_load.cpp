@@ -9,22 +9,19 @@
 // message handled by the bridge beside one parse of its JSON.
 #include "QtBenchmarkMain.h"
 
-#include <sys/resource.h>
-
 #include <memory>
 #include <string>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <benchmark/benchmark.h>
 #include <json/reader.h>
 #include <json/value.h>
 
 #include "GeneratedPlatform.h"
+#include "LoadWindow.h"
 #include "configfile.h"
 #include "korvane.h"
 #include "loginsession.h"
@@ -84,34 +81,21 @@ void startPlatform() {
   g_intervalTime = QStringLiteral("3600000");
 }
 
-double processCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-void runEventsFor(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
 // Lets the feed settle, then counts the messages the client hands on and the
 // CPU used over the measuring period.
 void measureLoad(benchmark::State& state, uwebsocket& client) {
   long long handled = 0;
   QObject::connect(&client, &uwebsocket::getNewMessageSignal, [&handled] { ++handled; });
   for (auto _ : state) {
-    runEventsFor(WarmUpMs);
+    LoadWindow::RunEventsFor(WarmUpMs);
     const long long handledBefore = handled;
-    const double cpuBefore = processCpuSeconds();
+    const double cpuBefore = LoadWindow::ProcessCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    runEventsFor(MeasureMs);
+    LoadWindow::RunEventsFor(MeasureMs);
     const double seconds = wall.nsecsElapsed() / 1e9;
     state.counters["messages_per_s"] = (handled - handledBefore) / seconds;
-    state.counters["cpu_cores"] = (processCpuSeconds() - cpuBefore) / seconds;
+    state.counters["cpu_cores"] = (LoadWindow::ProcessCpuSeconds() - cpuBefore) / seconds;
   }
   state.counters["offered_per_s"] = Devices;
 }

@@ -23,15 +23,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
-
-#include <sys/resource.h>
 
 #include <benchmark/benchmark.h>
 
 #include "GeneratedPlatform.h"
+#include "LoadWindow.h"
 #include "configfile.h"
 #include "curlglobal.h"
 #include "korvane.h"
@@ -57,19 +54,6 @@ double threadCpuSeconds() {
   timespec now{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
   return seconds(now);
-}
-
-double processCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto of = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return of(usage.ru_utime) + of(usage.ru_stime);
-}
-
-void runEventsFor(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
 }
 
 // The program, logged in and configured once per process: the toolkit's
@@ -131,18 +115,18 @@ void BM_OneMessagePerDevicePerSecond(benchmark::State& state) {
       QObject::connect(client, &uwebsocket::getNewMessageSignal, [&handled] { ++handled; });
   const QMetaObject::Connection losing = QObject::connect(client, &uwebsocket::readChannelLost, [&losses] { ++losses; });
   for (auto _ : state) {
-    runEventsFor(WarmUpMs);
+    LoadWindow::RunEventsFor(WarmUpMs);
     const long long handledBefore = handled;
     const int lossesBefore = losses;
     const double guiBefore = threadCpuSeconds();
-    const double cpuBefore = processCpuSeconds();
+    const double cpuBefore = LoadWindow::ProcessCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    runEventsFor(MeasureMs);
+    LoadWindow::RunEventsFor(MeasureMs);
     const double elapsed = wall.nsecsElapsed() / 1e9;
     state.counters["messages_per_s"] = (handled - handledBefore) / elapsed;
     state.counters["gui_busy"] = (threadCpuSeconds() - guiBefore) / elapsed;
-    state.counters["cpu_cores"] = (processCpuSeconds() - cpuBefore) / elapsed;
+    state.counters["cpu_cores"] = (LoadWindow::ProcessCpuSeconds() - cpuBefore) / elapsed;
     state.counters["read_losses"] = losses - lossesBefore;
   }
   state.counters["offered_per_s"] = Devices;

@@ -3,6 +3,7 @@
 #include "ClientGroup.h"
 #include "DataChangePrinter.h"
 #include "EventPrinter.h"
+#include "InvariantLocale.h"
 #include "StreamAdviseSink.h"
 #include "ValueFormat.h"
 
@@ -13,8 +14,6 @@
 std::atomic<ArrivalLog*> ClientCommands::running_{nullptr};
 
 namespace {
-
-const LCID kInvariantNumbers = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
 
 const char* StateWord(OPCSERVERSTATE state) {
   switch (state) {

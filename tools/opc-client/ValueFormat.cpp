@@ -1,15 +1,13 @@
 #include "ValueFormat.h"
 
+#include "InvariantLocale.h"
+#include "Utf8Text.h"
+
 #include <OpcInterfaces.h>
 
 #include <cstdio>
 
 namespace ValueFormat {
-
-namespace {
-// The invariant locale for numbers: '.' whatever the system uses.
-const LCID kInvariantNumbers = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
-}  // namespace
 
 std::string Value(const VARIANT& value) {
   if (V_VT(&value) & VT_ARRAY) return "(array)";
@@ -48,22 +46,9 @@ std::string ItemLine(const std::string& item, const VARIANT& value, WORD quality
   return item + "  " + Value(value) + "  " + std::to_string(quality) + " " + QualityWord(quality) + "  " + Time(time);
 }
 
-std::string Utf8(const wchar_t* text) {
-  if (text == nullptr || *text == L'\0') return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), length, nullptr, nullptr);
-  result.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
-  return result;
-}
+std::string Utf8(const wchar_t* text) { return text ? NarrowToUtf8(text) : std::string(); }
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring result(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), result.data(), length);
-  return result;
-}
+std::wstring Wide(const std::string& utf8) { return WidenUtf8(utf8); }
 
 std::string Hresult(HRESULT result, const std::wstring& text) {
   char code[16];

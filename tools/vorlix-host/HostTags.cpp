@@ -1,6 +1,7 @@
 #include "HostTags.h"
 
 #include "DataTypeCode.h"
+#include "InvariantLocale.h"
 #include "Utf8Text.h"
 #include "Vorlix.h"
 
@@ -23,8 +24,7 @@ constexpr DWORD kNtLevelOne = 0x10000;
 std::string ValueText(const VARIANT& value) {
   VARIANT text;
   VariantInit(&text);
-  // The invariant locale: '.' as the decimal separator whatever the system's.
-  if (FAILED(VariantChangeTypeEx(&text, const_cast<VARIANT*>(&value), MAKELCID(0x0409, SORT_DEFAULT),
+  if (FAILED(VariantChangeTypeEx(&text, const_cast<VARIANT*>(&value), kInvariantNumbers,
                                  VARIANT_ALPHABOOL, VT_BSTR))) {
     return "?";
   }
