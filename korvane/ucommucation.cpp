@@ -22,6 +22,16 @@ const char* const formContentType = "application/x-www-form-urlencoded;charset=U
 
 using HeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
+// The URL of one device's configuration.
+QString configurationUrl(const QString& sn) {
+  return g_realtimeConfUrl + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(sn));
+}
+
+// A reply past the body limit fails its request, and says so once.
+void logTooLong(const QString& url) {
+  KLOG << "reply of" << url << "longer than" << ucommucation::ReplyBodyLimit << "bytes: request failed";
+}
+
 QNetworkRequest platformRequest(const QString& url, const char* contentType) {
   QNetworkRequest request{QUrl(url)};
   request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray(contentType));
@@ -51,8 +61,7 @@ QByteArray awaitReply(QNetworkReply* reply, int timeLimitMs) {
   timer.stop();
   if (!tooLong) body += reply->read(ucommucation::ReplyBodyLimit + 1 - body.size());
   if (tooLong || body.size() > ucommucation::ReplyBodyLimit) {
-    KLOG << "reply of" << reply->url().toString() << "longer than" << ucommucation::ReplyBodyLimit
-         << "bytes: request failed";
+    logTooLong(reply->url().toString());
     return QByteArray();
   }
   return body;
@@ -114,8 +123,7 @@ void reportFailure(CURLcode result, const std::string& url, std::string* body) {
   if (result == CURLE_OK) return;
   std::cout << "error no:" << curl_easy_strerror(result) << std::endl;
   if (result != CURLE_WRITE_ERROR) return;
-  KLOG << "reply of" << QString::fromStdString(url) << "longer than" << ucommucation::ReplyBodyLimit
-       << "bytes: request failed";
+  logTooLong(QString::fromStdString(url));
   body->clear();
 }
 
@@ -197,8 +205,7 @@ QString fetchBody(const std::string& url, const LoginSession& session) {
   });
   if (!ended) return QString();
   if (*result == CURLE_WRITE_ERROR) {
-    KLOG << "reply of" << QString::fromStdString(url) << "longer than" << ucommucation::ReplyBodyLimit
-         << "bytes: request failed";
+    logTooLong(QString::fromStdString(url));
     return QString();
   }
   return QString::fromStdString(*body);
@@ -238,7 +245,7 @@ QString ucommucation::deviceListRequest(LoginSession session) {
 }
 
 QString ucommucation::realtimeConfRequest(LoginSession session, QString sn) {
-  const QString url = g_realtimeConfUrl + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(sn));
+  const QString url = configurationUrl(sn);
   KLOG << url;
   return fetchBody(url.toUtf8().toStdString(), session);
 }
@@ -247,7 +254,7 @@ QStringList ucommucation::realtimeConfRequests(LoginSession session, QStringList
   std::vector<std::string> urls;
   urls.reserve(serials.size());
   for (const QString& sn : serials) {
-    const QString url = g_realtimeConfUrl + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(sn));
+    const QString url = configurationUrl(sn);
     KLOG << url;
     urls.push_back(url.toUtf8().toStdString());
   }
@@ -289,7 +296,7 @@ std::string ucommucation::curlPost(std::string fields, LoginSession session, con
   const CURLcode result = perform(curl, cancelled);
   curl_easy_cleanup(curl);
   if (result == CURLE_WRITE_ERROR) {
-    KLOG << "reply of" << url << "longer than" << ReplyBodyLimit << "bytes: request failed";
+    logTooLong(QString::fromUtf8(url));
     body.clear();
   }
   return body;
