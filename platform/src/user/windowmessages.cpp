@@ -65,9 +65,24 @@ DWORD Milliseconds() {
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
 }
 
+// A thread's queue ends with the thread, its timers and unread messages with
+// it: a later thread given the same identifier starts with an empty one.
+struct QueueOwner {
+  DWORD thread = 0;
+  ~QueueOwner() {
+    if (thread == 0) return;
+    WindowSystem& system = System();
+    std::lock_guard<std::mutex> guard(system.mutex);
+    system.queues.erase(thread);
+  }
+};
+thread_local QueueOwner tQueueOwner;
+
+// The thread's queue, made on first use; under the system's lock.
 MessageQueue& QueueOf(WindowSystem& system, DWORD thread) {
   std::shared_ptr<MessageQueue>& queue = system.queues[thread];
   if (!queue) queue = std::make_shared<MessageQueue>();
+  if (tQueueOwner.thread == 0 && thread == GetCurrentThreadId()) tQueueOwner.thread = thread;
   return *queue;
 }
 
